@@ -1,0 +1,82 @@
+// qx-p2210-cli: the scriptable front end to the same core as the program.
+#include "cli/cliCommand.h"
+#include "common/cmcMessage.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace qx::cli {
+
+std::vector<cliCommand>& Commands() {
+    static std::vector<cliCommand> commands;
+    return commands;
+}
+
+void PrintError(const std::string& text) { std::fprintf(stderr, "qx-p2210-cli: %s\n", text.c_str()); }
+
+namespace {
+
+// Messages go to stderr as plain text; a question takes its first offered answer of Ok/Yes/Cancel/No
+// unless a command installs its own sink. Fatal errors end the process with their status.
+class cliMessageSink final : public cmcMessageSink {
+public:
+    unsigned Show(const std::string&, const std::string& text, cmcMsgIcon, unsigned buttons) override {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        for (unsigned b : {MB_Ok, MB_Yes, MB_Cancel, MB_No})
+            if (buttons & b) return b;
+        return MB_Ok;
+    }
+    [[noreturn]] void Fatal(const std::string& caption, const std::string& text, int status) override {
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+        std::fflush(stdout);
+        std::fflush(stderr);
+        std::_Exit(status);
+    }
+};
+
+void PrintOverview() {
+    std::printf("Usage: qx-p2210-cli COMMAND [ARGS...]\n\n"
+                "Reads, checks, edits and clones images of the ZT5531K radio family.\n\n"
+                "Commands:\n");
+    auto cmds = Commands();
+    std::sort(cmds.begin(), cmds.end(), [](auto& a, auto& b) { return a.name < b.name; });
+    for (auto& c : cmds) std::printf("  %-10s %s\n", c.name.c_str(), c.summary.c_str());
+    std::printf("\nRun 'qx-p2210-cli COMMAND --help' for the arguments of a command.\n");
+}
+
+}  // namespace
+}  // namespace qx::cli
+
+int main(int argc, char** argv) {
+    using namespace qx::cli;
+    QCoreApplication app(argc, argv);
+    qx::cmcSetProgramPath(argv[0]);
+    static cliMessageSink sink;
+    qx::cmcSetMessageSink(&sink);
+
+    if (argc < 2) {
+        PrintOverview();
+        return kExitUsage;
+    }
+    std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        PrintOverview();
+        return 0;
+    }
+    for (auto& c : Commands()) {
+        if (c.name != name) continue;
+        std::vector<std::string> args(argv + 2, argv + argc);
+        if (std::find_if(args.begin(), args.end(), [](auto& a) { return a == "--help" || a == "-h"; }) != args.end()) {
+            std::printf("%s\n", c.usage.c_str());
+            return 0;
+        }
+        int rc = c.run(args);
+        std::fflush(stdout);
+        return rc;
+    }
+    PrintError("unknown command '" + name + "' (try --help)");
+    return kExitUsage;
+}
