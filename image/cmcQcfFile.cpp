@@ -104,12 +104,21 @@ struct cmcFileCloser {
     }
 };
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
+// Value of a hexadecimal digit (either case), -1 for any other character.
+struct cmcHexTable {
+    int8_t value[256];
+    constexpr cmcHexTable() : value() {
+        for (int i = 0; i < 256; ++i) value[i] = -1;
+        for (int i = 0; i < 10; ++i) value['0' + i] = static_cast<int8_t>(i);
+        for (int i = 0; i < 6; ++i) {
+            value['A' + i] = static_cast<int8_t>(10 + i);
+            value['a' + i] = static_cast<int8_t>(10 + i);
+        }
+    }
+};
+constexpr cmcHexTable kHex;
+
+int HexValue(char c) { return kHex.value[static_cast<unsigned char>(c)]; }
 
 int HexField(const char* s, int digits) {
     int v = 0;
@@ -237,8 +246,9 @@ int cmcQcfFile::ParseDataLine(const char* line, int length) {
     if (length != 2 * count + 6) return QCF_Format;
     // Every address is checked before any byte is stored.
     if (!image_->IsValidAddress(address) || !image_->IsValidAddress(address + count - 1)) return QCF_Data;
-    for (int i = 0; i < count; ++i)
-        image_->SetByte(address + i, static_cast<uint8_t>(HexField(line + 6 + 2 * i, 2)));
+    uint8_t bytes[255];
+    for (int i = 0; i < count; ++i) bytes[i] = static_cast<uint8_t>(HexField(line + 6 + 2 * i, 2));
+    image_->Write(address, bytes, count);
     MarkBits(loaded_, address, count);
     return QCF_Ok;
 }
