@@ -1,0 +1,306 @@
+#include "image/indMain.h"
+
+#include "common/cmcMessage.h"
+#include "defs/cmcEvMan.h"
+#include "defs/cmcGTex.h"
+#include "image/cmcImageMap.h"
+#include "image/cmcPackedMap.h"
+#include "image/cmcQcfWriter.h"
+#include "image/datCh.h"
+#include "image/indFileChecks.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace qx {
+
+namespace {
+
+indMain* gInstance = nullptr;
+
+int Be16(const uint8_t* p) { return (p[0] << 8) | p[1]; }
+
+std::string AppTitle() { return GTex().FirstLine("GI_Sys_AppTitle"); }
+
+std::string DirectoryOf(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+// Replaces the first "%s" of a format with the text.
+std::string FormatText(const std::string& format, const std::string& text) {
+    size_t at = format.find("%s");
+    if (at == std::string::npos) return format;
+    return format.substr(0, at) + text + format.substr(at + 2);
+}
+
+}  // namespace
+
+indMain::indMain(const std::string& dataDir, int imageSize) : dataDir_(dataDir), imageSize_(imageSize) {
+    working_.Resize(imageSize_);
+    working_.Fill(0);
+    initial_.Assign(working_);
+    InitProfile();
+    gInstance = this;
+}
+
+indMain::~indMain() {
+    if (gInstance == this) gInstance = nullptr;
+}
+
+indMain* indMain::Instance() { return gInstance; }
+
+void indMain::InitProfile() {
+    lastEepromAddress_ = kEepromAreaEnd;
+    headerModel_ = kQcfHeaderModel;
+    headerExtra_ = kQcfHeaderExtra;
+}
+
+// ---------------- checks ----------------
+
+bool indMain::IsImageInvalid(const cmcEeprom& image, int level) {
+    if (image.GetSize() < map::kPackedStart || working_.GetSize() <= map::kMapRevision) return true;
+    const uint8_t* d = image.Data();
+    bool valid = Be16(d + map::kModelId) == map::kModelIdValue && d[map::kModelIdByte2] == 1 &&
+                 working_.Data()[map::kMapRevision] == map::kMapRevisionValue;
+    if (valid && level != 0) {
+        const int end = Be16(d + map::kPackedEnd);
+        valid = std::memcmp(d + map::kSignature, map::kMakerSignature, 8) == 0 &&
+                Be16(d + map::kModelCode) == map::kModelCodeValue && end >= 8 && end <= image.GetSize() &&
+                std::memcmp(d + end - 8, map::kMakerSignature, 8) == 0;
+    }
+    return !valid;
+}
+
+bool indMain::IsDataNewer(const cmcEeprom& image) {
+    if (std::atoi(GTex().FirstLine("GI_Sys_LockoutNewerData").c_str()) == 0) return false;
+    if (image.GetSize() < kImageSize) return false;
+    if (image.Data()[map::kDataVersion] > 1) return true;
+    // The data version as the packed area holds it.
+    cmcEeprom unpacked(image);
+    cmcPackedMap::Unpack(unpacked);
+    return unpacked.Data()[map::kDataVersion] > 1;
+}
+
+bool indMain::CheckHeader(int model, int extra, int& errorCode) { return indCheckHeader(model, extra, errorCode); }
+
+std::vector<cmcRange> indMain::GetRangeList(int kind) { return indRangeList(kind); }
+
+// ---------------- model type ----------------
+
+int indMain::ReadModelType(const cmcEeprom& image) const {
+    if (!image.IsValidAddress(map::kModelFlags)) return kModelLmr;
+    const uint8_t f = image.Data()[map::kModelFlags];
+    if (f & 0x20) return kModelKorvPmr;
+    if (f & 0x80) return kModelLmr;
+    if (f & 0x40) return kModelPmr;
+    if (f & 0x04) return kModelDPmr446;
+    return kModelLmr;
+}
+
+std::string indMain::ModelName(int modelType) { return GTex().Line("GI_AppInd_Model", modelType); }
+
+bool indMain::ChangeModel(int modelType, bool ask) {
+    if (modelType == modelType_) return false;
+    if (ask) {
+        unsigned answer = cmcShowMessage(AppTitle(), GTex().SectionText("GI_AppMess_ChangeModel"), cmcMsgIcon::Warning,
+                                         MB_Ok | MB_Cancel);
+        if (answer != MB_Ok) return false;
+    }
+    modelType_ = modelType;
+    ReloadInitialFile(modelType);
+    ExpandTemplate(initial_);
+    if (ask) {
+        working_.Assign(initial_);
+        PackImage(working_, false);
+        saved_.Assign(working_);
+        modified_ = false;
+        SetFileName("");
+    }
+    RefreshModelText();
+    return true;
+}
+
+std::string indMain::InitialFilePath(int modelType) const {
+    std::string dir = dataDir_.empty() ? cmcProgramDir() : dataDir_;
+    return dir + GTex().Line("GI_App_InitialFile", modelType);
+}
+
+void indMain::ReloadInitialFile(int modelType) {
+    const std::string path = InitialFilePath(modelType);
+    // The initial image comes from its file alone, whatever the previous model type left in it.
+    initial_.Resize(imageSize_);
+    cmcQcfFile file;
+    indPrepareCloneFileReader(file, initial_);
+    std::vector<cmcRange> ranges = GetRangeList(3);
+    if (file.Load(path, ranges.data()) != 0) cmcFatal(FormatText("Cannot open '%s'.", path), kExitDefinitionFault);
+}
+
+void indMain::LoadStartImage(int modelType) {
+    if (modelType < 0 || modelType >= kModelTypeCount) modelType = kModelLmr;
+    modelType_ = modelType;
+    ReloadInitialFile(modelType);
+    ExpandTemplate(initial_);
+    working_.Assign(initial_);
+    PackImage(working_, false);
+    saved_.Assign(working_);
+    modified_ = false;
+    fileName_.clear();
+    RefreshTitle();
+}
+
+// ---------------- packed map ----------------
+
+void indMain::UnpackImage(cmcEeprom& image) { cmcPackedMap::Unpack(image); }
+void indMain::ExpandTemplate(cmcEeprom& initial) { cmcPackedMap::Expand(initial); }
+bool indMain::PackImage(cmcEeprom& image, bool withParams) { return cmcPackedMap::Pack(image, modelType_, withParams); }
+
+bool indMain::NormaliseImage(cmcEeprom& image, int mode) {
+    return cmcPackedMap::Normalise(image, initial_, modelType_, mode);
+}
+
+void indMain::AfterImageLoaded(cmcEeprom& image) {
+    UnpackImage(image);
+    ChangeModel(ReadModelType(image), false);
+    NormaliseImage(image, 0);
+    EvMan().Post(EVC_TreeBuilt);
+}
+
+int indMain::ChannelsInUse() const {
+    if (working_.GetSize() < kImageSize) return 0;
+    return datChannelsInUse(working_.Data());
+}
+
+// ---------------- file state ----------------
+
+std::string indMain::GetDisplayName() const {
+    if (!fileName_.empty()) return fileName_;
+    return currentDir_ + "/Untitled";
+}
+
+void indMain::SetFileName(const std::string& path) {
+    fileName_ = path;
+    RefreshTitle();
+}
+
+void indMain::NoteEdit() {
+    if (!modified_ && working_.Differs(saved_)) MarkModified();
+}
+
+void indMain::MarkSaved() {
+    saved_.Assign(working_);
+    modified_ = false;
+    RefreshTitle();
+}
+
+void indMain::MarkModified() {
+    modified_ = true;
+    RefreshTitle();
+}
+
+// ---------------- clone files ----------------
+
+int indMain::LoadCloneFile(const std::string& path, cmcEeprom& scratch) {
+    scratch.Assign(working_);
+    scratch.Fill(0);
+    cmcQcfFile file;
+    indPrepareCloneFileReader(file, scratch);
+    std::vector<cmcRange> ranges = GetRangeList(3);
+    int code = file.Load(path);  // shows its own message
+    if (code != 0) return code;
+    if (IsImageInvalid(scratch, 0))
+        code = QCF_Data;
+    else if (IsDataNewer(scratch))
+        code = QCF_Newer;
+    else
+        code = file.CheckCoverage(ranges.data());
+    if (code != 0) cmcQcfFile::ShowError(code);
+    return code;
+}
+
+int indMain::OpenCloneFile(const std::string& path) {
+    cmcEeprom scratch;
+    int code = LoadCloneFile(path, scratch);
+    if (code != 0) return code;
+    currentDir_ = DirectoryOf(path);
+    SetFileName(path);
+    OnCloneFileOpened(path);
+    working_.Assign(scratch);
+    AfterImageLoaded(working_);
+    MarkSaved();
+    EvMan().Post(EVC_TreeBuilt);
+    return 0;
+}
+
+bool indMain::SaveCloneFile(const std::string& path) {
+    cmcEeprom scratch(working_);
+    BeforeCloneWrite(scratch);
+    if (NormaliseImage(scratch, 2)) {
+        cmcShowMessage(AppTitle(), GTex().SectionText("GI_AppMess_SaveErr_Overflow"), cmcMsgIcon::Error);
+        return false;
+    }
+    cmcQcfWriter writer;
+    writer.SetHeader(headerModel_, headerExtra_);
+    writer.SetMapRevision(map::kMapRevisionValue);
+    std::vector<cmcRange> ranges = GetRangeList(3);
+    if (!writer.Write(path, scratch, ranges.data())) {
+        cmcShowMessage(AppTitle(), FormatText(GTex().SectionText("GI_AppMess_SaveErr_Write"), writer.ErrorText()),
+                       cmcMsgIcon::Error);
+        return false;
+    }
+    return true;
+}
+
+// ---------------- clone communication ----------------
+
+int indMain::CheckIdentification(int code, uint16_t word1, uint16_t word2, const uint8_t* data, int length) {
+    if (code != 0) return code;
+    if (word1 != IdentCode()) return 11;
+    identWord1_ = word1;
+    identWord2_ = word2;
+    if (data == nullptr || length != kIdentSize || data[0] != kIdentSize) return 11;
+    std::memcpy(ident_, data, kIdentSize);
+    if (ident_[35] >= 7) return 14;
+    return 0;
+}
+
+int indMain::IdentReadEnd() const {
+    int value = 0;
+    for (int i = 58; i <= 61; ++i) {
+        int c = std::toupper(ident_[i]);
+        int digit = (c >= '0' && c <= '9') ? c - '0' : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : 0;
+        value = value * 16 + digit;
+    }
+    return std::min(value | 0x0F, lastEepromAddress_);
+}
+
+std::vector<cmcRange> indMain::ReadRanges() {
+    std::vector<cmcRange> ranges = GetRangeList(1);
+    ranges[0].last = IdentReadEnd();
+    return ranges;
+}
+
+int indMain::CheckReadImage(int code, const cmcEeprom& image) {
+    if (code != 0) return code;
+    if (IsImageInvalid(image, 1)) return 15;
+    if (IsDataNewer(image)) return 16;
+    return 0;
+}
+
+bool indMain::PrepareCloneWrite(cmcEeprom& scratch, std::vector<cmcRange>& ranges) {
+    scratch.Assign(working_);
+    ranges = GetRangeList(0);
+    BeforeCloneWrite(scratch);
+    if (NormaliseImage(scratch, 2)) return false;
+    // The end of the 128-byte page that holds the end of the packed area, never past the EEPROM area.
+    ranges[0].last = std::min(Be16(scratch.Data() + map::kPackedEnd) | 0x7F, lastEepromAddress_);
+    scratch.SetByte(map::kMapRevision, ident_[35]);
+    return true;
+}
+
+}  // namespace qx
