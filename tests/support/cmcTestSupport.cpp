@@ -46,10 +46,16 @@ std::string TempDir() {
         std::string templ = (std::filesystem::temp_directory_path() / "qx-test-XXXXXX").string();
         char* made = mkdtemp(templ.data());
         std::string d = made ? made : "/tmp";
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(TempDir(), ec);
-        });
+        // The exit handler runs after this static string is destroyed: it keeps its own copy.
+        static char removeAtExit[4096];
+        if (made && d.size() < sizeof removeAtExit) {
+            d.copy(removeAtExit, d.size());
+            removeAtExit[d.size()] = '\0';
+            std::atexit([] {
+                std::error_code ec;
+                std::filesystem::remove_all(removeAtExit, ec);
+            });
+        }
         return d;
     }();
     return dir;
