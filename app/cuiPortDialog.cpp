@@ -165,8 +165,7 @@ void cuiPortDialog::Confirm() {
         RefuseInput(GTex().SectionText("GI_AppInd_Opt_ComSel_OutofRange"));
         return;
     }
-    environ_.ComPort = value;
-    environ_.ComDevice.clear();
+    environ_.SelectPortNumber(value);
     accept();
 }
 

@@ -131,6 +131,11 @@ void indEnviron::SetDefaults(int screenWidth, int screenHeight) {
     Height = b.height;
 }
 
+void indEnviron::SelectPortNumber(int number) {
+    ComPort = std::clamp(number, 1, 256);
+    ComDevice.clear();
+}
+
 bool indEnviron::Load() {
     QSettings s(Q(settingsFile_), QSettings::IniFormat);
     if (s.status() != QSettings::NoError) return false;

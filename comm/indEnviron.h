@@ -73,6 +73,10 @@ public:
     // horizontally, 30 % of the free height above.
     static indWindowBounds DefaultBounds(int screenWidth, int screenHeight);
 
+    // The user picked a numbered port (port menu, port dialog): the number (brought into 1..256)
+    // becomes the port and a stored device path is forgotten.
+    void SelectPortNumber(int number);
+
     const std::string& SettingsFile() const { return settingsFile_; }
     const std::string& LockFile() const { return lockFile_; }
 
