@@ -3,10 +3,41 @@
 #include <utility>
 
 namespace qx {
+namespace {
+
+// The program's own (Qt) source, which lives for the whole run.
+cmcTimeSource* DefaultSource() {
+    static cmcTimeSource* source = [] {
+        cmcTimeSource* current = &cmcTime();
+        cmcSetTimeSource(nullptr);
+        cmcTimeSource* fallback = &cmcTime();
+        cmcSetTimeSource(current == fallback ? nullptr : current);
+        return fallback;
+    }();
+    return source;
+}
+
+}  // namespace
 
 cmcTask::cmcTask() = default;
 
-cmcTask::~cmcTask() { cmcTime().Disarm(this); }
+cmcTask::~cmcTask() { DisarmTimer(); }
+
+void cmcTask::ArmTimer(int ms) {
+    cmcTimeSource* now = &cmcTime();
+    if (source_ != now) DisarmTimer();
+    now->Arm(this, ms);
+    source_ = now;
+    armedMs_ = ms;
+}
+
+void cmcTask::DisarmTimer() {
+    if (!source_) return;
+    // A timer armed on a source that is no longer installed is dropped with it: only the current
+    // source and the program's own one (which never goes away) can still be told.
+    if (source_ == &cmcTime() || source_ == DefaultSource()) source_->Disarm(this);
+    source_ = nullptr;
+}
 
 void cmcTask::ReplaceCallback(Callback callback) {
     // The running callback must outlive its own call even if it replaces or clears itself.
@@ -31,15 +62,12 @@ bool cmcTask::SetInterval(int ms) {
     if (destroyRequested_) return idle_;
     interval_ = ms;
     if (ms < 0) {
-        if (!idle_) cmcTime().Disarm(this);
+        DisarmTimer();
         idle_ = true;
         return idle_;
     }
     int effective = ms == 0 ? 1 : ms;
-    if (idle_ || effective != armedMs_) {
-        cmcTime().Arm(this, effective);
-        armedMs_ = effective;
-    }
+    if (idle_ || effective != armedMs_ || source_ != &cmcTime()) ArmTimer(effective);
     idle_ = false;
     return idle_;
 }

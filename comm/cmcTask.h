@@ -29,7 +29,8 @@ public:
 
     // Negative stops the task; otherwise it runs every ms milliseconds (0 runs every millisecond).
     // Returns the idle flag: true when the task is stopped. Setting the interval it already runs
-    // at leaves its timer undisturbed. Once destruction is requested the interval stays as it is.
+    // at leaves its timer undisturbed (unless the time source was swapped since, as tests do: the
+    // timer then moves to the current source). Once destruction is requested the interval stays.
     bool SetInterval(int ms);
     int Interval() const { return interval_; }
     bool Idle() const { return idle_; }
@@ -50,11 +51,14 @@ public:
 private:
     ~cmcTask() override;
     void ReplaceCallback(Callback callback);
+    void ArmTimer(int ms);
+    void DisarmTimer();
 
     Callback callback_;
     Callback retired_;  // a callback replaced while it runs; released when it returns
     int interval_ = -1;
     int armedMs_ = 0;
+    cmcTimeSource* source_ = nullptr;  // the time source the timer is armed on
     bool idle_ = true;
     bool inCallback_ = false;
     bool runningInSlot_ = false;

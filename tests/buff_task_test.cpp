@@ -292,6 +292,20 @@ TEST(Task, CallbackReplacedWhileRunningSurvivesItsCall) {
     EXPECT_EQ(log[1], "second");
 }
 
+TEST(Task, KeepsRunningWhenTheClockIsSwapped) {
+    CountingTask t;
+    {
+        cmcScopedManualTime first;
+        t.task->SetInterval(10);
+        first->Advance(10);
+    }
+    cmcScopedManualTime second;
+    EXPECT_FALSE(second->IsArmed(t.task.get()));
+    t.task->SetInterval(10);  // the same interval, but on a clock it was never armed on
+    second->Advance(20);
+    EXPECT_EQ(t.calls, 3);
+}
+
 TEST(Task, RunsOnTheProgramsQtTimers) {
     // No manual clock: the task is driven by the event loop, and ends itself from its callback.
     cmcTask* task = new cmcTask();
