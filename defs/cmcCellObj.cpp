@@ -135,7 +135,6 @@ void cmcCellParser::ApplyModel(const std::string& name, int depth) {
     // A model that (indirectly) uses itself would recurse without end.
     if (depth >= kMaxCellModelDepth)
         cmcFatal("Cell models nest too deeply.\n'" + name + "'", kExitDefinitionFault);
-    if (g_observer) g_observer->ModelNamed(name);
     // Models always come from the main store, whatever store the description came from.
     std::string line = GTex().Line("CellModel_" + name, 0);
     ApplyAttributes(line, depth + 1);
@@ -255,8 +254,9 @@ void cmcCellParser::ApplyText(std::string_view text) {
         cell_.text = std::move(out);
 }
 
-// Step 1 of parsing: the description runs to the first "|" that no backslash escapes.
-std::string_view Cut(std::string_view row, std::string_view* rest) {
+}  // namespace
+
+std::string_view CutCellDescription(std::string_view row, std::string_view* rest) {
     size_t i = 0;
     while (i < row.size()) {
         if (row[i] == '\\') {
@@ -272,6 +272,8 @@ std::string_view Cut(std::string_view row, std::string_view* rest) {
     *rest = std::string_view();
     return row;
 }
+
+namespace {
 
 void Reset(cmcCellObj& cell, const cmcCellObj* model) {
     cell.label = kLabelNone;
@@ -345,7 +347,7 @@ const cmcFont* cmcCellObj::EffectiveFont() const {
 std::string_view ParseCell(std::string_view row, cmcCellObj* cell, cmcCellCounters* counters, const cmcCellObj* model,
                            bool cutOnly) {
     std::string_view rest;
-    std::string_view desc = Cut(row, &rest);
+    std::string_view desc = CutCellDescription(row, &rest);
     if (cutOnly || !cell) return rest;
 
     Reset(*cell, model);

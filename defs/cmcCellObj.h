@@ -134,6 +134,10 @@ public:
 std::string_view ParseCell(std::string_view row, cmcCellObj* cell, cmcCellCounters* counters,
                            const cmcCellObj* model, bool cutOnly = false);
 
+// Step 1 of ParseCell alone: the first description of `row` (up to the first "|" that no backslash
+// escapes; backslashes kept), with the rest after that "|" in `*rest`.
+std::string_view CutCellDescription(std::string_view row, std::string_view* rest);
+
 // The number of cells ParseCell cuts from a row (a final "|" adds none; an empty row has none).
 int CountCells(std::string_view row);
 
@@ -145,7 +149,6 @@ public:
     virtual ~cmcCellParseObserver() = default;
     virtual void Ignored(const std::string& what) {}
     virtual void PopupKeyNamed(const std::string& key) {}
-    virtual void ModelNamed(const std::string& name) {}
 };
 class cmcScopedCellParseObserver {
 public:

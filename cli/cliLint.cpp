@@ -1,0 +1,63 @@
+// "lint": checks the definition files the way the program will read them.
+#include "cli/cliCommand.h"
+#include "common/cmcMessage.h"
+#include "defs/cmcDefLint.h"
+
+#include <cstdio>
+
+namespace qx::cli {
+namespace {
+
+// Turns fatal errors into exceptions, so that the checker can report a fault and go on;
+// other messages go to stderr as usual.
+class cliThrowingSink final : public cmcMessageSink {
+public:
+    unsigned Show(const std::string&, const std::string& text, cmcMsgIcon, unsigned buttons) override {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        for (unsigned b : {MB_Ok, MB_Yes, MB_Cancel, MB_No})
+            if (buttons & b) return b;
+        return MB_Ok;
+    }
+    [[noreturn]] void Fatal(const std::string& caption, const std::string& text, int status) override {
+        throw cmcFatalError(caption, text, status);
+    }
+};
+
+int RunLint(const std::vector<std::string>& args) {
+    if (args.size() > 1) {
+        PrintError("usage: lint [DIR]");
+        return kExitUsage;
+    }
+    std::string dir = args.empty() ? cmcProgramDir() : args[0];
+    if (dir.empty()) dir = "./";
+    if (dir.back() != '/') dir += '/';
+
+    cliThrowingSink sink;
+    cmcMessageSink* previous = &cmcMessages();
+    cmcSetMessageSink(&sink);
+    std::vector<cmcLintProblem> problems = LintDefinitionFiles(dir);
+    cmcSetMessageSink(previous);
+
+    for (const auto& p : problems) std::printf("%s\n", FormatLintProblem(p).c_str());
+    if (problems.empty()) {
+        std::printf("%sZT5531K.OVL, %sZT5531KH.OVL: no problems\n", dir.c_str(), dir.c_str());
+        return 0;
+    }
+    std::printf("%zu problem%s\n", problems.size(), problems.size() == 1 ? "" : "s");
+    return 1;
+}
+
+}  // namespace
+
+QX_CLI_COMMAND("lint", "check the definition files",
+               "Usage: qx-p2210-cli lint [DIR]\n\n"
+               "Checks ZT5531K.OVL and ZT5531KH.OVL in DIR (default: beside the executable) the way the\n"
+               "program reads them: every section of cell descriptions (cell models, sheets, menus,\n"
+               "popup menus, tool bar, trees, the warning check list) parses without a fatal error and\n"
+               "without parts the program would ignore; every '$' model, popup menu and sheet named\n"
+               "exists; every sheet has its _Style, _BasicCell and _Cells sections; every key the\n"
+               "program looks up exists; the help tables are well formed. Prints each problem as\n"
+               "FILE:LINE: KEY: MESSAGE and exits with status 1 when there is any, 0 otherwise.",
+               RunLint);
+
+}  // namespace qx::cli
