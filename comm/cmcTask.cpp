@@ -31,6 +31,14 @@ void cmcTask::ArmTimer(int ms) {
     armedMs_ = ms;
 }
 
+bool cmcTask::ArmedOnCurrentSource() const {
+    cmcTimeSource* now = &cmcTime();
+    if (source_ != now) return false;
+    // A hand-stepped clock may sit where an earlier, finished one was: ask it.
+    if (auto* manual = dynamic_cast<cmcManualTime*>(now)) return manual->IsArmed(const_cast<cmcTask*>(this));
+    return true;
+}
+
 void cmcTask::DisarmTimer() {
     if (!source_) return;
     // A timer armed on a source that is no longer installed is dropped with it: only the current
@@ -67,7 +75,7 @@ bool cmcTask::SetInterval(int ms) {
         return idle_;
     }
     int effective = ms == 0 ? 1 : ms;
-    if (idle_ || effective != armedMs_ || source_ != &cmcTime()) ArmTimer(effective);
+    if (idle_ || effective != armedMs_ || !ArmedOnCurrentSource()) ArmTimer(effective);
     idle_ = false;
     return idle_;
 }

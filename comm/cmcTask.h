@@ -53,6 +53,7 @@ private:
     void ReplaceCallback(Callback callback);
     void ArmTimer(int ms);
     void DisarmTimer();
+    bool ArmedOnCurrentSource() const;
 
     Callback callback_;
     Callback retired_;  // a callback replaced while it runs; released when it returns
