@@ -1,0 +1,65 @@
+// The windows a value editor opens for a cell: the drop-down chooser over a selection sheet, the
+// flag window of a flag set, and the grid's in-place editor. The core has no widgets, so the
+// editors reach them through this interface; the program installs the drop-down sheet windows,
+// the command-line tool a scripted chooser, tests a recorder. Without an installed view nothing
+// can open: the editor then reports that nothing was opened and leaves the value as it is.
+//
+// Calling order of a chooser (the cell handler is run twice):
+//   1. action 13 on a grid cell: the editor calls OpenChooser(req, sheet, itemKind, selected)
+//      and answers CER_Opened;
+//   2. when the user picks an item, the view runs the cell handler with a copy of `req` whose
+//      `parent` points to a request whose cell is the picked item (label = itemKind, index = the
+//      item's number), result kind CRK_Chooser and action 0.
+// The flag window answers the same way with a parent cell of label Flex0 and the new flag value,
+// as decimal text, in `input` (flag index n is bit 26 - n of that value, see FlagWindowBit).
+#pragma once
+
+#include "defs/cmcCellRequest.h"
+
+#include <cstdint>
+#include <string>
+
+namespace qx {
+
+class cmcCellViews {
+public:
+    virtual ~cmcCellViews() = default;
+
+    // Opens the chooser: the selection sheet `sheetKey` (its "_Style", "_BasicCell" and "_Cells"
+    // sections), whose items are the cells of label `itemKind`, beside the request's cell, with the
+    // item numbered `selected` current when it has one. True when a chooser was opened.
+    virtual bool OpenChooser(cmcCellRequest& req, const std::string& sheetKey, int itemKind, int selected) = 0;
+
+    // Opens the flag window on `value` (flag index n at bit 26 - n) for the flags first..last.
+    // headerKind and checkStyle are those of the flag window (header 3: numbers with 10 written "0"
+    // and 11 written "Z"; check style 0 a letter, 1 a drawn mark); `sheetKey` empty means the
+    // window's built-in sheet. True when it was opened.
+    virtual bool OpenFlagWindow(cmcCellRequest& req, uint32_t value, int first, int last, int headerKind,
+                                int checkStyle, const std::string& sheetKey) = 0;
+
+    // Makes the grid open its in-place editor at once with req.display, req.caretPos and
+    // req.selLength (used after a chooser pick that needs typed input). The default calls the
+    // request's edit-start callback; true when there was one.
+    virtual bool StartInlineEdit(cmcCellRequest& req);
+};
+
+// The installed views (null: none). Not owned.
+cmcCellViews* CellViews();
+void SetCellViews(cmcCellViews* views);
+
+// Installs views for a scope and restores the previous ones after it.
+class cmcScopedCellViews {
+public:
+    explicit cmcScopedCellViews(cmcCellViews* views);
+    ~cmcScopedCellViews();
+    cmcScopedCellViews(const cmcScopedCellViews&) = delete;
+    cmcScopedCellViews& operator=(const cmcScopedCellViews&) = delete;
+
+private:
+    cmcCellViews* previous_;
+};
+
+// The bit of flag index n (0..26) in a flag window value.
+inline constexpr uint32_t FlagWindowBit(int n) { return n >= 0 && n <= 26 ? (1u << (26 - n)) : 0u; }
+
+}  // namespace qx

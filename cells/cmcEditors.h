@@ -1,0 +1,239 @@
+// The value editors: every cell value the cell handler shows and edits goes through one of them.
+// An editor does three things in one call:
+//   - it renders the value as the request's display text;
+//   - it reacts to the request's action: space steps to the next value, backspace to the previous
+//     one, Enter opens a chooser or starts the grid's in-place editor, a typed character starts the
+//     in-place editor with that character (user actions act only when the request comes from a
+//     grid, req.grid not null);
+//   - it accepts a result: the text typed into the in-place editor (result kind 1, req.input) or an
+//     item picked in a chooser (result kind 2, req.parent->cell: label = item kind, index = item).
+// It returns true exactly when it changed the value (the caller then writes the value back) and
+// leaves what it opened in Result(): CER_Opened (1) for a chooser or window, CER_Editor (2) for an
+// in-place edit whose text, caret and selection are in req.display, req.caretPos, req.selLength.
+// Invalid typed text never changes the value.
+//
+//     cmcEditor ed(req);
+//     int raw = image[0x95BD];
+//     if (ed.Timer(raw, {.unitsPerSecond = 1, .max = 255, .offMode = true})) image[0x95BD] = raw;
+//     return ed.Result();
+//
+// Choosers and the flag window are opened through the installed cell views (cmcCellViews.h).
+// List texts come from the selection list cache EditorLists() and the main store GTex().
+#pragma once
+
+#include "defs/cmcCellNames.h"
+#include "defs/cmcCellRequest.h"
+#include "image/datCh.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qx {
+
+class cmcFCache;
+
+// ---- Definition keys the editors read ------------------------------------------------------------
+
+inline constexpr const char* kKeyTimerOff = "GI_AppInd_TimerOff";          // line 0: the off word
+inline constexpr const char* kKeyCtcssItems = "GI_AppItem_Ctcss";         // line n: CTCSS tone n
+inline constexpr const char* kKeyDtcsItems = "GI_AppItem_Dtcs";           // line n: DTCS code n (octal)
+inline constexpr const char* kSelCTone = "GI_Sheet_Sel_Mch_CTone";        // Flex0: tones, 52 off, 53 DTCS
+inline constexpr const char* kSelCToneExUser = "GI_Sheet_Sel_Mch_CTone_ExUser";  // the same for dPMR446
+inline constexpr const char* kSelDtcs = "GI_Sheet_Sel_Mch_Dtcs";          // Flex1: item n = DTCS code n
+inline constexpr const char* kSelDtcsInv = "GI_Sheet_Sel_Mch_DtcsInv";    // Flex2: 0 normal, 1 inverted
+inline constexpr const char* kSelFixedFreq = "GI_Sheet_Sel_Mch_Freq";     // Flex0: the 24 fixed channels
+inline constexpr const char* kSelAbc = "GI_Sheet_Sel_RxC_AbcSel";         // Flex0: 0 off, 1 code..., 33+
+inline constexpr const char* kSelAbcCode = "GI_Sheet_Sel_RxC_AbcCode";    // Flex1: codes 1..32
+inline constexpr const char* kSelToneLength = "GI_Sheet_Sel_UTone_Length";  // Flex0: 0 off, 1..15
+inline constexpr const char* kSelMskRpt1st = "GI_Sheet_Sel_Mch_Msk_Rpt_1st_Pmr";  // Flex0: 255, more
+inline constexpr const char* kSelMskRpt2nd = "GI_Sheet_Sel_Mch_Msk_Rpt_2nd";      // Flex1: codes 0..127
+
+// Items of the tone chooser.
+inline constexpr int kToneItemOff = 52;
+inline constexpr int kToneItemDtcs = 53;
+// The item of "GI_Sheet_Sel_Mch_Msk_Rpt_1st_Pmr" that continues with the second list, and the
+// value that stands for "no repeater".
+inline constexpr int kMskRptMoreItem = 256;
+inline constexpr int kMskRptNone = 255;
+// The ABC code editor's item that continues with the code chooser, and its off entry.
+inline constexpr int kAbcItemCode = 1;
+inline constexpr int kAbcOff = 0;
+
+// The selection list cache the editors read. By default a cache of their own for the whole run;
+// the program or a test may install another one (null restores the default). Installing also
+// forgets the tone lists read from the main store, so a test may switch stores with it.
+cmcFCache& EditorLists();
+void SetEditorLists(cmcFCache* lists);
+class cmcScopedEditorLists {
+public:
+    explicit cmcScopedEditorLists(cmcFCache* lists);
+    ~cmcScopedEditorLists();
+    cmcScopedEditorLists(const cmcScopedEditorLists&) = delete;
+    cmcScopedEditorLists& operator=(const cmcScopedEditorLists&) = delete;
+
+private:
+    cmcFCache* previous_;
+};
+
+// Adds the keys above to the definition checker's registry of required keys (done once at start;
+// calling it again adds nothing).
+void RegisterEditorDefKeys();
+
+// ---- Parameters -----------------------------------------------------------------------------------
+
+struct cmcIntegerSpec {
+    int min = 0;
+    int max = 255;
+    int offset = 0;                  // shown and typed: value + offset
+    int step = 1;
+    const char* fixedText = nullptr; // shown instead of the number when set
+    bool clamp = false;              // stepping stops at the limits instead of wrapping
+};
+
+struct cmcDecimalSpec {
+    int scale = 0;          // s: raw = value x 10^s
+    int decimals = 0;       // d: fraction digits shown
+    double min = 0;         // limits as decimal values
+    double max = 0;
+    int step = 1;           // raw step
+    bool stepping = true;   // space and backspace step
+    bool clearOnEdit = false;  // Enter starts the in-place editor with an empty text
+};
+
+struct cmcTimerSpec {
+    int unitsPerSecond = 1;  // u: 1, 10, 100 or 1000
+    int min = 0;
+    int max = 255;
+    bool offMode = false;    // raw 0 shows the off word and the typed word "of" means 0
+    int trim = 0;            // trailing '0' (and the point) removed at most this many times
+};
+
+struct cmcMinSecSpec {
+    int minSeconds = 0;
+    int maxSeconds = 0;
+    int stepSeconds = 30;  // c: one raw unit
+};
+
+enum class cmcEditMode { Receive, Transmit };
+
+// ---- The editors ----------------------------------------------------------------------------------
+
+class cmcEditor {
+public:
+    explicit cmcEditor(cmcCellRequest& req) : req_(req) {}
+
+    cmcCellRequest& Request() { return req_; }
+    // CER_None, CER_Opened or CER_Editor.
+    uint8_t Result() const { return result_; }
+
+    // List choice: the value is the number of an item of the selection sheet `key`, whose items
+    // are the cells of label `itemKind` (Flex0 plain, FlexMark marked lists).
+    bool List(const std::string& key, int itemKind, int& value);
+    bool MarkedList(const std::string& key, int& value) { return List(key, FlexMark, value); }
+    // The byte variant: the whole image byte is the item number.
+    bool ListByte(const std::string& key, uint8_t& byte, int itemKind = Flex0);
+
+    bool Integer(int& value, const cmcIntegerSpec& spec);
+    bool Decimal(int& raw, const cmcDecimalSpec& spec);
+    bool Timer(int& raw, const cmcTimerSpec& spec);
+    bool MinSec(int& raw, const cmcMinSecSpec& spec);
+
+    // Flags numbered first..last (at most 16): for up to 8 flags number first + k is bit 7 - k of
+    // the value, for more it is bit (count - 1 - k). Bits outside the flags are kept. Enter opens
+    // the flag window with the given header kind and check style.
+    bool FlagSet(int& value, int first, int last, int headerKind = 3, int checkStyle = 1);
+
+    // N decimal digits (value in min..max), N hexadecimal digits (N <= 8), and a digit string of N
+    // nibbles (digit k in byte k / 2 of `packed`, high nibble for even k).
+    bool DecimalDigits(int& value, int digits, int min, int max);
+    bool HexDigits(uint32_t& value, int digits);
+    bool DigitString(uint8_t* packed, int digits);
+
+    // The receive or transmit frequency of a channel. `fixedChannel`: the dPMR446 channels outside
+    // the free bank, chosen from the 24 fixed frequencies.
+    bool Frequency(datCh& ch, cmcEditMode mode, bool fixedChannel = false);
+    // The receive or transmit tone of a channel (or of a tone entry), with the chooser chain
+    // tone -> DTCS code -> polarity. For dPMR446 the transmit tone is shown only.
+    bool Tone(datTone& rx, datTone& tx, cmcEditMode mode, bool dpmr446);
+
+    // DTMF code: one digit (0-15) per element of `digits`, `count` of them, at most maxDigits.
+    bool Dtmf(uint8_t* digits, uint8_t& count, int maxDigits = 24);
+    // 5-tone code: `code` holds 4 bytes of digit nibbles (15 = empty) and the mask byte of "+"
+    // digits; `groupTone` is the digit value shown as "*".
+    bool FiveTone(uint8_t* code, int groupTone, bool receive, int digitCount = 7);
+    bool Abc(int& value);
+    bool SpecialTone(int& value, bool allowF);
+
+    // A list of codes from the selection sheet `key`; typed text picks the item whose text it is
+    // (or whose number it is). Values the list lacks show as numbers.
+    bool CodeList(const std::string& key, int itemKind, int& value);
+    // The tone length of a user tone: the code list "GI_Sheet_Sel_UTone_Length".
+    bool ToneLength(int& value) { return CodeList(kSelToneLength, Flex0, value); }
+    // Two lists: the first (items of kind Flex0) holds values and the item `moreItem`, which
+    // continues with the second list (items of kind Flex1).
+    bool TwoLevel(int& value, const std::string& firstKey, const std::string& secondKey, int moreItem);
+    // Plain text of `length` bytes, space padded; characters outside 32..126 are stored as spaces.
+    bool PlainText(uint8_t* field, int length);
+
+private:
+    bool FromGrid() const { return req_.grid != nullptr; }
+    int Action() const { return req_.action == 256 ? 13 : req_.action; }
+    bool Typed() const { return req_.resultKind == CRK_Input; }
+    bool Picked(int itemKind) const;
+    int PickedItem() const;
+    bool TypedChar(char* c) const;
+    void StartEdit(const std::string& text);
+    void StartEditWith(char c);
+    void StartEditAt(const std::string& text, int caret, int selection);
+    bool OpenChooser(const std::string& key, int itemKind, int selected);
+    void ContinueEdit(const std::string& text);
+    // The cell's value style (bits 0-1 of its layout flags: 1 centred, 2 right-aligned).
+    void SetStyle(int style);
+
+    cmcCellRequest& req_;
+    uint8_t result_ = CER_None;
+};
+
+// ---- Formats and helpers (shared with the cell handler and the tests) ------------------------------
+
+// Rounds half away from zero.
+long long RoundHalfAway(double v);
+
+// "%3d.%0Nd" of a raw decimal value with scale s and d decimals ("%3d" for d = 0).
+std::string FormatDecimal(long long raw, int scale, int decimals);
+// "%3d.%03d" seconds of a timer, trimmed; the off word for raw 0 in off mode when `showOff`.
+std::string FormatTimer(long long raw, const cmcTimerSpec& spec, bool showOff);
+// "%2d:%02d".
+std::string FormatMinSec(int raw, int stepSeconds);
+// The flag row with its line feed.
+std::string FormatFlagSet(int value, int first, int last);
+
+// "%d.%06d" of a frequency in Hz.
+std::string FormatFrequency(uint32_t hz);
+// Typed frequency text (MHz) to Hz on the channel raster; false when it has no number or no
+// raster frequency lies within the resolution of what was typed.
+bool ParseFrequency(std::string_view text, uint32_t* hz);
+// The raster frequency for a value in Hz, as ParseFrequency snaps it.
+bool SnapToRaster(uint32_t value, uint32_t* hz);
+
+// The 24 fixed dPMR446 channel frequencies.
+inline constexpr int kFixedChannelCount = 24;
+// Entry i as text ("446.006250"); the entry after the last is "#".
+const char* FixedChannelText(int i);
+uint32_t FixedChannelFrequency(int i);  // 0 outside 0..23
+int FixedChannelIndex(uint32_t hz);     // -1 when not a fixed frequency
+
+// The three octal digits of a DTCS code and its polarity letter ("N", or "i" for inverted).
+std::string FormatDtcs(uint16_t code, bool inverted);
+// Typed tone text to a tone; false when it names no tone (dPMR446: only the listed DTCS codes).
+bool ParseToneText(std::string_view text, bool dpmr446, datTone* tone);
+
+// Colour codes 1..16: the 24-bit pattern of code n (0 outside 1..16), its text, and the code of a
+// stored pattern (0 when the pattern is none of the sixteen).
+inline constexpr int kColourCodeCount = 16;
+const char* ColourCodeText(int n);  // n = 17 gives the end mark "#"
+uint32_t ColourCodePattern(int n);
+int ColourCodeOf(uint32_t pattern);
+
+}  // namespace qx
