@@ -209,7 +209,10 @@ void indBuildInitialImage(int modelType, cmcEeprom& image) {
     if (modelType == kModelKorvPmr) KorvTables(b);
     if (modelType == kModelDPmr446) DPmr446Tables(b);
 
-    cmcPackedMap::Pack(image, modelType, true);
+    // Normalised against itself, so that the derived flags agree with the tables, then packed
+    // with the parameter block.
+    const cmcEeprom self(image);
+    cmcPackedMap::Normalise(image, self, modelType, 2);
 }
 
 std::string indInitialFileText(int modelType) {
