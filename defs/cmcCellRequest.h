@@ -61,6 +61,11 @@ struct cmcCellPaint {
     bool printing = false;
     bool textColorSet = false;
     uint32_t textColor = 0;  // 0x00BBGGRR or 0x800000nn, valid when textColorSet
+    // A rectangle the handler asks the sheet to fill (painted cells such as the quarter pillar),
+    // in the same coordinates as the cell rectangle; valid when fillSet.
+    bool fillSet = false;
+    int fillLeft = 0, fillTop = 0, fillRight = 0, fillBottom = 0;
+    uint32_t fillColor = 0;  // 0x00BBGGRR
 };
 
 struct cmcCellRequest {

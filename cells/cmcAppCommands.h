@@ -1,0 +1,96 @@
+// The application seam of the cell handler: the commands of menu, tool bar and popup cells whose
+// real work belongs to the main window or to later parts of the program (printing, opening files,
+// cloning, help viewer, sheet switching, channel list operations). The core calls them through this
+// interface; the main window installs its own implementation.
+//
+// Nothing here pretends to succeed: until an implementation is installed, every command shows the
+// message "GI_AppMess_NotAvailable" (with the command's name) through the message seam and returns
+// false, and every state question answers "not possible".
+//
+//     class cuiMainCommands : public cmcAppCommands { bool PrintAllSheets() override {...} ... };
+//     cuiMainCommands commands;
+//     cmcScopedAppCommands use(&commands);     // or SetAppCommands(&commands) for the whole run
+#pragma once
+
+#include <string>
+
+namespace qx {
+
+struct cmcCellRequest;
+class datCh;
+
+class cmcAppCommands {
+public:
+    virtual ~cmcAppCommands() = default;
+
+    // ---- file ----
+    virtual bool CanPrintCurrentSheet() { return false; }  // a sheet is shown and can be printed
+    virtual bool PrintCurrentSheet() { return NotAvailable("Print"); }
+    virtual bool PrintAllSheets() { return NotAvailable("Print all"); }
+    // Opens entry `index` of the recent file list (after the unsaved-changes confirmation).
+    virtual bool OpenRecentFile(int index) { return NotAvailable("Open recent file"); }
+    virtual bool CloseMainWindow() { return NotAvailable("Exit"); }
+    // Rebuilds the Edit menu from the current sheet cell's popup menu; `fillerKey` is the popup
+    // menu shown when there is none. The default has no menu to rebuild and does nothing.
+    virtual void RebuildEditMenu(const std::string& fillerKey) {}
+
+    // ---- view ----
+    // Applies the font size percentage already stored in the settings.
+    virtual bool ApplyFontSize(int percent) { return NotAvailable("Font size"); }
+    // Shows or hides the tool bar (the settings already hold the new state).
+    virtual bool ShowToolBar(bool visible) { return NotAvailable("Tool bar"); }
+
+    // ---- port and clone ----
+    virtual bool OpenPortDialog() { return NotAvailable("Port selection"); }
+    virtual bool CloneRead() { return NotAvailable("Clone read"); }
+    virtual bool CloneWrite() { return NotAvailable("Clone write"); }
+    virtual bool CloneInformation() { return NotAvailable("Clone information"); }
+
+    // ---- help ----
+    // Opens the help file `path` at a context number (0: its contents).
+    virtual bool OpenHelp(const std::string& path, int context) { return NotAvailable("Help"); }
+
+    // ---- sheets ----
+    // Shows the sheet named by a sheet reference ("[St_Style]Key,Parameter").
+    virtual bool ShowSheet(const std::string& reference) { return NotAvailable("Show sheet"); }
+    // The number of entries of the popup menu currently shown (for the "No item" filler).
+    virtual int CurrentPopupItemCount() { return 1; }
+
+    // ---- channel list operations (popup commands 75-81) ----
+    // Runs popup command `command` on the rows of `req` within the list bounds first..last, with the
+    // decoded record of the row; reloads the record before returning. Returns whether it ran.
+    virtual bool RunListCommand(int command, cmcCellRequest& req, datCh& record, int first, int last) {
+        return NotAvailable("List command");
+    }
+    // Whether the clipboard holds records of this kind.
+    virtual bool ClipboardHas(int kind) { return false; }
+
+    // ---- after edits ----
+    // The deferred check 250 ms after an edit: repaint all views and run the warning check.
+    virtual void RefreshAllViews() {}
+
+protected:
+    // Shows "GI_AppMess_NotAvailable" for the command `what` (error icon, caption "GI_Sys_AppTitle")
+    // and returns false.
+    static bool NotAvailable(const std::string& what);
+};
+
+// The commands in use: the installed implementation, or the default that refuses every command.
+cmcAppCommands& AppCommands();
+// Installs an implementation (not owned); null restores the default.
+void SetAppCommands(cmcAppCommands* commands);
+
+class cmcScopedAppCommands {
+public:
+    explicit cmcScopedAppCommands(cmcAppCommands* commands);
+    ~cmcScopedAppCommands();
+    cmcScopedAppCommands(const cmcScopedAppCommands&) = delete;
+    cmcScopedAppCommands& operator=(const cmcScopedAppCommands&) = delete;
+
+private:
+    cmcAppCommands* previous_;
+};
+
+inline constexpr const char* kNotAvailableKey = "GI_AppMess_NotAvailable";
+
+}  // namespace qx

@@ -1,0 +1,312 @@
+#include "cells/cmcCellCapsule.h"
+
+#include "cells/cmcAppCommands.h"
+#include "cells/cmcCellTable.h"
+#include "cells/cmcEditors.h"
+#include "comm/cmcTask.h"
+#include "common/cmcMessage.h"
+#include "defs/cmcDefLint.h"
+#include "defs/cmcEvMan.h"
+#include "defs/cmcFCache.h"
+#include "defs/cmcGTex.h"
+#include "defs/cmcHelpContext.h"
+#include "image/cmcImageMap.h"
+#include "image/indMain.h"
+
+#include <cstdio>
+
+namespace qx {
+
+namespace {
+
+constexpr uint32_t kGreyText = 0x00C0C0C0;  // RGB 192,192,192
+
+// ---- deferred check -------------------------------------------------------------------------
+
+cmcTask*& DeferredTask() {
+    // Lives until the process ends: a timer must not be torn down after the application object.
+    static cmcTask* task = nullptr;
+    return task;
+}
+
+void RunDeferredCheck(void*, cmcTask* task) {
+    task->SetInterval(-1);
+    AppCommands().RefreshAllViews();
+}
+
+// The popup commands of list operations, Edit and Help.
+constexpr int kPopupListFirst = CL_PMenu_Copy;   // 75
+constexpr int kPopupListLast = CL_PMenu_Insert;  // 81
+
+}  // namespace
+
+// ---- cmcCellCall --------------------------------------------------------------------------------
+
+bool cmcCellCall::IsKorv() const { return modelType == kModelKorvPmr; }
+
+void cmcCellCall::SetWord(int offset, int value) {
+    image.SetByte(offset, static_cast<uint8_t>((value >> 8) & 0xFF));
+    image.SetByte(offset + 1, static_cast<uint8_t>(value & 0xFF));
+    wrote = true;
+}
+
+void cmcCellCall::ShowNumber(long value) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "%ld", value);
+    req.display.assign(buf);
+}
+
+void cmcCellCall::ShowNotApplicable(std::string_view placeholder) {
+    Show(placeholder);
+    cell.layout = static_cast<uint8_t>((cell.layout & ~(LF_HAlignMask | LF_VAlignMask)) | 0x01 | 0x04);
+    if (req.paint) {
+        req.paint->textColorSet = true;
+        req.paint->textColor = kGreyText;
+    }
+}
+
+void cmcCellCall::SetState(uint8_t bit, bool on) {
+    if (on)
+        cell.behaviour |= bit;
+    else
+        cell.behaviour &= static_cast<uint8_t>(~bit);
+}
+
+void cmcCellCall::StoreRecord() {
+    rec.Commit();
+    notify |= CN_SameIndex;
+    wrote = true;
+}
+
+// ---- helpers ------------------------------------------------------------------------------------
+
+bool ListChoice(cmcCellCall& call, const char* listKey, int itemKind, int& value) {
+    cmcEditor editor(call.req);
+    const bool changed = editor.List(listKey, itemKind, value);
+    call.Opened(editor.Result());
+    return changed;
+}
+
+int CurrentBank(cmcCellCall& call, int channel) {
+    if (auto answer = EvMan().Query(EVC_QueryBank)) {
+        const int bank = static_cast<int>(answer->data);
+        if (bank >= 0 && bank < map::kBankCount) return bank;
+    }
+    return datBankOfChannel(call.image.Data(), channel);
+}
+
+void ScheduleDeferredCheck() {
+    cmcTask*& task = DeferredTask();
+    if (!task) {
+        task = new cmcTask();
+        task->SetCallback(&RunDeferredCheck, nullptr);
+    }
+    // Every edit restarts the wait: the check runs once the edits pause.
+    task->SetInterval(-1);
+    task->SetInterval(kDeferredCheckMs);
+}
+
+bool DeferredCheckPending() { return DeferredTask() && !DeferredTask()->Idle(); }
+
+// ---- the handler --------------------------------------------------------------------------------
+
+cmcCellCapsule::cmcCellCapsule(indMain* main) : main_(main) {}
+
+int cmcCellCapsule::RecordKindOf(int category, int modelType) {
+    switch (category) {
+    case CT_Mch:
+    case CT_Mch_Check: return datChannelKind(modelType);
+    case CT_CEdit: return KIND_UserChar;
+    case CT_DTMF: return KIND_Dtmf;
+    case CT_Scan: return KIND_ScanList;
+    case CT_CTone: return KIND_CTone;
+    case CT_RX_Code: return KIND_5ToneRx;
+    case CT_TX_Code: return KIND_5ToneTx;
+    case CT_UserTone: return KIND_UserTone;
+    case CT_2Tone_Code: return KIND_2Tone;
+    case CT_2ToneTX_Common: return KIND_2ToneTx;
+    case CT_BankOp: return KIND_BankName;
+    case CT_MSK_IdGroup: return KIND_MskIdGroup;
+    case CT_MSK_CallList: return KIND_MskCallList;
+    case CT_MSK_Msg_Status: return KIND_MskStatus;
+    case CT_MSK_Msg_ShortTxt: return KIND_MskShortText;
+    case CT_Dig_Msg_Status: return KIND_DigStatus;
+    case CT_Null:
+    case CT_PopupMenu:
+    case CT_MSK_AdrRange:
+    case CT_MSK_TimingErr:
+    case CT_MSK_Cfg:
+    case kCategoryNone:  // menu and tool bar cells without a category
+        return KIND_None;
+    default: {
+        char text[64];
+        std::snprintf(text, sizeof text, "Unknown Cell Category. (%d)", category);
+        cmcFatal(text, kExitDefinitionFault);
+    }
+    }
+}
+
+uint8_t cmcCellCapsule::Execute(cmcCellRequest& req, bool notify) {
+    req.display.clear();
+    req.resultFlags &= static_cast<uint8_t>(~(CRF_Warning | CRF_Error));
+    req.redirect = 0;
+    wrote_ = false;
+    cmcCellObj* cell = req.cell;
+    indMain* main = main_ ? main_ : indMain::Instance();
+    if (!cell || !main) return CER_None;
+
+    // Entry.
+    cmcEeprom& image = main->WorkingImage();
+    datCh rec(image.Data());
+    datKorvAdr adr(image.Data());
+    cmcCellCall call{req, *cell, *main, image, rec, adr};
+    call.modelType = main->ModelType();
+    call.recordKind = RecordKindOf(cell->category, call.modelType);
+    req.category = cell->category;
+    req.label = cell->label;
+    req.index = cell->index;
+    auto loadRecord = [&call](int kind, int index) {
+        call.recordKind = kind;
+        if (kind == KIND_None) return;
+        call.rec.Load(kind, index);
+        if (kind == KIND_ChKorvPmr) {
+            call.mskOn = call.rec.mskSignal;
+            call.mskOff = !call.rec.mskSignal;
+            call.noRepeater = call.rec.mskNoRepeater;
+        }
+    };
+    loadRecord(call.recordKind, cell->index);
+
+    call.action = req.action == CA_Commit ? CA_Enter : req.action;
+    const bool edited = call.action != 0 || req.resultKind != CRK_Plain || req.popupCommand != 0;
+    bool handled = false;
+
+    if (req.popupCommand == CL_PMenu_Edit) {
+        call.action = CA_Enter;
+        req.popupCommand = 0;
+    } else if (req.popupCommand >= kPopupListFirst && req.popupCommand <= kPopupListLast) {
+        int first = datKindMinIndex(call.recordKind);
+        int last = datKindMaxIndex(call.recordKind);
+        if (rec.IsChannel()) {
+            const int bank = CurrentBank(call, cell->index);
+            first = datBankFirst(image.Data(), bank);
+            last = datBankLast(image.Data(), bank);
+        }
+        if (call.recordKind != KIND_None)
+            AppCommands().RunListCommand(req.popupCommand, req, rec, first, last);
+        handled = true;
+    } else if (req.popupCommand == CL_PMenu_Help) {
+        const std::string path = cmcProgramDir() + GTex().FirstLine("GI_Sys_MyHelpFile");
+        AppCommands().OpenHelp(path, HelpContextOf(*cell, image, call.modelType, EditorLists()));
+        handled = true;
+    }
+
+    if (cell->category == CT_PopupMenu && req.parent && req.parent->cell) {
+        const cmcCellObj& owner = *req.parent->cell;
+        loadRecord(RecordKindOf(owner.category, call.modelType), owner.index);
+    }
+
+    if (!handled && cell->category == CT_Mch && call.recordKind != KIND_None && !rec.inUse &&
+        cell->label != CL_Mch_Atr && call.action <= 127) {
+        // An empty channel shows nothing; a key on it goes to its receive frequency first.
+        if (cell->label != CL_Mch_FreqR) {
+            req.label = CL_Mch_FreqR;
+            req.redirect = 1;
+            req.deferredAction = call.action;
+            handled = true;
+        }
+    }
+
+    if (!handled) {
+        if (cmcCellBehaviourFn behaviour = cmcCellTable::Instance().Find(cell->label)) {
+            behaviour(call);
+        } else {
+            char text[32];
+            std::snprintf(text, sizeof text, "%d *Yet*", cell->label);
+            req.display.assign(text);
+        }
+    }
+
+    // Exit.
+    wrote_ = call.wrote;
+    if (call.recordKind != KIND_None) call.notify |= CN_SameIndex;
+    if (notify && call.notify != 0 && req.notify) req.notify(req, call.notify);
+    if (edited) {
+        ScheduleDeferredCheck();
+        main->NoteEdit();
+    }
+    return call.result;
+}
+
+uint8_t cmcCellCapsule::Probe(int category, int label, int index, uint8_t mask) {
+    indMain* main = main_ ? main_ : indMain::Instance();
+    if (!main) return 0;
+    cmcCellObj cell;
+    cell.category = category;
+    cell.label = label;
+    cell.index = index;
+    cmcCellRequest req;
+    req.cell = &cell;
+    req.rowNumber = datBankOfChannel(main->WorkingImage().Data(), index);
+    Execute(req, false);
+    return req.resultFlags & mask;
+}
+
+uint8_t cmcCellCapsule::WarningOf(int category, int label, int index) {
+    return Probe(category, label, index, CRF_Warning);
+}
+
+uint8_t cmcCellCapsule::ErrorOf(int category, int label, int index) {
+    return Probe(category, label, index, CRF_Error);
+}
+
+uint8_t cmcCellCapsule::RunCell(cmcCellObj& cell, int action, void* owner) {
+    cmcCellRequest req;
+    req.owner = owner;
+    req.cell = &cell;
+    req.action = action;
+    return Execute(req, true);
+}
+
+// ---- keys read by name --------------------------------------------------------------------------
+
+void RegisterCellHandlerKeys() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    using F = cmcDefFileKind;
+    using K = cmcRequiredKind;
+    const struct {
+        const char* key;
+        K kind;
+        const char* usedBy;
+    } keys[] = {
+        {"GI_Sys_MyHelpFile", K::Section, "help command of cells"},
+        {kNotAvailableKey, K::Section, "commands not available"},
+        {"GI_Sheet_Sel_Misc_OnOff2", K::Sheet, "CL_Mch_SmarTrunk"},
+        {"GI_Sheet_Sel_Bank_SelBankFree", K::Sheet, "CL_Bank_SelBankFree"},
+        {"GI_Sheet_CloneInfo", K::Sheet, "clone information window"},
+        {"GI_Sheet_Mch_BankOp", K::Sheet, "bank operation sheet"},
+        {"GI_AppInd_Model", K::Section, "CL_CloneInfo_Model"},
+        {"GI_Mess_CloneInfo_TenKey", K::Section, "CL_CloneInfo_Model"},
+        {"GI_Mess_CloneInfo_OverVolt", K::Section, "CL_CloneInfo_OverVolt"},
+        {"GI_Mess_CloneInfo_Opt_Kx1", K::Section, "CL_CloneInfo_Option"},
+        {"GI_Mess_CloneInfo_Opt_Kx2", K::Section, "CL_CloneInfo_Option"},
+        {"GI_Mess_CloneInfo_Opt_Kx3", K::Section, "CL_CloneInfo_Option"},
+        {"GI_Mess_CloneInfo_Opt_Kx4", K::Section, "CL_CloneInfo_Option"},
+        {"GI_Mess_CloneInfo_Opt_Kx5", K::Section, "CL_CloneInfo_Option"},
+        {"GI_Mess_CloneInfo_Opt_Kx6", K::Section, "CL_CloneInfo_Option"},
+        {"GI_Mess_CloneInfo_Opt_Kx7", K::Section, "CL_CloneInfo_Option"},
+        {"GI_Mess_CloneInfo_Opt_Kx8", K::Section, "CL_CloneInfo_Option"},
+        {"GI_Mess_CloneInfo_Opt_Kx9", K::Section, "CL_CloneInfo_Option"},
+        {"GI_PMenu_NoItem", K::Menu, "CL_Menu_Edit_Top filler"},
+    };
+    for (const auto& k : keys) RequireDefKey({k.key, F::Main, k.kind, k.usedBy});
+}
+
+namespace {
+// Wherever the cell handler is linked, the definition checker knows the keys it reads.
+const bool kKeysRegistered = (RegisterCellHandlerKeys(), true);
+}  // namespace
+
+}  // namespace qx

@@ -1,0 +1,71 @@
+// The cell handler: the one place that knows what each cell label means. Given a cell and a
+// request it shows the cell's value (display text, marks, menu state), reacts to the user's action
+// (step, chooser, inline editor, command) and writes accepted values back into the working image.
+//
+//     cmcCellObj cell;  ... ParseCell(...)                 // or a sheet's, menu's or probe's cell
+//     cmcCellRequest req;
+//     req.cell = &cell;
+//     req.grid = grid;                                      // null outside grids: no user actions
+//     req.action = 13;                                      // 0 refresh, 13 Enter, 32 space, 8 backspace
+//     uint8_t opened = cmcCellCapsule().Execute(req, true); // 1 chooser opened, 2 inline editor
+//     show(req.display, req.resultFlags);
+//
+// A chooser result comes back as a second call whose parent request is the first one (its cell
+// then carries the picked item: label = item kind, index = item value), with result kind 2 and
+// action 0. An inline edit comes back with result kind 1 and the typed text in `input`.
+//
+// The handler keeps no state between calls. It works on indMain::Instance() (model type, working
+// and saved images, identification data) unless it is given another main object.
+#pragma once
+
+#include "defs/cmcCellRequest.h"
+
+#include <cstdint>
+#include <string>
+
+namespace qx {
+
+class indMain;
+class cmcCellObj;
+
+class cmcCellCapsule {
+public:
+    explicit cmcCellCapsule(indMain* main = nullptr);
+
+    // Processes one request; runs the request's notify callback at the end when `notify` is true.
+    // Returns the editor result (cmcCellExecResult). Without a main object the cell shows nothing.
+    uint8_t Execute(cmcCellRequest& req, bool notify);
+
+    // Probes for the warning check list and the check cells: run the cell (category, label, index)
+    // with action 0, the request's row number being the bank that holds the index, and return its
+    // warning (0x04) or error (0x08) mark.
+    uint8_t WarningOf(int category, int label, int index);
+    uint8_t ErrorOf(int category, int label, int index);
+    // Runs the handler for a cell and an action from outside a grid (menus, tool bar).
+    uint8_t RunCell(cmcCellObj& cell, int action, void* owner = nullptr);
+
+    // Whether the last Execute wrote an accepted value into the image (an editor that refused the
+    // input, a cell without input, or a refresh writes nothing).
+    bool Wrote() const { return wrote_; }
+
+    // The record kind a category edits (0: none). A category outside 0..22 is fatal
+    // ("Unknown Cell Category. (%d)", definition fault).
+    static int RecordKindOf(int category, int modelType);
+
+private:
+    uint8_t Probe(int category, int label, int index, uint8_t mask);
+
+    indMain* main_;
+    bool wrote_ = false;
+};
+
+// The deferred check after an edit: 250 ms after the last edit the application refreshes all views
+// and runs the warning check (cmcAppCommands::RefreshAllViews).
+inline constexpr int kDeferredCheckMs = 250;
+void ScheduleDeferredCheck();
+bool DeferredCheckPending();
+
+// The keys the cell handler reads by name are registered with the definition checker.
+void RegisterCellHandlerKeys();
+
+}  // namespace qx

@@ -1,0 +1,149 @@
+// The table from cell label to behaviour that the cell handler dispatches over, and the context of
+// one handler call that every behaviour works with.
+//
+// Each group of labels lives in its own file (cmcCells_Command.cpp, cmcCells_Bank.cpp, ...) and
+// adds its rows in a Register...Cells function:
+//
+//     void RegisterBankCells(cmcCellTable& table) {
+//         table.Set(CL_Bank_UsedTotal, [](cmcCellCall& c) { c.ShowNumber(TotalOf(c)); });
+//     }
+//
+// A new group declares its function below and adds one line to the list in cmcCellTable.cpp. A
+// label claimed twice is a programming error found at start-up (fatal, internal fault). Labels
+// without a row show "%d *Yet*" and accept nothing.
+#pragma once
+
+#include "defs/cmcCellNames.h"
+#include "defs/cmcCellObj.h"
+#include "defs/cmcCellRequest.h"
+#include "image/cmcEeprom.h"
+#include "image/datCh.h"
+#include "image/datKorvAdr.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qx {
+
+class indMain;
+class cmcFCache;
+
+// Actions of a request (the grid passes the key pressed).
+enum cmcCellAction : int {
+    CA_Refresh = 0,
+    CA_Backspace = 8,  // previous value
+    CA_Enter = 13,     // activate
+    CA_Space = 32,     // next value
+    CA_Commit = 256,   // the same as Enter; turned into Enter at entry
+};
+
+// State bits of menu and tool bar cells (behaviour bits 2-5 of the cell).
+enum cmcCellState : uint8_t {
+    CS_Checked = 0x04,
+    CS_Hidden = 0x08,
+    CS_Disabled = 0x10,
+    CS_Relabelled = 0x20,  // the caption is replaced by the cell's text
+};
+
+// Everything one call of the handler works with. Created by cmcCellCapsule::Execute.
+struct cmcCellCall {
+    cmcCellRequest& req;
+    cmcCellObj& cell;
+    indMain& main;
+    cmcEeprom& image;   // the working image
+    datCh& rec;         // the record of the cell's category and index, when recordKind is not 0
+    datKorvAdr& adr;    // the digital PMR address-range record
+    int recordKind = 0;
+    int modelType = 0;
+    int action = 0;     // after the entry rules (256 is 13)
+    // Conditions of a digital PMR channel (record kind 3): MSK signalling on (M), off (N), and no
+    // repeater (R).
+    bool mskOn = false;
+    bool mskOff = false;
+    bool noRepeater = false;
+    uint32_t notify = CN_SameLabelIndex;  // cmcCellNotify bits collected for the notify callback
+    uint8_t result = CER_None;            // what was opened: the value Execute returns
+    bool wrote = false;                   // an accepted value was written into the image
+
+    int Label() const { return cell.label; }
+    int Index() const { return cell.index; }
+    // User actions come from grids only; menus, the tool bar and probes refresh and run commands.
+    bool FromGrid() const { return req.grid != nullptr; }
+    bool IsEnter() const { return action == CA_Enter; }
+    bool IsKorv() const;
+
+    uint8_t* Bytes() { return image.Data(); }
+    uint8_t Byte(int offset) const { return image.GetByte(offset); }
+    void SetByte(int offset, uint8_t value) {
+        image.SetByte(offset, value);
+        wrote = true;
+    }
+    // 16-bit values, high byte first.
+    int Word(int offset) const { return (image.GetByte(offset) << 8) | image.GetByte(offset + 1); }
+    void SetWord(int offset, int value);
+
+    // Display text.
+    void Show(std::string_view text) { req.display.assign(text.data(), text.size()); }
+    void ShowNumber(long value);
+    // The placeholder of a cell that does not apply: the text, value style 1 (bits 0-1 of the
+    // layout flags) with bits 2-3 = 1, grey text when drawing. The caller then accepts no action.
+    void ShowNotApplicable(std::string_view placeholder = "----");
+
+    // State bits of menu and tool bar cells: set or clear one bit.
+    void SetState(uint8_t bit, bool on);
+    // Marks.
+    void Warn() { req.resultFlags |= CRF_Warning; }
+    void Fail() { req.resultFlags |= CRF_Error; }
+
+    // Writes the edited record back (encode, then decode again) and asks for the row's repaint.
+    void StoreRecord();
+    // Behaviours that write the image through other helpers (bank sizes) say so.
+    void MarkWritten() { wrote = true; }
+    // Keeps what an editor opened (CER_Opened, CER_Editor) as the call's result.
+    void Opened(uint8_t opened) {
+        if (opened != CER_None) result = opened;
+    }
+};
+
+using cmcCellBehaviourFn = void (*)(cmcCellCall& call);
+
+class cmcCellTable {
+public:
+    // The table with every group's rows, built on first use.
+    static const cmcCellTable& Instance();
+
+    // Adds a row; a label outside 0..708 or one that already has a row is fatal (internal fault).
+    void Set(int label, cmcCellBehaviourFn behaviour);
+    void SetRange(int firstLabel, int lastLabel, cmcCellBehaviourFn behaviour);
+    // The behaviour of a label; null when it has no row.
+    cmcCellBehaviourFn Find(int label) const {
+        return label >= 0 && label < kLabelCount ? rows_[label] : nullptr;
+    }
+    int RowCount() const;
+
+    cmcCellTable() = default;
+
+private:
+    cmcCellBehaviourFn rows_[kLabelCount] = {};
+};
+
+// The groups of rows, one function per file.
+void RegisterCommandCells(cmcCellTable& table);     // menus, tool bar, popup entries, chooser items
+void RegisterProbeCells(cmcCellTable& table);       // warning probe cells
+void RegisterCloneInfoCells(cmcCellTable& table);   // clone information cells
+void RegisterBankCells(cmcCellTable& table);        // bank and count cells
+void RegisterQuietCells(cmcCellTable& table);       // CL_Null, CL_Mch_Dig_CC_T, CL_Maker_*
+void RegisterReceiveFrequencyCell(cmcCellTable& table);  // CL_Mch_FreqR
+
+// ---- helpers shared by the groups ----
+
+// A value chosen from a selection list through the list editor; keeps what the editor opened.
+// Returns true when the value changed.
+bool ListChoice(cmcCellCall& call, const char* listKey, int itemKind, int& value);
+
+// The bank that a channel belongs to (0-4, or 5 for none) and the bank shown by the current
+// channel/bank sheet (asked with event 28; the channel's bank when no sheet answers).
+int CurrentBank(cmcCellCall& call, int channel);
+
+}  // namespace qx

@@ -1,0 +1,64 @@
+// Warning probe cells: a check-list line collects the warning and error marks of the cells it
+// stands for by running them through the probe operations of the cell handler.
+#include "cells/cmcCellCapsule.h"
+#include "cells/cmcCellTable.h"
+#include "image/indMain.h"
+
+namespace qx {
+
+namespace {
+
+// The channels of the bank in the request's row number: the monitor setting warns, the select,
+// call, PTT and channel mute settings that MSK signalling cannot use are errors.
+void CheckChannels(cmcCellCall& c) {
+    if (!c.IsKorv()) return;
+    const int bank = c.req.rowNumber;
+    if (bank < 0 || bank >= map::kBankCount) return;
+    cmcCellCapsule probe(&c.main);
+    const uint8_t* image = c.image.Data();
+    const int first = datBankFirst(image, bank);
+    const int end = first + datBankSize(image, bank);
+    for (int ch = first; ch < end && ch < map::kChannelCount; ++ch) {
+        if (probe.WarningOf(CT_Mch, CL_Mch_Moni, ch)) c.Warn();
+        for (int label : {CL_Mch_Sel, CL_Mch_Call, CL_Mch_PTT, CL_Mch_CH_Mute})
+            if (probe.ErrorOf(CT_Mch, label, ch)) c.Fail();
+    }
+}
+
+// The user tones whose decode window warns.
+void CheckUserTones(cmcCellCall& c) {
+    cmcCellCapsule probe(&c.main);
+    for (int row = 0; row <= 14; ++row)
+        if (probe.WarningOf(CT_UserTone, CL_UTone_Dec_Low, row) || probe.WarningOf(CT_UserTone, CL_UTone_Dec_High, row))
+            c.Warn();
+}
+
+void CheckIdRange(cmcCellCall& c) {
+    if (c.IsKorv() && cmcCellCapsule(&c.main).ErrorOf(CT_MSK_AdrRange, CL_Msk_AdrRange_Killer, 0)) c.Fail();
+}
+
+void CheckOwnIdGroup(cmcCellCall& c) {
+    if (!c.IsKorv()) return;
+    cmcCellCapsule probe(&c.main);
+    for (int row = 0; row <= 7; ++row)
+        if (probe.ErrorOf(CT_MSK_IdGroup, CL_Msk_IdGroup_Adr, row)) c.Fail();
+}
+
+void CheckConfig(cmcCellCall& c) {
+    if (!c.IsKorv()) return;
+    cmcCellCapsule probe(&c.main);
+    if (probe.ErrorOf(CT_MSK_Cfg, CL_Msk_Cfg_Status_FixBaseId, 0) || probe.ErrorOf(CT_MSK_Cfg, CL_Msk_Cfg_Gps_FixBaseId, 0))
+        c.Fail();
+}
+
+}  // namespace
+
+void RegisterProbeCells(cmcCellTable& t) {
+    t.Set(CL_Check_Mch, CheckChannels);
+    t.Set(CL_Check_User_Tone_Encode, CheckUserTones);
+    t.Set(CL_Check_Msk_IdRange, CheckIdRange);
+    t.Set(CL_Check_Msk_OwnIdGroup, CheckOwnIdGroup);
+    t.Set(CL_Check_Msk_Config, CheckConfig);
+}
+
+}  // namespace qx
