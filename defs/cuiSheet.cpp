@@ -1,0 +1,1143 @@
+#include "defs/cuiSheet.h"
+
+#include "app/cuiGrid.h"
+#include "defs/cmcEvMan.h"
+#include "defs/cmcGTex.h"
+#include "defs/cuiMenu.h"
+#include "defs/cuiSheetPaint.h"
+#include "comm/indEnviron.h"
+#include "image/indMain.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace qx {
+
+namespace {
+
+// Without a provider of its own, a sheet reads the main object's model type and working image and
+// the user's font size.
+cmcSheetContext DefaultContext() {
+    cmcSheetContext ctx;
+    if (indMain* main = indMain::Instance()) {
+        ctx.modelType = main->ModelType();
+        ctx.image = &main->WorkingImage();
+    }
+    ctx.fontPercent = static_cast<int>(Environ().FontSizePercentage);
+    return ctx;
+}
+
+cuiSheet::ContextProvider& Provider() {
+    static cuiSheet::ContextProvider provider;
+    return provider;
+}
+
+// Windows key codes of the keys handed to the cell handler as operations (code * 256).
+constexpr int kVkLeft = 0x25;
+constexpr int kVkRight = 0x27;
+constexpr int kVkF1 = 0x70;
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (true) {
+        size_t nl = text.find('\n', start);
+        lines.push_back(text.substr(start, nl == std::string::npos ? std::string::npos : nl - start));
+        if (nl == std::string::npos) break;
+        start = nl + 1;
+    }
+    return lines;
+}
+
+bool Labelled(const cmcCellObj& c) { return c.label != kLabelNone; }
+
+}  // namespace
+
+void cuiSheet::SetContextProvider(ContextProvider provider) { Provider() = std::move(provider); }
+
+// --- Life cycle --------------------------------------------------------------------------------
+
+cuiSheet::cuiSheet(QWidget* host, const cmcCellRequest* opener, int initLabel, int initIndex, cmcGTex& store,
+                   std::string key, QWidget* owner)
+    : cuiSheet(host, opener, initLabel, initIndex, store, key, owner,
+               std::make_unique<cmcSheetBuilder>(store, key, cmcSheetContext{})) {}
+
+cuiSheet::cuiSheet(QWidget* host, const cmcCellRequest* opener, int initLabel, int initIndex, cmcGTex& store,
+                   std::string key, QWidget* owner, std::unique_ptr<cmcSheetBuilder> builder)
+    : builder_(std::move(builder)), host_(host), owner_(owner), store_(store), key_(std::move(key)), name_(key_),
+      initLabel_(initLabel), initIndex_(initIndex), handler_(cmcDefaultCellHandler()) {
+    if (opener) opener_ = *opener;
+    EvMan().Register<&cuiSheet::OnEvent>(this);
+}
+
+cuiSheet::~cuiSheet() {
+    if (repeatArmed_) cmcTime().Disarm(this);
+    EvMan().UnregisterAll(this);
+    building_ = true;  // nothing is drawn or handled while the widgets go
+    if (grid_) DetachGrid();
+    if (popupBuilder_) {
+        popupBuilder_.reset();
+        EvMan().Send(EVC_MenuItemClear, 0, CL_Menu_Edit_Top);
+        EvMan().Send(EVC_MenuRefresh);
+    }
+    if (grid_) EvMan().Send(EVC_OwnerGone, grid_, 0);
+    delete frame_;
+}
+
+void cuiSheet::SetParameter(const std::string& parameter) { builder_->SetParameter(parameter); }
+
+void cuiSheet::SetPrinting(bool on, int marginUnit) {
+    printing_ = on;
+    marginUnit_ = std::max(1, marginUnit);
+}
+
+// --- Build -------------------------------------------------------------------------------------
+
+void cuiSheet::Build() {
+    building_ = true;
+    cmcSheetContext ctx = hasCtx_ ? ctx_ : (Provider() ? Provider()() : DefaultContext());
+    ctx.printing = printing_;
+    ctx.marginUnit = printing_ ? marginUnit_ : 1;
+    if (explicitFontHeight_) ctx.explicitFontHeight = explicitFontHeight_;
+    builder_->Context() = ctx;
+    cuiTextMeasure measure;
+    builder_->Build(measure);
+    const cmcSheetStyle& style = builder_->Style();
+
+    if (grid_) DetachGrid();
+    delete frame_;
+    popupBuilder_.reset();
+    frame_ = new QWidget(host_);
+    auto* v = new QVBoxLayout(frame_);
+    v->setContentsMargins(0, 0, 0, 0);
+    v->setSpacing(0);
+    title_ = nullptr;
+    if (style.title) {
+        title_ = new QLabel(QString::fromStdString(*style.title), frame_);
+        title_->setTextFormat(Qt::PlainText);
+        title_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        title_->setLineWidth(2);
+        title_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        if (style.titleFont) {
+            title_->setFont(cuiFont(*style.titleFont));
+            QPalette tp = title_->palette();
+            tp.setColor(QPalette::WindowText, cuiColour(style.titleFont->colour));
+            title_->setPalette(tp);
+        }
+        title_->setAutoFillBackground(true);
+        QPalette tp = title_->palette();
+        tp.setColor(QPalette::Window, cuiColour(style.titleColour));
+        title_->setPalette(tp);
+        title_->setFixedHeight(QFontMetrics(title_->font()).height() + 2 + 8);
+        v->addWidget(title_);
+    }
+    gridPanel_ = new QFrame(frame_);
+    auto* gl = new QVBoxLayout(gridPanel_);
+    if (dropDown_) {
+        gridPanel_->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        gridPanel_->setLineWidth(1);
+        gl->setContentsMargins(2, 2, 2, 2);
+    } else {
+        gridPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        gridPanel_->setLineWidth(2);
+        gl->setContentsMargins(0, 0, 0, 0);
+    }
+    v->addWidget(gridPanel_, 1);
+    grid_ = new cuiGrid(gridPanel_);
+    gl->addWidget(grid_);
+    QPalette gp = grid_->palette();
+    gp.setColor(QPalette::Window, cuiColour(builder_->BasicCell().colour));
+    gp.setColor(QPalette::Base, cuiColour(builder_->BasicCell().colour));
+    grid_->setPalette(gp);
+    grid_->setFont(cuiFont(builder_->BasicFont()));
+    popup_ = new QMenu(grid_);
+    editor_ = nullptr;
+    ApplyGridShape();
+
+    grid_->SetCurrent(0, 0, false);
+    movingByProgram_ = true;
+    MoveCursor(0, 1);
+    MoveCursor(0, -1);
+    MoveCursor(1, 0);
+    MoveCursor(-1, 0);
+    movingByProgram_ = false;
+    InstallHandlers();
+
+    if (!host_->layout()) {
+        auto* hl = new QVBoxLayout(host_);
+        hl->setContentsMargins(0, 0, 0, 0);
+    }
+    host_->layout()->addWidget(frame_);
+    frame_->show();
+
+    const int cols = builder_->ColCount(), rows = builder_->RowCount();
+    bool restored = false;
+    if (saved_.col >= 0 && saved_.row >= 0 && saved_.col < cols && saved_.row < rows &&
+        builder_->Cell(saved_.col, saved_.row).Selectable()) {
+        grid_->SetCurrent(saved_.col, saved_.row, false);
+        lastCol_ = saved_.col;
+        lastRow_ = saved_.row;
+        if (saved_.leftCol >= 0 && saved_.topRow >= 0 && saved_.leftCol < cols && saved_.topRow < rows)
+            grid_->SetTopLeft(saved_.leftCol, saved_.topRow);
+        restored = true;
+    }
+    if (!restored && initLabel_ != kLabelNone) {
+        for (int r = 0; r < rows && !restored; ++r)
+            for (int c = 0; c < cols; ++c) {
+                const cmcCellObj& cell = builder_->Cell(c, r);
+                if (cell.Selectable() && cell.label == initLabel_ && cell.index == initIndex_) {
+                    grid_->SetCurrent(c, r, false);
+                    lastCol_ = c;
+                    lastRow_ = r;
+                    restored = true;
+                    break;
+                }
+            }
+    }
+    if (!CurrentCell().Selectable()) grid_->setEnabled(false);
+    if (builder_->Style().multiSelect != MS_None) {
+        anchorCol_ = grid_->Col();
+        anchorRow_ = grid_->Row();
+        builder_->Id(anchorCol_, anchorRow_).bits |= clsSheetCellId::SelectedCell;
+    }
+    building_ = false;
+    grid_->InvalidateAll();
+    UpdatePopupMenu(false);
+}
+
+void cuiSheet::ApplyGridShape() {
+    const int cols = builder_->ColCount(), rows = builder_->RowCount();
+    grid_->SetColCount(cols);
+    grid_->SetRowCount(rows);
+    for (int c = 0; c < cols; ++c) grid_->SetColWidth(c, builder_->ColWidth(c));
+    for (int r = 0; r < rows; ++r) grid_->SetRowHeight(r, builder_->RowHeight(r));
+    grid_->SetFixedCols(builder_->FixedCols());
+    grid_->SetFixedRows(builder_->FixedRows());
+}
+
+void cuiSheet::DetachGrid() {
+    grid_->onDrawCell = nullptr;
+    grid_->onSelectCell = nullptr;
+    grid_->onKeyDown = nullptr;
+    grid_->onKeyUp = nullptr;
+    grid_->onKeyPress = nullptr;
+    grid_->onMouseDown = nullptr;
+    grid_->onMouseUp = nullptr;
+    grid_->onMouseMove = nullptr;
+    grid_->onDoubleClick = nullptr;
+    grid_->onTimedScroll = nullptr;
+    grid_->onFocusGained = nullptr;
+    grid_->onFocusLost = nullptr;
+    if (editor_) editor_->removeEventFilter(this);
+}
+
+void cuiSheet::InstallHandlers() {
+    grid_->onDrawCell = [this](QPainter& p, int c, int r, const QRect& rect, unsigned s) { DrawCell(p, c, r, rect, s); };
+    grid_->onSelectCell = [this](int c, int r) {
+        return builder_->InGrid(c, r) && c >= builder_->FixedCols() && r >= builder_->FixedRows() &&
+               builder_->Cell(c, r).Selectable();
+    };
+    grid_->onKeyDown = [this](QKeyEvent* e) { OnKeyDown(e); };
+    grid_->onKeyUp = [](QKeyEvent*) {};
+    grid_->onKeyPress = [this](QKeyEvent* e) { OnKeyPress(e); };
+    grid_->onMouseDown = [this](QMouseEvent* e) { OnMouseDown(e); };
+    grid_->onMouseUp = [this](QMouseEvent* e) { OnMouseUp(e); };
+    grid_->onMouseMove = [this](QMouseEvent* e) { OnMouseMove(e); };
+    grid_->onDoubleClick = [this](QMouseEvent* e) { OnDoubleClick(e); };
+    grid_->onTimedScroll = [this](unsigned d) { OnTimedScroll(d); };
+    grid_->onFocusGained = [this] {
+        grid_->InvalidateAll();
+        UpdatePopupMenu(true);
+    };
+    grid_->onFocusLost = [this] {
+        grid_->InvalidateAll();
+        // The popup menu opening and the in-place editor taking the focus keep the popup builder.
+        if (QApplication::activePopupWidget() || (editor_ && QApplication::focusWidget() == editor_)) return;
+        if (popupBuilder_) {
+            popupBuilder_.reset();
+            popupKey_.clear();
+            EvMan().Send(EVC_MenuItemClear, 0, CL_Menu_Edit_Top);
+        }
+        EvMan().Send(EVC_MenuRefresh);
+    };
+}
+
+// --- Queries -----------------------------------------------------------------------------------
+
+int cuiSheet::Col() const { return grid_ ? grid_->Col() : 0; }
+int cuiSheet::Row() const { return grid_ ? grid_->Row() : 0; }
+
+cmcCellObj& cuiSheet::CurrentCell() { return builder_->Cell(Col(), Row()); }
+
+cuiSheetPos cuiSheet::Position() const {
+    if (!grid_) return {};
+    return {grid_->Col(), grid_->Row(), grid_->LeftCol(), grid_->TopRow()};
+}
+
+bool cuiSheet::EditorShowing() const { return editor_ && editor_->isVisible(); }
+
+int cuiSheet::FullWidth() const {
+    int w = 0;
+    for (int c = 0; c < builder_->ColCount(); ++c) w += builder_->ColWidth(c);
+    if (!grid_) return w;
+    int overhead = 2 * gridPanel_->frameWidth() + gridPanel_->layout()->contentsMargins().left() +
+                   gridPanel_->layout()->contentsMargins().right();
+    if (grid_->ScrollBars() != cuiGridScrollBars::None)
+        overhead += grid_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid_);
+    if (auto* f = qobject_cast<QFrame*>(host_)) overhead += 2 * f->frameWidth();
+    return w + overhead;
+}
+
+int cuiSheet::FullHeight() const {
+    int h = 0;
+    for (int r = 0; r < builder_->RowCount(); ++r) h += builder_->RowHeight(r);
+    if (!grid_) return h;
+    int overhead = 2 * gridPanel_->frameWidth() + gridPanel_->layout()->contentsMargins().top() +
+                   gridPanel_->layout()->contentsMargins().bottom();
+    if (title_) overhead += title_->height();
+    if (grid_->ScrollBars() == cuiGridScrollBars::Both)
+        overhead += grid_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid_);
+    if (auto* f = qobject_cast<QFrame*>(host_)) overhead += 2 * f->frameWidth();
+    return h + overhead;
+}
+
+bool cuiSheet::SelectByIdentity(int category, int label, int index) {
+    for (int r = 0; r < builder_->RowCount(); ++r)
+        for (int c = 0; c < builder_->ColCount(); ++c) {
+            const cmcCellObj& cell = builder_->Cell(c, r);
+            if (cell.Selectable() && cell.category == category && cell.label == label && cell.index == index)
+                return SelectCell(c, r);
+        }
+    return false;
+}
+
+int cuiSheet::TrailingOwner(int col, int row) {
+    // A trailing cell belongs to the nearest selectable cell to its left, over other trailing cells.
+    for (int c = col - 1; c >= 0; --c) {
+        const cmcCellObj& cell = builder_->Cell(c, row);
+        if (cell.Selectable()) return c;
+        if (!cell.Trailing()) return -1;
+    }
+    return -1;
+}
+
+bool cuiSheet::IsSelected(int col, int row) {
+    if (col == Col() && row == Row()) return true;
+    const clsSheetCellId& id = builder_->Id(col, row);
+    if ((id.bits & clsSheetCellId::RowSelectable) &&
+        (id.bits & (clsSheetCellId::SelectedCell | clsSheetCellId::SelectedLine)))
+        return true;
+    return id.cell->Trailing() && row == Row() && TrailingOwner(col, row) >= 0;
+}
+
+// --- Drawing -----------------------------------------------------------------------------------
+
+namespace {
+
+void DrawMark(QPainter& p, const QRect& box, bool error) {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    if (error) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0xD0, 0x10, 0x10));
+        p.drawEllipse(box);
+        p.setPen(QPen(Qt::white, std::max(1, box.width() / 6)));
+        int m = box.width() / 4;
+        p.drawLine(box.left() + m, box.top() + m, box.right() - m, box.bottom() - m);
+        p.drawLine(box.right() - m, box.top() + m, box.left() + m, box.bottom() - m);
+    } else {
+        QPolygon tri;
+        tri << QPoint(box.center().x(), box.top()) << box.bottomRight() << box.bottomLeft();
+        p.setPen(QColor(0x80, 0x60, 0x00));
+        p.setBrush(QColor(0xFF, 0xD0, 0x20));
+        p.drawPolygon(tri);
+        p.setPen(Qt::black);
+        p.drawLine(box.center().x(), box.top() + box.height() / 3, box.center().x(), box.bottom() - box.height() / 4);
+    }
+    p.restore();
+}
+
+}  // namespace
+
+void cuiSheet::DrawCell(QPainter& p, int col, int row, const QRect& cellRect, unsigned) {
+    if (building_ || !builder_->Built() || !builder_->InGrid(col, row)) return;
+    if (builder_->ColWidth(col) <= 0 || builder_->RowHeight(row) <= 0) return;
+    const int m = printing_ ? marginUnit_ : 1;
+
+    // A cell joined to the left shows the content of the nearest cell to its left that is not
+    // joined, drawn over the whole span.
+    int cc = col;
+    QRect rect = cellRect;
+    while (cc > 0 && builder_->Cell(cc, row).JoinedLeft()) {
+        --cc;
+        rect.setLeft(rect.left() - builder_->ColWidth(cc));
+    }
+    cmcCellObj& cell = builder_->Cell(cc, row);
+    const bool selected = !printing_ && IsSelected(cc, row);
+    const bool editing = EditorShowing() && cc == editorCol_ && row == editorRow_;
+
+    uint32_t bg = cell.colour;
+    bool whiteText = false;
+    if (printing_) {
+        if (bg == clWindow || bg == 0x00FFFFFF) {
+            bg = 0x00FFFFFF;
+        } else {
+            bg = 0x00606060;
+            whiteText = true;
+        }
+    } else if (selected && !editing) {
+        bg = (grid_->hasFocus() || dropDown_) ? clHighlight : clBtnFace;
+    }
+    if (!printing_ || bg != 0x00FFFFFF) p.fillRect(rect, cuiColour(bg));
+
+    if (cell.BottomLine()) {
+        uint32_t line = (cell.colour == clWindow || cell.colour == 0x00FFFFFF) ? 0x00808080 : 0x00FFFFFF;
+        if (printing_) line = 0;
+        p.setPen(cuiColour(line));
+        p.drawLine(rect.left(), rect.bottom(), rect.right(), rect.bottom());
+    }
+
+    const cmcFont* own = cell.EffectiveFont();
+    cmcFont font = own ? *own : builder_->BasicFont();
+    uint32_t textColour = font.colour;
+    if (bg == clHighlight) {
+        textColour = clHighlightText;
+    } else if (selected && bg == clBtnFace &&
+               (textColour == clBtnFace || textColour == 0x00C0C0C0 || textColour == clGrayText)) {
+        textColour = clWindow;
+    }
+    if (printing_) textColour = whiteText ? 0x00FFFFFF : 0;
+
+    std::string text;
+    uint8_t flags = 0;
+    uint8_t markPos = CMP_ByStyle;
+    cmcCellPaint paint;
+    paint.left = rect.left();
+    paint.top = rect.top();
+    paint.right = rect.left() + rect.width();
+    paint.bottom = rect.top() + rect.height();
+    paint.selected = selected;
+    paint.printing = printing_;
+    if (Labelled(cell) && handler_) {
+        cmcCellRequest req;
+        req.owner = owner_;
+        req.grid = grid_;
+        req.cell = &cell;
+        req.canvas = &p;
+        req.paint = &paint;
+        req.sheet = this;
+        req.isCurrent = cc == Col() && row == Row();
+        if (req.isCurrent) req.resultFlags |= CRF_Current;
+        p.save();
+        handler_(req);
+        p.restore();
+        text = req.display;
+        flags = req.resultFlags;
+        markPos = req.markPos;
+        if (paint.textColorSet && !printing_) textColour = paint.textColor;
+        if (paint.fillSet)
+            p.fillRect(QRect(paint.fillLeft, paint.fillTop, paint.fillRight - paint.fillLeft, paint.fillBottom - paint.fillTop),
+                       cuiColour(paint.fillColor));
+    } else {
+        text = cell.Text();
+    }
+
+    QFont qf = cuiFont(font);
+    p.setFont(qf);
+    QFontMetrics fm(qf);
+    std::vector<std::string> lines = SplitLines(text);
+    const int lineH = fm.height();
+    const int total = lineH * static_cast<int>(lines.size());
+    int y;
+    switch (cell.VAlign()) {
+    case VA_Centre: y = rect.top() + (rect.height() + 1 - total) / 2; break;
+    case VA_Bottom: y = rect.top() + rect.height() - total - m; break;
+    default: y = rect.top() + m; break;
+    }
+    p.setPen(cuiColour(textColour));
+    int textRight = rect.left();
+    for (const std::string& l : lines) {
+        QString q = QString::fromStdString(l);
+        int w = fm.horizontalAdvance(q);
+        int x;
+        switch (cell.HAlign()) {
+        case HA_Centre: x = rect.left() + (rect.width() + 1 - w) / 2; break;
+        case HA_Right: x = rect.left() + rect.width() - w - 4 * m + 1; break;
+        default: x = rect.left() + 4 * m; break;
+        }
+        p.drawText(QRect(x, y, std::max(w, 1) + 1, lineH), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, q);
+        textRight = std::max(textRight, x + w);
+        y += lineH;
+    }
+
+    if (flags & (CRF_Error | CRF_Warning)) {
+        int size = printing_ ? rect.height() / 2 : std::min(rect.height() - 2, std::max(8, lineH - 2));
+        size = std::max(size, 4);
+        bool left = markPos == CMP_Left || (markPos == CMP_ByStyle && cell.HAlign() == HA_Right);
+        int x = left ? rect.left() + 1 : std::min(textRight + 2, rect.left() + rect.width() - size - 1);
+        QRect box(x, rect.top() + (rect.height() - size) / 2, size, size);
+        DrawMark(p, box, flags & CRF_Error);
+    }
+}
+
+// --- Cursor ------------------------------------------------------------------------------------
+
+bool cuiSheet::FindStep(int dx, int dy, bool wrap, int& c, int& r) {
+    const int cols = builder_->ColCount(), rows = builder_->RowCount();
+    const int fc = builder_->FixedCols(), fr = builder_->FixedRows();
+    const int startC = Col(), startR = Row();
+    c = startC;
+    r = startR;
+    for (int guard = 0; guard <= cols * rows; ++guard) {
+        c += dx;
+        r += dy;
+        if (wrap) {
+            c = ((c % cols) + cols) % cols;
+            r = ((r % rows) + rows) % rows;
+            if (c == startC && r == startR) return false;
+        } else if (c < 0 || r < 0 || c >= cols || r >= rows) {
+            return false;
+        }
+        if (c >= fc && r >= fr && builder_->Cell(c, r).Selectable()) return true;
+    }
+    return false;
+}
+
+bool cuiSheet::MoveCursor(int dx, int dy, bool extend, bool single) {
+    if (!grid_ || (dx == 0 && dy == 0)) return false;
+    const int cols = builder_->ColCount(), rows = builder_->RowCount();
+    const int fc = builder_->FixedCols(), fr = builder_->FixedRows();
+    bool wrap = single && dropDown_ && grid_->ScrollBars() == cuiGridScrollBars::None;
+    int c, r;
+    bool found = FindStep(dx, dy, wrap, c, r);
+    if (!found && !dropDown_) {
+        // The next column (row) in the direction holding a selectable cell, nearest to where the
+        // last movement ended; the lower index wins a tie.
+        if (dx != 0) {
+            for (int cc = Col() + dx; !found && cc >= 0 && cc < cols; cc += dx) {
+                int best = -1;
+                for (int rr = fr; rr < rows; ++rr)
+                    if (cc >= fc && builder_->Cell(cc, rr).Selectable() &&
+                        (best < 0 || std::abs(rr - lastRow_) < std::abs(best - lastRow_)))
+                        best = rr;
+                if (best >= 0) {
+                    c = cc;
+                    r = best;
+                    found = true;
+                }
+            }
+        } else {
+            for (int rr = Row() + dy; !found && rr >= 0 && rr < rows; rr += dy) {
+                int best = -1;
+                for (int cc = fc; cc < cols; ++cc)
+                    if (rr >= fr && builder_->Cell(cc, rr).Selectable() &&
+                        (best < 0 || std::abs(cc - lastCol_) < std::abs(best - lastCol_)))
+                        best = cc;
+                if (best >= 0) {
+                    c = best;
+                    r = rr;
+                    found = true;
+                }
+            }
+        }
+    }
+    if (!found) return false;
+    int oldC = Col(), oldR = Row();
+    grid_->SetCurrent(c, r, false);
+    lastCol_ = c;
+    lastRow_ = r;
+    if (c <= builder_->FirstSelectableCol()) grid_->SetTopLeft(fc, grid_->TopRow());
+    if (r <= builder_->FirstSelectableRow()) grid_->SetTopLeft(grid_->LeftCol(), fr);
+    AfterMove(oldC, oldR, extend);
+    return true;
+}
+
+bool cuiSheet::SelectCell(int col, int row, bool extend, bool byMouse) {
+    if (!grid_ || !builder_->InGrid(col, row)) return false;
+    if (col < builder_->FixedCols() || row < builder_->FixedRows()) return false;
+    if (!builder_->Cell(col, row).Selectable()) return false;
+    if (byMouse && multiShown_ && !extend && !(builder_->Id(col, row).bits & clsSheetCellId::RowSelectable))
+        return false;
+    int oldC = Col(), oldR = Row();
+    grid_->SetCurrent(col, row, false);
+    lastCol_ = col;
+    lastRow_ = row;
+    AfterMove(oldC, oldR, extend);
+    return true;
+}
+
+void cuiSheet::ClearStatus() {
+    EvMan().Send(EVC_StatusText, static_cast<int>(clWindowText), static_cast<int32_t>(clBtnFace), std::string_view(""));
+}
+
+void cuiSheet::AfterMove(int oldC, int oldR, bool extend) {
+    const int c = Col(), r = Row();
+    if (!building_ && !movingByProgram_) {
+        ClearStatus();
+        if (c != oldC || r != oldR) {
+            const cmcCellObj& cell = builder_->Cell(c, r);
+            int32_t id[3] = {cell.category, cell.label, cell.index};
+            EvMan().Send(EVC_CurrentCellChanged, 0, 0, id, sizeof id);
+        }
+    }
+    if (builder_->Style().multiSelect != MS_None) {
+        const int cols = builder_->ColCount(), rows = builder_->RowCount();
+        auto rowSel = [&](int cc, int rr) {
+            return builder_->InGrid(cc, rr) && (builder_->Id(cc, rr).bits & clsSheetCellId::RowSelectable);
+        };
+        auto clearAll = [&] {
+            for (int rr = 0; rr < rows; ++rr)
+                for (int cc = 0; cc < cols; ++cc)
+                    builder_->Id(cc, rr).bits &= ~(clsSheetCellId::SelectedCell | clsSheetCellId::SelectedLine);
+        };
+        if (extend && rowSel(oldC, oldR) && rowSel(c, r)) {
+            if (anchorCol_ < 0) {
+                anchorCol_ = oldC;
+                anchorRow_ = oldR;
+            }
+            clearAll();
+            int c0 = std::min(anchorCol_, c), c1 = std::max(anchorCol_, c);
+            int r0 = std::min(anchorRow_, r), r1 = std::max(anchorRow_, r);
+            for (int rr = r0; rr <= r1; ++rr)
+                for (int cc = c0; cc <= c1; ++cc)
+                    if (builder_->Cell(cc, rr).Selectable()) builder_->Id(cc, rr).bits |= clsSheetCellId::SelectedCell;
+            if (builder_->Style().multiSelect == MS_Line) {
+                for (int rr = r0; rr <= r1; ++rr) {
+                    bool any = false;
+                    for (int cc = 0; cc < cols && !any; ++cc)
+                        any = builder_->Id(cc, rr).bits & clsSheetCellId::SelectedCell;
+                    if (any)
+                        for (int cc = builder_->FixedCols(); cc < cols; ++cc)
+                            builder_->Id(cc, rr).bits |= clsSheetCellId::SelectedLine;
+                }
+            }
+            multiShown_ = anchorCol_ != c || anchorRow_ != r;
+        } else if (!extend || !multiShown_) {
+            clearAll();
+            anchorCol_ = c;
+            anchorRow_ = r;
+            builder_->Id(c, r).bits |= clsSheetCellId::SelectedCell;
+            multiShown_ = false;
+        }
+        grid_->InvalidateAll();
+    } else if (c != oldC || r != oldR) {
+        // Trailing cells of the old and the new row follow the cursor.
+        grid_->InvalidateAll();
+    }
+    if (!building_) UpdatePopupMenu(false);
+}
+
+void cuiSheet::ClearMultiSelection() {
+    if (builder_->Style().multiSelect == MS_None || !grid_) return;
+    for (int r = 0; r < builder_->RowCount(); ++r)
+        for (int c = 0; c < builder_->ColCount(); ++c)
+            builder_->Id(c, r).bits &= ~(clsSheetCellId::SelectedCell | clsSheetCellId::SelectedLine);
+    anchorCol_ = Col();
+    anchorRow_ = Row();
+    builder_->Id(Col(), Row()).bits |= clsSheetCellId::SelectedCell;
+    multiShown_ = false;
+    grid_->InvalidateAll();
+}
+
+// --- Keys and mouse ----------------------------------------------------------------------------
+
+void cuiSheet::OnKeyDown(QKeyEvent* e) {
+    ClearStatus();
+    const bool shift = e->modifiers() & Qt::ShiftModifier;
+    const bool ctrl = e->modifiers() & Qt::ControlModifier;
+    switch (e->key()) {
+    case Qt::Key_Left:
+        if (!MoveCursor(-1, 0, shift)) RunOperation(kVkLeft << 8);
+        break;
+    case Qt::Key_Right:
+        if (!MoveCursor(1, 0, shift)) RunOperation(kVkRight << 8);
+        break;
+    case Qt::Key_Up:
+        if (!ctrl) MoveCursor(0, -1, shift);
+        break;
+    case Qt::Key_Down:
+        if (!ctrl) MoveCursor(0, 1, shift);
+        break;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: {
+        int dy = e->key() == Qt::Key_PageUp ? -1 : 1;
+        for (int i = 0; i < 10; ++i) MoveCursor(0, dy, shift, false);
+        break;
+    }
+    case Qt::Key_Escape:
+        if (onEscape) onEscape();
+        break;
+    default:
+        if (e->key() >= Qt::Key_F1 && e->key() <= Qt::Key_F12) RunOperation((kVkF1 + e->key() - Qt::Key_F1) << 8);
+        break;
+    }
+}
+
+void cuiSheet::OnKeyPress(QKeyEvent* e) {
+    QString t = e->text();
+    if (t.isEmpty()) return;
+    int ch = t.at(0).unicode();
+    if (ch == 27) return;  // Esc: handled as a key down
+    RunOperation(ch);
+}
+
+void cuiSheet::OnMouseDown(QMouseEvent* e) {
+    int c, r;
+    if (!grid_->MouseToCell(e->position().toPoint(), c, r)) return;
+    const bool shift = e->modifiers() & Qt::ShiftModifier;
+    if (e->button() == Qt::LeftButton) {
+        mouseHeld_ = true;
+        SelectCell(c, r, shift, true);  // trailing and other unselectable cells change nothing
+    } else if (e->button() == Qt::RightButton) {
+        int target = builder_->Cell(c, r).Selectable() ? c : (builder_->Cell(c, r).Trailing() ? TrailingOwner(c, r) : -1);
+        bool ok = false;
+        if (target >= 0) {
+            const clsSheetCellId& id = builder_->Id(target, r);
+            bool inSelection = multiShown_ && (id.bits & (clsSheetCellId::SelectedCell | clsSheetCellId::SelectedLine));
+            ok = inSelection ? true : SelectCell(target, r, false, true);
+        }
+        if ((ok || multiShown_) && !popup_->actions().isEmpty() && !printing_)
+            popup_->popup(grid_->viewport()->mapToGlobal(e->position().toPoint()));
+    }
+}
+
+void cuiSheet::OnMouseUp(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return;
+    mouseHeld_ = false;
+    int c, r;
+    if (dropDown_ && grid_->MouseToCell(e->position().toPoint(), c, r) && c == Col() && r == Row())
+        RunOperation(256);
+}
+
+void cuiSheet::OnMouseMove(QMouseEvent* e) {
+    int c, r;
+    if (!grid_->MouseToCell(e->position().toPoint(), c, r)) return;
+    if (c == Col() && r == Row()) return;
+    if (dropDown_) {
+        if (!EditorShowing()) SelectCell(c, r, false, true);
+    } else if (mouseHeld_ && (e->buttons() & Qt::LeftButton)) {
+        SelectCell(c, r, true, true);
+    }
+}
+
+void cuiSheet::OnDoubleClick(QMouseEvent* e) {
+    int c, r;
+    if (grid_->MouseToCell(e->position().toPoint(), c, r) && c == Col() && r == Row() &&
+        builder_->Cell(c, r).Selectable())
+        RunOperation(256);
+}
+
+void cuiSheet::OnTimedScroll(unsigned d) {
+    int dx = (d & GSD_Left) ? -1 : (d & GSD_Right) ? 1 : 0;
+    int dy = (d & GSD_Up) ? -1 : (d & GSD_Down) ? 1 : 0;
+    if (dx) MoveCursor(dx, 0, true);
+    if (dy) MoveCursor(0, dy, true);
+}
+
+// --- In-place editor ---------------------------------------------------------------------------
+
+void cuiSheet::OpenEditor(const std::string& text, int selStart, int selLength) {
+    if (!grid_) return;
+    QRect rect = grid_->CellRect(Col(), Row());
+    if (rect.width() < 1 || rect.height() <= 1) return;
+    ClearMultiSelection();
+    if (!editor_) {
+        editor_ = new QLineEdit(grid_->viewport());
+        editor_->setFrame(false);
+        editor_->setMaxLength(1024);
+        editor_->installEventFilter(this);
+    }
+    const cmcCellObj& cell = CurrentCell();
+    const cmcFont* own = cell.EffectiveFont();
+    QFont f = cuiFont(own ? *own : builder_->BasicFont());
+    editor_->setFont(f);
+    int lineH = QFontMetrics(f).height();
+    int y = rect.top(), h;
+    if (lineH < rect.height()) {
+        h = lineH;
+        if (cell.VAlign() == VA_Centre) y = rect.top() + (rect.height() - lineH) / 2;
+        if (cell.VAlign() == VA_Bottom) y = rect.top() + rect.height() - lineH - 1;
+    } else {
+        h = rect.height() - 1;
+    }
+    editorCol_ = Col();
+    editorRow_ = Row();
+    editor_->setGeometry(rect.left(), y, rect.width(), h);
+    editor_->setText(QString::fromStdString(text));
+    editor_->setSelection(std::max(0, selStart), selLength);
+    if (selLength == 0) editor_->setCursorPosition(std::max(0, selStart));
+    editorClosing_ = false;
+    editor_->show();
+    editor_->setFocus();
+    grid_->InvalidateCell(editorCol_, editorRow_);
+}
+
+void cuiSheet::CommitEditor() {
+    if (!EditorShowing()) return;
+    std::string text = editor_->text().toStdString();
+    editorClosing_ = true;
+    editor_->hide();
+    grid_->setFocus();
+    editorClosing_ = false;
+    grid_->InvalidateCell(editorCol_, editorRow_);
+    if (builder_->InGrid(editorCol_, editorRow_) && (editorCol_ != Col() || editorRow_ != Row()))
+        grid_->SetCurrent(editorCol_, editorRow_, false);
+    RunOperation(0, nullptr, &text);
+}
+
+void cuiSheet::CancelEditor() {
+    if (!EditorShowing()) return;
+    editorClosing_ = true;
+    editor_->hide();
+    grid_->setFocus();
+    editorClosing_ = false;
+    grid_->InvalidateCell(editorCol_, editorRow_);
+}
+
+bool cuiSheet::EditorKey(QKeyEvent* e) {
+    ClearStatus();
+    switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        CommitEditor();
+        return true;
+    case Qt::Key_Escape:
+        CancelEditor();
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        CommitEditor();
+        MoveCursor(0, e->key() == Qt::Key_Up ? -1 : 1);
+        return true;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        CommitEditor();
+        for (int i = 0; i < 10; ++i) MoveCursor(0, e->key() == Qt::Key_PageUp ? -1 : 1, false, false);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool cuiSheet::eventFilter(QObject* o, QEvent* e) {
+    if (o == editor_) {
+        if (e->type() == QEvent::ShortcutOverride) {
+            e->accept();  // typing stays with the editor, even for keys that are menu shortcuts
+            return false;
+        }
+        if (e->type() == QEvent::KeyPress) return EditorKey(static_cast<QKeyEvent*>(e));
+        if (e->type() == QEvent::FocusOut && !editorClosing_ && editor_->isVisible()) {
+            // Clicking elsewhere commits the text; the popup menu of the editor does not.
+            if (static_cast<QFocusEvent*>(e)->reason() != Qt::PopupFocusReason) CommitEditor();
+        }
+    }
+    return QObject::eventFilter(o, e);
+}
+
+// --- Operations --------------------------------------------------------------------------------
+
+void cuiSheet::FillRequest(cmcCellRequest& req) {
+    req.owner = owner_;
+    req.grid = grid_;
+    req.cell = &CurrentCell();
+    req.sheet = this;
+    req.isCurrent = true;
+    req.resultFlags = CRF_Current;
+    req.notify = [this](cmcCellRequest& r, uint32_t f) { RedrawRelated(r, f); };
+    req.editStart = [this](cmcCellRequest& r) {
+        if (r.cell == &CurrentCell()) OpenEditor(r.display, r.caretPos, r.selLength);
+    };
+    req.multiSelection = multiShown_;
+    if (multiShown_) {
+        req.resultFlags |= CRF_Grid;
+        req.selFlags |= 1;
+        int fc = builder_->FixedCols();
+        int a = builder_->Cell(fc, anchorRow_).index, b = builder_->Cell(fc, Row()).index;
+        req.selFirst = std::min(a, b);
+        req.selLast = std::max(a, b);
+    }
+}
+
+uint8_t cuiSheet::RunOperation(int op, const cmcCellObj* popupCell, const std::string* input) {
+    if (!grid_ || !builder_->InGrid(Col(), Row())) return 0;
+    cmcCellRequest req;
+    FillRequest(req);
+    QRect rect = grid_->CellRect(Col(), Row());
+    cmcCellPaint paint;
+    paint.left = rect.left();
+    paint.top = rect.top();
+    paint.right = rect.left() + rect.width();
+    paint.bottom = rect.top() + rect.height();
+    paint.selected = true;
+    req.paint = &paint;
+    if (input) {
+        req.resultKind = CRK_Input;
+        req.action = 0;
+        req.input = *input;
+    } else {
+        req.action = op;
+    }
+    if (popupCell) {
+        req.popupCommand = popupCell->label;
+        req.popupCell = popupCell;
+    }
+
+    // A drop-down hands Enter and the commit to the cell that opened it, then goes away.
+    if (dropDown_ && !input && !popupCell && (op == 13 || op == 256) && opener_) {
+        cmcCellRequest up = *opener_;
+        up.resultKind = CRK_Chooser;
+        up.parent = &req;
+        up.action = 0;
+        if (handler_) handler_(up);
+        if (onDropDownDone) onDropDownDone();
+        return 0;
+    }
+    if (!handler_) return 0;
+
+    ++opDepth_;
+    uint8_t result = handler_(req);
+    if (req.redirect && opDepth_ == 1) {
+        // The handler names another cell of the row (or of the sheet): go there and replay the key.
+        bool moved = false;
+        for (int c = 0; c < builder_->ColCount() && !moved; ++c) {
+            const cmcCellObj& cell = builder_->Cell(c, Row());
+            if (cell.Selectable() && cell.label == req.label) moved = SelectCell(c, Row());
+        }
+        if (!moved) moved = SelectByIdentity(req.category, req.label, req.index);
+        if (moved && req.deferredAction) RunOperation(req.deferredAction);
+    }
+    if (result == CER_Opened) ClearMultiSelection();
+    if (result == CER_Editor) OpenEditor(req.display, req.caretPos, req.selLength);
+
+    if (req.repeat && !input && !popupCell) {
+        grid_->InvalidateAll();
+        repeatOp_ = op;
+        repeatPause_ = repeatPause_ < 0 ? kRepeatFirstPauseMs : std::max(0, repeatPause_ - kRepeatPauseStepMs);
+        if (repeatPause_ > 0) {
+            cmcTime().Arm(this, repeatPause_);
+            repeatArmed_ = true;
+        } else {
+            // Without a pause the next run still goes through the event loop, so the program stays
+            // responsive while a handler keeps asking.
+            QTimer::singleShot(0, this, [this] { OnTimerEvent(); });
+        }
+    } else if (opDepth_ == 1) {
+        repeatPause_ = -1;
+    }
+
+    if (builder_->Style().multiSelect != MS_None && (req.selFlags & 2)) {
+        const int cols = builder_->ColCount(), rows = builder_->RowCount();
+        int cur = CurrentCell().index;
+        int far = std::abs(req.selFirst - cur) > std::abs(req.selLast - cur) ? req.selFirst : req.selLast;
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < cols; ++c)
+                builder_->Id(c, r).bits &= ~(clsSheetCellId::SelectedCell | clsSheetCellId::SelectedLine);
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < cols; ++c) {
+                const cmcCellObj& cell = builder_->Cell(c, r);
+                if (!cell.Selectable() || cell.label != req.label || cell.index < req.selFirst || cell.index > req.selLast)
+                    continue;
+                builder_->Id(c, r).bits |= clsSheetCellId::SelectedCell;
+                if (builder_->Style().multiSelect == MS_Line)
+                    for (int cc = builder_->FixedCols(); cc < cols; ++cc)
+                        builder_->Id(cc, r).bits |= clsSheetCellId::SelectedLine;
+                if (cell.index == far) {
+                    anchorCol_ = c;
+                    anchorRow_ = r;
+                }
+            }
+        multiShown_ = true;
+        grid_->InvalidateAll();
+    } else if (result != CER_Editor) {
+        ClearMultiSelection();
+    }
+    --opDepth_;
+    EvMan().Send(EVC_MenuRefresh);
+    return result;
+}
+
+void cuiSheet::OnTimerEvent() {
+    if (repeatArmed_) {
+        cmcTime().Disarm(this);
+        repeatArmed_ = false;
+    }
+    if (repeatPause_ < 0) return;
+    RunOperation(repeatOp_);
+}
+
+void cuiSheet::RedrawRelated(const cmcCellRequest& req, uint32_t f) {
+    if (!grid_) return;
+    const cmcCellObj* changed = req.cell;
+    const int C = changed ? changed->category : req.category;
+    const int L = changed ? changed->label : req.label;
+    const int I = changed ? changed->index : req.index;
+    const int cols = builder_->ColCount(), rows = builder_->RowCount();
+    auto visit = [&](int c, int r) {
+        const cmcCellObj& cell = builder_->Cell(c, r);
+        const bool lab = Labelled(cell);
+        bool match = ((f & CN_SameLabelIndex) && cell.label == L && cell.index == I) ||
+                     ((f & CN_SameCategory) && cell.category == C) || ((f & CN_SameLabel) && cell.label == L) ||
+                     ((f & CN_SameIndex) && lab && cell.index == I && C != kCategoryNone) ||
+                     ((f & CN_NearIndex) && lab && cell.category == C && std::abs(cell.index - I) <= 1) ||
+                     ((f & CN_All) && lab) || ((f & CN_IndexAtLeast) && lab && cell.index >= I) ||
+                     ((f & CN_IndexAtMost) && lab && cell.index <= I);
+        if (!match) return;
+        grid_->InvalidateCell(c, r);
+        for (int cc = c + 1; cc < cols && builder_->Cell(cc, r).JoinedLeft(); ++cc) grid_->InvalidateCell(cc, r);
+    };
+    auto visible = [&](auto&& fn) {
+        int c1 = std::min(cols, grid_->LeftCol() + grid_->PartlyVisibleColCount());
+        int r1 = std::min(rows, grid_->TopRow() + grid_->PartlyVisibleRowCount());
+        for (int r = 0; r < rows; ++r) {
+            if (r >= builder_->FixedRows() && (r < grid_->TopRow() || r >= r1)) continue;
+            for (int c = 0; c < cols; ++c) {
+                if (c >= builder_->FixedCols() && (c < grid_->LeftCol() || c >= c1)) continue;
+                fn(c, r);
+            }
+        }
+    };
+    visible(visit);
+}
+
+// --- Popup menu --------------------------------------------------------------------------------
+
+void cuiSheet::UpdatePopupMenu(bool force) {
+    if (printing_ || !grid_) return;
+    if (!grid_->hasFocus() && !force) return;
+    const std::string* key = CurrentCell().PopupMenuKey();
+    if (key || force) {
+        if (!key || *key != popupKey_ || force) {
+            popupBuilder_.reset();
+            popupKey_.clear();
+            EvMan().Send(EVC_MenuItemClear, 0, CL_Menu_Edit_Top);
+            if (key) {
+                popupBuilder_ = std::make_unique<cuiMenu>(
+                    owner_, popup_, store_, *key,
+                    [this](cuiMenu&, QAction*, cmcCellObj* cell) { RunOperation(0, cell); });
+                popupBuilder_->SetCellHandler(handler_);
+                popupBuilder_->Build();
+                popupKey_ = *key;
+                EvMan().Send(EVC_MenuItemFill, popupBuilder_.get(), CL_Menu_Edit_Top, *key);
+            }
+        }
+    }
+    EvMan().Send(EVC_MenuRefresh);
+}
+
+// --- Events ------------------------------------------------------------------------------------
+
+void cuiSheet::OnEvent(const cmcEvent& e) {
+    if (!grid_ || building_) return;
+    auto redrawWhere = [&](auto&& pred) {
+        for (int r = 0; r < builder_->RowCount(); ++r)
+            for (int c = 0; c < builder_->ColCount(); ++c)
+                if (pred(builder_->Cell(c, r))) grid_->InvalidateCell(c, r);
+    };
+    const int v = e.second;
+    switch (e.code) {
+    case EVC_QueryCurrentCell:
+        if (e.IsQuery() && e.FirstAs<QObject>() == popup_ && popup_) EvMan().AnswerObject(cmcCellObj(CurrentCell()));
+        break;
+    case EVC_RedrawLabelled:
+        redrawWhere([](const cmcCellObj& c) { return Labelled(c); });
+        break;
+    case EVC_RedrawCategory:
+        redrawWhere([v](const cmcCellObj& c) { return c.category == v; });
+        break;
+    case EVC_RedrawLabel:
+        redrawWhere([v](const cmcCellObj& c) { return c.label == v; });
+        break;
+    case EVC_RedrawIndex:
+        redrawWhere([v](const cmcCellObj& c) { return Labelled(c) && c.index == v; });
+        break;
+    case EVC_RedrawIndexAtMost:
+        redrawWhere([v](const cmcCellObj& c) { return Labelled(c) && c.index <= v; });
+        break;
+    case EVC_RedrawIndexAtLeast:
+        redrawWhere([v](const cmcCellObj& c) { return Labelled(c) && c.index >= v; });
+        break;
+    case EVC_CloseDropDowns:
+        CommitEditor();
+        break;
+    default:
+        break;
+    }
+}
+
+// --- Kinds -------------------------------------------------------------------------------------
+
+iuiSh_Common::iuiSh_Common(QWidget* host, const cmcCellRequest* opener, int initLabel, int initIndex,
+                           cmcGTex& store, std::string key, QWidget* owner)
+    : cuiSheet(host, opener, initLabel, initIndex, store, key, owner,
+               std::make_unique<cmcSheetBuilderCommon>(store, key, cmcSheetContext{})) {}
+
+iuiSh_ChBank::iuiSh_ChBank(QWidget* host, const cmcCellRequest* opener, int initLabel, int initIndex,
+                           cmcGTex& store, std::string key, QWidget* owner)
+    : cuiSheet(host, opener, initLabel, initIndex, store, key, owner,
+               std::make_unique<cmcSheetBuilderChBank>(store, key, cmcSheetContext{})) {}
+
+void iuiSh_ChBank::Build() {
+    cuiSheet::Build();
+    titleBase_ = builder_->Style().title.value_or(std::string());
+    EvMan().Send(EVC_BankChanged);
+}
+
+void iuiSh_ChBank::UpdateTitle() {
+    if (!title_) return;
+    title_->setText(QString::fromStdString(Bank().BankTitle(titleBase_)));
+    QPalette p = title_->palette();
+    p.setColor(QPalette::WindowText, cuiColour(Bank().SmarTrunk() ? 0x00FFFF00 : 0x0000FFFF));
+    title_->setPalette(p);
+}
+
+void iuiSh_ChBank::OnEvent(const cmcEvent& e) {
+    if (!grid_ || building_) return;
+    switch (e.code) {
+    case EVC_QueryBank:
+        if (e.IsQuery()) EvMan().Answer(Bank().Bank(), Bank().FirstChannel());
+        return;
+    case EVC_BankChanged:
+        UpdateTitle();
+        return;
+    case EVC_BankJoined:
+        if (builder_->AddRow()) {
+            int r = builder_->RowCount() - 1;
+            grid_->SetRowCount(builder_->RowCount());
+            grid_->SetRowHeight(r, builder_->RowHeight(r));
+            grid_->InvalidateAll();
+        }
+        return;
+    case EVC_BankLeft:
+        if (builder_->RemoveRow()) {
+            int row = Row();
+            grid_->SetRowCount(builder_->RowCount());
+            if (row > 0 && !MoveCursor(0, -1)) grid_->SetCurrent(Col(), std::min(row - 1, builder_->RowCount() - 1), false);
+            grid_->InvalidateAll();
+        }
+        return;
+    default:
+        cuiSheet::OnEvent(e);
+    }
+}
+
+std::unique_ptr<cuiSheet> cuiCreateSheet(const std::string& style, QWidget* host, cmcGTex& store,
+                                         const std::string& key, QWidget* owner) {
+    if (style == "St_ChBank") return std::make_unique<iuiSh_ChBank>(host, nullptr, kLabelNone, 0, store, key, owner);
+    if (style == "St_Common") return std::make_unique<iuiSh_Common>(host, nullptr, kLabelNone, 0, store, key, owner);
+    return std::make_unique<cuiSheet>(host, nullptr, kLabelNone, 0, store, key, owner);
+}
+
+}  // namespace qx
