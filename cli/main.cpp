@@ -2,11 +2,14 @@
 #include "cli/cliCommand.h"
 #include "common/cmcMessage.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 
 namespace qx::cli {
 
@@ -52,7 +55,19 @@ void PrintOverview() {
 
 int main(int argc, char** argv) {
     using namespace qx::cli;
-    QCoreApplication app(argc, argv);
+    // Commands that draw need the graphical application object, on the offscreen platform unless
+    // another is asked for; all others run without one.
+    std::unique_ptr<QCoreApplication> app;
+    if (argc >= 2 && std::strcmp(argv[1], "render") == 0) {
+        if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Only the program name goes to the application object: it would take options such as
+        // "--style" for its own.
+        static int appArgc = 1;
+        static char* appArgv[] = {argv[0], nullptr};
+        app = std::make_unique<QApplication>(appArgc, appArgv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     qx::cmcSetProgramPath(argv[0]);
     static cliMessageSink sink;
     qx::cmcSetMessageSink(&sink);

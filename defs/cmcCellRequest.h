@@ -110,4 +110,9 @@ struct cmcCellRequest {
 // cmcCellExecResult. The product binds the cell handler's Execute; tests bind their own.
 using cmcCellHandler = std::function<uint8_t(cmcCellRequest& req)>;
 
+// The program's cell handler, bound by default to every new sheet, menu and tool bar. Empty until
+// the cell handler is installed; without one, cells show their own text and actions do nothing.
+void cmcSetDefaultCellHandler(cmcCellHandler handler);
+const cmcCellHandler& cmcDefaultCellHandler();
+
 }  // namespace qx

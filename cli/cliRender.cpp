@@ -1,0 +1,124 @@
+// "render": builds a sheet from the definition files with the program's own sheet code on an
+// offscreen surface and saves what a user would see as a PNG picture.
+#include "cli/cliCommand.h"
+#include "app/cuiGrid.h"
+#include "cells/cmcCellCapsule.h"
+#include "defs/cmcGTex.h"
+#include "defs/cuiSheet.h"
+#include "image/indMain.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace qx::cli {
+namespace {
+
+int Render(const std::vector<std::string>& args) {
+    std::string key, param, style, imageFile, out;
+    int model = -1, width = 0, height = 0;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& v) {
+            if (i + 1 >= args.size()) return false;
+            v = args[++i];
+            return true;
+        };
+        std::string v;
+        bool ok = true;
+        if (a == "--param") ok = value(param);
+        else if (a == "--style") ok = value(style);
+        else if (a == "--image") ok = value(imageFile);
+        else if (a == "-o") ok = value(out);
+        else if (a == "--model" || a == "--width" || a == "--height") {
+            ok = value(v);
+            char* end = nullptr;
+            long n = ok ? std::strtol(v.c_str(), &end, 10) : 0;
+            ok = ok && end && *end == 0 && n >= 0 && n <= 10000;
+            if (ok) (a == "--model" ? model : a == "--width" ? width : height) = static_cast<int>(n);
+            if (ok && a == "--model" && n > 3) ok = false;
+        } else if (!a.empty() && a[0] == '-') {
+            ok = false;
+        } else if (key.empty()) {
+            key = a;
+        } else {
+            ok = false;
+        }
+        if (!ok) {
+            PrintError("render: bad argument '" + a + "' (try 'render --help')");
+            return kExitUsage;
+        }
+    }
+    if (key.empty() || out.empty()) {
+        PrintError("render needs a sheet KEY and -o OUT.png (try 'render --help')");
+        return kExitUsage;
+    }
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        PrintError("render needs the graphical application object");
+        return 1;
+    }
+
+    OpenDefinitionFiles();
+    for (const char* suffix : {"_Style", "_BasicCell", "_Cells"})
+        if (!GTex().HasKey(key + suffix)) {
+            PrintError("render: the definition files have no sheet '" + key + "' (missing " + key + suffix + ")");
+            return 1;
+        }
+
+    // The sheet shows its cells through the program's cell handler.
+    cmcSetDefaultCellHandler([](cmcCellRequest& r) { return cmcCellCapsule().Execute(r, true); });
+    indMain main;
+    main.LoadStartImage(model < 0 ? 0 : model);
+    if (!imageFile.empty()) {
+        int code = main.OpenCloneFile(imageFile);
+        if (code != 0) {
+            std::printf("error %d\n", code);
+            return code;
+        }
+    }
+    cmcSheetContext ctx;
+    ctx.modelType = model < 0 ? main.ModelType() : model;
+    ctx.image = &main.WorkingImage();
+
+    QWidget host;
+    host.setAttribute(Qt::WA_DontShowOnScreen);
+    std::unique_ptr<cuiSheet> sheet = cuiCreateSheet(style, &host, GTex(), key, &host);
+    sheet->SetParameter(param);
+    sheet->SetContext(ctx);
+    sheet->Build();
+    if (!width && !height) sheet->Grid()->SetScrollBars(cuiGridScrollBars::None);
+    host.resize(width ? width : sheet->FullWidth(), height ? height : sheet->FullHeight());
+    host.show();
+    QApplication::processEvents();
+    QImage picture = host.grab().toImage();
+    if (!picture.save(QString::fromStdString(out), "PNG")) {
+        PrintError("render: cannot write '" + out + "'");
+        return 1;
+    }
+    std::printf("%s %dx%d\n", out.c_str(), picture.width(), picture.height());
+    return 0;
+}
+
+}  // namespace
+
+QX_CLI_COMMAND(
+    "render",
+    "draw a sheet of the definition files into a PNG picture",
+    "Usage: qx-p2210-cli render KEY [--param TEXT] [--style STYLE] [--model TYPE] [--image FILE]\n"
+    "                          [--width W] [--height H] -o OUT.png\n\n"
+    "Builds the sheet KEY (its KEY_Style, KEY_BasicCell and KEY_Cells definitions) as the program\n"
+    "shows it, on an offscreen surface, and saves the picture as OUT.png.\n\n"
+    "  --param TEXT   the sheet parameter, for instance \"Bank 2\" for a channel/bank sheet\n"
+    "  --style STYLE  St_ChBank (channel/bank sheet), St_Common (common settings) or none (plain)\n"
+    "  --model TYPE   model type 0-3 for the row filters (default: the image's, else 0)\n"
+    "  --image FILE   a clone file to show instead of the initial image of the model type\n"
+    "  --width W, --height H  picture size (default: the whole sheet, without scroll bars)\n\n"
+    "Prints \"OUT.png WxH\" and exits 0. A sheet missing from the definition files exits 1; a\n"
+    "refused clone file prints \"error <code>\" and exits with the load command's code.",
+    Render);
+
+}  // namespace qx::cli
