@@ -177,8 +177,8 @@ uint8_t cmcCellCapsule::Execute(cmcCellRequest& req, bool notify) {
     };
     loadRecord(call.recordKind, cell->index);
 
+    const bool edited = req.action != 0 || req.resultKind != CRK_Plain || req.popupCommand != 0;
     call.action = req.action == CA_Commit ? CA_Enter : req.action;
-    const bool edited = call.action != 0 || req.resultKind != CRK_Plain || req.popupCommand != 0;
     bool handled = false;
 
     if (req.popupCommand == CL_PMenu_Edit) {
@@ -200,6 +200,9 @@ uint8_t cmcCellCapsule::Execute(cmcCellRequest& req, bool notify) {
         AppCommands().OpenHelp(path, HelpContextOf(*cell, image, call.modelType, EditorLists()));
         handled = true;
     }
+
+    // The editors read the action from the request.
+    req.action = call.action;
 
     if (cell->category == CT_PopupMenu && req.parent && req.parent->cell) {
         const cmcCellObj& owner = *req.parent->cell;

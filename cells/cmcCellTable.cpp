@@ -23,7 +23,7 @@ cmcCellTable BuildTable() {
 }  // namespace
 
 const cmcCellTable& cmcCellTable::Instance() {
-    static const cmcCellTable table = BuildTable();
+    static cmcCellTable table = BuildTable();
     return table;
 }
 

@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# qx-p2210-cli get and set: the cells' display texts and marks, typed values, keys and chooser
+# picks through the cell handler, refusals that save nothing, and round trips through saved files.
+set -u
+CLI="${QX_BIN_DIR:-.}/qx-p2210-cli"
+BIN="${QX_BIN_DIR:-.}"
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+failures=0
+passed=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+ok() { passed=$((passed + 1)); }
+
+# expect NAME STATUS EXPECTED_STDOUT ARGS...
+expect() {
+    local name=$1 want_rc=$2 want_out=$3
+    shift 3
+    "$CLI" "$@" > "$WORK/out" 2> "$WORK/err"
+    local rc=$?
+    local out
+    out=$(cat "$WORK/out")
+    if [ "$rc" -ne "$want_rc" ]; then
+        fail "$name: exit status $rc, expected $want_rc ($(cat "$WORK/err"))"
+    elif [ "$out" != "$want_out" ]; then
+        fail "$name: stdout
+$out
+expected
+$want_out"
+    else
+        ok
+    fi
+}
+
+PMR="$BIN/ZT5531K_PMR.QCF"
+T=$'\t'
+
+# Display texts, line feeds written as \n, and a bare identity or a full description alike.
+expect "get plain" 0 "64${T}ok
+64${T}ok
+0${T}ok
+${T}ok
+LMR\\nStandard keypad${T}ok
+72 *Yet*${T}ok" \
+    get "$PMR" '%CT_Null.CL_Mch_Bank[0]' '{(%CT_Null.CL_Mch_Bank_Total)}' '%CT_Null.CL_Mch_Bank[1]' \
+    '%CT_Mch.CL_Mch_Nar[5]' '%CT_Null.CL_CloneInfo_Model' '%CT_Null.CL_EeDebugWin_F'
+
+# Typed values, keys and picks, saved and read back.
+expect "set" 0 "" set "$PMR" -o "$WORK/a.qcf" \
+    '%CT_Mch.CL_Mch_FreqR[5]=446.1' \
+    '{(%CT_BankOp.CL_Mch_BankText[1])}=Fleet A' \
+    '%CT_Null.CL_Mch_SmarTrunk[2]=@key:space' \
+    '%CT_Null.CL_Bank_SelBankFree=@pick:1'
+[ -s "$WORK/a.qcf" ] && ok || fail "set wrote no file"
+expect "get after set" 0 "446.100000${T}ok
+Fleet A${T}ok
+On${T}ok
+4${T}ok
+4${T}ok
+0${T}ok" \
+    get "$WORK/a.qcf" '%CT_Mch.CL_Mch_FreqR[5]' '%CT_BankOp.CL_Mch_BankText[1]' '%CT_Null.CL_Mch_SmarTrunk[2]' \
+    '%CT_Null.CL_Mch_Bank[0]' '%CT_Null.CL_Mch_Bank[1]' '%CT_Null.CL_Mch_Bank[2]'
+
+# A second round keeps the first round's values; backspace undoes the SmarTrunk flag.
+expect "set again" 0 "" set "$WORK/a.qcf" -o "$WORK/b.qcf" '%CT_Null.CL_Mch_SmarTrunk[2]=@key:backspace' \
+    '%CT_Null.CL_Bank_SelBankFree=@pick:0'
+expect "get round trip" 0 "446.100000${T}ok
+Fleet A${T}ok
+-${T}ok
+64${T}ok" \
+    get "$WORK/b.qcf" '%CT_Mch.CL_Mch_FreqR[5]' '%CT_BankOp.CL_Mch_BankText[1]' '%CT_Null.CL_Mch_SmarTrunk[2]' \
+    '%CT_Null.CL_Mch_Bank[0]'
+"$CLI" load "$WORK/b.qcf" > /dev/null 2>&1 && ok || fail "the saved file does not load"
+
+# Refusals: nothing is saved, the reason is on stderr, exit status 1.
+refused() {  # NAME PAIR...
+    local name=$1
+    shift
+    rm -f "$WORK/r.qcf"
+    "$CLI" set "$PMR" -o "$WORK/r.qcf" "$@" > "$WORK/out" 2> "$WORK/err"
+    local rc=$?
+    if [ "$rc" -ne 1 ]; then
+        fail "$name: exit status $rc, expected 1"
+    elif [ -e "$WORK/r.qcf" ]; then
+        fail "$name: a file was saved"
+    elif ! grep -q "nothing saved" "$WORK/err"; then
+        fail "$name: no reason on stderr: $(cat "$WORK/err")"
+    else
+        ok
+    fi
+}
+refused "off the raster" '%CT_Mch.CL_Mch_FreqR[5]=446.10001'
+refused "not a number" '%CT_Mch.CL_Mch_FreqR[5]=abc'
+refused "display only" '%CT_Null.CL_Mch_Bank[0]=5'
+refused "empty channel" '%CT_Mch.CL_Mch_Nar[5]=@key:space'
+refused "no such item" '%CT_Null.CL_Bank_SelBankFree=@pick:7'
+refused "no chooser" '%CT_Null.CL_Mch_Bank_Total=@pick:0'
+refused "unknown key" '%CT_Null.CL_Mch_SmarTrunk[2]=@key:tab'
+refused "later pair refused" '%CT_Mch.CL_Mch_FreqR[5]=446.1' '%CT_Mch.CL_Mch_FreqR[6]=.'
+refused "command cell" '%CL_Model_Lmr=@pick:0'
+
+# The first "=" outside braces and parentheses splits the pair.
+expect "split" 0 "" set "$PMR" -o "$WORK/c.qcf" '{(%CT_BankOp.CL_Mch_BankText[0])}=A=B'
+expect "split read" 0 "A=B${T}ok" get "$WORK/c.qcf" '%CT_BankOp.CL_Mch_BankText[0]'
+
+# Command lines that are wrong.
+expect "get usage" 64 "" get "$PMR"
+expect "set usage" 64 "" set "$PMR" '%CT_Null.CL_Mch_Bank[0]=1'
+expect "set no pair" 64 "" set "$PMR" -o "$WORK/d.qcf" '%CT_Null.CL_Mch_Bank[0]'
+expect "unknown label" 3 "" get "$PMR" '%CT_Null.CL_No_Such_Cell'
+"$CLI" get "$WORK/missing.qcf" '%CT_Null.CL_Mch_Bank[0]' > /dev/null 2>&1
+[ $? -ne 0 ] && ok || fail "a missing file was opened"
+
+echo "$passed passed, $failures failed"
+[ "$failures" -eq 0 ]
