@@ -271,6 +271,10 @@ uint8_t cmcCellCapsule::RunCell(cmcCellObj& cell, int action, void* owner) {
     return Execute(req, true);
 }
 
+void cmcInstallCellHandler() {
+    cmcSetDefaultCellHandler([](cmcCellRequest& req) { return cmcCellCapsule().Execute(req, true); });
+}
+
 // ---- keys read by name --------------------------------------------------------------------------
 
 void RegisterCellHandlerKeys() {

@@ -59,6 +59,10 @@ private:
     bool wrote_ = false;
 };
 
+// Binds the program's cell handler (a fresh cmcCellCapsule per request, notify callback run) as the
+// default handler of new sheets, menus and tool bars.
+void cmcInstallCellHandler();
+
 // The deferred check after an edit: 250 ms after the last edit the application refreshes all views
 // and runs the warning check (cmcAppCommands::RefreshAllViews).
 inline constexpr int kDeferredCheckMs = 250;

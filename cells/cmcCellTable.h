@@ -72,6 +72,9 @@ struct cmcCellCall {
     bool FromGrid() const { return req.grid != nullptr; }
     bool IsEnter() const { return action == CA_Enter; }
     bool IsKorv() const;
+    // Extended mode (image offset 0x000B bit 4, as the radio's data sets it): extended-mode cells
+    // show nothing and accept nothing while it is clear.
+    bool ExtendedMode() const { return (image.GetByte(0x000B) & 0x10) != 0; }
 
     uint8_t* Bytes() { return image.Data(); }
     uint8_t Byte(int offset) const { return image.GetByte(offset); }

@@ -840,6 +840,18 @@ TEST_F(CellCapsule, ProbesReportMarksAndUseTheBankOfTheIndex) {
     }
 }
 
+TEST_F(CellCapsule, InstalledAsTheDefaultHandler) {
+    cmcInstallCellHandler();
+    SetBanks({4, 4});
+    cmcCellObj cell = Cell(CT_Null, CL_Mch_Bank_Total);
+    cmcCellRequest req;
+    req.cell = &cell;
+    ASSERT_TRUE(cmcDefaultCellHandler());
+    cmcDefaultCellHandler()(req);
+    EXPECT_EQ(req.display, "8");
+    cmcSetDefaultCellHandler(nullptr);
+}
+
 // ---- definitions -------------------------------------------------------------------------------------
 
 TEST_F(CellCapsule, EveryKeyTheHandlerNamesIsInTheDefinitionFiles) {
