@@ -17,6 +17,8 @@ cuiGrid::cuiGrid(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setMouseTracking(true);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Owners size the grid to its cells (drop-downs, dialogs): no minimum of its own.
+    setMinimumSize(1, 1);
     colW_.assign(5, 64);
     rowH_.assign(5, 24);
     UpdateScrollBars();
