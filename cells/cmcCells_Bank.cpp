@@ -75,19 +75,28 @@ void BankUsedLeft(cmcCellCall& c) { c.ShowNumber(kMaxChannels - Total(c)); }
 // ---- memory channel sheet ----
 
 // The bank name, 8 characters, edited as text; an accepted name is also handed to the tree, which
-// renames the bank's node.
+// renames the bank's node. The index is the bank; bank operation cells (CT_BankOp) edit the name
+// record the handler loaded, other sheets' cells load it here.
 void BankText(cmcCellCall& c) {
-    if (c.recordKind != KIND_BankName || !BankValid(c.Index())) {
+    if (!BankValid(c.Index()) || (c.recordKind != KIND_None && c.recordKind != KIND_BankName)) {
         c.ShowNotApplicable();
         return;
     }
+    datCh own(c.image.Data());
+    if (c.recordKind != KIND_BankName) own.Load(KIND_BankName, c.Index());
+    datCh& name = c.recordKind == KIND_BankName ? c.rec : own;
     cmcEditor editor(c.req);
-    const bool changed = editor.PlainText(c.rec.text, kBankNameLength);
+    const bool changed = editor.PlainText(name.text, kBankNameLength);
     c.Opened(editor.Result());
     if (!changed) return;
-    c.StoreRecord();
+    if (&name == &c.rec) {
+        c.StoreRecord();
+    } else {
+        name.Commit();
+        c.MarkWritten();
+    }
     char block[kBankRenameLength] = {};
-    std::memcpy(block, c.rec.text, kBankNameLength);
+    std::memcpy(block, name.text, kBankNameLength);
     EvMan().Post(EVC_BankRename, 0, c.Index(), block, sizeof block);
 }
 

@@ -783,8 +783,13 @@ TEST_F(CellCapsule, BankNamesAreEditedAndAnnouncedToTheTree) {
     EXPECT_EQ(e->data.Text(), "Depot No");
     // Other banks' names are untouched.
     EXPECT_EQ(Show(CT_BankOp, CL_Mch_BankText, 3), "Depot No");
-    cmcCellObj other = Cell(CT_Null, CL_Mch_BankText, 3);
-    EXPECT_EQ(Run(other).display, "----");
+    // Cells of other sheets name the bank by their index too; a channel record is no bank name.
+    EXPECT_EQ(Show(CT_Null, CL_Mch_BankText, 3), "Depot No");
+    EXPECT_EQ(Show(CT_BankOp, CL_Mch_BankText, 5), "----");
+    EXPECT_EQ(Show(CT_DTMF, CL_Mch_BankText, 3), "----");
+    cmcCellObj other = Cell(CT_Null, CL_Mch_BankText, 0);
+    Type(other, "Yard");
+    EXPECT_EQ(Show(CT_BankOp, CL_Mch_BankText, 0), "Yard");
 }
 
 TEST_F(CellCapsule, QuarterPillarFillsTheLowestThreeTenths) {
