@@ -44,6 +44,7 @@ protected:
         return test::WriteFile(test::TempDir() + "/" + name, text);
     }
     std::string MessageText(const std::string& key) { return GTex().SectionText(key); }
+    cmcScopedEvMan events_;  // the announcements of loaded images go here
     // The initial image of a model type as built, with some changes, as a clone file.
     std::string BuiltFile(int model, const std::function<void(cmcEeprom&)>& change = nullptr) {
         cmcEeprom img;
