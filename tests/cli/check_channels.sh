@@ -70,6 +70,14 @@ run "check lmr" 0 ok check "$WORK/lmr.QCF"
 run "channels lmr" 0 "$HEADER" channels "$WORK/lmr.QCF"
 cmp -s "$WORK/out" "$WORK/want.csv" || fail "channels lmr: $(diff "$WORK/want.csv" "$WORK/out")"
 
+# A damaged directory (entry length and count 0xFFFF, then a directory address past the area):
+# the file opens, nothing is unpacked from outside the EEPROM area, no channel appears.
+for bytes in FFFFFFFF 000A0028FFF0 00020028; do
+    poke "$WORK/lmr.QCF" 0122 "$bytes" > "$WORK/damaged.QCF"
+    run "damaged directory $bytes" 0 "$HEADER" channels "$WORK/damaged.QCF"
+    run "damaged directory $bytes (save)" 0 ok save "$WORK/damaged.QCF" "$WORK/damaged-saved.QCF"
+done
+
 # Save and reopen: the same channels; saving the saved file again gives the same file.
 for i in 0 1 2 3; do
     src="$WORK/lmr.QCF"
