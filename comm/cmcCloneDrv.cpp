@@ -195,7 +195,12 @@ void cmcCloneDrv::Tick() {
         task_->SetInterval(-1);
         return;
     }
+    int before = state_;
     Step();
+    // A wait that has just ended (an acknowledge, the last echo) goes on with the sending at once.
+    bool sends = state_ == S_SendIdent || state_ == S_SendRead || state_ == S_SendWrite || state_ == S_SendData ||
+                 state_ == S_SendEnd;
+    if (state_ != before && sends && !settling_ && !port_->WriteFailed()) Step();
     if (state_ != S_Idle && port_->WriteFailed()) {
         SetCode(CDRV_PortWrite);
         state_ = S_Finish;

@@ -4,8 +4,11 @@
 // data), a read (the radio sends its EEPROM area, stored into an image) or a write (the driver sends
 // the EEPROM area of an image). The driver runs a connection script, checks every byte the
 // single-wire cable echoes back, builds and checks the frames of the clone protocol and reports the
-// outcome in a dst_CDrv_Result. It is a state machine stepped by its own cmcTask every 10 ms on the
+// outcome in a dst_CDrv_Result. It is a state machine stepped by its own cmcTask on the
 // user-interface thread: starting returns at once, the end arrives through the completion callback.
+// The engine ticks every 2 ms, so that the line never idles long while the radio's acknowledge
+// is awaited (a write waits for one every 128 bytes); a step that has just received what it waited
+// for goes on with the next state's sending at once.
 //
 // Wire format: FE FE, destination, source, command, body, FD. The computer is EF, the radio EE.
 // Image data travels as uppercase ASCII hexadecimal text, so bodies never hold FE or FD.
@@ -88,7 +91,7 @@ public:
         S_Finish = 16,
     };
 
-    static constexpr int kStepIntervalMs = 10;  // engine tick
+    static constexpr int kStepIntervalMs = 2;   // engine tick
     static constexpr int kSettleMs = 100;       // wait after each open before the line is used
     static constexpr int kReadChunk = 256;      // bytes taken from the port per read call
     static constexpr int kEchoWindow = 128;     // sent bytes that may await their echo while sending data
