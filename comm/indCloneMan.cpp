@@ -1,0 +1,351 @@
+#include "comm/indCloneMan.h"
+
+#include "comm/cmcPortList.h"
+#include "comm/indEnviron.h"
+#include "common/cmcMessage.h"
+#include "defs/cmcEvMan.h"
+#include "defs/cmcGTex.h"
+#include "image/indMain.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+namespace qx {
+namespace {
+
+constexpr int kLineControlFill = 20;  // FE bytes before a line-control frame sent on its own
+
+std::string Hex4(int v) {
+    char b[8];
+    std::snprintf(b, sizeof b, "%04X", v & 0xFFFF);
+    return b;
+}
+
+std::string Repeat(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+
+// Puts `arg` in place of the first %s or %d of a text from the definition files; "%%" stands for
+// "%". The text is never used as a printf format.
+std::string FormatOne(const std::string& format, const std::string& arg) {
+    std::string out;
+    bool used = false;
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size()) {
+            char c = format[i + 1];
+            if (c == '%') {
+                out += '%';
+                ++i;
+                continue;
+            }
+            if (!used && (c == 's' || c == 'd')) {
+                out += arg;
+                used = true;
+                ++i;
+                continue;
+            }
+        }
+        out += format[i];
+    }
+    return out;
+}
+
+std::string AppTitle() { return GTex().Line("GI_Sys_AppTitle", 0); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// indCloneMan
+
+indCloneMan::indCloneMan(std::unique_ptr<cmcSerialPort> port) : driver_(std::move(port)), progress_(cmcMakeTask()) {
+    progress_->SetCallback([this](cmcTask&) { OnProgress(); });
+}
+
+indCloneMan::~indCloneMan() { progress_.reset(); }
+
+indCloneMan::Connection indCloneMan::BuildConnection(int word1, bool write, bool highSpeed) {
+    const std::string w = Hex4(word1) + "0000";
+    const std::string fill = Repeat("FE", kLineControlFill);
+    Connection c;
+    // Bring a radio that still talks at 38400 bit/s back to 9600, then announce the operation.
+    c.script = "(38400,N,8,1)" + fill + "EEEFE8" + w + "013237FD";
+    c.script += "(9600,N,8,1)FEFEEEEFE8" + w + "5530" + (write ? "31" : "30") + "FD";
+    if (highSpeed) {
+        c.script += "(9600,N,8,1)" + fill + "EEEFE8" + w + "013039FD";
+        c.settings = "38400,N,8,1";
+        c.preamble = 48;
+    } else {
+        c.script += "(38400,N,8,1)" + fill + "EEEFE8" + w + "013237FD";
+        c.settings = "9600,N,8,1";
+        c.preamble = 12;
+    }
+    return c;
+}
+
+bool indCloneMan::HighSpeedSetting() const {
+    if (highSpeed_ >= 0) return highSpeed_ != 0;
+    return Environ().ComSpeedHigh != 0;
+}
+
+std::string indCloneMan::Device() const { return portDevice_.empty() ? ResolvePortDevice() : portDevice_; }
+
+void indCloneMan::SetUpConnection(bool write, bool highSpeed) {
+    Connection c = BuildConnection(word1_, write, highSpeed);
+    driver_.SetScript(c.script);
+    driver_.SetPortDevice(Device(), c.settings);
+    driver_.SetPreamble(c.preamble);
+    driver_.SetDataPreamble(0);
+    driver_.SetEchoCheck(true);
+    driver_.SetEndCount(true);
+    driver_.SetStartAck(true);
+    driver_.SetAckInterval(kAckInterval, 0);
+    driver_.SetTimeout(kTimeout);
+}
+
+int indCloneMan::SumRanges(const cmcRange* ranges) {
+    int total = 0;
+    for (const cmcRange* r = ranges; r && r->last >= r->first; ++r) total += r->last - r->first + 1;
+    return total;
+}
+
+bool indCloneMan::StartIdent(Callback callback) {
+    if (IsBusy()) return false;
+    mode_ = CDRV_ModeIdent;
+    total_ = 0;
+    callback_ = std::move(callback);
+    SetUpConnection(false, false);
+    view_->EnableMain(false);
+    return driver_.StartIdent([this](dst_CDrv_Result& r) { OnEnd(r); });
+}
+
+bool indCloneMan::StartRead(const cmcRange* ranges, Callback callback) {
+    if (IsBusy()) return false;
+    total_ = SumRanges(ranges);
+    mode_ = CDRV_ModeRead;
+    callback_ = std::move(callback);
+    SetUpConnection(false, HighSpeedSetting());
+    view_->EnableMain(false);
+    bool started = driver_.StartRead(ranges, [this](dst_CDrv_Result& r) { OnEnd(r); });
+    view_->ShowCloning();
+    progress_->SetInterval(kProgressIntervalMs);
+    return started;
+}
+
+bool indCloneMan::StartWrite(const cmcEeprom& image, const cmcRange* ranges, Callback callback) {
+    if (IsBusy()) return false;
+    total_ = SumRanges(ranges);
+    mode_ = CDRV_ModeWrite;
+    callback_ = std::move(callback);
+    SetUpConnection(true, HighSpeedSetting());
+    driver_.SetAckTimeout(kWriteAckTimeout);
+    driver_.SetTimeout(kWriteTimeout);
+    view_->EnableMain(false);
+    bool started = driver_.StartWrite(image, ranges, [this](dst_CDrv_Result& r) { OnEnd(r); });
+    view_->ShowCloning();
+    progress_->SetInterval(kProgressIntervalMs);
+    return started;
+}
+
+void indCloneMan::OnProgress() {
+    view_->Progress(Done(), total_);
+    if (!IsBusy()) progress_->SetInterval(-1);
+}
+
+void indCloneMan::OnEnd(dst_CDrv_Result& result) {
+    if (result.mode == CDRV_ModeIdent) {
+        if (identHook_)
+            identHook_(result);
+        else
+            result.code = CDRV_WrongRadio;
+    } else if (result.mode == CDRV_ModeRead) {
+        if (readHook_)
+            readHook_(result);
+        else
+            result.code = CDRV_Incomplete;
+    }
+    if (mode_ != CDRV_ModeIdent) view_->Progress(Done(), total_);
+    progress_->SetInterval(-1);
+    ShowError(result);
+    view_->EnableMain(true);
+    view_->HideCloning();
+    Callback callback = std::move(callback_);
+    callback_ = nullptr;
+    if (callback) callback(result);
+}
+
+std::string indCloneMan::ErrorText(int code, const std::string& portDevice, int portError, int portNumber) {
+    if (code == CDRV_Ok) return "";
+    std::string head = GTex().Line("GI_Mess_CloneErr_Head", code);
+    if (code == CDRV_PortOpen) {
+        // Which port, and why it could not be opened.
+        std::string port;
+        if (portDevice.empty()) {
+            port = FormatOne(GTex().Line("GI_Mess_CloneErr_Port", 0), std::to_string(portNumber));
+        } else {
+            int line = portError == ENOENT || portError == ENODEV || portError == ENXIO ? 1
+                       : portError == EACCES || portError == EPERM                     ? 2
+                       : portError == EBUSY                                            ? 3
+                                                                                       : 4;
+            std::string reason = FormatOne(GTex().Line("GI_Mess_CloneErr_Port", line), std::strerror(portError));
+            port = portDevice + " (" + reason + ")";
+        }
+        head = FormatOne(head, port);
+    }
+    std::string text = head + "\n\n";
+    std::vector<int> lines;
+    switch (code) {
+        case CDRV_WriteNotConfirmed: lines = {0, 2, 3}; break;
+        case CDRV_WrongRadio: lines = {0, 1, 2, 3, 4, 5}; break;
+        case CDRV_NewerMap: lines = {0, 4, 5}; break;
+        case CDRV_ImageNewer: break;
+        default: lines = {0, 1, 2, 3}; break;
+    }
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i) text += "\n";
+        text += GTex().Line("GI_Mess_CloneErr_Check", lines[i]);
+    }
+    return text;
+}
+
+void indCloneMan::ShowError(const dst_CDrv_Result& result) const {
+    if (result.code == CDRV_Ok) return;
+    std::string text = ErrorText(result.code, result.portDevice, result.portError, Environ().ComPort);
+    cmcShowMessage(AppTitle(), text, cmcMsgIcon::Error, MB_Ok);
+}
+
+// ---------------------------------------------------------------------------------------------
+// indCloneCommands
+
+indCloneCommands::indCloneCommands(indMain& main, indCloneMan& manager) : main_(main), man_(manager) {
+    man_.SetIdentHook([this](dst_CDrv_Result& r) {
+        if (r.mode != CDRV_ModeIdent) return;
+        r.code = static_cast<uint8_t>(main_.CheckIdentification(r.code, static_cast<uint16_t>(r.word1),
+                                                                static_cast<uint16_t>(r.word2), r.identData.Data(),
+                                                                r.identData.Length()));
+    });
+    man_.SetReadHook([this](dst_CDrv_Result& r) {
+        if (r.mode != CDRV_ModeRead) return;
+        r.code = static_cast<uint8_t>(main_.CheckReadImage(r.code, r.image));
+    });
+}
+
+indCloneCommands::~indCloneCommands() {
+    man_.SetIdentHook(nullptr);
+    man_.SetReadHook(nullptr);
+}
+
+void indCloneCommands::Finish(int outcome) {
+    lastOutcome_ = outcome;
+    ranges_.clear();
+    if (finished) finished(outcome);
+}
+
+bool indCloneCommands::CloneRead() {
+    if (man_.IsBusy()) return false;
+    EvMan().Send(EVC_CloseDropDowns);
+    if (main_.IsModified()) {
+        std::string name = std::filesystem::path(main_.GetDisplayName()).filename().string();
+        std::string text = FormatOne(GTex().Line("GI_Mess_Confirm_ReadFile", 0), name);
+        if (cmcShowMessage(AppTitle(), text, cmcMsgIcon::Warning, MB_Ok | MB_Cancel) != MB_Ok) {
+            Finish(-1);
+            return false;
+        }
+    }
+    man_.SetIdent(main_.IdentCode(), 0);
+    if (!man_.StartIdent([this](dst_CDrv_Result& r) { OnReadIdent(r); })) return false;
+    return true;
+}
+
+void indCloneCommands::OnReadIdent(dst_CDrv_Result& r) {
+    if (r.code != CDRV_Ok) {
+        Finish(r.code);
+        return;
+    }
+    ranges_ = main_.ReadRanges();
+    man_.SetImageSize(main_.WorkingImage().GetSize());
+    if (!man_.StartRead(ranges_.data(), [this](dst_CDrv_Result& r2) { OnReadDone(r2); })) Finish(-1);
+}
+
+void indCloneCommands::OnReadDone(dst_CDrv_Result& r) {
+    if (r.code == CDRV_Ok) {
+        // Only an image that passed every check replaces the working image.
+        main_.WorkingImage().Assign(r.image);
+        main_.AfterImageLoaded(main_.WorkingImage());
+        main_.MarkModified();
+        main_.SetFileName("");
+        if (closeSheet) closeSheet();
+        EvMan().Send(EVC_TreeBuilt);
+    }
+    Finish(r.code);
+}
+
+bool indCloneCommands::CloneWrite() {
+    if (man_.IsBusy()) return false;
+    if (main_.ChannelsInUse() == 0) {
+        cmcShowMessage(AppTitle(), GTex().SectionText("GI_AppMess_CloneErr_NoActualCh"), cmcMsgIcon::Error, MB_Ok);
+        Finish(-1);
+        return false;
+    }
+    if (countErrors && countErrors() > 0) {
+        cmcShowMessage(AppTitle(), GTex().SectionText("GI_Mess_DataError"), cmcMsgIcon::Error, MB_Ok);
+        Finish(-1);
+        return false;
+    }
+    writeConfirmed_ = false;
+    EvMan().Send(EVC_CloseDropDowns);
+    man_.SetIdent(main_.IdentCode(), 0);
+    return man_.StartIdent([this](dst_CDrv_Result& r) { OnWriteIdent(r); });
+}
+
+void indCloneCommands::OnWriteIdent(dst_CDrv_Result& r) {
+    if (r.code != CDRV_Ok || man_.IsBusy()) {
+        writeConfirmed_ = false;
+        Finish(r.code != CDRV_Ok ? r.code : -1);
+        return;
+    }
+    if (!writeConfirmed_) {
+        // The radio answered: ask, then identify it once more before anything is written.
+        if (cmcShowMessage(AppTitle(), GTex().SectionText("GI_Mess_Confirm_CloneWrite"), cmcMsgIcon::Warning,
+                           MB_Ok | MB_Cancel) != MB_Ok) {
+            Finish(-1);
+            return;
+        }
+        writeConfirmed_ = true;
+        man_.SetIdent(main_.IdentCode(), 0);
+        if (!man_.StartIdent([this](dst_CDrv_Result& r2) { OnWriteIdent(r2); })) Finish(-1);
+        return;
+    }
+    writeConfirmed_ = false;
+    cmcEeprom scratch;
+    if (!main_.PrepareCloneWrite(scratch, ranges_)) {
+        // The image does not fit the radio's memory once packed: nothing is sent.
+        cmcShowMessage(AppTitle(), GTex().SectionText("GI_AppMess_CloneErr_Overflow"), cmcMsgIcon::Error, MB_Ok);
+        Finish(-1);
+        return;
+    }
+    man_.SetImageSize(scratch.GetSize());
+    if (!man_.StartWrite(scratch, ranges_.data(), [this](dst_CDrv_Result& r2) { OnWriteDone(r2); })) Finish(-1);
+}
+
+void indCloneCommands::OnWriteDone(dst_CDrv_Result& r) {
+    if (r.code == CDRV_Ok) {
+        if (closeSheet) closeSheet();
+        cmcShowMessage(AppTitle(), GTex().SectionText("GI_Mess_CloneWrite_Succeeded"), cmcMsgIcon::Information, MB_Ok);
+    }
+    Finish(r.code);
+}
+
+bool indCloneCommands::CloneInformation() {
+    if (man_.IsBusy()) return false;
+    man_.SetIdent(main_.IdentCode(), 0);
+    return man_.StartIdent([this](dst_CDrv_Result& r) {
+        if (r.code == CDRV_Ok && showInformation) showInformation();
+        Finish(r.code);
+    });
+}
+
+}  // namespace qx

@@ -1,0 +1,176 @@
+// The clone manager: stands between the application and the clone driver.
+//
+// indCloneMan prepares each operation (connection script, speeds, preambles, time-outs, address
+// ranges), runs the main object's checks on the results (identification hook, read hook), reports
+// failures with a composed message from the definition files, and finally hands the result to the
+// caller's completion callback. It holds no widgets: the program's main window shows the progress
+// and disables itself through an indCloneView, the command-line tool draws a progress bar.
+//
+// indCloneCommands holds the logic of the three user commands on the main object: clone read (with
+// its two continuations), clone write (with the two identifications around the confirmation) and
+// clone information. The main window calls them from its menu and tool bar; the command-line tool
+// calls the same.
+//
+// Everything runs on the user-interface thread from timer tasks; nothing blocks.
+#pragma once
+
+#include "comm/cmcCloneDrv.h"
+#include "comm/cmcTask.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qx {
+
+class indMain;
+
+// What the user sees of a running clone operation. Every operation is framed by
+// EnableMain(false) ... EnableMain(true); reads and writes also by ShowCloning ... HideCloning, with
+// Progress every 30 ms in between.
+class indCloneView {
+public:
+    virtual ~indCloneView() = default;
+    // Disables the main window while the radio is busy; enables it and gives it the focus after.
+    virtual void EnableMain(bool enabled) {}
+    // The small "Cloning" window of reads and writes.
+    virtual void ShowCloning() {}
+    virtual void HideCloning() {}
+    // Image bytes done of the operation's total.
+    virtual void Progress(int done, int total) {}
+};
+
+class indCloneMan {
+public:
+    using Callback = std::function<void(dst_CDrv_Result& result)>;
+    // A check of a result; may change result.code.
+    using Hook = std::function<void(dst_CDrv_Result& result)>;
+
+    static constexpr int kProgressIntervalMs = 30;
+    static constexpr int kAckInterval = 128;
+    static constexpr int kTimeout = 1000;
+    static constexpr int kWriteAckTimeout = 20000;
+    static constexpr int kWriteTimeout = 2000;
+
+    // Without a port the driver opens serial devices (cmcComm).
+    explicit indCloneMan(std::unique_ptr<cmcSerialPort> port = nullptr);
+    ~indCloneMan();
+    indCloneMan(const indCloneMan&) = delete;
+    indCloneMan& operator=(const indCloneMan&) = delete;
+
+    void SetIdent(int word1, int word2) {
+        word1_ = word1;
+        driver_.SetIdent(word1, word2);
+    }
+    void SetImageSize(int size) { driver_.SetImageSize(size); }
+    // The identification hook runs after every identification (none: code 11), the read hook
+    // after every read (none: code 8).
+    void SetIdentHook(Hook hook) { identHook_ = std::move(hook); }
+    void SetReadHook(Hook hook) { readHook_ = std::move(hook); }
+    void SetView(indCloneView* view) { view_ = view; }
+
+    // Where and how fast to connect. By default the settings decide ("ComPort"/"ComDevice",
+    // "ComSpeedHigh"); the command-line tool names a device and a speed of its own.
+    void SetPortDevice(const std::string& device) { portDevice_ = device; }
+    void SetHighSpeed(int highSpeed) { highSpeed_ = highSpeed; }  // -1: the setting; 0 off; 1 on
+
+    bool IsBusy() const { return driver_.IsBusy(); }
+    // Refused (false) while an operation runs.
+    bool StartIdent(Callback callback);
+    bool StartRead(const cmcRange* ranges, Callback callback);
+    bool StartWrite(const cmcEeprom& image, const cmcRange* ranges, Callback callback);
+
+    // Progress of the running read or write: image bytes done and the total of its ranges.
+    int Mode() const { return mode_; }
+    int Done() const { return driver_.ImageCount(); }
+    int Total() const { return total_; }
+
+    cmcCloneDrv& Driver() { return driver_; }
+
+    // The connection script for an operation and the line settings and command preamble that go
+    // with it: the radio is brought to 9600 bit/s, told whether a write follows, then switched to
+    // 38400 bit/s (high speed) or left at 9600.
+    struct Connection {
+        std::string script;
+        std::string settings;
+        int preamble = 0;
+    };
+    static Connection BuildConnection(int word1, bool write, bool highSpeed);
+
+    // The clone error message of a nonzero result code: the code's head line, a blank line and
+    // the check lines for it. For code 2 the head names the port and the system's reason.
+    static std::string ErrorText(int code, const std::string& portDevice = {}, int portError = 0,
+                                 int portNumber = 0);
+    // Shows ErrorText (error icon, captioned "GI_Sys_AppTitle"); code 0 shows nothing.
+    void ShowError(const dst_CDrv_Result& result) const;
+
+private:
+    void SetUpConnection(bool write, bool highSpeed);
+    bool HighSpeedSetting() const;
+    std::string Device() const;
+    void OnEnd(dst_CDrv_Result& result);
+    void OnProgress();
+    static int SumRanges(const cmcRange* ranges);
+
+    cmcCloneDrv driver_;
+    indCloneView defaultView_;
+    indCloneView* view_ = &defaultView_;
+    Hook identHook_;
+    Hook readHook_;
+    Callback callback_;
+    std::string portDevice_;
+    int highSpeed_ = -1;
+    int word1_ = 0;
+    int total_ = 0;
+    int mode_ = 0;
+    cmcTaskPtr progress_;
+};
+
+// The user commands that start cloning, on the main object.
+class indCloneCommands {
+public:
+    // Installs the main object's identification and read hooks on the manager.
+    indCloneCommands(indMain& main, indCloneMan& manager);
+    ~indCloneCommands();
+    indCloneCommands(const indCloneCommands&) = delete;
+    indCloneCommands& operator=(const indCloneCommands&) = delete;
+
+    // What the main window adds (all optional): the count of errors of the warning check; closing
+    // the current sheet remembering its position; opening the clone information window.
+    std::function<int()> countErrors;
+    std::function<void()> closeSheet;
+    std::function<void()> showInformation;
+    // Called once when a command has finished, with its outcome: the clone result code, or -1 when
+    // it stopped before any cloning (refused, or cancelled by the user).
+    std::function<void(int outcome)> finished;
+
+    // Clone read: the unsaved-changes question, an identification, then the read of the EEPROM
+    // area up to the end the radio names; on success the image read becomes the working image
+    // (modified, untitled). False when nothing was started.
+    bool CloneRead();
+    // Clone write: refusals (no channel in use, warning check errors), an identification, the
+    // confirmation, a second identification, then the write of the prepared image. The working
+    // image is not changed.
+    bool CloneWrite();
+    // Clone information: an identification, then the information window.
+    bool CloneInformation();
+
+    // The outcome of the last command (see finished).
+    int LastOutcome() const { return lastOutcome_; }
+
+private:
+    void Finish(int outcome);
+    void OnReadIdent(dst_CDrv_Result& r);
+    void OnReadDone(dst_CDrv_Result& r);
+    void OnWriteIdent(dst_CDrv_Result& r);
+    void OnWriteDone(dst_CDrv_Result& r);
+
+    indMain& main_;
+    indCloneMan& man_;
+    bool writeConfirmed_ = false;
+    std::vector<cmcRange> ranges_;
+    int lastOutcome_ = -1;
+};
+
+}  // namespace qx
