@@ -1,0 +1,249 @@
+// Cloning end to end: the program's clone commands, manager, driver and serial port against the
+// simulated radio (qx-p2210-radiosim) on a real pseudo-terminal, with real timers.
+#include "comm/indCloneMan.h"
+#include "defs/cmcGTex.h"
+#include "image/cmcQcfFile.h"
+#include "image/datCh.h"
+#include "image/indFileChecks.h"
+#include "image/indMain.h"
+#include "support/cmcTestSupport.h"
+
+#include <QEventLoop>
+#include <QProcess>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace qx {
+namespace {
+
+// The simulator as a child process; gone with the object.
+class Sim {
+public:
+    explicit Sim(const std::vector<std::string>& args = {}) {
+        QStringList list;
+        for (auto& a : args) list << QString::fromStdString(a);
+        proc_.setProgram(QString::fromStdString(test::BinDir() + "/qx-p2210-radiosim"));
+        proc_.setArguments(list);
+        proc_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        proc_.start();
+        if (!proc_.waitForStarted(5000)) return;
+        while (!proc_.canReadLine() && proc_.waitForReadyRead(5000)) {
+        }
+        device_ = proc_.readLine().trimmed().toStdString();
+    }
+    ~Sim() {
+        proc_.terminate();
+        if (!proc_.waitForFinished(3000)) proc_.kill();
+    }
+    const std::string& Device() const { return device_; }
+    // The lines the simulator reported so far ("ident ok ...", "read ok ...", "write ok ...").
+    std::vector<std::string> Reports() {
+        proc_.waitForReadyRead(50);
+        out_ += proc_.readAllStandardOutput().toStdString();
+        std::vector<std::string> lines;
+        size_t start = 0;
+        for (size_t nl; (nl = out_.find('\n', start)) != std::string::npos; start = nl + 1)
+            lines.push_back(out_.substr(start, out_.find(' ', start) - start));
+        return lines;
+    }
+
+private:
+    QProcess proc_;
+    std::string device_;
+    std::string out_;
+};
+
+class CloneSimTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        OpenDefinitionFiles(test::BinDir() + "/");
+        test::Messages().Clear();
+        main_ = std::make_unique<indMain>(test::BinDir() + "/");
+        main_->LoadStartImage(3);
+        manager_ = std::make_unique<indCloneMan>();
+        commands_ = std::make_unique<indCloneCommands>(*main_, *manager_);
+    }
+
+    // Runs a command to its end; the outcome (result code, or -1 when nothing was cloned).
+    int Run(bool (indCloneCommands::*command)(), const std::string& device, bool highSpeed = false) {
+        manager_->SetPortDevice(device);
+        manager_->SetHighSpeed(highSpeed ? 1 : 0);
+        QEventLoop loop;
+        bool ended = false;
+        int outcome = -2;
+        commands_->finished = [&](int o) {
+            ended = true;
+            outcome = o;
+            loop.quit();
+        };
+        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+        if ((commands_.get()->*command)() && !ended) loop.exec();
+        commands_->finished = nullptr;
+        return outcome;
+    }
+
+    // Puts memory channel 0 in use in bank 0, so that the image may be written.
+    void AddChannel() {
+        datCh ch;
+        ch.Bind(main_->WorkingImage().Data());
+        ch.Load(datChannelKind(main_->ModelType()), 0);
+        ch.inUse = true;
+        ch.rxFreq = 446006250;
+        ch.txFreq = 446006250;
+        ch.Store();
+        datSetBankSize(main_->WorkingImage().Data(), 0, std::max(1, datBankSize(main_->WorkingImage().Data(), 0)));
+        ASSERT_EQ(main_->ChannelsInUse(), 1);
+    }
+
+    // The error message shown, or empty.
+    std::string ErrorShown() const {
+        for (auto& m : test::Messages().messages())
+            if (m.icon == cmcMsgIcon::Error) return m.text;
+        return "";
+    }
+
+    std::unique_ptr<indMain> main_;
+    std::unique_ptr<indCloneMan> manager_;
+    std::unique_ptr<indCloneCommands> commands_;
+};
+
+TEST_F(CloneSimTest, InformationIdentifiesTheRadio) {
+    Sim sim;
+    ASSERT_FALSE(sim.Device().empty());
+    bool shown = false;
+    commands_->showInformation = [&] { shown = true; };
+    EXPECT_EQ(Run(&indCloneCommands::CloneInformation, sim.Device()), 0);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(main_->IdentWord1(), 0x6153);
+    EXPECT_EQ(main_->Identification()[0], 80);
+    EXPECT_EQ(main_->IdentReadEnd(), 0x7D7F);
+    EXPECT_EQ(sim.Reports(), std::vector<std::string>{"ident"});
+    EXPECT_EQ(ErrorShown(), "");
+}
+
+TEST_F(CloneSimTest, ReadAtBothSpeedsGivesTheRadiosImage) {
+    // What the radio holds, as the program holds it after opening it as a file.
+    indMain reference(test::BinDir() + "/");
+    reference.LoadStartImage(0);
+    ASSERT_EQ(reference.OpenCloneFile(test::BinDir() + "/ZT5531K_KPMR.QCF"), 0);
+
+    for (bool high : {false, true}) {
+        SCOPED_TRACE(high ? "38400 bit/s" : "9600 bit/s");
+        SetUp();
+        Sim sim({"--model-type", "2"});
+        EXPECT_EQ(Run(&indCloneCommands::CloneRead, sim.Device(), high), 0);
+        EXPECT_EQ(sim.Reports(), (std::vector<std::string>{"ident", "read"}));
+        EXPECT_EQ(main_->ModelType(), 2);
+        EXPECT_TRUE(main_->WorkingImage().Equals(reference.WorkingImage()));
+        EXPECT_TRUE(main_->IsModified());
+        EXPECT_EQ(main_->FileName(), "");
+    }
+}
+
+TEST_F(CloneSimTest, WriteAtBothSpeedsStoresThePreparedImage) {
+    for (bool high : {false, true}) {
+        SCOPED_TRACE(high ? "38400 bit/s" : "9600 bit/s");
+        SetUp();
+        AddChannel();
+        cmcEeprom before = main_->WorkingImage();
+        std::string saved = test::TempDir() + (high ? "/written_high.qcf" : "/written.qcf");
+        Sim sim({"--save", saved});
+        EXPECT_EQ(Run(&indCloneCommands::CloneWrite, sim.Device(), high), 0);
+        // Identified twice around the confirmation, then written.
+        EXPECT_EQ(sim.Reports(), (std::vector<std::string>{"ident", "ident", "write"}));
+        ASSERT_EQ(test::Messages().messages().size(), 2u);
+        EXPECT_EQ(test::Messages().messages()[0].icon, cmcMsgIcon::Warning);
+        EXPECT_EQ(test::Messages().messages()[1].text, GTex().SectionText("GI_Mess_CloneWrite_Succeeded"));
+        EXPECT_TRUE(main_->WorkingImage().Equals(before)) << "a write does not change the working image";
+
+        // The radio now holds the prepared image from 0x0100 to the end of the packed area's page.
+        cmcEeprom expected;
+        std::vector<cmcRange> ranges;
+        ASSERT_TRUE(main_->PrepareCloneWrite(expected, ranges));
+        cmcEeprom radio;
+        radio.Resize(kImageSize);
+        cmcQcfFile file;
+        indPrepareCloneFileReader(file, radio);
+        ASSERT_EQ(file.Load(saved, indEepromAreaRanges()), 0);
+        for (int a = ranges[0].first; a <= ranges[0].last; ++a)
+            ASSERT_EQ(radio.GetByte(a), expected.GetByte(a)) << "address " << a;
+    }
+}
+
+TEST_F(CloneSimTest, CancelAtTheConfirmationWritesNothing) {
+    AddChannel();
+    Sim sim;
+    test::Messages().QueueAnswer(MB_Cancel);
+    EXPECT_EQ(Run(&indCloneCommands::CloneWrite, sim.Device()), -1);
+    EXPECT_EQ(sim.Reports(), std::vector<std::string>{"ident"});
+}
+
+TEST_F(CloneSimTest, WriteRefusesAnImageWithoutChannels) {
+    Sim sim;
+    EXPECT_EQ(Run(&indCloneCommands::CloneWrite, sim.Device()), -1);
+    EXPECT_EQ(ErrorShown(), GTex().SectionText("GI_AppMess_CloneErr_NoActualCh"));
+    EXPECT_TRUE(sim.Reports().empty()) << "the radio is not even identified";
+}
+
+TEST_F(CloneSimTest, APortThatCannotBeOpened) {
+    EXPECT_EQ(Run(&indCloneCommands::CloneRead, "/dev/qx-no-such-port"), CDRV_PortOpen);
+    std::string text = ErrorShown();
+    EXPECT_NE(text.find("/dev/qx-no-such-port"), std::string::npos) << text;
+    EXPECT_NE(text.find("no such device"), std::string::npos) << text;
+}
+
+// Every fault ends with its code, shows its message and leaves the working image as it was.
+TEST_F(CloneSimTest, InjectedFaults) {
+    struct Case {
+        const char* fault;
+        const char* command;  // info, read or write
+        std::vector<std::string> args;
+        int code;
+    } cases[] = {
+        {"no-echo", "read", {}, CDRV_Echo},
+        {"wrong-echo", "info", {}, CDRV_Echo},
+        {"silence", "info", {}, CDRV_Timeout},
+        {"bad-checksum", "read", {}, CDRV_BadFrame},
+        {"lowercase", "read", {}, CDRV_BadFrame},
+        {"missing-frame", "read", {"--end", "01FF"}, CDRV_Incomplete},
+        {"wrong-end-count", "read", {"--end", "01FF"}, CDRV_FrameCount},
+        {"extra-address", "read", {"--end", "01FF"}, CDRV_Address},
+        {"wrong-model", "read", {}, CDRV_WrongRadio},
+        {"bad-ident", "info", {}, CDRV_WrongRadio},
+        {"short-ident", "write", {}, CDRV_WrongRadio},
+        {"new-map", "write", {}, CDRV_NewerMap},
+        {"refuse-write", "write", {}, CDRV_BadFrame},
+        {"end-reply-fail", "write", {}, CDRV_WriteNotConfirmed},
+        {"no-ack", "write", {}, CDRV_Timeout},
+        // Harmless ones: the clone succeeds.
+        {"garbage", "read", {}, CDRV_Ok},
+        {"split", "info", {}, CDRV_Ok},
+        {"split", "write", {}, CDRV_Ok},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(std::string(c.fault) + " during " + c.command);
+        SetUp();
+        AddChannel();
+        cmcEeprom before = main_->WorkingImage();
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--fault", c.fault});
+        Sim sim(args);
+        auto command = std::string(c.command) == "info"   ? &indCloneCommands::CloneInformation
+                       : std::string(c.command) == "read" ? &indCloneCommands::CloneRead
+                                                          : &indCloneCommands::CloneWrite;
+        EXPECT_EQ(Run(command, sim.Device()), c.code);
+        if (c.code != CDRV_Ok) {
+            EXPECT_EQ(ErrorShown(), indCloneMan::ErrorText(c.code));
+            EXPECT_TRUE(main_->WorkingImage().Equals(before));
+        } else {
+            EXPECT_EQ(ErrorShown(), "");
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qx
