@@ -4,6 +4,7 @@
 #include "comm/indEnviron.h"
 #include "common/cmcMessage.h"
 #include "defs/cmcEvMan.h"
+#include "defs/cmcDefLint.h"
 #include "defs/cmcGTex.h"
 #include "image/indMain.h"
 
@@ -55,6 +56,15 @@ std::string FormatOne(const std::string& format, const std::string& arg) {
 }
 
 std::string AppTitle() { return GTex().Line("GI_Sys_AppTitle", 0); }
+
+// Wherever cloning is linked, the definition checker knows the keys it reads.
+const bool kKeysRegistered = [] {
+    for (const char* key : {"GI_Mess_CloneErr_Head", "GI_Mess_CloneErr_Check", "GI_Mess_CloneErr_Port",
+                            "GI_Mess_Confirm_ReadFile", "GI_Mess_Confirm_CloneWrite", "GI_Mess_CloneWrite_Succeeded",
+                            "GI_AppMess_CloneErr_NoActualCh", "GI_Mess_DataError", "GI_AppMess_CloneErr_Overflow"})
+        RequireDefKey({key, cmcDefFileKind::Main, cmcRequiredKind::Section, "cloning"});
+    return true;
+}();
 
 }  // namespace
 

@@ -1,10 +1,14 @@
-// The clone engine over a scripted port: a fake line that echoes what is sent (or not) and a small
+// The clone engine and the clone manager over a scripted port: a fake line that echoes what is sent (or not) and a small
 // radio that answers frames as the tests arrange. Time is stepped by hand.
 #include "comm/cmcCloneDrv.h"
+#include "comm/indCloneMan.h"
+#include "defs/cmcGTex.h"
 #include "support/cmcTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <deque>
 #include <functional>
@@ -620,6 +624,172 @@ TEST_F(CloneDrvTest, ATransmitSideThatNeverDrainsEndsWithATimeout) {
     RunToEnd(10000);
     ASSERT_TRUE(done);
     EXPECT_EQ(code, CDRV_Timeout);
+}
+
+}  // namespace
+}  // namespace qx
+
+// ---------------------------------------------------------------------------------------------
+// The clone manager over the same scripted line.
+
+namespace qx {
+namespace {
+
+std::string NoSpaces(std::string s) {
+    s.erase(std::remove(s.begin(), s.end(), ' '), s.end());
+    return s;
+}
+
+TEST(CloneManConnection, ScriptsSpeedsAndPreambles) {
+    auto normal = indCloneMan::BuildConnection(0x6153, false, false);
+    EXPECT_EQ(normal.script, NoSpaces(kScriptNormal));
+    EXPECT_EQ(normal.settings, "9600,N,8,1");
+    EXPECT_EQ(normal.preamble, 12);
+
+    std::string fe20 = "FEFEFEFEFEFEFEFEFEFEFEFEFEFEFEFEFEFEFEFE";
+    auto high = indCloneMan::BuildConnection(0x6153, true, true);
+    EXPECT_EQ(high.script, "(38400,N,8,1)" + fe20 + "EEEFE8615300000132" "37FD" +
+                               "(9600,N,8,1)FEFEEEEFE86153000055" "3031FD" +
+                               "(9600,N,8,1)" + fe20 + "EEEFE8615300000130" "39FD");
+    EXPECT_EQ(high.settings, "38400,N,8,1");
+    EXPECT_EQ(high.preamble, 48);
+}
+
+TEST(CloneManMessages, ComposedFromTheDefinitionFile) {
+    OpenDefinitionFiles(test::BinDir() + "/");
+    auto head = [](int code) { return GTex().Line("GI_Mess_CloneErr_Head", code); };
+    auto check = [](std::initializer_list<int> lines) {
+        std::string t;
+        for (int l : lines) t += (t.empty() ? "" : "\n") + GTex().Line("GI_Mess_CloneErr_Check", l);
+        return t;
+    };
+    EXPECT_EQ(indCloneMan::ErrorText(0), "");
+    for (int code : {4, 5, 6, 7, 8, 9, 15, 17})
+        EXPECT_EQ(indCloneMan::ErrorText(code), head(code) + "\n\n" + check({0, 1, 2, 3})) << code;
+    EXPECT_EQ(indCloneMan::ErrorText(10), head(10) + "\n\n" + check({0, 2, 3}));
+    EXPECT_EQ(indCloneMan::ErrorText(11), head(11) + "\n\n" + check({0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(indCloneMan::ErrorText(14), head(14) + "\n\n" + check({0, 4, 5}));
+    EXPECT_EQ(indCloneMan::ErrorText(16), head(16) + "\n\n");
+
+    // The port head names the device and why it could not be opened; no format is taken from it.
+    struct Case {
+        std::string device;
+        int error;
+        const char* fragment;
+    } cases[] = {
+        {"/dev/ttyUSB0", ENOENT, "/dev/ttyUSB0 (no such device"},
+        {"/dev/ttyUSB0", EACCES, "dialout"},
+        {"/dev/ttyS0", EBUSY, "another program"},
+        {"/dev/%s%n", EIO, "/dev/%s%n (Input/output error)"},
+        {"", 0, "port 3, where no serial device is present"},
+    };
+    for (auto& c : cases) {
+        std::string text = indCloneMan::ErrorText(CDRV_PortOpen, c.device, c.error, 3);
+        EXPECT_NE(text.find(c.fragment), std::string::npos) << text;
+        EXPECT_NE(text.find(check({0, 1, 2, 3})), std::string::npos);
+    }
+}
+
+class RecordingView final : public indCloneView {
+public:
+    std::vector<std::string> calls;
+    int lastDone = -1;
+    int lastTotal = -1;
+    void EnableMain(bool on) override { calls.push_back(on ? "enable" : "disable"); }
+    void ShowCloning() override { calls.push_back("show"); }
+    void HideCloning() override { calls.push_back("hide"); }
+    void Progress(int done, int total) override {
+        if (calls.empty() || calls.back() != "progress") calls.push_back("progress");
+        lastDone = done;
+        lastTotal = total;
+    }
+};
+
+class CloneManTest : public ::testing::Test {
+protected:
+    cmcScopedManualTime clock{5000};
+    Line line;
+    TestRadio radio{line};
+    indCloneMan man{std::make_unique<FakePort>(line)};
+    RecordingView view;
+    int code = -1;
+    int messagesAtEnd = -1;
+
+    void SetUp() override {
+        OpenDefinitionFiles(test::BinDir() + "/");
+        test::Messages().Clear();
+        man.SetView(&view);
+        man.SetPortDevice("/dev/fake");
+        man.SetHighSpeed(0);
+        man.SetIdent(0x6153, 0);
+        man.SetImageSize(0x200);
+        radio.identReply = IdentReply(0x6153, 0);
+    }
+    indCloneMan::Callback Done() {
+        return [this](dst_CDrv_Result& r) {
+            code = r.code;
+            messagesAtEnd = static_cast<int>(test::Messages().messages().size());
+        };
+    }
+    void RunToEnd() {
+        for (int t = 0; t < 60000 && code < 0; ++t) clock->Advance(1);
+    }
+};
+
+TEST_F(CloneManTest, WithoutHooksIdentificationAndReadFail) {
+    ASSERT_TRUE(man.StartIdent(Done()));
+    EXPECT_FALSE(man.StartIdent(Done()));
+    RunToEnd();
+    EXPECT_EQ(code, CDRV_WrongRadio);
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"disable", "enable", "hide"}));
+    // The message is shown once, before the completion callback.
+    ASSERT_EQ(messagesAtEnd, 1);
+    EXPECT_EQ(test::Messages().messages()[0].text, indCloneMan::ErrorText(CDRV_WrongRadio));
+    EXPECT_EQ(test::Messages().messages()[0].icon, cmcMsgIcon::Error);
+
+    code = -1;
+    radio.readStream = [] { return ReadStream(0, 0x7F); };
+    cmcRange ranges[] = {{0, 0x7F}, {1, 0}};
+    ASSERT_TRUE(man.StartRead(ranges, Done()));
+    RunToEnd();
+    EXPECT_EQ(code, CDRV_Incomplete);
+}
+
+TEST_F(CloneManTest, ReadShowsProgressAndHooksDecide) {
+    int hooked = 0;
+    man.SetReadHook([&](dst_CDrv_Result& r) {
+        ++hooked;
+        EXPECT_EQ(r.code, CDRV_Ok);
+        r.code = CDRV_ImageRefused;  // a hook may turn a good read into a refusal
+    });
+    radio.readStream = [] { return ReadStream(0, 0x1FF); };
+    cmcRange ranges[] = {{0, 0xFF}, {0x100, 0x1FF}, {1, 0}};
+    view.calls.clear();
+    ASSERT_TRUE(man.StartRead(ranges, Done()));
+    EXPECT_EQ(man.Total(), 0x200);
+    RunToEnd();
+    EXPECT_EQ(hooked, 1);
+    EXPECT_EQ(code, CDRV_ImageRefused);
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"disable", "show", "progress", "enable", "hide"}));
+    EXPECT_EQ(view.lastDone, 0x200);
+    EXPECT_EQ(view.lastTotal, 0x200);
+    EXPECT_EQ(test::Messages().messages().size(), 1u);
+}
+
+TEST_F(CloneManTest, WriteWaitsLongForTheRadioToAcceptIt) {
+    // The write request's acknowledge may take the radio up to 20 s.
+    radio.writeStart = {};
+    cmcEeprom image;
+    image.Resize(0x200);
+    cmcRange ranges[] = {{0x100, 0x17F}, {1, 0}};
+    ASSERT_TRUE(man.StartWrite(image, ranges, Done()));
+    int t = 0;
+    for (; t < 60000 && code < 0; ++t) {
+        clock->Advance(1);
+        if (t == 15000) line.Deliver({0xFB});
+    }
+    EXPECT_EQ(code, CDRV_Ok);
+    EXPECT_EQ(radio.dataFrames.size(), 8u);
 }
 
 }  // namespace
