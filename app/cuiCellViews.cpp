@@ -1,0 +1,92 @@
+#include "app/cuiCellViews.h"
+
+#include "app/cuiDropDown.h"
+#include "app/cuiGrid.h"
+#include "defs/cmcGTex.h"
+#include "defs/cuiSheet.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+
+namespace qx {
+
+namespace {
+
+// The cell's rectangle on the screen: from the painted rectangle while the grid's own call is
+// running, else (a chooser that continues from another one's pick, long after that call) from the
+// sheet's current cell, which the drop-downs leave where it was.
+QRect CellOnScreen(const cmcCellRequest& req, cuiGrid* grid) {
+    QRect rect;
+    if (req.paint) {
+        rect = QRect(req.paint->left, req.paint->top, req.paint->right - req.paint->left,
+                     req.paint->bottom - req.paint->top);
+    } else if (auto* sheet = static_cast<cuiSheet*>(req.sheet); sheet && sheet->Grid() == grid) {
+        rect = grid->CellRect(sheet->Col(), sheet->Row());
+    }
+    return QRect(grid->viewport()->mapToGlobal(rect.topLeft()), rect.size());
+}
+
+}  // namespace
+
+bool cuiCellViews::OpenChooser(cmcCellRequest& req, const std::string& sheetKey, int itemKind, int selected) {
+    auto* grid = static_cast<cuiGrid*>(req.grid);
+    if (!grid || !req.cell) return false;
+    const QRect cell = CellOnScreen(req, grid);
+    QScreen* screen = QGuiApplication::screenAt(cell.center());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return false;
+
+    // The opener the drop-down keeps and hands back with the pick: the request without what
+    // belongs to the call that is running now (its drawing context, its own chooser answer).
+    cmcCellRequest opener = req;
+    opener.parent = nullptr;
+    opener.paint = nullptr;
+    opener.canvas = nullptr;
+    opener.form = nullptr;
+    opener.resultKind = CRK_Plain;
+    opener.action = 0;
+    opener.input.clear();
+
+    cmcCellHandler handler = handler_ ? handler_ : cmcDefaultCellHandler();
+    cuiDropDown* w = cuiDropDown::Open(opener, GTex(), sheetKey, itemKind, std::move(handler), grid, cell,
+                                       screen->availableGeometry());
+    if (!w) return false;
+    last_ = w;
+
+    // The current value's item becomes the current cell of the chooser.
+    cuiSheet* sheet = w->Sheet();
+    for (int r = 0; r < sheet->RowCount(); ++r)
+        for (int c = 0; c < sheet->ColCount(); ++c) {
+            const cmcCellObj& item = sheet->CellAt(c, r);
+            if (item.Selectable() && item.label == itemKind && item.index == selected) {
+                sheet->SelectCell(c, r);
+                return true;
+            }
+        }
+    return true;
+}
+
+bool cuiCellViews::OpenFlagWindow(cmcCellRequest&, uint32_t, int, int, int, int, const std::string&) {
+    return false;
+}
+
+bool cuiCellViews::StartInlineEdit(cmcCellRequest& req) {
+    auto* sheet = static_cast<cuiSheet*>(req.sheet);
+    if (!req.editStart || !sheet) return false;
+    cmcCellRequest copy = req;
+    copy.parent = nullptr;
+    copy.paint = nullptr;
+    copy.canvas = nullptr;
+    // The sheet is the context: if it goes away first, the edit is dropped with it. A chooser that
+    // delivered the pick is still closing; the editor opens once it has gone, so that the closing
+    // window's loss of focus does not commit the editor at once.
+    auto open = [copy]() mutable { copy.editStart(copy); };
+    if (cuiDropDown* closing = last_.data())
+        QObject::connect(closing, &QObject::destroyed, sheet, open, Qt::QueuedConnection);
+    else
+        QTimer::singleShot(0, sheet, open);
+    return true;
+}
+
+}  // namespace qx

@@ -1,0 +1,40 @@
+// The program's cell views: value editors open their choosers as drop-down sheet windows beside
+// the cell (cuiDropDown over the "GI_Sheet_Sel_*" selection sheet, with the current value's item
+// selected) and start the grid's in-place editor after a chooser pick that needs typed input.
+// Installed by the main window for the program's lifetime:
+//
+//     cuiCellViews views;
+//     cmcScopedCellViews installed(&views);
+#pragma once
+
+#include "cells/cmcCellViews.h"
+
+#include <QPointer>
+
+namespace qx {
+
+class cuiDropDown;
+
+class cuiCellViews final : public cmcCellViews {
+public:
+    // `handler` runs the drop-down sheets' cells and receives the picks; by default the program's
+    // cell handler at the time a chooser opens.
+    explicit cuiCellViews(cmcCellHandler handler = {}) : handler_(std::move(handler)) {}
+
+    bool OpenChooser(cmcCellRequest& req, const std::string& sheetKey, int itemKind, int selected) override;
+    // The flag window is not part of the program yet: nothing opens and the value stays.
+    bool OpenFlagWindow(cmcCellRequest& req, uint32_t value, int first, int last, int headerKind, int checkStyle,
+                        const std::string& sheetKey) override;
+    // Opens the grid's in-place editor from the message loop, once the drop-down that delivered
+    // the pick has gone and the grid's window is active again.
+    bool StartInlineEdit(cmcCellRequest& req) override;
+
+    // The drop-down opened last (null when it has closed).
+    cuiDropDown* LastChooser() const { return last_.data(); }
+
+private:
+    cmcCellHandler handler_;
+    QPointer<cuiDropDown> last_;
+};
+
+}  // namespace qx
