@@ -7,6 +7,8 @@
 #include "defs/cmcCellObj.h"
 #include "defs/cmcFCache.h"
 #include "defs/cmcGTex.h"
+#include "image/cmcImageMap.h"
+#include "image/cmcQcfFile.h"
 #include "image/indMain.h"
 
 #include <cstdio>
@@ -18,13 +20,14 @@
 namespace qx::cli {
 namespace {
 
-// Opens a clone file as the program does: the start image of a model type first (so that the
-// model change the file brings has an initial image to normalise against), then the file.
-// Returns 0 or the refusal's code (the reason is already on stderr).
+// Opens a clone file as the program does (and as 'channels' does): from the start image the
+// program holds before any file is opened (the dPMR446 model's), the file is read, checked and
+// adopted with its model type. A refusal prints "error <code> <key>" on stdout (the message has
+// gone to stderr) and returns the code.
 int OpenFile(indMain& main, const std::string& path) {
-    main.LoadStartImage(0);
+    main.LoadStartImage(kModelDPmr446);
     const int code = main.OpenCloneFile(path);
-    if (code != 0) PrintError("cannot open '" + path + "' (code " + std::to_string(code) + ")");
+    if (code != 0) std::printf("error %d %s\n", code, cmcQcfFile::ErrorKey(code));
     return code;
 }
 
@@ -267,8 +270,8 @@ QX_CLI_COMMAND(
     "cell shows (line feeds written as \\n), a tab, and \"ok\", \"warning\" or \"error\" for its\n"
     "marks. CELL is a cell description as sheets write it, for example\n"
     "'{(%CT_Mch.CL_Mch_FreqT[3])}', or a bare identity such as '%CT_Mch.CL_Mch_FreqT[3]'.\n\n"
-    "Exit status 0; a file that cannot be opened gives the code of 'load' with the message on\n"
-    "stderr; an unknown category or label name ends with status 3.",
+    "Exit status 0. A file that cannot be opened prints \"error <code> <message key>\" and exits\n"
+    "with the code, as 'load' does; an unknown category or label name ends with status 3.",
     [](const std::vector<std::string>& args) -> int {
         if (args.size() < 2) {
             PrintError("get takes FILE and at least one CELL (try 'get --help')");

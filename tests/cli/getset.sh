@@ -107,8 +107,9 @@ expect "get usage" 64 "" get "$PMR"
 expect "set usage" 64 "" set "$PMR" '%CT_Null.CL_Mch_Bank[0]=1'
 expect "set no pair" 64 "" set "$PMR" -o "$WORK/d.qcf" '%CT_Null.CL_Mch_Bank[0]'
 expect "unknown label" 3 "" get "$PMR" '%CT_Null.CL_No_Such_Cell'
-"$CLI" get "$WORK/missing.qcf" '%CT_Null.CL_Mch_Bank[0]' > /dev/null 2>&1
-[ $? -ne 0 ] && ok || fail "a missing file was opened"
+expect "missing file" 1 "error 1 GI_Mess_FileErr_FileOpen" get "$WORK/missing.qcf" '%CT_Null.CL_Mch_Bank[0]'
+expect "missing file set" 1 "error 1 GI_Mess_FileErr_FileOpen" set "$WORK/missing.qcf" -o "$WORK/e.qcf" \
+    '%CT_Null.CL_Mch_SmarTrunk[0]=@key:space'
 
 echo "$passed passed, $failures failed"
 [ "$failures" -eq 0 ]
