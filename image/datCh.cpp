@@ -177,7 +177,7 @@ void datCh::Load(int kind, int index) {
         if (index >= 0 && index < kChannelCount) LoadChannel(index);
         return;  // index 64 (the empty channel) and any other index: the blank record
     }
-    if (index < 0 || index >= info->slots) return;
+    if (index < 0 || index >= info->stored) return;
     LoadOther(kind, index);
 }
 
@@ -194,7 +194,7 @@ void datCh::Store(int kind, int index) {
         kind_ = remembered;
         return;
     }
-    if (index < 0 || index >= info->slots) return;
+    if (index < 0 || index >= info->stored) return;
     StoreOther(kind, index);
 }
 

@@ -43,7 +43,7 @@ struct datKindInfo {
     int minIndex;   // the index range the cells offer
     int maxIndex;
     int flags;      // kKindChannelLike, kKindIndexedList
-    int slots;      // records the image holds (indexes 0 .. slots-1 are stored); 0 = no record
+    int stored;     // records the image holds (indexes 0 .. stored-1 are stored); 0 = no record
 };
 
 // The kind's row of the kinds table; null for a kind outside 1-19. The range of kind 14 counts as
