@@ -133,11 +133,10 @@ public:
     // Filled by the radio; the wire takes them.
     struct Out {
         Bytes bytes;
-        int gapUs = 0;  // quiet time on the wire before these bytes
+        int gapUs = 0;       // quiet time on the wire before these bytes
+        std::string report;  // a completed operation, reported once everything before it has crossed
     };
     std::deque<Out> outbox;
-    // Lines for stdout (completed operations).
-    std::vector<std::string> reports;
 
     bool Has(const char* fault) const { return faults.count(fault) != 0; }
 
@@ -177,14 +176,14 @@ private:
         // The first replies of each operation come in pieces; the rest (the bulk of a read) whole,
         // which keeps a split read as fast as a normal one.
         if (!Has("split") || splitBudget_ <= 0) {
-            outbox.push_back({b, gapUs});
+            outbox.push_back({b, gapUs, {}});
             return;
         }
         // Small pieces with pauses between them.
         --splitBudget_;
         for (size_t i = 0; i < b.size(); i += 3) {
             Bytes piece(b.begin() + static_cast<long>(i), b.begin() + static_cast<long>(std::min(b.size(), i + 3)));
-            outbox.push_back({piece, i == 0 ? gapUs : 4000});
+            outbox.push_back({piece, i == 0 ? gapUs : 4000, {}});
         }
     }
 
@@ -385,9 +384,10 @@ private:
     }
 
     void Report(const char* op, int frames, int data) {
+        if (Has("silence")) return;
         char line[96];
         std::snprintf(line, sizeof line, "%s ok frames=%d data=%d", op, frames, data);
-        reports.push_back(line);
+        outbox.push_back({{}, 0, line});
     }
 };
 
@@ -399,6 +399,7 @@ struct WireByte {
     bool fromComputer;
     int speed;   // bit/s it crosses at
     int gapUs;   // quiet time before it
+    bool marker = false;  // no byte: the next report is due when it reaches the head
 };
 
 class Simulator {
@@ -429,7 +430,6 @@ public:
 
     int Run() {
         uint8_t buf[4096];
-        int completed = 0;
         while (!g_stop) {
             int64_t now = NowUs();
             // Bytes from the computer enter the wire at the speed its side is set to.
@@ -440,16 +440,7 @@ public:
                 for (ssize_t k = 0; k < n; ++k) Push({buf[k], true, speed, 0}, now);
             }
             Advance(now);
-            for (auto& r : radio.reports) {
-                std::printf("%s wire_bytes=%lld wire_ms=%.1f\n", r.c_str(), static_cast<long long>(wireBytes_),
-                            wireUs_ / 1000.0);
-                std::fflush(stdout);
-                wireBytes_ = 0;
-                wireUs_ = 0;
-                ++completed;
-            }
-            radio.reports.clear();
-            if (exitAfter > 0 && completed >= exitAfter && wire_.empty() && out_.empty()) break;
+            if (exitAfter > 0 && completed_ >= exitAfter && wire_.empty() && out_.empty()) break;
             Flush();
 
             // Sleep until the next byte is due, more input arrives or output can go on.
@@ -473,6 +464,8 @@ private:
     int64_t wireBytes_ = 0;
     double wireUs_ = 0;
     int64_t computerBytes_ = 0;
+    int completed_ = 0;
+    std::deque<std::string> reports_;
 
     int ComputerSpeed() {
         termios tio {};
@@ -482,7 +475,7 @@ private:
 
     // Time a byte takes on the wire as paced; the nominal time is counted either way.
     int64_t PacedUs(const WireByte& b) const {
-        if (paceMode == "0") return b.gapUs;
+        if (paceMode == "0" || b.marker) return b.gapUs;
         int speed = paceMode == "auto" ? b.speed : std::atoi(paceMode.c_str());
         return b.gapUs + (speed > 0 ? 10000000LL / speed : 0);
     }
@@ -497,6 +490,19 @@ private:
         while (!wire_.empty() && headDone_ <= now + 300) {
             WireByte b = wire_.front();
             wire_.pop_front();
+            if (b.marker) {
+                // Everything of the operation has crossed: report it with the line's figures.
+                Flush();
+                std::printf("%s wire_bytes=%lld wire_ms=%.1f\n", reports_.front().c_str(),
+                            static_cast<long long>(wireBytes_), wireUs_ / 1000.0);
+                std::fflush(stdout);
+                reports_.pop_front();
+                wireBytes_ = 0;
+                wireUs_ = 0;
+                ++completed_;
+                if (!wire_.empty()) headDone_ += PacedUs(wire_.front());
+                continue;
+            }
             ++wireBytes_;
             wireUs_ += 10000000.0 / b.speed;
             if (b.fromComputer) {
@@ -510,6 +516,10 @@ private:
                 if (b.speed == radio.baud) radio.Receive(b.byte);
                 // Replies queue behind what is already on the wire.
                 for (auto& o : radio.outbox) {
+                    if (!o.report.empty()) {
+                        reports_.push_back(o.report);
+                        wire_.push_back({0, false, radio.baud, 0, true});
+                    }
                     for (size_t k = 0; k < o.bytes.size(); ++k)
                         wire_.push_back({o.bytes[k], false, radio.baud, k == 0 ? o.gapUs : 0});
                 }
