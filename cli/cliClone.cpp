@@ -15,6 +15,7 @@
 #include <QEventLoop>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <iostream>
 #include <string>
@@ -125,6 +126,7 @@ public:
     }
     [[noreturn]] void Fatal(const std::string& caption, const std::string& text, int status) override {
         inner_.Fatal(caption, text, status);
+        std::abort();  // the tool's sink ends the process; it never returns
     }
 
 private:

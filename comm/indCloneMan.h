@@ -39,6 +39,13 @@ public:
     virtual void HideCloning() {}
     // Image bytes done of the operation's total.
     virtual void Progress(int done, int total) {}
+
+    // The cloning window's progress box has 32 cells; this many are filled (done x 33 / total, so
+    // the last cell fills a little before the end; 0 when the total is 0).
+    static constexpr int kProgressCells = 32;
+    static int FilledCells(int done, int total) {
+        return total <= 0 ? 0 : static_cast<int>(static_cast<long long>(done) * 33 / total);
+    }
 };
 
 class indCloneMan {

@@ -366,7 +366,9 @@ TEST_F(CloneDrvTest, IdentificationReplyFaults) {
         RunToEnd();
         ASSERT_TRUE(done);
         EXPECT_EQ(code, c.code);
-        if (c.word1 >= 0) EXPECT_EQ(copy.word1, c.word1);
+        if (c.word1 >= 0) {
+            EXPECT_EQ(copy.word1, c.word1);
+        }
         EXPECT_FALSE(drv->IsBusy());
     }
 }
@@ -458,7 +460,9 @@ TEST_F(CloneDrvTest, ReadFaults) {
         RunToEnd();
         ASSERT_TRUE(done);
         EXPECT_EQ(code, c.code);
-        if (std::string(c.what) == "an address beyond the image") EXPECT_EQ(copy.image.GetByte(0x1FF), 0) << "not stored";
+        if (std::string(c.what) == "an address beyond the image") {
+            EXPECT_EQ(copy.image.GetByte(0x1FF), 0) << "not stored";
+        }
     }
 }
 
@@ -688,6 +692,14 @@ TEST(CloneManMessages, ComposedFromTheDefinitionFile) {
         EXPECT_NE(text.find(c.fragment), std::string::npos) << text;
         EXPECT_NE(text.find(check({0, 1, 2, 3})), std::string::npos);
     }
+}
+
+TEST(CloneManProgress, FilledCells) {
+    EXPECT_EQ(indCloneView::FilledCells(16064, 32128), 16);  // cells 0-15
+    EXPECT_EQ(indCloneView::FilledCells(0, 32128), 0);
+    EXPECT_EQ(indCloneView::FilledCells(32128, 32128), 33);
+    EXPECT_EQ(indCloneView::FilledCells(31154, 32128), 31);
+    EXPECT_EQ(indCloneView::FilledCells(5, 0), 0);
 }
 
 class RecordingView final : public indCloneView {
