@@ -1,0 +1,621 @@
+// The main window on the offscreen platform: start-up from the settings, the window's bounds and
+// panes, the tree built from the definitions and adjusted to each model type, bank icons and names,
+// warning marks, the sheet position history, the tick and the deferred warning check, application
+// events, the channel shift of events 26 and 27, and closing with the unsaved-changes question.
+#include "app/Frmmain.h"
+#include "app/cuiCloneWindow.h"
+#include "app/cuiIcons.h"
+#include "app/cuiMain.h"
+#include "app/cuiTree.h"
+#include "comm/cmcPortList.h"
+#include "comm/indEnviron.h"
+#include "defs/cmcEvMan.h"
+#include "defs/cmcGTex.h"
+#include "defs/cuiMenu.h"
+#include "defs/cuiToolBar.h"
+#include "defs/cuiSheetPaint.h"
+#include "support/cmcTestSupport.h"
+
+#pragma push_macro("slots")
+#undef slots
+#include "image/datCh.h"
+#pragma pop_macro("slots")
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QSplitter>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <set>
+
+using namespace qx;
+
+namespace {
+
+// The whole program in one test: settings (not stored), hand-stepped time, the event manager,
+// the main object over the definition files beside the test, and the main form.
+struct Program {
+    cmcScopedManualTime time;
+    indEnviron env{"test mutex", "Software\\Test\\Main", [] {
+                       indEnvironOptions o;
+                       o.persistent = false;
+                       o.screenWidth = 1280;
+                       o.screenHeight = 800;
+                       return o;
+                   }()};
+    cmcScopedEvMan events;
+    std::unique_ptr<cuiMain> main;
+    std::unique_ptr<Frmmain> form;
+
+    explicit Program(const std::function<void(indEnviron&)>& settings = {}) {
+        SetEnviron(&env);
+        if (settings) settings(env);
+        test::Messages().Clear();
+        main = std::make_unique<cuiMain>();
+        form = std::make_unique<Frmmain>(*main);
+        Step(0);
+    }
+    ~Program() {
+        form.reset();
+        main.reset();
+        SetEnviron(nullptr);
+    }
+    // Moves time on (timers of the program fire) and lets the message loop run.
+    void Step(uint32_t ms) {
+        QCoreApplication::processEvents();
+        if (ms) time->Advance(ms);
+        QCoreApplication::processEvents();
+    }
+    cuiTree& Tree() { return *main->Tree(); }
+};
+
+// Records the codes of the events delivered, in order.
+struct EventLog {
+    std::vector<int> codes;
+    EventLog() { EvMan().Register(&Handler, this); }
+    ~EventLog() { EvMan().UnregisterAll(this); }
+    static void Handler(void* user, const cmcEvent& e) { static_cast<EventLog*>(user)->codes.push_back(e.code); }
+    int Count(int code) const { return static_cast<int>(std::count(codes.begin(), codes.end(), code)); }
+};
+
+std::vector<std::string> ChildNames(const QTreeWidgetItem* node) {
+    std::vector<std::string> names;
+    for (int i = 0; node && i < node->childCount(); ++i) {
+        const cmcCellObj* cell = cuiTree::CellOf(node->child(i));
+        names.push_back(cell && cell->name ? *cell->name : "");
+    }
+    return names;
+}
+
+}  // namespace
+
+// ---- start-up ---------------------------------------------------------------------------------
+
+TEST(MainWindowStartUp, ModelTypeOfTheSettingsAndTheWindowItBuilds) {
+    // A stored model type outside 0-3 (4, or a negative one whose low byte is 255) starts as LMR.
+    const struct {
+        int stored;
+        int expected;
+        const char* name;
+    } cases[] = {{0, 0, "LMR"}, {2, 2, "Korv PMR"}, {3, 3, "dPMR446"}, {4, 0, "LMR"}, {255, 0, "LMR"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        Program p([&](indEnviron& e) { e.ModelType = static_cast<uint8_t>(c.stored); });
+        EXPECT_EQ(p.main->ModelType(), c.expected);
+        EXPECT_EQ(cuiTree::Caption(p.Tree().NodeAt(0)), std::string("QX-P2210 ") + c.name);
+        EXPECT_EQ(p.env.ModelType, c.expected);  // the type in use is what the settings keep
+        EXPECT_FALSE(p.main->IsModified());
+        EXPECT_EQ(p.form->windowTitle().toStdString(), "QX-P2210 - Untitled");
+        EXPECT_TRUE(test::Messages().messages().empty());
+    }
+}
+
+TEST(MainWindowStartUp, PanesToolBarStatusBarAndTick) {
+    Program p([](indEnviron& e) {
+        e.SplitterV = 3;  // below the splitter's minimum
+        e.ToolbarVisible = 0;
+    });
+    EXPECT_EQ(p.form->minimumSize(), QSize(400, 200));
+    EXPECT_TRUE(p.form->isVisible());
+    EXPECT_EQ(p.main->Splitter()->sizes().at(0), 8);
+    EXPECT_FALSE(p.main->ToolBarHost()->isVisible());
+    EXPECT_GT(p.main->ToolBar()->ButtonCount(), 0);
+    ASSERT_NE(p.main->TickTask(), nullptr);
+    EXPECT_EQ(p.main->TickTask()->Interval(), 50);
+    EXPECT_FALSE(p.main->TickTask()->Idle());
+    // The first tick opens the sheet of the selected node, the root.
+    EXPECT_EQ(p.Tree().Selected(), p.Tree().NodeAt(0));
+    p.Step(50);
+    ASSERT_NE(p.main->CurrentSheet(), nullptr);
+    EXPECT_EQ(p.main->CurrentSheet()->Name(), "GI_Sheet_Top");
+    // The tool bar command of the View menu shows it again.
+    p.env.ToolbarVisible = 1;
+    EXPECT_TRUE(p.main->ShowToolBar(true));
+    EXPECT_TRUE(p.main->ToolBarHost()->isVisible());
+}
+
+TEST(MainWindowStartUp, StoredBoundsAreKeptOnTheWorkArea) {
+    const QRect wa(0, 0, 1920, 1040);
+    const struct {
+        QRect stored, expected;
+    } cases[] = {
+        {{100, 50, 800, 600}, {100, 50, 800, 600}},    // inside: unchanged
+        {{5000, 50, 800, 600}, {1904, 50, 800, 600}},  // beyond the right edge: 16 pixels left of it
+        {{100, 3000, 800, 600}, {100, 1024, 800, 600}},
+        {{-900, 50, 800, 600}, {-784, 50, 800, 600}},  // ends left of the work area: 16 pixels show
+        {{100, -40, 800, 600}, {100, 0, 800, 600}},    // above the top
+    };
+    for (const auto& c : cases) EXPECT_EQ(Frmmain::KeepOnWorkArea(c.stored, wa), c.expected) << c.stored.x();
+}
+
+TEST(MainWindowStartUp, MissingInitialFileAndSmallImageAreFatal) {
+    cmcScopedEvMan events;
+    {
+        cuiMain main("", test::TempDir() + "/");  // no initial clone files there
+        EXPECT_FATAL(Frmmain form(main), "Cannot open '", kExitDefinitionFault);
+    }
+    {
+        cuiMain main("", "", nullptr, kImageSize - 1);
+        EXPECT_FATAL(Frmmain form(main), "Self Check Error.\nEEPROM Map is too large.", kExitInternalFault);
+    }
+}
+
+// ---- application events -------------------------------------------------------------------------
+
+TEST(MainWindowEvents, MenusBuiltStatusTextAndAboutBox) {
+    Program p;
+    EventLog log;
+    EvMan().Send(EVC_MenusBuilt);
+    std::vector<int> after(std::find(log.codes.begin(), log.codes.end(), EVC_MenusBuilt), log.codes.end());
+    ASSERT_GE(after.size(), 3u);
+    EXPECT_EQ(after[1], EVC_MenuRefresh);
+    EXPECT_EQ(after.back(), EVC_ToolBarRefresh);
+
+    EvMan().Send(EVC_StatusText, static_cast<int>(0x000000FF), static_cast<int32_t>(0x00FFFFFF), std::string_view("Bank full"));
+    EXPECT_EQ(p.main->StatusPanel()->Message().toStdString(), "Bank full");
+    EXPECT_EQ(p.main->StatusPanel()->TextColour(), QColor(255, 0, 0));
+    EXPECT_EQ(p.main->StatusPanel()->BackColour(), QColor(255, 255, 255));
+}
+
+// ---- tree ---------------------------------------------------------------------------------------
+
+namespace {
+
+// A small definition store with one tree "GI_Tree_T" and the bank branch lines.
+struct TreeDefs {
+    std::vector<std::string> lines;
+    cmcGTex store;
+    explicit TreeDefs(const std::vector<std::string>& body) {
+        lines = {"#GI_Tree_T_BasicCell", "{(%CT_Null.CallSheet)}", "#GI_Tree_T_Body"};
+        lines.insert(lines.end(), body.begin(), body.end());
+        for (const char* l : {"#", "#GI_Tree_Branch_Mch_BankOperation", "  +Bank Operation{(%CallSheet:BankOp)}",
+                              "#GI_Tree_Branch_Mch_Bank", "  +Bank{(ImageIndex=4)(%CallSheet:[St_ChBank]GI_Sheet_Mch_%s,Bank %d)}",
+                              "#GI_AppInd_BankUnnamed", "Bank %d", "#End_Of_Ovl"})
+            lines.push_back(l);
+        store.SetLineList(&lines);
+    }
+};
+
+// A main object whose model type is set by hand (no initial files are read).
+struct TestMain : indMain {
+    TestMain() : indMain(test::TempDir() + "/") {}
+    void SetType(int t) { modelType_ = t; }
+    uint8_t* Image() { return working_.Data(); }
+};
+
+struct TreeRig {
+    cmcScopedEvMan events;
+    TreeDefs defs;
+    TestMain main;
+    QWidget host;
+    std::vector<QIcon> images = cuiTreeImages();
+    cuiTree tree;
+    explicit TreeRig(const std::vector<std::string>& body)
+        : defs(body), tree(&host, defs.store, "GI_Tree_T", &images, &main) {
+        tree.Build();
+    }
+    std::set<std::string> Names() {
+        std::set<std::string> names;
+        for (int i = 0; i < tree.NodeCount(); ++i) {
+            const cmcCellObj* c = cuiTree::CellOf(tree.NodeAt(i));
+            if (c && c->name) names.insert(*c->name);
+        }
+        return names;
+    }
+};
+
+const std::vector<std::string> kModelBody = {
+    "+Root{(%CallSheet:Root)}",
+    " +Always removed{(%CallSheet:F0)(Flag0=1)}",
+    " +LMR only{(%CallSheet:F1)(Flag1=1)}",
+    " +PMR kinds{(%CallSheet:F2)(Flag2=1)}",
+    " +Korv only{(%CallSheet:F3)(Flag3=1)}",
+    " +Not dPMR446{(%CallSheet:F4)(Flag4=1)}",
+    " +Memory{(%CallSheet:GI_Sheet_Memory_CH_Top)}",
+    "  +Stale{(%CallSheet:Stale)}",
+    " +Digital{(%CallSheet:Dig)}",
+    "  +Messages{(%CallSheet:GI_Sheet_Dig_ProgMes)}",
+    "  +Status{(%CallSheet:DigStatus)}",
+    "  +Timers{(%CallSheet:GI_Sheet_Dig_Tim)(Flag0=1)(Flag5=1)}",
+};
+
+}  // namespace
+
+TEST(MainWindowTree, NestingFollowsTheIndentationBeforeThePlus) {
+    TreeRig rig({" +A{(%CallSheet:A)}", "  +B{(%CallSheet:B)}", "  +C{(%CallSheet:C)}", " +D{(%CallSheet:D)}",
+                 "xyz"});
+    QTreeWidget* t = rig.tree.Control();
+    ASSERT_EQ(t->topLevelItemCount(), 2);
+    EXPECT_EQ(cuiTree::Caption(t->topLevelItem(0)), "A");
+    EXPECT_EQ(ChildNames(t->topLevelItem(0)), (std::vector<std::string>{"B", "C"}));
+    EXPECT_EQ(cuiTree::Caption(t->topLevelItem(1)), "D");
+    // A line without "+" is a node indented by its whole length, with an empty caption: here a
+    // child of D.
+    ASSERT_EQ(t->topLevelItem(1)->childCount(), 1);
+    EXPECT_EQ(cuiTree::Caption(t->topLevelItem(1)->child(0)), "");
+    EXPECT_FALSE(t->topLevelItem(0)->isExpanded());
+    EXPECT_EQ(rig.tree.FindNode("C"), rig.tree.NodeAt(2));
+}
+
+TEST(MainWindowTree, AdjustmentToEachModelType) {
+    const struct {
+        int type;
+        std::set<std::string> present;
+        std::string word;
+        int banks;
+    } cases[] = {
+        {0, {"F1", "F4"}, "Lmr", 5},
+        {1, {"F2", "F4"}, "Pmr", 5},
+        {2, {"F2", "F3", "F4"}, "PmrK", 5},
+        {3, {}, "DPmr446", 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
+        TreeRig rig(kModelBody);
+        rig.main.SetType(c.type);
+        EventLog log;
+        EvMan().Send(EVC_TreeBuilt);
+        const std::set<std::string> names = rig.Names();
+        for (const char* flagged : {"F0", "F1", "F2", "F3", "F4"})
+            EXPECT_EQ(names.count(flagged), c.present.count(flagged)) << flagged;
+        // The bank branch replaces the memory node's children.
+        std::vector<std::string> expected = {"BankOp"};
+        for (int i = 0; i < c.banks; ++i)
+            expected.push_back("[St_ChBank]GI_Sheet_Mch_" + c.word + ",Bank " + std::to_string(i));
+        EXPECT_EQ(ChildNames(rig.tree.FindNode("GI_Sheet_Memory_CH_Top")), expected);
+        // Unnamed banks are numbered from 1.
+        EXPECT_EQ(cuiTree::Caption(rig.tree.FindNode(expected[1])), "Bank 1");
+        EXPECT_EQ(names.count("GI_Sheet_Dig_Tim"), 0u);
+        EXPECT_EQ(log.Count(EVC_BankRename), c.banks);
+        EXPECT_EQ(log.codes.back(), EVC_BankChanged);
+    }
+}
+
+TEST(MainWindowTree, DigitalTimerNodeFollowsTheImageOption) {
+    TreeRig rig(kModelBody);
+    rig.main.SetType(3);
+    rig.main.Image()[11] |= 0x10;
+    EvMan().Send(EVC_TreeBuilt);
+    // Inserted as the last child of the node before the display messages node: the folder.
+    EXPECT_EQ(ChildNames(rig.tree.FindNode("Dig")),
+              (std::vector<std::string>{"GI_Sheet_Dig_ProgMes", "DigStatus", "GI_Sheet_Dig_Tim"}));
+    EvMan().Send(EVC_TreeBuilt);  // once only
+    EXPECT_EQ(ChildNames(rig.tree.FindNode("Dig")).size(), 3u);
+
+    TreeRig without(kModelBody);
+    without.main.SetType(3);
+    EvMan().Send(EVC_TreeBuilt);
+    EXPECT_EQ(without.tree.FindNode("GI_Sheet_Dig_Tim"), nullptr);
+}
+
+TEST(MainWindowTree, SelectionOfARebuiltBankNodeStays) {
+    TreeRig rig(kModelBody);
+    std::vector<std::string> changes;
+    rig.tree.onChange = [&] { changes.push_back(*rig.tree.SelectedCell()->name); };
+    EvMan().Send(EVC_TreeBuilt);
+    const std::string bank2 = "[St_ChBank]GI_Sheet_Mch_Lmr,Bank 2";
+    rig.tree.Select(rig.tree.FindNode(bank2));
+    changes.clear();
+    EvMan().Send(EVC_TreeBuilt);  // the bank nodes are made again
+    ASSERT_NE(rig.tree.SelectedCell(), nullptr);
+    EXPECT_EQ(*rig.tree.SelectedCell()->name, bank2);
+
+    // A node that goes away hands the selection to the node after the one that takes its place.
+    rig.main.SetType(3);
+    rig.tree.Select(rig.tree.FindNode("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 4"));
+    EvMan().Send(EVC_TreeBuilt);
+    ASSERT_NE(rig.tree.Selected(), nullptr);
+    EXPECT_FALSE(changes.empty());
+}
+
+TEST(MainWindowTree, BankIconsAndNames) {
+    TreeRig rig(kModelBody);
+    EvMan().Send(EVC_TreeBuilt);
+    uint8_t* image = rig.main.Image();
+    for (int b = 0; b < 5; ++b) datSetBankSize(image, b, 0);
+    datSetBankSize(image, 1, 3);
+    datSetBankFlag(image, 2, true);
+    datSetBankSize(image, 3, 2);
+    datSetBankFlag(image, 3, true);
+    EvMan().Send(EVC_BankIcons);
+    const int expected[] = {TI_Bank0, TI_Bank1, TI_Bank2, TI_Bank3, TI_Bank0};
+    for (int b = 0; b < 5; ++b) {
+        const cmcCellObj* cell = cuiTree::CellOf(rig.tree.FindNode("[St_ChBank]GI_Sheet_Mch_Lmr,Bank " + std::to_string(b)));
+        ASSERT_NE(cell, nullptr);
+        EXPECT_EQ(cell->imageIndex, expected[b]) << b;
+    }
+    const std::string bank1 = "[St_ChBank]GI_Sheet_Mch_Lmr,Bank 1";
+    const char named[8] = {'C', 'I', 'T', 'Y', ' ', ' ', ' ', ' '};
+    EvMan().Send(EVC_BankRename, 0, 1, named, sizeof named);
+    EXPECT_EQ(cuiTree::Caption(rig.tree.FindNode(bank1)), "CITY");
+    const char blank[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    EvMan().Send(EVC_BankRename, 0, 1, blank, sizeof blank);
+    EXPECT_EQ(cuiTree::Caption(rig.tree.FindNode(bank1)), "Bank 2");
+}
+
+TEST(MainWindowTree, WarningAndErrorMarks) {
+    TreeRig rig({"+Root{(%CallSheet:R)}", " +A{(%CallSheet:A)}", "  +A1{(%CallSheet:A1)}", " +B{(%CallSheet:B)}"});
+    cuiTree& t = rig.tree;
+    QTreeWidgetItem* root = t.NodeAt(0);
+    QTreeWidgetItem* a = t.FindNode("A");
+    QTreeWidgetItem* a1 = t.FindNode("A1");
+    const auto mark = [&](const std::vector<std::string>& warnings, const std::vector<std::string>& errors) {
+        t.ClearOverlays(root);
+        t.MarkSubtree(root, warnings, TO_Warning);
+        return t.MarkSubtree(root, errors, TO_Error);
+    };
+    // Collapsed parents show what lies below them; names compare without regard to case.
+    mark({"a1"}, {});
+    EXPECT_EQ(t.OverlayOf(a1), TO_Warning);
+    EXPECT_EQ(t.OverlayOf(a), TO_Warning);
+    EXPECT_EQ(t.OverlayOf(root), TO_Warning);
+    // Expanded, a clean node carries no mark of its own.
+    root->setExpanded(true);
+    a->setExpanded(true);
+    mark({"A1"}, {});
+    EXPECT_EQ(t.OverlayOf(a), TO_None);
+    EXPECT_EQ(t.OverlayOf(a1), TO_Warning);
+    // A warning and an error below a collapsed root: the error shows.
+    root->setExpanded(false);
+    EXPECT_EQ(mark({"A1"}, {"B"}), 1);
+    EXPECT_EQ(t.OverlayOf(root), TO_Error);
+    EXPECT_EQ(t.OverlayOf(t.FindNode("B")), TO_Error);
+    // An empty name marks nothing.
+    mark({""}, {});
+    EXPECT_EQ(t.OverlayOf(root), TO_None);
+}
+
+// ---- sheets, tick and history -------------------------------------------------------------------
+
+TEST(MainWindowSheets, TreeSelectionOpensTheSheetAfterTheChangeDelay) {
+    Program p([](indEnviron& e) { e.ModelType = 0; });
+    p.Step(50);
+    p.Tree().Control()->expandAll();
+    p.Tree().Select(p.Tree().FindNode("GI_Sheet_Mch_BankOp"));
+    EXPECT_EQ(p.main->CurrentSheet()->Name(), "GI_Sheet_Top");  // the change delay runs first
+    p.Step(std::atoi(GTex().FirstLine("GI_Sys_TreeChangeDelay").c_str()));
+    ASSERT_NE(p.main->CurrentSheet(), nullptr);
+    EXPECT_EQ(p.main->CurrentSheet()->Name(), "GI_Sheet_Mch_BankOp");
+
+    // A bank node opens the channel/bank sheet of its bank.
+    p.Tree().Select(p.Tree().FindNode("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 1"));
+    p.Tree().FlushChange();
+    ASSERT_NE(p.main->CurrentSheet(), nullptr);
+    EXPECT_NE(dynamic_cast<iuiSh_ChBank*>(p.main->CurrentSheet()), nullptr);
+    EXPECT_EQ(p.main->CurrentSheet()->Key(), "GI_Sheet_Mch_Lmr");
+
+    // A closed sheet comes back on the next tick.
+    p.main->CloseSheet(true);
+    EXPECT_EQ(p.main->CurrentSheet(), nullptr);
+    p.Step(50);
+    ASSERT_NE(p.main->CurrentSheet(), nullptr);
+    EXPECT_EQ(p.main->CurrentSheet()->Name(), "[St_ChBank]GI_Sheet_Mch_Lmr,Bank 1");
+}
+
+TEST(MainWindowSheets, HistoryRestoresTheCellAndKeepsOneEntryPerSheet) {
+    Program p([](indEnviron& e) { e.ModelType = 0; });
+    p.main->OpenSheet("GI_Sheet_Mch_BankOp");
+    cuiSheet* sheet = p.main->CurrentSheet();
+    ASSERT_TRUE(sheet->SelectCell(1, 3));
+    const cuiSheetPos left = sheet->Position();
+    p.main->OpenSheet("GI_Sheet_Scan");
+    p.main->OpenSheet("GI_Sheet_Mch_BankOp");
+    EXPECT_EQ(p.main->CurrentSheet()->Position().row, left.row);
+    EXPECT_EQ(p.main->CurrentSheet()->Position().col, left.col);
+
+    const char* keys[] = {"GI_Sheet_Top", "GI_Sheet_Scan", "GI_Sheet_Dtmf", "GI_Sheet_CTone", "GI_Sheet_2Tone",
+                          "GI_Sheet_5ToneTx", "GI_Sheet_UserTone", "GI_Sheet_Signal_Top", "GI_Sheet_Dig_Top",
+                          "GI_Sheet_Memory_CH_Top"};
+    for (int round = 0; round < 2; ++round)
+        for (const char* k : keys) p.main->OpenSheet(k);
+    p.main->CloseSheet(true);
+    std::set<std::string> names;
+    for (const auto& e : p.main->History()) names.insert(e.name);
+    EXPECT_EQ(names.size(), p.main->History().size());  // one entry per sheet
+    EXPECT_EQ(p.main->History().front().name, "GI_Sheet_Memory_CH_Top");
+    EXPECT_EQ(p.main->History().size(), 11u);  // the ten and the bank operation sheet
+}
+
+TEST(MainWindowSheets, ThreeCheckRequestsMakeOneCheck250MsAfterTheLast) {
+    Program p;
+    p.Step(1000);  // the start-up's own checks are over
+    EventLog log;
+    p.main->ScheduleWarningCheck();
+    p.Step(40);
+    p.main->ScheduleWarningCheck();
+    p.Step(40);
+    p.main->ScheduleWarningCheck();
+    p.Step(230);
+    EXPECT_EQ(log.Count(EVC_CheckDone), 0);
+    EXPECT_TRUE(p.main->WarningCheckPending());
+    p.Step(100);
+    EXPECT_EQ(log.Count(EVC_CheckDone), 1);
+    EXPECT_FALSE(p.main->WarningCheckPending());
+    p.Step(500);
+    EXPECT_EQ(log.Count(EVC_CheckDone), 1);
+}
+
+// ---- events 26 and 27 ---------------------------------------------------------------------------
+
+TEST(MainWindowEvents, ChannelJoinsAndLeavesABank) {
+    Program p([](indEnviron& e) { e.ModelType = 0; });
+    uint8_t* image = p.main->WorkingImage().Data();
+    for (int b = 0; b < 5; ++b) datSetBankSize(image, b, 0);
+    datSetBankSize(image, 0, 3);
+    datSetBankSize(image, 1, 2);
+    datCh rec(image);
+    for (int ch = 0; ch < 5; ++ch) {
+        rec.Load(KIND_ChLmr, ch);
+        rec.rxFreq = rec.txFreq = 446000000 + 12500 * static_cast<uint32_t>(ch);
+        rec.inUse = true;
+        rec.Store(KIND_ChLmr, ch);
+    }
+    datSetBankFlag(image, 1, true);
+    const auto freq = [&](int ch) {
+        datCh r(image);
+        r.Load(KIND_ChLmr, ch);
+        return r.rxFreq;
+    };
+    EventLog log;
+    EvMan().Send(EVC_ChannelJoinsBank, 0, 1);
+    EXPECT_EQ(freq(0), 446000000u);
+    EXPECT_EQ(freq(1), 0u);  // the blank record
+    EXPECT_EQ(freq(2), 446012500u);
+    EXPECT_EQ(freq(5), 446050000u);
+    EXPECT_EQ(datBankSize(image, 0), 4);
+    EXPECT_TRUE(datBankFlag(image, 1));  // the slots keep their banks' flags
+    EXPECT_FALSE(datBankFlag(image, 0));
+    EXPECT_GE(log.Count(EVC_BankJoined), 1);
+
+    log.codes.clear();
+    EvMan().Send(EVC_ChannelLeavesBank, 0, 1);
+    for (int ch = 0; ch < 5; ++ch) EXPECT_EQ(freq(ch), 446000000u + 12500u * static_cast<uint32_t>(ch)) << ch;
+    EXPECT_EQ(datBankSize(image, 0), 3);
+    ASSERT_GE(log.codes.size(), 3u);
+    EXPECT_EQ(log.Count(EVC_BankLeft), 1);
+    EXPECT_EQ(log.codes[std::find(log.codes.begin(), log.codes.end(), EVC_RedrawIndexAtLeast) - log.codes.begin() - 1],
+              EVC_BankChanged);
+
+    // Out of range, an empty bank to leave, or a full table to join: nothing moves.
+    const cmcEeprom before(p.main->WorkingImage());
+    EXPECT_FALSE(cuiMain::ChannelJoinsBank(p.main->WorkingImage(), p.main->InitialImage(), 0, 5, 0));
+    EXPECT_FALSE(cuiMain::ChannelJoinsBank(p.main->WorkingImage(), p.main->InitialImage(), 0, 0, 64));
+    EXPECT_FALSE(cuiMain::ChannelLeavesBank(p.main->WorkingImage(), p.main->InitialImage(), 0, 3, 0));
+    datSetBankSize(image, 4, 64 - 5);
+    const cmcEeprom full(p.main->WorkingImage());
+    EXPECT_FALSE(cuiMain::ChannelJoinsBank(p.main->WorkingImage(), p.main->InitialImage(), 0, 0, 0));
+    EXPECT_FALSE(p.main->WorkingImage().Differs(full));
+    datSetBankSize(image, 4, 0);
+    EXPECT_FALSE(p.main->WorkingImage().Differs(before));
+}
+
+// ---- menus --------------------------------------------------------------------------------------
+
+TEST(MainWindowMenus, NumberedPortEntriesNameTheirDevice) {
+    const std::string root = test::TempDir() + "/ports";
+    QDir().mkpath(QString::fromStdString(root + "/dev"));
+    QDir().mkpath(QString::fromStdString(root + "/sys"));
+    test::WriteFile(root + "/dev/ttyUSB0", "");
+    cmcPortList::SetDefaultRoots(root + "/dev", root + "/sys");
+    cuiMain::ForgetPortDevices();
+    {
+        Program p;
+        EvMan().Send(EVC_MenuRefresh);
+        QAction* port1 = nullptr;
+        QAction* port2 = nullptr;
+        for (QAction* a : p.main->Menu()->Items()) {
+            const cmcCellObj* c = cuiMenu::CellOf(a);
+            if (c && c->label == CL_Menu_Port_Com && c->index == 1) port1 = a;
+            if (c && c->label == CL_Menu_Port_Com && c->index == 2) port2 = a;
+        }
+        ASSERT_TRUE(port1 && port2);
+        EXPECT_EQ(port1->text().toStdString(), "Port &1:  " + root + "/dev/ttyUSB0");
+        EXPECT_EQ(port2->text().toStdString(), "Port &2:  (no device)");
+        EXPECT_TRUE(port1->isChecked());
+        // Separators show as plain lines, without the definition's "-".
+        for (QAction* a : p.main->Menu()->Items())
+            if (a->isSeparator()) EXPECT_TRUE(a->text().isEmpty());
+    }
+    cmcPortList::SetDefaultRoots("", "");
+    cuiMain::ForgetPortDevices();
+}
+
+// ---- closing ------------------------------------------------------------------------------------
+
+TEST(MainWindowClosing, UnsavedChangesQuestionAndStoredPosition) {
+    // Not modified: no question, the window closes.
+    {
+        Program q;
+        EXPECT_TRUE(q.form->close());
+        EXPECT_TRUE(test::Messages().messages().empty());
+        EXPECT_EQ(q.main->Form(), nullptr);
+    }
+    Program p([](indEnviron& e) { e.SplitterV = 180; });
+    p.main->MarkModified();
+    test::Messages().Clear();
+    test::Messages().QueueAnswer(MB_Cancel);
+    EXPECT_FALSE(p.form->close());
+    EXPECT_TRUE(p.form->isVisible());
+    ASSERT_EQ(test::Messages().messages().size(), 1u);
+    EXPECT_NE(test::Messages().messages()[0].text.find("Untitled"), std::string::npos);
+    EXPECT_EQ(test::Messages().messages()[0].icon, cmcMsgIcon::Warning);
+
+    p.form->setGeometry(120, 90, 700, 500);
+    p.main->Splitter()->setSizes({150, 500});
+    QCoreApplication::processEvents();
+    const int leftWidth = p.main->LeftPanel()->width();
+    test::Messages().QueueAnswer(MB_Ok);
+    EXPECT_TRUE(p.form->close());
+    EXPECT_EQ(p.env.Left, 120);
+    EXPECT_EQ(p.env.Top, 90);
+    EXPECT_EQ(p.env.Width, 700);
+    EXPECT_EQ(p.env.Height, 500);
+    EXPECT_EQ(static_cast<int>(p.env.SplitterV), leftWidth);
+    EXPECT_EQ(p.main->CurrentSheet(), nullptr);
+    EXPECT_EQ(p.main->Tree(), nullptr);
+    EXPECT_TRUE(p.main->TickTask()->Idle());
+}
+
+// ---- cloning window -----------------------------------------------------------------------------
+
+TEST(CloningWindow, ProgressCellsAndPlacement) {
+    const struct {
+        int done, total, cells;
+    } cases[] = {{16064, 32128, 16}, {0, 32128, 0}, {32128, 32128, 33}, {5, 0, 0}, {974, 32128, 1}};
+    for (const auto& c : cases) EXPECT_EQ(cuiCloneProgress::CellsFilled(c.done, c.total), c.cells) << c.done;
+
+    QWidget owner;
+    cuiCloneWindow w(&owner);
+    EXPECT_EQ(w.windowTitle().toStdString(), "Cloning");
+    EXPECT_EQ(w.Box()->width(), 256);
+    EXPECT_EQ(w.size(), QSize(258 + 32, 16 + 32));
+    EXPECT_EQ(w.Panel()->geometry().topLeft(), QPoint(16, 8));
+
+    const QRect wa(0, 0, 1920, 1040);
+    // Centred, halves rounded towards minus infinity; then held inside the work area.
+    EXPECT_EQ(cuiCloneWindow::Place(QRect(100, 100, 801, 601), QSize(290, 48), wa), QPoint(355, 376));
+    EXPECT_EQ(cuiCloneWindow::Place(QRect(100, 100, 100, 40), QSize(290, 48), wa), QPoint(5, 96));
+    EXPECT_EQ(cuiCloneWindow::Place(QRect(1800, 1000, 200, 100), QSize(290, 48), wa), QPoint(1630, 992));
+    EXPECT_EQ(cuiCloneWindow::Place(QRect(-300, -200, 100, 40), QSize(290, 48), wa), QPoint(0, 0));
+
+    // The view disables the main window while the window shows and gives it back after.
+    cuiCloneView view(&owner);
+    owner.show();
+    view.EnableMain(false);
+    view.ShowCloning();
+    ASSERT_NE(view.Window(), nullptr);
+    EXPECT_TRUE(view.Window()->isVisible());
+    EXPECT_FALSE(owner.isEnabled());
+    view.Progress(16064, 32128);
+    EXPECT_EQ(view.Window()->Box()->Done(), 16064);
+    view.HideCloning();
+    view.EnableMain(true);
+    EXPECT_EQ(view.Window(), nullptr);
+    EXPECT_TRUE(owner.isEnabled());
+}
