@@ -75,7 +75,8 @@ public:
     // after every read (none: code 8).
     void SetIdentHook(Hook hook) { identHook_ = std::move(hook); }
     void SetReadHook(Hook hook) { readHook_ = std::move(hook); }
-    void SetView(indCloneView* view) { view_ = view; }
+    // The view is not owned; null restores the default, which shows nothing.
+    void SetView(indCloneView* view) { view_ = view ? view : &defaultView_; }
 
     // Where and how fast to connect. By default the settings decide ("ComPort"/"ComDevice",
     // "ComSpeedHigh"); the command-line tool names a device and a speed of its own.
