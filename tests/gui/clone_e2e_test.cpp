@@ -1,0 +1,185 @@
+// Cloning end to end through the main window's menu commands, against the simulated radio on a
+// pseudo-terminal: read (the model type follows the radio), radio information, write of an edited
+// image (the radio stores it), read back, and a port that cannot be opened.
+#include "app/Frmmain.h"
+#include "app/cuiInformation.h"
+#include "app/cuiMain.h"
+#include "app/cuiTree.h"
+#include "comm/indEnviron.h"
+#include "defs/cmcEvMan.h"
+#include "defs/cuiMenu.h"
+#include "image/cmcImageMap.h"
+#include "support/cmcTestSupport.h"
+
+#pragma push_macro("slots")
+#undef slots
+#include "image/datCh.h"
+#pragma pop_macro("slots")
+
+#include <QAction>
+#include <QApplication>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace qx;
+
+namespace {
+
+constexpr int kCloneWaitMs = 60000;
+
+// The simulated radio, started for the test and ended with it.
+struct Radio {
+    QProcess process;
+    std::string device;
+    std::string saved = test::TempDir() + "/written.QCF";
+    explicit Radio(int modelType) {
+        process.setProgram(QString::fromStdString(test::BinDir() + "/qx-p2210-radiosim"));
+        process.setArguments({"--model-type", QString::number(modelType), "--save", QString::fromStdString(saved)});
+        process.start();
+        if (!process.waitForStarted(5000)) return;
+        while (!process.canReadLine() && process.waitForReadyRead(5000)) {
+        }
+        device = QString::fromLocal8Bit(process.readLine()).trimmed().toStdString();
+    }
+    ~Radio() {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+};
+
+struct Program {
+    indEnviron env{"e2e mutex", "Software\\Test\\E2E", [] {
+                       indEnvironOptions o;
+                       o.persistent = false;
+                       return o;
+                   }()};
+    cmcScopedEvMan events;
+    std::unique_ptr<cuiMain> main;
+    std::unique_ptr<Frmmain> form;
+    std::vector<int> outcomes;
+
+    explicit Program(const std::string& device) {
+        SetEnviron(&env);
+        env.ModelType = 3;
+        env.ComDevice = device;
+        test::Messages().Clear();
+        main = std::make_unique<cuiMain>();
+        form = std::make_unique<Frmmain>(*main);
+        auto previous = main->CloneCommands().finished;
+        main->CloneCommands().finished = [this, previous](int outcome) {
+            if (previous) previous(outcome);
+            outcomes.push_back(outcome);
+        };
+    }
+    ~Program() {
+        form.reset();
+        main.reset();
+        SetEnviron(nullptr);
+    }
+    // Clicks the menu entry of a label and waits until its command has finished.
+    int Run(int label) {
+        QAction* entry = nullptr;
+        for (QAction* a : main->Menu()->Items()) {
+            const cmcCellObj* cell = cuiMenu::CellOf(a);
+            if (cell && cell->label == label) entry = a;
+        }
+        if (!entry) return -100;
+        const size_t before = outcomes.size();
+        entry->trigger();
+        if (!QTest::qWaitFor([&] { return outcomes.size() > before; }, kCloneWaitMs)) return -101;
+        QTest::qWait(20);
+        return outcomes.back();
+    }
+    bool Said(const std::string& fragment) const {
+        for (const auto& m : test::Messages().messages())
+            if (m.text.find(fragment) != std::string::npos) return true;
+        return false;
+    }
+};
+
+uint32_t ChannelFrequency(const cmcEeprom& image, int channel) {
+    datCh rec(const_cast<uint8_t*>(image.Data()));
+    rec.Load(KIND_ChLmr, channel);
+    return rec.rxFreq;
+}
+
+}  // namespace
+
+TEST(CloneEndToEnd, ReadInformationWriteAndReadBackThroughTheMenus) {
+    Radio radio(0);
+    ASSERT_FALSE(radio.device.empty()) << "the simulator did not start";
+    Program p(radio.device);
+    ASSERT_EQ(p.main->ModelType(), 3);
+
+    // Clone read: the radio's LMR image becomes the working image, modified and untitled.
+    ASSERT_EQ(p.Run(CL_Menu_Clone_Read), 0);
+    EXPECT_EQ(p.main->ModelType(), 0);
+    EXPECT_TRUE(p.main->IsModified());
+    EXPECT_TRUE(p.main->FileName().empty());
+    EXPECT_FALSE(p.main->IsImageInvalid(p.main->WorkingImage(), 1));
+    EXPECT_TRUE(p.form->isEnabled());
+    EXPECT_EQ(cuiTree::Caption(p.main->Tree()->NodeAt(0)), "QX-P2210 LMR");
+    // The packed area is the radio's, byte for byte.
+    cmcEeprom sent;
+    ASSERT_EQ(p.main->LoadCloneFile(test::BinDir() + "/ZT5531K_LMR.QCF", sent), 0);
+    const uint8_t* w = p.main->WorkingImage().Data();
+    const int packedEnd = (w[map::kPackedEnd] << 8) | w[map::kPackedEnd + 1];
+    ASSERT_GT(packedEnd, 0x0178);
+    EXPECT_EQ(std::memcmp(w + 0x0178, sent.Data() + 0x0178, static_cast<size_t>(packedEnd - 0x0178)), 0);
+
+    // Radio information: the information window over the clone information sheet.
+    ASSERT_EQ(p.Run(CL_Menu_Clone_Info), 0);
+    cuiInformation* info = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* d = qobject_cast<cuiInformation*>(top); d && d->isVisible()) info = d;
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->windowTitle().toStdString(), "QX-P2210");
+    EXPECT_EQ(info->Sheet()->Key(), "GI_Sheet_CloneInfo");
+    EXPECT_FALSE(p.form->isEnabled());
+    info->Button()->click();
+    QTest::qWait(20);
+    EXPECT_TRUE(p.form->isEnabled());
+
+    // Clone write of an edited image: asked first, then written; the radio keeps the channel.
+    uint8_t* image = p.main->WorkingImage().Data();
+    datSetBankSize(image, 0, std::max(1, datBankSize(image, 0)));
+    datCh rec(image);
+    rec.Load(KIND_ChLmr, 0);
+    rec.rxFreq = rec.txFreq = 446006250;
+    rec.inUse = true;
+    rec.Store(KIND_ChLmr, 0);
+    p.main->NoteEdit();
+    test::Messages().Clear();
+    ASSERT_EQ(p.Run(CL_Menu_Clone_Write), 0);
+    EXPECT_TRUE(p.Said("Do you want to write the data to the radio?"));
+    EXPECT_TRUE(p.Said("written to the radio successfully"));
+    cmcEeprom stored;
+    ASSERT_EQ(p.main->LoadCloneFile(radio.saved, stored), 0);
+    p.main->UnpackImage(stored);
+    EXPECT_EQ(ChannelFrequency(stored, 0), 446006250u);
+
+    // Read back: the channel comes from the radio.
+    rec.Load(KIND_ChLmr, 0);
+    rec.rxFreq = rec.txFreq = 0;
+    rec.Store(KIND_ChLmr, 0);
+    test::Messages().QueueAnswer(MB_Ok);  // the unsaved-changes question
+    ASSERT_EQ(p.Run(CL_Menu_Clone_Read), 0);
+    EXPECT_EQ(ChannelFrequency(p.main->WorkingImage(), 0), 446006250u);
+}
+
+TEST(CloneEndToEnd, APortThatCannotBeOpenedSaysWhyAndChangesNothing) {
+    const std::string missing = test::TempDir() + "/no-such-cable";
+    Program p(missing);
+    const cmcEeprom before(p.main->WorkingImage());
+    EXPECT_EQ(p.Run(CL_Menu_Clone_Read), 2);
+    EXPECT_TRUE(p.Said(missing));
+    EXPECT_TRUE(p.Said("no such device"));
+    EXPECT_FALSE(p.main->WorkingImage().Differs(before));
+    EXPECT_EQ(p.main->ModelType(), 3);
+    EXPECT_TRUE(p.form->isEnabled());
+}
