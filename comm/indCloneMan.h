@@ -138,7 +138,8 @@ private:
 // The user commands that start cloning, on the main object.
 class indCloneCommands {
 public:
-    // Installs the main object's identification and read hooks on the manager.
+    // Installs the main object's identification and read hooks on the manager. Both must outlive
+    // the commands object, which removes the hooks again when it goes.
     indCloneCommands(indMain& main, indCloneMan& manager);
     ~indCloneCommands();
     indCloneCommands(const indCloneCommands&) = delete;

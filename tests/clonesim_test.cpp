@@ -62,6 +62,10 @@ protected:
     void SetUp() override {
         OpenDefinitionFiles(test::BinDir() + "/");
         test::Messages().Clear();
+        // The commands hold on to the manager and the main object: they go first.
+        commands_.reset();
+        manager_.reset();
+        main_.reset();
         main_ = std::make_unique<indMain>(test::BinDir() + "/");
         main_->LoadStartImage(3);
         manager_ = std::make_unique<indCloneMan>();
