@@ -1,5 +1,6 @@
 #include "common/cmcClock.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
@@ -22,7 +23,9 @@ public:
     void Arm(cmcTimerClient* client, int intervalMs) override {
         QPointer<QTimer>& t = timers_[client];
         if (!t) {
-            t = new QTimer();
+            // Owned by the application object when there is one, so timers still armed at exit
+            // are freed with it rather than left behind.
+            t = new QTimer(QCoreApplication::instance());
             t->setTimerType(Qt::PreciseTimer);
             QObject::connect(t, &QTimer::timeout, [client] { client->OnTimerEvent(); });
         }
