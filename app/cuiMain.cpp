@@ -238,6 +238,8 @@ void cuiMain::BuildWindow(Frmmain* form, const std::vector<QIcon>* treeImages, c
 
     tick_->SetInterval(kTickMs);
     form->show();
+    // The first sheet opens at once; the tree's change delay is for the user's moves.
+    if (tree_) tree_->FlushChange();
     splitter_->setSizes({leftWidth, std::max(kSplitterMin, splitter_->width() - leftWidth - splitter_->handleWidth())});
 }
 
