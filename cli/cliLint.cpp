@@ -1,5 +1,6 @@
 // "lint": checks the definition files the way the program will read them.
 #include "cli/cliCommand.h"
+#include "cli/cliMessageSink.h"
 #include "common/cmcMessage.h"
 #include "defs/cmcDefLint.h"
 
@@ -7,21 +8,6 @@
 
 namespace qx::cli {
 namespace {
-
-// Turns fatal errors into exceptions, so that the checker can report a fault and go on;
-// other messages go to stderr as usual.
-class cliThrowingSink final : public cmcMessageSink {
-public:
-    unsigned Show(const std::string&, const std::string& text, cmcMsgIcon, unsigned buttons) override {
-        std::fprintf(stderr, "%s\n", text.c_str());
-        for (unsigned b : {MB_Ok, MB_Yes, MB_Cancel, MB_No})
-            if (buttons & b) return b;
-        return MB_Ok;
-    }
-    [[noreturn]] void Fatal(const std::string& caption, const std::string& text, int status) override {
-        throw cmcFatalError(caption, text, status);
-    }
-};
 
 int RunLint(const std::vector<std::string>& args) {
     if (args.size() > 1) {
@@ -32,6 +18,7 @@ int RunLint(const std::vector<std::string>& args) {
     if (dir.empty()) dir = "./";
     if (dir.back() != '/') dir += '/';
 
+    // Fatal errors become exceptions, so that the checker reports the fault and goes on.
     cliThrowingSink sink;
     cmcMessageSink* previous = &cmcMessages();
     cmcSetMessageSink(&sink);

@@ -1,5 +1,6 @@
 // qx-p2210-cli: the scriptable front end to the same core as the program.
 #include "cli/cliCommand.h"
+#include "cli/cliMessageSink.h"
 #include "common/cmcMessage.h"
 
 #include <QApplication>
@@ -21,24 +22,6 @@ std::vector<cliCommand>& Commands() {
 void PrintError(const std::string& text) { std::fprintf(stderr, "qx-p2210-cli: %s\n", text.c_str()); }
 
 namespace {
-
-// Messages go to stderr as plain text; a question takes its first offered answer of Ok/Yes/Cancel/No
-// unless a command installs its own sink. Fatal errors end the process with their status.
-class cliMessageSink final : public cmcMessageSink {
-public:
-    unsigned Show(const std::string&, const std::string& text, cmcMsgIcon, unsigned buttons) override {
-        std::fprintf(stderr, "%s\n", text.c_str());
-        for (unsigned b : {MB_Ok, MB_Yes, MB_Cancel, MB_No})
-            if (buttons & b) return b;
-        return MB_Ok;
-    }
-    [[noreturn]] void Fatal(const std::string& caption, const std::string& text, int status) override {
-        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-        std::fflush(stdout);
-        std::fflush(stderr);
-        std::_Exit(status);
-    }
-};
 
 void PrintOverview() {
     std::printf("Usage: qx-p2210-cli COMMAND [ARGS...]\n\n"
