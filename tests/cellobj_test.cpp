@@ -2,6 +2,7 @@
 // models, fonts and the fatal errors of bad descriptions.
 #include "defs/cmcCellObj.h"
 #include "defs/cmcGTex.h"
+#include "support/cmcScopedDefs.h"
 #include "support/cmcTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -10,20 +11,7 @@ using namespace qx;
 
 namespace {
 
-// Installs a main store over lines held in memory for the lifetime of the object.
-class ScopedDefs {
-public:
-    explicit ScopedDefs(std::vector<std::string> lines) : lines_(std::move(lines)) {
-        lines_.push_back("#End_Of_Ovl");
-        store_.SetLineList(&lines_);
-        SetGTex(&store_);
-    }
-    ~ScopedDefs() { SetGTex(nullptr); }
-
-private:
-    std::vector<std::string> lines_;
-    cmcGTex store_;
-};
+using test::ScopedDefs;
 
 // The models the program's own sheets use.
 std::vector<std::string> Models() {

@@ -2,6 +2,7 @@
 // context lookup of a cell, which searches by a key's choice text through the cache.
 #include "defs/cmcFCache.h"
 #include "defs/cmcHelpContext.h"
+#include "support/cmcScopedDefs.h"
 #include "support/cmcTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -10,19 +11,7 @@ using namespace qx;
 
 namespace {
 
-class ScopedDefs {
-public:
-    explicit ScopedDefs(std::vector<std::string> lines) : lines_(std::move(lines)) {
-        lines_.push_back("#End_Of_Ovl");
-        store_.SetLineList(&lines_);
-        SetGTex(&store_);
-    }
-    ~ScopedDefs() { SetGTex(nullptr); }
-
-private:
-    std::vector<std::string> lines_;
-    cmcGTex store_;
-};
+using test::ScopedDefs;
 
 // Selection sheets of the tests.
 std::vector<std::string> Sheets() {
