@@ -2,30 +2,13 @@
 # qx-p2210-cli check, channels, save and model over the initial files of all four model types and
 # over files with channels in them; the refusals of the open checks; the initial file generator.
 set -u
-BIN="${QX_BIN_DIR:-.}"
-CLI="$BIN/qx-p2210-cli"
+source "$(dirname "${BASH_SOURCE[0]}")/support/common.sh"
 GEN="$BIN/qx-p2210-initfiles"
 SRC="${QX_SOURCE_DIR:-..}"
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 FILES=(ZT5531K_LMR.QCF ZT5531K_PMR.QCF ZT5531K_KPMR.QCF ZT5531K_D446.QCF)
 NAMES=("0 LMR" "1 PMR" "2 Korv PMR" "3 dPMR446")
 HEADER="ch,bank,rx_hz,tx_hz,rx_tone,tx_tone,name,narrow,inhibit,tx_inhibit"
-
-# run NAME EXPECTED_STATUS EXPECTED_FIRST_STDOUT_LINE ARGS...
-run() {
-    local name=$1 want_rc=$2 want_out=$3
-    shift 3
-    "$CLI" "$@" > "$WORK/out" 2> "$WORK/err"
-    local rc=$?
-    [ "$rc" -eq "$want_rc" ] || fail "$name: exit status $rc, expected $want_rc ($(cat "$WORK/err"))"
-    local first
-    first=$(head -n 1 "$WORK/out")
-    [ "$first" = "$want_out" ] || fail "$name: stdout '$first', expected '$want_out'"
-}
 
 # poke FILE ADDRESS BYTES: the clone file with the bytes (hexadecimal text) stored from ADDRESS on.
 poke() {

@@ -3,10 +3,8 @@
 # pseudo-terminal: the printed information, read files that reopen to what the radio holds, a
 # write with and without confirmation, refusals, and the exit status of faults.
 set -u
-BIN="${QX_BIN_DIR:-.}"
-CLI="$BIN/qx-p2210-cli"
+source "$(dirname "${BASH_SOURCE[0]}")/support/common.sh"
 SIM="$BIN/qx-p2210-radiosim"
-WORK=$(mktemp -d)
 SIMS=()
 cleanup() {
     for p in "${SIMS[@]}"; do kill "$p" 2> /dev/null; done
@@ -14,9 +12,7 @@ cleanup() {
     rm -rf "$WORK"
 }
 trap cleanup EXIT
-failures=0
 passed=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 ok() { passed=$((passed + 1)); }
 
 # start_sim ARGS...: starts a simulator and sets DEV to its device.

@@ -2,13 +2,8 @@
 # qx-p2210-cli get and set: the cells' display texts and marks, typed values, keys and chooser
 # picks through the cell handler, refusals that save nothing, and round trips through saved files.
 set -u
-CLI="${QX_BIN_DIR:-.}/qx-p2210-cli"
-BIN="${QX_BIN_DIR:-.}"
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-failures=0
+source "$(dirname "${BASH_SOURCE[0]}")/support/common.sh"
 passed=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 ok() { passed=$((passed + 1)); }
 
 # expect NAME STATUS EXPECTED_STDOUT ARGS...

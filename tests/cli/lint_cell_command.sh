@@ -2,11 +2,7 @@
 # qx-p2210-cli cell: one JSON object per cell, counters running through the row, models from the
 # definition file beside the executable, and status 3 with the message on stderr for a bad description.
 set -u
-CLI="${QX_BIN_DIR:-.}/qx-p2210-cli"
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "${BASH_SOURCE[0]}")/support/common.sh"
 
 # expect NAME EXPECTED_STDOUT ARGS...
 expect() {

@@ -2,12 +2,8 @@
 # qx-p2210-cli lint: the definition files in data/ (as copied beside the executables) have no
 # problem, and the fixture with planted faults is refused with each fault at its line.
 set -u
-CLI="${QX_BIN_DIR:-.}/qx-p2210-cli"
+source "$(dirname "${BASH_SOURCE[0]}")/support/common.sh"
 FIXTURE="${QX_SOURCE_DIR:-../..}/tests/fixtures/lint"
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # The program's own definition files, beside the executable (the default folder).
 "$CLI" lint > "$WORK/out" 2> "$WORK/err"

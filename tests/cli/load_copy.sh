@@ -2,12 +2,8 @@
 # qx-p2210-cli load and copy: acceptance, the "error <code> <key>" contract, the messages on stderr,
 # copying an accepted file, and write failures.
 set -u
-CLI="${QX_BIN_DIR:-.}/qx-p2210-cli"
+source "$(dirname "${BASH_SOURCE[0]}")/support/common.sh"
 DATA="${QX_BIN_DIR:-.}/ZT5531K.OVL"
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # A complete clone file: the EEPROM area 0000-7D7F in lines of 32 bytes, as the writer lays it out.
 make_file() {  # header
@@ -23,18 +19,6 @@ make_file() {  # header
 make_file 61530000 > "$WORK/good.qcf"
 headline=$(awk 'found { print; exit } $0 == "#GI_Mess_FileErr_Headline" { found = 1 }' "$DATA")
 [ -n "$headline" ] || fail "no headline text in $DATA"
-
-# run NAME EXPECTED_STATUS EXPECTED_FIRST_STDOUT_LINE ARGS...
-run() {
-    local name=$1 want_rc=$2 want_out=$3
-    shift 3
-    "$CLI" "$@" > "$WORK/out" 2> "$WORK/err"
-    local rc=$?
-    [ "$rc" -eq "$want_rc" ] || fail "$name: exit status $rc, expected $want_rc ($(cat "$WORK/err"))"
-    local first
-    first=$(head -n 1 "$WORK/out")
-    [ "$first" = "$want_out" ] || fail "$name: stdout '$first', expected '$want_out'"
-}
 
 # Accepted files.
 run "load good" 0 ok load "$WORK/good.qcf"

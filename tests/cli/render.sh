@@ -1,12 +1,7 @@
 #!/usr/bin/env bash
 # qx-p2210-cli render: sheets of the definition files drawn offscreen into PNG pictures.
 set -u
-BIN="${QX_BIN_DIR:-.}"
-CLI="$BIN/qx-p2210-cli"
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "${BASH_SOURCE[0]}")/support/common.sh"
 
 # png_size FILE: "W H" from the PNG header, or nothing when FILE is not a PNG picture.
 png_size() {

@@ -1,0 +1,21 @@
+# Sourced by the shell tests of the executables: the bin folder and the command-line program, a
+# scratch folder removed at exit, the failure count and a checker of one command's outcome.
+BIN="${QX_BIN_DIR:-.}"
+CLI="$BIN/qx-p2210-cli"
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# run NAME EXPECTED_STATUS EXPECTED_FIRST_STDOUT_LINE ARGS...: runs the command-line program with
+# ARGS, its stdout in $WORK/out and its stderr in $WORK/err.
+run() {
+    local name=$1 want_rc=$2 want_out=$3
+    shift 3
+    "$CLI" "$@" > "$WORK/out" 2> "$WORK/err"
+    local rc=$?
+    [ "$rc" -eq "$want_rc" ] || fail "$name: exit status $rc, expected $want_rc ($(cat "$WORK/err"))"
+    local first
+    first=$(head -n 1 "$WORK/out")
+    [ "$first" = "$want_out" ] || fail "$name: stdout '$first', expected '$want_out'"
+}
