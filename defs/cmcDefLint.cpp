@@ -309,17 +309,25 @@ void CheckModels(cmcDefLintContext& ctx) {
     }
 }
 
-// Properties of a sheet's style line.
-void CheckStyle(cmcDefLintContext& ctx, const Where& at, const std::string& line) {
+// Calls `f` with the text of every "(...)" group of `line`, in order; an unclosed group is reported
+// as "unclosed <what> '<rest of the line>'" and ends the scan.
+template <class Fn>
+void ForEachGroup(cmcDefLintContext& ctx, const Where& at, const std::string& line, const char* what, Fn&& f) {
     size_t i = 0;
     while ((i = line.find('(', i)) != std::string::npos) {
         size_t close = line.find(')', i + 1);
         if (close == std::string::npos) {
-            ctx.Report(at, "unclosed style property '" + line.substr(i) + "'");
+            ctx.Report(at, std::string("unclosed ") + what + " '" + line.substr(i) + "'");
             return;
         }
-        std::string prop = line.substr(i + 1, close - i - 1);
+        f(line.substr(i + 1, close - i - 1));
         i = close + 1;
+    }
+}
+
+// Properties of a sheet's style line.
+void CheckStyle(cmcDefLintContext& ctx, const Where& at, const std::string& line) {
+    ForEachGroup(ctx, at, line, "style property", [&](const std::string& prop) {
         size_t eq = prop.find('=');
         std::string value = eq == std::string::npos ? "" : prop.substr(eq + 1);
         if (StartsWith(prop, "TitleColor")) {
@@ -335,7 +343,7 @@ void CheckStyle(cmcDefLintContext& ctx, const Where& at, const std::string& line
         } else {
             ctx.Report(at, "unknown style property '(" + prop + ")'");
         }
-    }
+    });
 }
 
 // Directives of a rows section line that starts with ":".
@@ -344,19 +352,11 @@ void CheckDirectives(cmcDefLintContext& ctx, const Where& at, const std::string&
                                               "Only_SACC",     "Only_EACC",       "Only_notDPmr446", "Only_DPmr446",
                                               "Only_EEDIT",    "Only_notEEDIT",   "LoopFrom",     "LoopTo",
                                               "SelectON",      "SelectOFF"};
-    size_t i = 0;
-    while ((i = line.find('(', i)) != std::string::npos) {
-        size_t close = line.find(')', i + 1);
-        if (close == std::string::npos) {
-            ctx.Report(at, "unclosed directive '" + line.substr(i) + "'");
-            return;
-        }
-        std::string d = line.substr(i + 1, close - i - 1);
-        i = close + 1;
+    ForEachGroup(ctx, at, line, "directive", [&](const std::string& d) {
         bool known = std::any_of(std::begin(kDirectives), std::end(kDirectives),
                                  [&](const char* name) { return StartsWith(d, name); });
         if (!known) ctx.Report(at, "unknown directive '(" + d + ")'");
-    }
+    });
 }
 
 void CheckSheets(cmcDefLintContext& ctx) {
