@@ -38,7 +38,9 @@ std::string ValueAfterEquals(const std::string& prop) {
     return eq == std::string::npos ? std::string() : prop.substr(eq + 1);
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
+}  // namespace
+
+std::vector<std::string> SplitCellLines(const std::string& text) {
     std::vector<std::string> lines;
     size_t start = 0;
     while (true) {
@@ -49,8 +51,6 @@ std::vector<std::string> SplitLines(const std::string& text) {
     }
     return lines;
 }
-
-}  // namespace
 
 // --- Parameter splitter ------------------------------------------------------------------------
 
@@ -246,7 +246,7 @@ void cmcSheetBuilder::FitCell(const cmcCellObj& cell, int col, int row, cmcTextM
     if (!cell.FitColumn() && !cell.FitRow()) return;
     const cmcFont* own = cell.EffectiveFont();
     cmcFont font = own ? *own : BasicFont();
-    std::vector<std::string> lines = SplitLines(cell.Text());
+    std::vector<std::string> lines = SplitCellLines(cell.Text());
     const int m = ctx_.marginUnit;
     if (cell.FitColumn()) {
         int widest = 0;

@@ -77,6 +77,10 @@ public:
     virtual int LineHeight(const cmcFont& font) = 0;
 };
 
+// The lines of a cell's text, split at '\n' (an empty text is one empty line). Cells are fitted
+// to these lines and the sheet draws the same lines.
+std::vector<std::string> SplitCellLines(const std::string& text);
+
 // What a build depends on besides the definitions.
 struct cmcSheetContext {
     int modelType = 0;                 // 0 LMR, 1 PMR, 2 branded digital PMR, 3 dPMR446

@@ -50,18 +50,6 @@ constexpr int kVkLeft = 0x25;
 constexpr int kVkRight = 0x27;
 constexpr int kVkF1 = 0x70;
 
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (true) {
-        size_t nl = text.find('\n', start);
-        lines.push_back(text.substr(start, nl == std::string::npos ? std::string::npos : nl - start));
-        if (nl == std::string::npos) break;
-        start = nl + 1;
-    }
-    return lines;
-}
-
 bool Labelled(const cmcCellObj& c) { return c.label != kLabelNone; }
 
 }  // namespace
@@ -458,7 +446,7 @@ void cuiSheet::DrawCell(QPainter& p, int col, int row, const QRect& cellRect, un
     QFont qf = cuiFont(font);
     p.setFont(qf);
     QFontMetrics fm(qf);
-    std::vector<std::string> lines = SplitLines(text);
+    std::vector<std::string> lines = SplitCellLines(text);
     const int lineH = fm.height();
     const int total = lineH * static_cast<int>(lines.size());
     int y;
