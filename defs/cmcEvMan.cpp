@@ -105,10 +105,8 @@ void cmcEvMan::Send(uint8_t code, cmcEvArg first, int32_t second) {
 }
 
 void cmcEvMan::Send(uint8_t code, cmcEvArg first, int32_t second, std::string_view text) {
-    cmcEvent ev = Make(code, EVM_Sent, first, second);
-    std::string copy(text);
-    ev.data.Set(copy.c_str(), static_cast<int>(copy.size()) + 1);
-    Deliver(ev);
+    const std::string copy(text);  // the text goes with its terminating zero
+    Send(code, first, second, copy.c_str(), static_cast<int>(copy.size()) + 1);
 }
 
 void cmcEvMan::Send(uint8_t code, cmcEvArg first, int32_t second, const void* data, int length) {
@@ -127,10 +125,8 @@ void cmcEvMan::Post(uint8_t code, cmcEvArg first, int32_t second) {
 }
 
 void cmcEvMan::Post(uint8_t code, cmcEvArg first, int32_t second, std::string_view text) {
-    cmcEvent ev = Make(code, EVM_Posted, first, second);
-    std::string copy(text);
-    ev.data.Set(copy.c_str(), static_cast<int>(copy.size()) + 1);
-    Enqueue(std::move(ev));
+    const std::string copy(text);  // the text goes with its terminating zero
+    Post(code, first, second, copy.c_str(), static_cast<int>(copy.size()) + 1);
 }
 
 void cmcEvMan::Post(uint8_t code, cmcEvArg first, int32_t second, const void* data, int length) {
