@@ -60,12 +60,6 @@ int DtmfDigit(char c) {
     return HexValue(c);
 }
 
-int Nibble(const uint8_t* bytes, int k) { return (bytes[k / 2] >> (k % 2 == 0 ? 4 : 0)) & 15; }
-void SetNibble(uint8_t* bytes, int k, int v) {
-    uint8_t& b = bytes[k / 2];
-    b = k % 2 == 0 ? static_cast<uint8_t>((b & 0x0F) | ((v & 15) << 4)) : static_cast<uint8_t>((b & 0xF0) | (v & 15));
-}
-
 const char* const kColourCodes[kColourCodeCount + 1] = {
     "577577", "57DD75", "57F775", "55577D", "557D7D", "55D57F", "55FF7F", "5F555F",
     "5F7F5F", "5FD75D", "5FFD5D", "5D5D55", "5D7755", "5DDF57", "5DF557", "775DD7", "#",

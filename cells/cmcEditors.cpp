@@ -41,6 +41,12 @@ std::string Trim(std::string_view text) {
     return e == std::string::npos ? std::string() : t.substr(0, e + 1);
 }
 
+int Nibble(const uint8_t* bytes, int k) { return (bytes[k / 2] >> (k % 2 == 0 ? 4 : 0)) & 15; }
+void SetNibble(uint8_t* bytes, int k, int v) {
+    uint8_t& b = bytes[k / 2];
+    b = k % 2 == 0 ? static_cast<uint8_t>((b & 0x0F) | ((v & 15) << 4)) : static_cast<uint8_t>((b & 0xF0) | (v & 15));
+}
+
 bool ReadNumber(const std::string& text, double* value) {
     if (text.empty()) return false;
     const char* begin = text.c_str();
@@ -623,21 +629,16 @@ bool cmcEditor::HexDigits(uint32_t& value, int digits) {
 
 bool cmcEditor::DigitString(uint8_t* packed, int digits) {
     const int n = std::clamp(digits, 1, 16);
-    auto nibble = [&](int k) { return (packed[k / 2] >> (k % 2 == 0 ? 4 : 0)) & 15; };
     bool changed = false;
     if (Typed()) {
         const std::string t = HexText(req_.input, n);
         if (!t.empty()) {
-            for (int k = 0; k < n; ++k) {
-                const int v = HexValue(t[k]);
-                uint8_t& b = packed[k / 2];
-                b = k % 2 == 0 ? static_cast<uint8_t>((b & 0x0F) | (v << 4)) : static_cast<uint8_t>((b & 0xF0) | v);
-            }
+            for (int k = 0; k < n; ++k) SetNibble(packed, k, HexValue(t[k]));
             changed = true;
         }
     }
     std::string text;
-    for (int k = 0; k < n; ++k) text += kHexDigits[nibble(k)];
+    for (int k = 0; k < n; ++k) text += kHexDigits[Nibble(packed, k)];
     req_.display = text;
     char c;
     if (TypedChar(&c) && IsHexDigit(c))

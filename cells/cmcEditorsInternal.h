@@ -1,6 +1,7 @@
 // What the editor files share and nobody else needs.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,5 +31,9 @@ bool IsDigit(char c);
 bool IsHexDigit(char c);
 int HexValue(char c);  // -1 for a character that is not a hexadecimal digit
 char Upper(char c);
+
+// Digit k of digits packed two to a byte, the first of a byte in its high half.
+int Nibble(const uint8_t* bytes, int k);
+void SetNibble(uint8_t* bytes, int k, int v);  // stores v & 15
 
 }  // namespace qx::editors
