@@ -242,6 +242,14 @@ long long Wrap(long long v, long long lo, long long hi) { return v < lo ? hi : (
 
 int StepDelta(int action) { return action == 32 ? 1 : (action == 8 ? -1 : 0); }
 
+// Steps `value` by `delta` within lo..hi, wrapping at the ends; true when the value changed.
+bool StepWrapped(int& value, long long delta, long long lo, long long hi) {
+    const long long v = Wrap(static_cast<long long>(value) + delta, lo, hi);
+    if (v == value) return false;
+    value = static_cast<int>(v);
+    return true;
+}
+
 }  // namespace
 
 std::string FormatDecimal(long long raw, int scale, int decimals) {
@@ -394,13 +402,8 @@ bool cmcEditor::Decimal(int& raw, const cmcDecimalSpec& s) {
         changed = true;
     }
     const int action = Action();
-    if (FromGrid() && s.stepping && StepDelta(action) != 0) {
-        long long v = Wrap(static_cast<long long>(raw) + StepDelta(action) * step, lo, hi);
-        if (v != raw) {
-            raw = static_cast<int>(v);
-            changed = true;
-        }
-    }
+    if (FromGrid() && s.stepping && StepDelta(action) != 0 && StepWrapped(raw, StepDelta(action) * step, lo, hi))
+        changed = true;
     req_.display = FormatDecimal(raw, s.scale, s.decimals);
     if (!FromGrid()) return changed;
     const std::string text = TrimLeft(req_.display);
@@ -439,13 +442,7 @@ bool cmcEditor::Timer(int& raw, const cmcTimerSpec& s) {
         }
     }
     const int action = Action();
-    if (FromGrid() && StepDelta(action) != 0) {
-        long long v = Wrap(static_cast<long long>(raw) + StepDelta(action), s.min, s.max);
-        if (v != raw) {
-            raw = static_cast<int>(v);
-            changed = true;
-        }
-    }
+    if (FromGrid() && StepDelta(action) != 0 && StepWrapped(raw, StepDelta(action), s.min, s.max)) changed = true;
     req_.display = FormatTimer(raw, s, action == 0);
     char c;
     if (TypedChar(&c) && (IsDigit(c) || c == '.' || c == 'o' || c == 'O'))
@@ -477,13 +474,7 @@ bool cmcEditor::MinSec(int& raw, const cmcMinSecSpec& s) {
         }
     }
     const int action = Action();
-    if (FromGrid() && StepDelta(action) != 0) {
-        long long v = Wrap(static_cast<long long>(raw) + StepDelta(action), lo, hi);
-        if (v != raw) {
-            raw = static_cast<int>(v);
-            changed = true;
-        }
-    }
+    if (FromGrid() && StepDelta(action) != 0 && StepWrapped(raw, StepDelta(action), lo, hi)) changed = true;
     req_.display = FormatMinSec(raw, c);
     char ch;
     if (TypedChar(&ch) && (IsDigit(ch) || ch == ':'))
@@ -586,13 +577,7 @@ bool cmcEditor::DecimalDigits(int& value, int digits, int min, int max) {
         }
     }
     const int action = Action();
-    if (FromGrid() && StepDelta(action) != 0) {
-        long long v = Wrap(static_cast<long long>(value) + StepDelta(action), min, max);
-        if (v != value) {
-            value = static_cast<int>(v);
-            changed = true;
-        }
-    }
+    if (FromGrid() && StepDelta(action) != 0 && StepWrapped(value, StepDelta(action), min, max)) changed = true;
     const std::string number = value < 0 ? "-" + PadLeft(std::to_string(-static_cast<long long>(value)), digits - 1, '0')
                                          : PadLeft(std::to_string(value), digits, '0');
     req_.display = number;
