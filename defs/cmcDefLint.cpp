@@ -563,39 +563,41 @@ bool SplitFields(const std::string& line, std::string* a, std::string* b) {
     return true;
 }
 
+// Calls `fn(at, a, b)` with the two tab-separated fields of every line of the help file table `h`;
+// a line without the tab is reported instead.
+template <class Fn>
+void ForEachFieldPair(cmcDefLintContext& ctx, const cmcDefFile::Head& h, Fn&& fn) {
+    std::vector<const cmcDefFile::Line*> lines = ctx.Help().ListLines(h);
+    for (size_t n = 0; n < lines.size(); ++n) {
+        Where at = ctx.BodyWhere(F::Help, h, static_cast<int>(n));
+        std::string a, b;
+        if (!SplitFields(lines[n]->text, &a, &b)) {
+            ctx.Report(at, "line without a tab between its two fields");
+            continue;
+        }
+        fn(at, a, b);
+    }
+}
+
 void CheckHelp(cmcDefLintContext& ctx) {
     cmcDefFile& f = ctx.Help();
     std::vector<std::pair<std::string, Where>> topics;
     for (const char* table : {"GI_AppItem_Topic_ID", "GI_AppItem_Key_Assign_Topic_ID"}) {
         const cmcDefFile::Head* h = f.Find(table);
         if (!h) continue;
-        std::vector<const cmcDefFile::Line*> lines = f.ListLines(*h);
-        for (size_t n = 0; n < lines.size(); ++n) {
-            Where at = ctx.BodyWhere(F::Help, *h, static_cast<int>(n));
-            std::string a, b;
-            if (!SplitFields(lines[n]->text, &a, &b)) {
-                ctx.Report(at, "line without a tab between its two fields");
-                continue;
-            }
+        ForEachFieldPair(ctx, *h, [&](const Where& at, const std::string& a, const std::string& b) {
             if (table == std::string_view("GI_AppItem_Topic_ID") && !FindLabel(a, nullptr))
                 ctx.Report(at, "'" + a + "' is not a cell label name");
             topics.push_back({b, at});
-        }
+        });
     }
     std::set<std::string> contexts;
     if (const cmcDefFile::Head* h = f.Find("GI_AppItem_Context_ID")) {
-        std::vector<const cmcDefFile::Line*> lines = f.ListLines(*h);
-        for (size_t n = 0; n < lines.size(); ++n) {
-            Where at = ctx.BodyWhere(F::Help, *h, static_cast<int>(n));
-            std::string a, b;
-            if (!SplitFields(lines[n]->text, &a, &b)) {
-                ctx.Report(at, "line without a tab between its two fields");
-                continue;
-            }
+        ForEachFieldPair(ctx, *h, [&](const Where& at, const std::string& a, const std::string& b) {
             if (b.empty() || !std::all_of(b.begin(), b.end(), [](char c) { return c >= '0' && c <= '9'; }))
                 ctx.Report(at, "context number '" + b + "' is not a decimal number");
             contexts.insert(a);
-        }
+        });
         for (const auto& [topic, at] : topics)
             if (!contexts.count(topic)) ctx.Report(at, "topic '" + topic + "' has no line in GI_AppItem_Context_ID");
     }
