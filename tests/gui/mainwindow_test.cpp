@@ -33,6 +33,7 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <typeinfo>
 
 using namespace qx;
 
@@ -409,6 +410,14 @@ TEST(MainWindowSheets, TreeSelectionOpensTheSheetAfterTheChangeDelay) {
     ASSERT_NE(p.main->CurrentSheet(), nullptr);
     EXPECT_NE(dynamic_cast<iuiSh_ChBank*>(p.main->CurrentSheet()), nullptr);
     EXPECT_EQ(p.main->CurrentSheet()->Key(), "GI_Sheet_Mch_Lmr");
+
+    // The other styles: the common-settings sheet, and a plain sheet for any other style.
+    p.main->OpenSheet("[St_Common]GI_Sheet_Common");
+    EXPECT_NE(dynamic_cast<iuiSh_Common*>(p.main->CurrentSheet()), nullptr);
+    p.main->OpenSheet("[St_Other]GI_Sheet_Scan,x");
+    EXPECT_EQ(typeid(*p.main->CurrentSheet()), typeid(cuiSheet));
+    EXPECT_EQ(p.main->CurrentSheet()->Name(), "[St_Other]GI_Sheet_Scan,x");
+    p.Tree().FlushChange();
 
     // A closed sheet comes back on the next tick.
     p.main->CloseSheet(true);
