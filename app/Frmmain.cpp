@@ -1,5 +1,7 @@
 #include "app/Frmmain.h"
 
+#include "app/cuiCellViews.h"
+
 #include "app/cuiIcons.h"
 #include "app/cuiMain.h"
 #include "app/cuiMessageBoxSink.h"
@@ -151,6 +153,9 @@ int cuiRunProgram(int& argc, char** argv, const std::function<void(Frmmain&)>& s
         SetHelpGTex(&helpStore);
         {
             cmcScopedEvMan events;
+            // Choosers of the cell editors open as drop-down sheets beside their cell.
+            cuiCellViews cellViews;
+            cmcScopedCellViews installedViews(&cellViews);
             cuiMain mainObject;
             Frmmain form(mainObject);
             if (started) started(form);

@@ -7,13 +7,13 @@
 //     cmcScopedCellViews installed(&views);
 #pragma once
 
+#include "app/cuiDropDown.h"
 #include "cells/cmcCellViews.h"
 
 #include <QPointer>
 
 namespace qx {
 
-class cuiDropDown;
 
 class cuiCellViews final : public cmcCellViews {
 public:

@@ -6,12 +6,8 @@
 #include "app/cuiPortDialog.h"
 #include "app/cuiTree.h"
 #include "cells/cmcCellCapsule.h"
-// Qt defines "slots" as a keyword; the record codec has a field of that name.
-#pragma push_macro("slots")
-#undef slots
 #include "cells/cmcCellTable.h"
 #include "image/datCh.h"
-#pragma pop_macro("slots")
 #include "comm/cmcPortList.h"
 #include "comm/indEnviron.h"
 #include "common/cmcClock.h"

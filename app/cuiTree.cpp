@@ -4,11 +4,7 @@
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
 #include "defs/cuiSheetPaint.h"
-// Qt defines "slots" as a keyword; the record codec has a field of that name.
-#pragma push_macro("slots")
-#undef slots
 #include "image/datCh.h"
-#pragma pop_macro("slots")
 #include "image/indMain.h"
 
 #include <QHeaderView>

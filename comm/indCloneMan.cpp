@@ -259,7 +259,7 @@ bool indCloneCommands::CloneRead() {
     EvMan().Send(EVC_CloseDropDowns);
     if (main_.IsModified()) {
         std::string name = std::filesystem::path(main_.GetDisplayName()).filename().string();
-        std::string text = FormatOne(GTex().Line("GI_Mess_Confirm_ReadFile", 0), name);
+        std::string text = FormatOne(GTex().SectionText("GI_Mess_Confirm_ReadFile"), name);
         if (cmcShowMessage(AppTitle(), text, cmcMsgIcon::Warning, MB_Ok | MB_Cancel) != MB_Ok) {
             Finish(-1);
             return false;
