@@ -1,0 +1,147 @@
+// "print": opens a clone file as the program does and prints its sheets into a PDF file through the
+// program's own page cutting and drawing, without a display or a printer.
+#include "cli/cliCommand.h"
+#include "app/cuiTree.h"
+#include "cells/cmcCellCapsule.h"
+#include "defs/cmcGTex.h"
+#include "image/cmcImageMap.h"
+#include "image/cmcQcfFile.h"
+#include "image/indMain.h"
+#include "printing/cuiPrintJob.h"
+
+#include <QApplication>
+#include <QPrinter>
+#include <QWidget>
+
+#include <cstdio>
+
+namespace qx::cli {
+namespace {
+
+constexpr int kExitFileRefused = 65;
+constexpr int kExitCannotWrite = 73;
+
+// The sheet references of the topic tree as the program shows it for the image's model type.
+std::vector<std::string> TreeSheets(indMain& main) {
+    QWidget host;
+    host.setAttribute(Qt::WA_DontShowOnScreen);
+    cuiTree tree(&host, GTex(), "GI_Tree_Main", nullptr, &main);
+    tree.Build();
+    tree.AdjustToModel();
+    std::vector<std::string> sheets;
+    for (int i = 0; i < tree.NodeCount(); ++i) {
+        const cmcCellObj* cell = cuiTree::CellOf(tree.NodeAt(i));
+        sheets.push_back(cell && cell->name ? *cell->name : std::string());
+    }
+    return sheets;
+}
+
+// A sheet given on the command line: a full reference, or a key whose style is taken from the
+// first tree node showing that key.
+std::string SheetReference(const std::string& sheet, const std::string& param, const std::vector<std::string>& tree) {
+    cuiSheetRef ref = cuiSheetRef::Split(sheet);
+    if (ref.style.empty())
+        for (const std::string& node : tree) {
+            const cuiSheetRef n = cuiSheetRef::Split(node);
+            if (n.key == ref.key) {
+                ref.style = n.style;
+                break;
+            }
+        }
+    if (!param.empty()) ref.parameter = param;
+    std::string out = ref.style.empty() ? ref.key : "[" + ref.style + "]" + ref.key;
+    if (!ref.parameter.empty()) out += "," + ref.parameter;
+    return out;
+}
+
+int Print(const std::vector<std::string>& args) {
+    std::string file, sheet, param, out;
+    bool all = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& v) {
+            if (i + 1 >= args.size()) return false;
+            v = args[++i];
+            return true;
+        };
+        bool ok = true;
+        if (a == "--all") all = true;
+        else if (a == "--sheet") ok = value(sheet);
+        else if (a == "--param") ok = value(param);
+        else if (a == "-o") ok = value(out);
+        else if (!a.empty() && a[0] == '-') ok = false;
+        else if (file.empty()) file = a;
+        else ok = false;
+        if (!ok) {
+            PrintError("print: bad argument '" + a + "' (try 'print --help')");
+            return kExitUsage;
+        }
+    }
+    if (file.empty() || out.empty() || (all && !sheet.empty()) || (!param.empty() && sheet.empty())) {
+        PrintError("print needs FILE, -o OUT.pdf and at most one of --all and --sheet KEY (try 'print --help')");
+        return kExitUsage;
+    }
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        PrintError("print needs the graphical application object");
+        return 1;
+    }
+
+    OpenDefinitionFiles();
+    cmcSetDefaultCellHandler([](cmcCellRequest& r) { return cmcCellCapsule().Execute(r, true); });
+    indMain main;
+    main.LoadStartImage(kModelDPmr446);
+    const int code = main.OpenCloneFile(file);
+    if (code != 0) {
+        std::printf("error %d %s\n", code, cmcQcfFile::ErrorKey(code));
+        return kExitFileRefused;
+    }
+
+    const std::vector<std::string> tree = TreeSheets(main);
+    std::vector<std::string> sheets;
+    if (sheet.empty()) {
+        sheets = tree;
+    } else {
+        const std::string reference = SheetReference(sheet, param, tree);
+        const std::string key = cuiSheetRef::Split(reference).key;
+        for (const char* suffix : {"_Style", "_BasicCell", "_Cells"})
+            if (!GTex().HasKey(key + suffix)) {
+                PrintError("print: the definition files have no sheet '" + key + "'");
+                return 1;
+            }
+        sheets.push_back(reference);
+    }
+
+    cmcSheetContext ctx;
+    ctx.modelType = main.ModelType();
+    ctx.image = &main.WorkingImage();
+    QPrinter printer(QPrinter::HighResolution);
+    cuiSetUpPdfPrinter(printer, out);
+    const int pages = cuiPrintSheetsNow(printer, sheets, ctx);
+    if (pages < 0) {
+        PrintError("print: cannot write '" + out + "'");
+        return kExitCannotWrite;
+    }
+    std::printf("%s %d pages\n", out.c_str(), pages);
+    return 0;
+}
+
+}  // namespace
+
+QX_CLI_COMMAND(
+    "print",
+    "print the sheets of a clone file into a PDF file",
+    "Usage: qx-p2210-cli print FILE [--all | --sheet KEY [--param P]] -o OUT.pdf\n\n"
+    "Opens FILE as the program's open command does and prints its sheets as the program prints\n"
+    "them (the same page frame, columns and rows cut into pages, across then down) into OUT.pdf,\n"
+    "A4 landscape. The texts in the PDF are text: they can be searched and copied.\n\n"
+    "  --all          every sheet of the topic tree for the file's model type (the default)\n"
+    "  --sheet KEY    one sheet: a key such as GI_Sheet_Mch_BankOp, or a full reference such as\n"
+    "                 \"[St_ChBank]GI_Sheet_Mch_Lmr,Bank 1\"; a key alone takes its style from the tree\n"
+    "  --param P      the sheet parameter, for instance \"Bank 2\" for a channel/bank sheet\n\n"
+    "Sheets marked not to be printed, and banks without channels, give no pages.\n"
+    "Prints \"OUT.pdf N pages\" and exits 0. A refused FILE prints \"error <code> <message key>\"\n"
+    "and exits 65; OUT that cannot be written exits 73; a sheet missing from the definition\n"
+    "files exits 1; a wrong command line 64.",
+    Print);
+
+}  // namespace qx::cli
