@@ -116,12 +116,15 @@ int Print(const std::vector<std::string>& args) {
     ctx.image = &main.WorkingImage();
     QPrinter printer(QPrinter::HighResolution);
     cuiSetUpPdfPrinter(printer, out);
-    const int pages = cuiPrintSheetsNow(printer, sheets, ctx);
+    std::vector<int> perSheet;
+    const int pages = cuiPrintSheetsNow(printer, sheets, ctx, &perSheet);
     if (pages < 0) {
         PrintError("print: cannot write '" + out + "'");
         return kExitCannotWrite;
     }
-    std::printf("%s %d pages\n", out.c_str(), pages);
+    std::printf("%s %d %s\n", out.c_str(), pages, pages == 1 ? "page" : "pages");
+    for (size_t i = 0; i < sheets.size(); ++i)
+        if (!sheets[i].empty()) std::printf("%d\t%s\n", perSheet[i], sheets[i].c_str());
     return 0;
 }
 
@@ -136,10 +139,11 @@ QX_CLI_COMMAND(
     "A4 landscape. The texts in the PDF are text: they can be searched and copied.\n\n"
     "  --all          every sheet of the topic tree for the file's model type (the default)\n"
     "  --sheet KEY    one sheet: a key such as GI_Sheet_Mch_BankOp, or a full reference such as\n"
-    "                 \"[St_ChBank]GI_Sheet_Mch_Lmr,Bank 1\"; a key alone takes its style from the tree\n"
-    "  --param P      the sheet parameter, for instance \"Bank 2\" for a channel/bank sheet\n\n"
+    "                 \"[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0\"; a key alone takes its style from the tree\n"
+    "  --param P      the sheet parameter, for instance \"Bank 0\" for the first bank's channel sheet\n\n"
     "Sheets marked not to be printed, and banks without channels, give no pages.\n"
-    "Prints \"OUT.pdf N pages\" and exits 0. A refused FILE prints \"error <code> <message key>\"\n"
+    "Prints \"OUT.pdf N pages\" (\"1 page\"), then one line per sheet: its pages, a tab and its reference, and\n"
+    "exits 0. A refused FILE prints \"error <code> <message key>\"\n"
     "and exits 65; OUT that cannot be written exits 73; a sheet missing from the definition\n"
     "files exits 1; a wrong command line 64.",
     Print);

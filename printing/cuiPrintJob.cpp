@@ -191,13 +191,16 @@ void cuiPrintJob::Finish() {
     }
 }
 
-int cuiPrintSheetsNow(QPrinter& printer, const std::vector<std::string>& references, const cmcSheetContext& ctx) {
+int cuiPrintSheetsNow(QPrinter& printer, const std::vector<std::string>& references, const cmcSheetContext& ctx,
+                      std::vector<int>* perSheet) {
     QPainter painter;
     if (!painter.begin(&printer)) return -1;
     cuiSheetPrinter out(printer, painter);
     out.SetContext(ctx);
-    for (const std::string& reference : references)
-        if (!reference.empty()) out.PrintSheet(reference);
+    for (const std::string& reference : references) {
+        const int pages = reference.empty() ? 0 : out.PrintSheet(reference);
+        if (perSheet) perSheet->push_back(pages);
+    }
     painter.end();
     return out.Pages();
 }

@@ -91,7 +91,9 @@ private:
 void cuiSetUpPdfPrinter(QPrinter& printer, const std::string& path);
 
 // Prints the sheets given by their references into `printer` at once (no dialog, no tick): the
-// command-line tool's print. Returns the pages printed, or -1 when the output cannot be opened.
-int cuiPrintSheetsNow(QPrinter& printer, const std::vector<std::string>& references, const cmcSheetContext& ctx);
+// command-line tool's print. Returns the pages printed, or -1 when the output cannot be opened;
+// `perSheet` receives the pages of each reference.
+int cuiPrintSheetsNow(QPrinter& printer, const std::vector<std::string>& references, const cmcSheetContext& ctx,
+                      std::vector<int>* perSheet = nullptr);
 
 }  // namespace qx
