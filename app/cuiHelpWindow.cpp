@@ -1,9 +1,12 @@
 #include "app/cuiHelpWindow.h"
 
+#include "app/cuiInformation.h"
 #include "common/cmcMessage.h"
 #include "defs/cmcGTex.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,7 +41,13 @@ cuiHelpWindow* cuiHelpWindow::Open(QWidget* owner, const std::string& path, int 
         cmcShowMessage(GTex().FirstLine("GI_Sys_AppTitle"), text, cmcMsgIcon::Error, MB_Ok);
         return nullptr;
     }
-    if (!Window()) Window() = new cuiHelpWindow(owner);
+    if (!Window()) {
+        Window() = new cuiHelpWindow(owner);
+        // The first time over the main window, held inside the work area.
+        QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+        const QRect wa = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+        Window()->move(cuiCenterOver(owner ? owner->frameGeometry() : wa, Window()->size(), wa));
+    }
     cuiHelpWindow* w = Window();
     w->Show(file, context);
     w->show();
