@@ -63,7 +63,8 @@
 //   ReadOnly()                   shows the value, accepts nothing; ReadOnlyWhen(test, colour)
 //   Grey(test)                   grey text when the test holds
 //   Warn(test), Error(test)      warning / error mark when the test holds (after any change)
-//   Notify(flags)                cmcCellNotify flags after an accepted change; Post(event) too
+//   Notify(flags)                cmcCellNotify flags after an accepted change; Post(event) posts
+//                                an event after it (up to two Post rules per row)
 //   Style(n), MarkLeft()         value style (bits 0-1 of the layout); mark at the left edge
 //   Scaled(n)                    shown value = stored / n, stored = value x n
 //   OffWhenZero()                on refresh, value 0 shows the off word of the timer editor
