@@ -2,14 +2,12 @@
 // program's own page cutting and drawing, without a display or a printer.
 #include "cli/cliCommand.h"
 #include "app/cuiTree.h"
-#include "cells/cmcCellCapsule.h"
 #include "defs/cmcGTex.h"
 #include "image/cmcImageMap.h"
 #include "image/cmcQcfFile.h"
 #include "image/indMain.h"
 #include "printing/cuiPrintJob.h"
 
-#include <QApplication>
 #include <QPrinter>
 #include <QWidget>
 
@@ -81,13 +79,8 @@ int Print(const std::vector<std::string>& args) {
         PrintError("print needs FILE, -o OUT.pdf and at most one of --all and --sheet KEY (try 'print --help')");
         return kExitUsage;
     }
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        PrintError("print needs the graphical application object");
-        return 1;
-    }
-
-    OpenDefinitionFiles();
-    cmcSetDefaultCellHandler([](cmcCellRequest& r) { return cmcCellCapsule().Execute(r, true); });
+    if (!RequireGraphics("print")) return 1;
+    StartDrawing();
     indMain main;
     main.LoadStartImage(kModelDPmr446);
     const int code = main.OpenCloneFile(file);
@@ -102,12 +95,7 @@ int Print(const std::vector<std::string>& args) {
         sheets = tree;
     } else {
         const std::string reference = SheetReference(sheet, param, tree);
-        const std::string key = cuiSheetRef::Split(reference).key;
-        for (const char* suffix : {"_Style", "_BasicCell", "_Cells"})
-            if (!GTex().HasKey(key + suffix)) {
-                PrintError("print: the definition files have no sheet '" + key + "'");
-                return 1;
-            }
+        if (!HasSheet("print", cuiSheetRef::Split(reference).key)) return 1;
         sheets.push_back(reference);
     }
 

@@ -61,18 +61,12 @@ rc=$?
 [ $rc -eq 65 ] || fail "refused file: exit status $rc, expected 65"
 grep -q "^error " "$WORK/out" || fail "refused file: no error line"
 [ ! -e "$WORK/bad.pdf" ] || fail "refused file: a PDF was written"
-"$CLI" print "$WORK/LMR.qcf" -o "$WORK/no/such/folder/x.pdf" > /dev/null 2>&1
-rc=$?
-[ $rc -eq 73 ] || fail "unwritable output: exit status $rc, expected 73"
-"$CLI" print "$WORK/LMR.qcf" --sheet GI_Sheet_NoSuchSheet -o "$WORK/x.pdf" > /dev/null 2>&1
-rc=$?
-[ $rc -eq 1 ] || fail "missing sheet: exit status $rc, expected 1"
+expect_status "unwritable output" 73 print "$WORK/LMR.qcf" -o "$WORK/no/such/folder/x.pdf"
+expect_status "missing sheet" 1 print "$WORK/LMR.qcf" --sheet GI_Sheet_NoSuchSheet -o "$WORK/x.pdf"
 for args in "$WORK/LMR.qcf" "-o $WORK/x.pdf" "$WORK/LMR.qcf --all --sheet GI_Sheet_Scan -o $WORK/x.pdf" \
             "$WORK/LMR.qcf --param x -o $WORK/x.pdf" "$WORK/LMR.qcf --frobnicate -o $WORK/x.pdf"; do
     # shellcheck disable=SC2086
-    "$CLI" print $args > /dev/null 2>&1
-    rc=$?
-    [ $rc -eq 64 ] || fail "print $args: exit status $rc, expected 64"
+    expect_status "print $args" 64 print $args
 done
 
 [ $failures -eq 0 ] && echo "print: all passed"

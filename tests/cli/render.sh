@@ -33,9 +33,7 @@ grep -q "GI_Sheet_NoSuchSheet" "$WORK/err" || fail "missing sheet: the message d
 for args in "GI_Sheet_CloneInfo" "-o $WORK/x.png" "GI_Sheet_CloneInfo --model 7 -o $WORK/x.png" \
             "GI_Sheet_CloneInfo --width wide -o $WORK/x.png" "GI_Sheet_CloneInfo --frobnicate -o $WORK/x.png"; do
     # shellcheck disable=SC2086
-    "$CLI" render $args > /dev/null 2>&1
-    rc=$?
-    [ $rc -eq 64 ] || fail "render $args: exit status $rc, expected 64"
+    expect_status "render $args" 64 render $args
 done
 
 [ $failures -eq 0 ] && echo "render: all passed"

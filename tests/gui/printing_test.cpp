@@ -15,6 +15,7 @@
 #include "printing/cuiSheetPrinter.h"
 #include "support/cmcScopedDefs.h"
 #include "support/cmcTestSupport.h"
+#include "support/cuiTestProgram.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -222,38 +223,10 @@ TEST(SheetPrinter, PictureDrawnTextIsPdfText) {
 
 namespace {
 
-struct Program {
-    cmcScopedManualTime time;
-    indEnviron env{"test mutex", "Software\\Test\\Print", [] {
-                       indEnvironOptions o;
-                       o.persistent = false;
-                       o.screenWidth = 1280;
-                       o.screenHeight = 800;
-                       return o;
-                   }()};
-    cmcScopedEvMan events;
-    std::unique_ptr<cuiMain> main;
-    std::unique_ptr<Frmmain> form;
-
-    Program() {
-        SetEnviron(&env);
-        test::Messages().Clear();
-        main = std::make_unique<cuiMain>();
-        form = std::make_unique<Frmmain>(*main);
-        Step(0);
-    }
-    ~Program() {
-        cuiPrintJob::SetPrinterChooser(nullptr);
-        form.reset();
-        main.reset();
-        SetEnviron(nullptr);
-    }
-    void Step(uint32_t ms) {
-        QCoreApplication::processEvents();
-        if (ms) time->Advance(ms);
-        QCoreApplication::processEvents();
-    }
-    // Selects the tree node showing `reference` and waits for its sheet.
+// The program, with the printer chooser restored after the test.
+struct Program : test::Program {
+    ~Program() { cuiPrintJob::SetPrinterChooser(nullptr); }
+    // Shows the sheet of `reference` and waits for it.
     void ShowSheet(const std::string& reference) {
         main->ShowSheet(reference);
         Step(cuiMain::kTickMs);
