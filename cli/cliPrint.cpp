@@ -57,11 +57,7 @@ int Print(const std::vector<std::string>& args) {
     bool all = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        auto value = [&](std::string& v) {
-            if (i + 1 >= args.size()) return false;
-            v = args[++i];
-            return true;
-        };
+        auto value = [&](std::string& v) { return TakeValue(args, i, v); };
         bool ok = true;
         if (a == "--all") all = true;
         else if (a == "--sheet") ok = value(sheet);

@@ -22,11 +22,7 @@ int Render(const std::vector<std::string>& args) {
     int model = -1, width = 0, height = 0;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        auto value = [&](std::string& v) {
-            if (i + 1 >= args.size()) return false;
-            v = args[++i];
-            return true;
-        };
+        auto value = [&](std::string& v) { return TakeValue(args, i, v); };
         std::string v;
         bool ok = true;
         if (a == "--param") ok = value(param);

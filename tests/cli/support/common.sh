@@ -29,3 +29,14 @@ expect_status() {
     local rc=$?
     [ "$rc" -eq "$want_rc" ] || fail "$name: exit status $rc, expected $want_rc"
 }
+
+# expect_usage COMMAND ARGS...: each ARGS (split at spaces) is a wrong command line of COMMAND,
+# which must exit with status 64.
+expect_usage() {
+    local command=$1 args
+    shift
+    for args in "$@"; do
+        # shellcheck disable=SC2086
+        expect_status "$command $args" 64 "$command" $args
+    done
+}
