@@ -17,6 +17,8 @@ cmcCellTable BuildTable() {
     RegisterCloneInfoCells(table);
     RegisterBankCells(table);
     RegisterReceiveFrequencyCell(table);
+    RegisterToneCells(table);
+    RegisterMskCells(table);
     return table;
 }
 
