@@ -192,7 +192,7 @@ TEST_F(SignalCells, UserToneEncodeSetsTheDecodeWindowWithinItsLimits) {
     }
     // A window whose high edge lies below its low edge warns on both cells.
     EXPECT_EQ(Marks(CT_UserTone, CL_UTone_Dec_Low, 4), 0);
-    EXPECT_TRUE(Within(Type(CT_UserTone, CL_UTone_Dec_High, 4, "2000"), Range(38477, 2)));
+    EXPECT_TRUE(Within(Type(CT_UserTone, CL_UTone_Dec_Low, 4, "1000"), Range(38475, 2)));
     EXPECT_EQ(Marks(CT_UserTone, CL_UTone_Dec_Low, 4), CRF_Warning);
     EXPECT_EQ(Marks(CT_UserTone, CL_UTone_Dec_High, 4), CRF_Warning);
     EXPECT_EQ(Marks(CT_UserTone, CL_UTone_Dec_High, 5), 0);
