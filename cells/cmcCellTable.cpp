@@ -21,6 +21,7 @@ cmcCellTable BuildTable() {
     RegisterReceiveFrequencyCell(table);
     RegisterToneCells(table);
     RegisterMskCells(table);
+    RegisterSignalFieldCells(table);
     return table;
 }
 

@@ -1,8 +1,7 @@
 // Tone signalling cells with rules of their own: the 2-tone receive codes (decode windows that
-// follow a new tone, the common row 0), the 2-tone transmit table, the 5-tone codes, ABC codes and
-// special tones, and the user tones (decode window set by a new encode frequency, its warning, the
-// tone period table with its extra row 15). The plain fields of these sheets are rows of the
-// field-cell table.
+// follow a new tone, the common row 0), the 2-tone transmit table, the 5-tone codes, and the user
+// tones (decode window set by a new encode frequency, the tone period table with its extra row 15).
+// The plain fields of these sheets are rows of the field-cell table (cmcCells_SignalFields.cpp).
 //
 // Where the radio keeps what (LMR and dPMR446 hold 2-tone codes, PMR and the digital PMR 5-tone
 // codes and user tones, in the same blocks):
@@ -99,18 +98,6 @@ void FiveToneRxCode(cmcCellCall& c) {
     if (changed) c.StoreRecord();
 }
 
-void FiveToneRxAbc(cmcCellCall& c) {
-    if (CommonRow(c)) return;
-    if (c.recordKind != KIND_5ToneRx) return c.ShowNotApplicable();
-    int value = c.rec.opt[tone::kRxAbcOpt];
-    cmcEditor editor(c.req);
-    const bool changed = editor.Abc(value);
-    c.Opened(editor.Result());
-    if (!changed) return;
-    c.rec.opt[tone::kRxAbcOpt] = static_cast<uint8_t>(value);
-    c.StoreRecord();
-}
-
 // The transmit code cells may stand on sheets of another category: the record is reloaded as a
 // 5-tone transmit code first.
 bool ReloadAsTransmitCode(cmcCellCall& c) {
@@ -133,28 +120,6 @@ void FiveToneTxCode(cmcCellCall& c) {
     c.StoreRecord();
 }
 
-void FiveToneTxInputDigit(cmcCellCall& c) {
-    if (!ReloadAsTransmitCode(c)) return c.ShowNotApplicable();
-    int value = c.rec.opt[tone::kTxInputDigitOpt];
-    cmcEditor editor(c.req);
-    const bool changed = editor.FlagSet(value, 1, 7);
-    c.Opened(editor.Result());
-    if (!changed) return;
-    c.rec.opt[tone::kTxInputDigitOpt] = static_cast<uint8_t>(value);
-    c.StoreRecord();
-}
-
-// A special tone digit in the low nibble of its byte (the high nibble is kept).
-template <int Offset, bool AllowF>
-void SpecialTone(cmcCellCall& c) {
-    const uint8_t byte = c.Byte(Offset);
-    int value = byte & 0x0F;
-    cmcEditor editor(c.req);
-    const bool changed = editor.SpecialTone(value, AllowF);
-    c.Opened(editor.Result());
-    if (changed) c.SetByte(Offset, static_cast<uint8_t>((byte & 0xF0) | (value & 0x0F)));
-}
-
 // ---- user tones ----
 
 const cmcDecimalSpec kUserToneFreq{.scale = 1, .decimals = 1, .min = 400.0, .max = 3000.0, .step = 1};
@@ -170,21 +135,6 @@ void UserToneEncode(cmcCellCall& c) {
     if (!changed) return;
     tone::SetUserToneEncode(c.rec, raw);
     c.StoreRecord();
-}
-
-// The decode window warns while its high edge lies below its low edge.
-template <int Field>
-void UserToneDecode(cmcCellCall& c) {
-    if (!UserToneRecord(c)) return c.ShowNotApplicable();
-    int raw = c.rec.value[Field];
-    cmcEditor editor(c.req);
-    const bool changed = editor.Decimal(raw, kUserToneFreq);
-    c.Opened(editor.Result());
-    if (changed) {
-        c.rec.value[Field] = static_cast<uint16_t>(raw);
-        c.StoreRecord();
-    }
-    if (c.rec.value[tone::kUserDecodeHigh] < c.rec.value[tone::kUserDecodeLow]) c.Warn();
 }
 
 // The tone period table: rows 0..8 and the extra row 15; -1 for other rows.
@@ -225,15 +175,8 @@ void RegisterToneCells(cmcCellTable& t) {
     t.Set(CL_2TTx_Freq_1st, TwoToneTxFreq1);
     t.Set(CL_2TTx_Freq_2nd, TwoToneTxFreq2);
     t.Set(CL_5TRx_RxCode, FiveToneRxCode);
-    t.Set(CL_5TRx_Abc, FiveToneRxAbc);
     t.Set(CL_5TTx_TxCode, FiveToneTxCode);
-    t.Set(CL_5TTx_InputDigit, FiveToneTxInputDigit);
-    t.Set(CL_5TTx_SpTone_Group, SpecialTone<tone::kGroupToneByte, false>);
-    t.Set(CL_5TTx_SpTone_Repeat, SpecialTone<tone::kRepeatToneByte, false>);
-    t.Set(CL_5TTx_SpTone_Link2, SpecialTone<tone::kLink2ToneByte, true>);
     t.Set(CL_UTone_Encode, UserToneEncode);
-    t.Set(CL_UTone_Dec_Low, UserToneDecode<tone::kUserDecodeLow>);
-    t.Set(CL_UTone_Dec_High, UserToneDecode<tone::kUserDecodeHigh>);
     // Tone period: raw milliseconds (0..0.255 s); no-tone timer: raw 10 ms (0.02..0.3 s, step 2).
     t.Set(CL_UTone_TonePeriod, UserTonePeriodTimer<tone::kUserPeriodBase, tone::kUserPeriodRow15, 3, 1, 0, 255>);
     t.Set(CL_UTone_NotoneTimer, UserTonePeriodTimer<tone::kUserNotoneBase, tone::kUserNotoneRow15, 2, 2, 2, 30>);

@@ -273,9 +273,9 @@ TEST_F(SignalCells, AddressesCheckedAgainstTheirRanges) {
         {CT_MSK_AdrRange, CL_Msk_AdrRange_Killer, 0, "4095", Range(0x9AA3, 2), 0, CMP_ByStyle},
         // ID group 0 is the radio's own individual ID (below the boundary), groups 1-7 group addresses.
         {CT_MSK_IdGroup, CL_Msk_IdGroup_Adr, 0, "1000", Range(39455, 2), CRF_Error, CMP_Left},
-        {CT_MSK_IdGroup, CL_Msk_IdGroup_Adr, 0, "0999", Range(39455, 2), 0, CMP_ByStyle},
+        {CT_MSK_IdGroup, CL_Msk_IdGroup_Adr, 0, "0999", Range(39455, 2), 0, CMP_Left},
         {CT_MSK_IdGroup, CL_Msk_IdGroup_Adr, 3, "999", Range(idGroup3, 2), CRF_Error, CMP_Left},
-        {CT_MSK_IdGroup, CL_Msk_IdGroup_Adr, 3, "4095", Range(idGroup3, 2), 0, CMP_ByStyle},
+        {CT_MSK_IdGroup, CL_Msk_IdGroup_Adr, 3, "4095", Range(idGroup3, 2), 0, CMP_Left},
         // Fixed base IDs are individual addresses.
         {CT_MSK_Cfg, CL_Msk_Cfg_Status_FixBaseId, 0, "1000", Range(0x9C05, 2), CRF_Error, CMP_ByStyle},
         {CT_MSK_Cfg, CL_Msk_Cfg_Gps_FixBaseId, 0, "999", Range(0x9C07, 2), 0, CMP_ByStyle},
