@@ -12,6 +12,7 @@
 #include "image/cmcImageMap.h"
 #include "image/datCh.h"
 #include "image/indMain.h"
+#include "defs/cmcCellNames.h"
 #include "support/cmcTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -345,6 +346,205 @@ TEST_F(SignalCells, CheckProbesOverAnInconsistentImage) {
         for (const auto& c : cases)
             EXPECT_EQ(Marks(CT_Null, c.label), type == kModelKorvPmr ? c.korv : c.pmr) << type << " " << c.label;
     }
+}
+
+
+// ---- plain fields: each label lands on its own bits ---------------------------------------------
+
+TEST_F(SignalCells, PlainFieldsLandOnTheirOwnBits) {
+    constexpr const char* kNext = "@space";
+    struct Case {
+        int model, category, label, index;
+        const char* input;  // typed text, or kNext for the next list item
+        int offset;         // the field's first byte
+        int width;          // bytes
+        uint8_t mask;       // bits of a one-byte field
+        const char* shown;  // what the cell shows afterwards (null: not checked)
+        int extra = -1;     // a byte the codec keeps with the field (the blank-name flag)
+        uint8_t extraMask = 0;
+    };
+    const int rec2t3 = 39231 + 18 * 3, rec5t2 = 39231 + 36, tx4 = 38911 + 40;
+    const int idg2 = 39455 + 32, call4 = 39597 + 40, st5 = 40245 + 60, dst6 = 41189 + 120;
+    const Case cases[] = {
+        // 2-tone codes (LMR; code 3).
+        {kModelLmr, CT_2Tone_Code, CL_2T_GroupCall, 3, kNext, rec2t3 + 13, 1, 0x01, "Group"},
+        {kModelLmr, CT_2Tone_Code, CL_2T_Text, 3, "SITE 3", rec2t3 + 4, 8, 0xFF, "SITE 3"},
+        {kModelLmr, CT_2Tone_Code, CL_2T_Bell, 3, kNext, rec2t3 + 13, 1, 0x0E, "1 time"},
+        {kModelLmr, CT_2Tone_Code, CL_2T_ANS, 3, kNext, rec2t3 + 13, 1, 0x10, "On"},
+        {kModelLmr, CT_2Tone_Code, CL_2T_EXO, 3, kNext, rec2t3 + 13, 1, 0x20, "On"},
+        {kModelLmr, CT_2Tone_Code, CL_2T_Beep, 3, kNext, rec2t3 + 13, 1, 0xC0, "Once"},
+        {kModelLmr, CT_2Tone_Code, CL_2T_AutoTx, 3, kNext, rec2t3 + 14, 1, 0x01, "On"},
+        {kModelLmr, CT_2Tone_Code, CL_2T_Stun, 3, kNext, rec2t3 + 14, 1, 0x06, "Stun"},
+        {kModelLmr, CT_2Tone_Code, CL_2T_Scan, 3, kNext, rec2t3 + 14, 1, 0x18, "Stop scan"},
+        {kModelLmr, CT_2Tone_Code, CL_2T_Sfunc, 3, kNext, rec2t3 + 14, 1, 0x20, "On"},
+        {kModelLmr, CT_2Tone_Code, CL_2T_Code_Type, 3, kNext, 38909 + 30, 1, 0x80, "Simultaneous"},
+        {kModelLmr, CT_2Tone_Code, CL_2T_1st_Period, 3, "2.5", 38527 + 6, 1, 0xFF, "  2.5"},
+        {kModelLmr, CT_2Tone_Code, CL_2T_2nd_Period, 3, "0.3", 38527 + 7, 1, 0xFF, "  0.3"},
+        {kModelLmr, CT_Null, CL_2T_NotoneTimer, 0, "0.13", 0x9680, 1, 0xFF, "  0.120"},
+        {kModelLmr, CT_Null, CL_2T_GroupTimer, 0, "2.5", 0x95B1, 1, 0xFF, "  2.500"},
+        {kModelLmr, CT_Null, CL_2T_ExoTimer, 0, "12", 0x95C1, 1, 0xFF, " 12.000"},
+        {kModelLmr, CT_Null, CL_2T_BeepRepeatTimer, 0, "15", 0x95BC, 1, 0xFF, " 15.000"},
+        {kModelLmr, CT_Null, CL_2T_AutoTxTimer, 0, "3", 0x95C0, 1, 0xFF, "  3.000"},
+        // 5-tone receive codes (PMR; code 2) and settings.
+        {kModelPmr, CT_RX_Code, CL_5TRx_Text, 2, "DEPOT", rec5t2 + 4, 8, 0xFF, "DEPOT", rec5t2 + 17, 0x20},
+        {kModelPmr, CT_RX_Code, CL_5TRx_IdDec, 2, kNext, rec5t2 + 13, 1, 0x01, "On"},
+        {kModelPmr, CT_RX_Code, CL_5TRx_Bell, 2, kNext, rec5t2 + 13, 1, 0x0E, "1 time"},
+        {kModelPmr, CT_RX_Code, CL_5TRx_EmerCancel, 2, kNext, rec5t2 + 13, 1, 0x10, "On"},
+        {kModelPmr, CT_RX_Code, CL_5TRx_Exo, 2, kNext, rec5t2 + 13, 1, 0x20, "On"},
+        {kModelPmr, CT_RX_Code, CL_5TRx_Beep, 2, kNext, rec5t2 + 13, 1, 0xC0, "Once"},
+        {kModelPmr, CT_RX_Code, CL_5TRx_Abc, 2, "5", rec5t2 + 14, 1, 0xFF, "5"},
+        {kModelPmr, CT_RX_Code, CL_5TRx_AutoTx, 2, kNext, rec5t2 + 15, 1, 0x01, "On"},
+        {kModelPmr, CT_RX_Code, CL_5TRx_Aud, 2, kNext, rec5t2 + 15, 1, 0x06, "Open"},
+        {kModelPmr, CT_RX_Code, CL_5TRx_Stun, 2, kNext, rec5t2 + 15, 1, 0x18, "Stun"},
+        {kModelPmr, CT_RX_Code, CL_5TRx_Scan, 2, kNext, rec5t2 + 15, 1, 0x60, "Stop scan"},
+        {kModelPmr, CT_RX_Code, CL_5TRx_Sfunc, 2, kNext, rec5t2 + 16, 1, 0x01, "On"},
+        {kModelPmr, CT_Null, CL_5TRx_LinkATimer, 0, "0.5", 0x95AB, 1, 0xFF, "  0.500"},
+        {kModelPmr, CT_Null, CL_5TRx_CompareDigit, 0, "3", 0x9599, 1, 0xFE, "__3____\n"},
+        {kModelPmr, CT_Null, CL_5TRx_IdDecodeTimer, 0, "1.5", 0x95B4, 1, 0xFF, "  1.500"},
+        {kModelPmr, CT_Null, CL_5TRx_ExoTimer, 0, "7", 0x95C1, 1, 0xFF, "  7.000"},
+        {kModelPmr, CT_Null, CL_5TRx_BeepRepeatTimer, 0, "9", 0x95BC, 1, 0xFF, "  9.000"},
+        {kModelPmr, CT_Null, CL_5TRx_AutoTxTimer, 0, "4", 0x95C0, 1, 0xFF, "  4.000"},
+        {kModelPmr, CT_Null, CL_5TRx_CompareTone, 0, kNext, 0x95A4, 1, 0x01, "On"},
+        // 5-tone transmit codes (PMR; code 4) and settings.
+        {kModelPmr, CT_TX_Code, CL_5TTx_InputDigit, 4, "1", tx4 + 8, 1, 0xFE, "1______\n"},
+        {kModelPmr, CT_TX_Code, CL_5TTx_Text, 4, "BASE", tx4, 8, 0xFF, "BASE", tx4 + 9, 0x20},
+        {kModelPmr, CT_TX_Code, CL_5TTx_Update, 4, kNext, tx4 + 9, 1, 0x01, "On"},
+        {kModelPmr, CT_TX_Code, CL_5TTx_AbcDec, 4, kNext, tx4 + 9, 1, 0x02, "On"},
+        {kModelPmr, CT_TX_Code, CL_5TTx_AbcAud, 4, kNext, tx4 + 9, 1, 0x04, "On"},
+        {kModelPmr, CT_TX_Code, CL_5TTx_Sel, 4, kNext, tx4 + 9, 1, 0x08, "On"},
+        {kModelPmr, CT_Null, CL_5TTx_LongToneTimer, 0, "1", 0x95AC, 1, 0xFF, "  1.000"},
+        {kModelPmr, CT_Null, CL_5TTx_LinkRTimer, 0, "0.1", 0x95A8, 1, 0xFF, "  0.100"},
+        {kModelPmr, CT_Null, CL_5TTx_Link1Timer, 0, "0.2", 0x95A9, 1, 0xFF, "  0.200"},
+        {kModelPmr, CT_Null, CL_5TTx_Link2Timer, 0, "0.3", 0x95AA, 1, 0xFF, "  0.300"},
+        {kModelPmr, CT_Null, CL_5TTx_LeadOutDelayTimer, 0, "2", 0x95AD, 1, 0xFF, "  2.000"},
+        {kModelPmr, CT_Null, CL_5TTx_AbcDecTimer, 0, "3", 0x95B5, 1, 0xFF, "  3.000"},
+        {kModelPmr, CT_Null, CL_5TTx_DispDigit, 0, "7", 0x9598, 1, 0xFE, "______7\n"},
+        {kModelPmr, CT_Null, CL_5TTx_SpTone_Group, 0, "E", 0x959A, 1, 0x0F, "E"},
+        {kModelPmr, CT_Null, CL_5TTx_SpTone_Repeat, 0, "b", 0x959B, 1, 0x0F, "B"},
+        {kModelPmr, CT_Null, CL_5TTx_SpTone_Link2, 0, "f", 0x959C, 1, 0x0F, "F"},
+        {kModelPmr, CT_Null, CL_5TTx_PTTCallIna, 0, kNext, 0x95A0, 1, 0x40, "On"},
+        // User tone decode window (tone 6).
+        {kModelPmr, CT_UserTone, CL_UTone_Dec_Low, 6, "950", 38459 + 24, 2, 0xFF, "950.0"},
+        {kModelPmr, CT_UserTone, CL_UTone_Dec_High, 6, "1050", 38461 + 24, 2, 0xFF, "1050.0"},
+        // Digital PMR address ranges, ID groups (group 2), call list (entry 4).
+        {kModelKorvPmr, CT_MSK_AdrRange, CL_Msk_AdrRange_Common, 0, "77", 0x9AA1, 2, 0xFF, "0077"},
+        {kModelKorvPmr, CT_MSK_AdrRange, CL_Msk_AdrRange_CountryCode, 0, kNext, 0x9AA5, 1, 0xFF, "1"},
+        {kModelKorvPmr, CT_MSK_IdGroup, CL_Msk_IdGroup_Text, 2, "FLEET", idg2 + 2, 8, 0xFF, "FLEET"},
+        {kModelKorvPmr, CT_MSK_IdGroup, CL_Msk_IdGroup_Alert, 2, kNext, idg2 + 12, 1, 0x03, "Once"},
+        {kModelKorvPmr, CT_MSK_IdGroup, CL_Msk_IdGroup_Bell, 2, kNext, idg2 + 13, 1, 0x07, "1 time"},
+        {kModelKorvPmr, CT_MSK_IdGroup, CL_Msk_IdGroup_SFunc, 2, kNext, idg2 + 12, 1, 0x04, "On"},
+        {kModelKorvPmr, CT_MSK_CallList, CL_Msk_CallList_Digit, 4, "2", call4 + 8, 1, 0xF0, "_2__\n"},
+        {kModelKorvPmr, CT_Null, CL_Msk_CallList_Text, 4, "YARD", call4, 8, 0xFF, "YARD"},
+        {kModelKorvPmr, CT_MSK_CallList, CL_Msk_CallList_Update, 4, kNext, call4 + 9, 1, 0x01, "Enabled"},
+        {kModelKorvPmr, CT_MSK_CallList, CL_Msk_CallList_Sel, 4, kNext, call4 + 9, 1, 0x02, "Enabled"},
+        // Status messages (message 5) and short texts (text 3).
+        {kModelKorvPmr, CT_MSK_Msg_Status, CL_Msk_Msg_Status_Beep, 5, kNext, st5 + 8, 1, 0x03, "Once"},
+        {kModelKorvPmr, CT_MSK_Msg_Status, CL_Msk_Msg_Status_Horn, 5, kNext, st5 + 8, 1, 0x04, "On"},
+        {kModelKorvPmr, CT_MSK_Msg_Status, CL_Msk_Msg_Status_Auto, 5, kNext, st5 + 8, 1, 0x08, "On"},
+        {kModelKorvPmr, CT_MSK_Msg_Status, CL_Msk_Msg_Status_SFunc, 5, kNext, st5 + 8, 1, 0x10, "On"},
+        {kModelKorvPmr, CT_MSK_Msg_Status, CL_Msk_Msg_Status_Rriority, 5, kNext, st5 + 9, 1, 0x03, "High"},
+        {kModelKorvPmr, CT_MSK_Msg_Status, CL_Msk_Msg_Status_Selection, 5, kNext, st5 + 8, 1, 0x20, "On"},
+        {kModelKorvPmr, CT_MSK_Msg_Status, CL_Msk_Msg_Status_Text_Rx, 5, "AT BASE", st5, 8, 0xFF, "AT BASE"},
+        {kModelKorvPmr, CT_MSK_Msg_Status, CL_Msk_Msg_Status_Text_Tx, 5, "GOING", 39957 + 60, 8, 0xFF, "GOING"},
+        {kModelKorvPmr, CT_MSK_Msg_ShortTxt, CL_Msk_Msg_ShortTxtTxMsg_1, 3, "CALL ME", 35192 + 24, 8, 0xFF, "CALL ME"},
+        {kModelKorvPmr, CT_MSK_Msg_ShortTxt, CL_Msk_Msg_ShortTxtTxMsg_Sel, 3, kNext, 40533 + 6, 1, 0x01, "On"},
+        // Timing.
+        {kModelKorvPmr, CT_MSK_TimingErr, CL_Msk_TimingErr_NA, 0, "8", 0x9BED, 1, 0xFF, "8"},
+        {kModelKorvPmr, CT_MSK_TimingErr, CL_Msk_TimingErr_NM, 0, "9", 0x9BEE, 1, 0xFF, "8"},
+        {kModelKorvPmr, CT_MSK_TimingErr, CL_Msk_TimingErr_NR, 0, "1", 0x9BEF, 1, 0xFF, "1"},
+        {kModelKorvPmr, CT_MSK_TimingErr, CL_Msk_TimingErr_TAC, 0, "2.55", 0x9BF1, 1, 0xFF, "  2.55"},
+        {kModelKorvPmr, CT_MSK_TimingErr, CL_Msk_TimingErr_BusyCheck, 0, "200", 0x9BF7, 1, 0xFF, "200"},
+        {kModelKorvPmr, CT_MSK_TimingErr, CL_Msk_TimingErr_LetAck, 0, "0.5", 0x9BF5, 1, 0xFF, "  0.50"},
+        {kModelKorvPmr, CT_MSK_TimingErr, CL_Msk_TimingErr_LetCall, 0, "1.25", 0x9BF6, 1, 0xFF, "  1.25"},
+        // Configuration.
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Cfg_Enc_PttCall, 0, kNext, 0x9C10, 1, 0x80, "Enabled"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Cfg_Enc_PreEmphasis, 0, kNext, 0x9C10, 1, 0x40, "Pre-emphasis"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Cfg_Enc_SyncvWord, 0, "b3a1", 0x9C09, 2, 0xFF, "B3A1"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Cfg_Enc_PttSideTone, 0, kNext, 0x9C10, 1, 0x04, "On"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Cfg_Dec_BeepRepeatTimer, 0, "30", 0x9C0C, 1, 0xFF, " 30.000"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Cfg_Dec_MuteMskTone, 0, kNext, 0x9C10, 1, 0x20, "On"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Cfg_Dec_ANI_Disp, 0, kNext, 0x9C12, 1, 0x30, "ID"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Cfg_Dec_ANI_Disp_Timer, 0, "5", 0x9C0B, 1, 0xFF, "  5.000"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Cfg_Status_Send_PrioA, 0, kNext, 0x95A1, 1, 0x40, "Enabled"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Cfg_Status_Send_On, 0, kNext, 0x9C11, 1, 0x02, "Enabled"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Cfg_Status_Send_Off, 0, kNext, 0x9C11, 1, 0x01, "Enabled"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Cfg_Gps_Send_Base, 0, kNext, 0x9C11, 1, 0x40, "Enabled"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Cfg_Gps_Auto, 0, kNext, 0x9C10, 1, 0x10, "Enabled"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Cfg_Gps_TimeMarker, 0, "1:45", 0x9C0E, 1, 0xFF, " 2:00"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Cfg_Gps_IntervalTimer, 0, "0:10", 0x9C0F, 1, 0xFF, " 0:30"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Cfg_Gps_Send_Logoff, 0, kNext, 0x9C11, 1, 0x10, "Enabled"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Cfg_Gps_Send_Status, 0, kNext, 0x9C11, 1, 0x08, "Enabled"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Cfg_Gps_Send_Sdm, 0, kNext, 0x9C11, 1, 0x20, "Enabled"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Cfg_Gps_Send_Emer, 0, kNext, 0x9C11, 1, 0x80, "Enabled"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Cfg_Gps_Send_ManDown, 0, kNext, 0x9C11, 1, 0x04, "Enabled"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Cfg_Gps_Sentence, 0, kNext, 0x9C10, 1, 0x03, "RMC"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Cfg_Etc_PttEnableAtConnect, 0, kNext, 0x9C12, 1, 0x80, "Enabled"},
+        // Presets.
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Presl_Own_Id, 0, "123", 0x9A15, 2, 0xFF, "0123"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Presl_Common, 0, "4095", 0x9A17, 2, 0xFF, "4095"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Presl_Sync, 0, "0F0F", 0x9A19, 2, 0xFF, "0F0F"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Presl_Country, 0, kNext, 0x9A1B, 1, 0xFF, "1"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Presl_Call_Let, 0, "0.07", 0x9A1C, 1, 0xFF, "  0.07"},
+        {kModelKorvPmr, CT_MSK_Cfg, CL_Msk_Presl_Ptt_Side, 0, kNext, 0x9A1D, 1, 0x0C, "On"},
+        // dPMR446 display messages, status messages (message 6) and timers (extended mode).
+        {kModelDPmr446, CT_Null, CL_Dig_ProgMes_Busy, 0, "IN USE", 0xA379, 8, 0xFF, "IN USE"},
+        {kModelDPmr446, CT_Null, CL_Dig_ProgMes_LowBatt, 0, "CHARGE", 0xA379 + 96, 8, 0xFF, "CHARGE"},
+        {kModelDPmr446, CT_Dig_Msg_Status, CL_Dig_Msg_Status_Beep, 6, kNext, dst6 + 16, 1, 0x03, "Once"},
+        {kModelDPmr446, CT_Dig_Msg_Status, CL_Dig_Msg_Status_Selection, 6, kNext, dst6 + 16, 1, 0x04, "On"},
+        {kModelDPmr446, CT_Dig_Msg_Status, CL_Dig_Msg_Status_Text_Rx, 6, "SITE SECURED", dst6, 16, 0xFF, "SITE SECURED"},
+        {kModelDPmr446, CT_Dig_Msg_Status, CL_Dig_Msg_Status_Text_Tx, 6, "ALL CLEAR", 40549 + 120, 16, 0xFF, "ALL CLEAR"},
+        {kModelDPmr446, CT_Null, CL_Dig_Tim_TxWait, 0, kNext, 0xA371, 1, 0x0F, "20 ms"},
+        {kModelDPmr446, CT_Null, CL_Dig_Tim_Chk, 0, "0.75", 0xA365, 2, 0xFF, "  0.750"},
+        {kModelDPmr446, CT_Null, CL_Dig_Tim_Free, 0, "0.05", 0xA367, 2, 0xFF, "  0.100"},
+        {kModelDPmr446, CT_Null, CL_Dig_Tim_Tac, 0, "1.275", 0xA369, 2, 0xFF, "  1.275"},
+        {kModelDPmr446, CT_Null, CL_Dig_Tim_Breakin, 0, "2", 0xA36B, 1, 0xFF, "  2.000"},
+        {kModelDPmr446, CT_Null, CL_Dig_Tim_Wakeup, 0, "16", 0xA36E, 1, 0xFF, "16"},
+        {kModelDPmr446, CT_Null, CL_Dig_Tim_ND, 0, "5", 0xA36F, 1, 0xFF, "5"},
+        {kModelDPmr446, CT_Null, CL_Dig_Tim_NR, 0, "4", 0xA370, 1, 0xFF, "4"},
+        {kModelDPmr446, CT_Null, CL_Dig_Tim_L0Level, 0, "-101", 0xA36D, 1, 0xFF, "-101"},
+    };
+    int model = -1;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(LabelName(c.label) + " " + c.input);
+        if (c.model != model) {
+            Model(model = c.model);
+            Image()[0x000B] |= 0x10;  // extended mode, for the digital timers
+        }
+        const std::vector<uint8_t> before(Image(), Image() + kImageSize);
+        if (std::string(c.input) == kNext)
+            Run(c.category, c.label, c.index, ' ');
+        else
+            Type(c.category, c.label, c.index, c.input);
+        bool any = false;
+        for (int i = 0; i < kImageSize; ++i) {
+            const uint8_t diff = before[i] ^ Image()[i];
+            if (!diff) continue;
+            any = true;
+            const bool own = (i >= c.offset && i < c.offset + c.width && (c.width > 1 || (diff & ~c.mask) == 0)) ||
+                             (i == c.extra && (diff & ~c.extraMask) == 0);
+            EXPECT_TRUE(own) << "byte " << i << " changed by " << int(diff);
+        }
+        EXPECT_TRUE(any) << "nothing changed";
+        if (c.shown) EXPECT_EQ(Show(c.category, c.label, c.index), c.shown);
+    }
+}
+
+TEST_F(SignalCells, BlockedRowsAndExtendedModeCells) {
+    Model(kModelLmr);
+    for (int label : {CL_2T_GroupCall, CL_2T_AutoTx, CL_2T_Code_Type, CL_2T_1st_Period, CL_2T_2nd_Period}) {
+        SCOPED_TRACE(LabelName(label));
+        EXPECT_EQ(Show(CT_2Tone_Code, label, 0), "----");
+        const std::vector<uint8_t> before(Image(), Image() + kImageSize);
+        Run(CT_2Tone_Code, label, 0, ' ');
+        EXPECT_TRUE(std::equal(before.begin(), before.end(), Image()));
+    }
+    // The digital timers show nothing and take nothing while extended mode is clear.
+    Model(kModelDPmr446);
+    Image()[0x000B] &= static_cast<uint8_t>(~0x10);
+    EXPECT_EQ(Show(CT_Null, CL_Dig_Tim_L0Level), "");
+    EXPECT_EQ(Type(CT_Null, CL_Dig_Tim_L0Level, 0, "-105"), std::set<int>{});
+    Image()[0x000B] |= 0x10;
+    EXPECT_EQ(Show(CT_Null, CL_Dig_Tim_L0Level), "-110");
 }
 
 }  // namespace
