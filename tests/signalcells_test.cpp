@@ -9,6 +9,7 @@
 #include "common/cmcClock.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
+#include "defs/cmcSheetBuilder.h"
 #include "image/cmcImageMap.h"
 #include "image/datCh.h"
 #include "image/indMain.h"
@@ -545,6 +546,55 @@ TEST_F(SignalCells, BlockedRowsAndExtendedModeCells) {
     EXPECT_EQ(Type(CT_Null, CL_Dig_Tim_L0Level, 0, "-105"), std::set<int>{});
     Image()[0x000B] |= 0x10;
     EXPECT_EQ(Show(CT_Null, CL_Dig_Tim_L0Level), "-110");
+}
+
+
+// ---- sheets ---------------------------------------------------------------------------------------
+
+struct FixedMeasure : cmcTextMeasure {
+    int TextWidth(const cmcFont&, const std::string& line) override { return 8 * static_cast<int>(line.size()); }
+    int LineHeight(const cmcFont&) override { return 16; }
+};
+
+// Every signalling sheet of every model type that has it shows a value in each cell: no cell of
+// them lacks its behaviour.
+TEST_F(SignalCells, SignallingSheetsHaveNoPlaceholderCells) {
+    const struct {
+        int model;
+        std::vector<const char*> sheets;
+    } cases[] = {
+        {kModelLmr, {"GI_Sheet_2Tone", "GI_Sheet_2ToneTx"}},
+        {kModelPmr, {"GI_Sheet_5ToneRx", "GI_Sheet_5ToneTx", "GI_Sheet_UserTone"}},
+        {kModelKorvPmr,
+         {"GI_Sheet_5ToneRx", "GI_Sheet_5ToneTx", "GI_Sheet_UserTone", "GI_Sheet_Msk_AdrRange", "GI_Sheet_Msk_IdGroup",
+          "GI_Sheet_Msk_CallList", "GI_Sheet_Msk_Status", "GI_Sheet_Msk_ShortText", "GI_Sheet_Msk_Config",
+          "GI_Sheet_Msk_Timing", "GI_Sheet_Msk_Presl"}},
+        {kModelDPmr446, {"GI_Sheet_2Tone", "GI_Sheet_2ToneTx", "GI_Sheet_Dig_ProgMes", "GI_Sheet_Dig_Status",
+                         "GI_Sheet_Dig_Tim"}},
+    };
+    FixedMeasure measure;
+    for (const auto& c : cases) {
+        Model(c.model);
+        Image()[0x000B] |= 0x10;  // extended mode: the digital timers show
+        for (const char* key : c.sheets) {
+            SCOPED_TRACE(std::string(key) + " model " + std::to_string(c.model));
+            cmcSheetBuilderCommon b(GTex(), key, {c.model, &main_.WorkingImage()});
+            b.Build(measure);
+            int cells = 0;
+            for (int row = 0; row < b.RowCount(); ++row)
+                for (int col = 0; col < b.ColCount(); ++col) {
+                    cmcCellObj& cell = b.Cell(col, row);
+                    if (cell.label == kLabelNone || cell.label == CL_Null) continue;
+                    cmcCellRequest req;
+                    req.cell = &cell;
+                    capsule_.Execute(req, false);
+                    EXPECT_EQ(req.display.find("*Yet*"), std::string::npos) << req.display;
+                    EXPECT_EQ(req.resultFlags & CRF_Error, 0) << LabelName(cell.label) << " " << cell.index;
+                    ++cells;
+                }
+            EXPECT_GT(cells, 0);
+        }
+    }
 }
 
 }  // namespace
