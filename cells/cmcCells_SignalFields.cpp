@@ -62,7 +62,8 @@ const cmcFieldRow kTwoToneRows[] = {
     {CL_2T_2nd_Period, Rec(kOpt, 5), Timer(10).Trim(2), Row0()},
     {CL_2T_NotoneTimer, Byte(0x9680), Decimal(2, 3, 0.02, 0.3, 2)},
     {CL_2T_GroupTimer, Byte(0x95B1), Timer(10)},
-    {CL_2T_ExoTimer, Byte(0x95C1), Timer(1)},
+    // Saving puts 0x95C1 back to the initial image's value: shown, never edited (an edit would be lost).
+    {CL_2T_ExoTimer, Byte(0x95C1), Timer(1), ReadOnly()},
     {CL_2T_BeepRepeatTimer, Byte(0x95BC), Decimal(0, 3, 0, 60)},
     {CL_2T_AutoTxTimer, Byte(0x95C0), Timer(1)},
 };
@@ -83,7 +84,7 @@ const cmcFieldRow kFiveToneRows[] = {
     {CL_5TRx_LinkATimer, Byte(0x95AB), Timer(100)},
     {CL_5TRx_CompareDigit, Byte(0x9599), Flags(1, 7)},
     {CL_5TRx_IdDecodeTimer, Byte(0x95B4), Timer(10)},
-    {CL_5TRx_ExoTimer, Byte(0x95C1), Timer(1)},
+    {CL_5TRx_ExoTimer, Byte(0x95C1), Timer(1), ReadOnly()},
     {CL_5TRx_BeepRepeatTimer, Byte(0x95BC), Decimal(0, 3, 0, 60)},
     {CL_5TRx_AutoTxTimer, Byte(0x95C0), Timer(1)},
     {CL_5TRx_CompareTone, Bits(0x95A4, 0), List(kOnOff)},

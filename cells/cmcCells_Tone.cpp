@@ -147,6 +147,13 @@ template <int Base, int Row15, int Scale, int Step, int MinRaw, int MaxRaw>
 void UserTonePeriodTimer(cmcCellCall& c) {
     const int offset = PeriodAddress(Base, Row15, c.Index());
     if (offset < 0) return c.ShowNotApplicable();
+    if (offset == tone::kUserNotoneRow15 && (c.modelType == kModelPmr || c.modelType == kModelKorvPmr)) {
+        // Saving a PMR image puts this byte back to the initial image's value: show it, take no
+        // edit that would be lost.
+        c.action = 0;
+        c.req.action = 0;
+        c.req.resultKind = CRK_Plain;
+    }
     int raw = c.Byte(offset);
     cmcEditor editor(c.req);
     const double unit = std::pow(10.0, Scale);

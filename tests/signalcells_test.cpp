@@ -211,7 +211,6 @@ TEST_F(SignalCells, TonePeriodTableRowsAndTheExtraRow) {
         {CL_UTone_TonePeriod, 8, "0.3", 0x967F, 255},   // clamped to 0.255 s
         {CL_UTone_TonePeriod, 15, "0.2", 0x9692, 200},
         {CL_UTone_NotoneTimer, 3, "0.13", 0x9683, 12},  // 10 ms units, even steps
-        {CL_UTone_NotoneTimer, 15, "0.01", 0x9693, 2},  // at least 0.02 s
         {CL_UTone_Length, 2, "7", 0x968B, 7},
     };
     for (const auto& c : cases) {
@@ -225,6 +224,11 @@ TEST_F(SignalCells, TonePeriodTableRowsAndTheExtraRow) {
         EXPECT_EQ(Type(CT_Null, label, 12, "1"), std::set<int>{});
     }
     EXPECT_EQ(Show(CT_Null, CL_UTone_Length, 15), "----");
+    EXPECT_TRUE(Within(Type(CT_Null, CL_UTone_NotoneTimer, 4, "0.01"), std::set<int>{0x9684}));
+    EXPECT_EQ(Image()[0x9684], 2);  // at least 0.02 s
+    // Row 15's no-tone timer is put back to the initial image's value whenever a PMR image is
+    // saved, so it is shown and never edited.
+    EXPECT_EQ(Type(CT_Null, CL_UTone_NotoneTimer, 15, "0.1"), std::set<int>{});
 }
 
 // ---- digital PMR addresses ------------------------------------------------------------------------
@@ -383,7 +387,6 @@ TEST_F(SignalCells, PlainFieldsLandOnTheirOwnBits) {
         {kModelLmr, CT_2Tone_Code, CL_2T_2nd_Period, 3, "0.3", 38527 + 7, 1, 0xFF, "  0.3"},
         {kModelLmr, CT_Null, CL_2T_NotoneTimer, 0, "0.13", 0x9680, 1, 0xFF, "  0.120"},
         {kModelLmr, CT_Null, CL_2T_GroupTimer, 0, "2.5", 0x95B1, 1, 0xFF, "  2.500"},
-        {kModelLmr, CT_Null, CL_2T_ExoTimer, 0, "12", 0x95C1, 1, 0xFF, " 12.000"},
         {kModelLmr, CT_Null, CL_2T_BeepRepeatTimer, 0, "15", 0x95BC, 1, 0xFF, " 15.000"},
         {kModelLmr, CT_Null, CL_2T_AutoTxTimer, 0, "3", 0x95C0, 1, 0xFF, "  3.000"},
         // 5-tone receive codes (PMR; code 2) and settings.
@@ -402,7 +405,6 @@ TEST_F(SignalCells, PlainFieldsLandOnTheirOwnBits) {
         {kModelPmr, CT_Null, CL_5TRx_LinkATimer, 0, "0.5", 0x95AB, 1, 0xFF, "  0.500"},
         {kModelPmr, CT_Null, CL_5TRx_CompareDigit, 0, "3", 0x9599, 1, 0xFE, "__3____\n"},
         {kModelPmr, CT_Null, CL_5TRx_IdDecodeTimer, 0, "1.5", 0x95B4, 1, 0xFF, "  1.500"},
-        {kModelPmr, CT_Null, CL_5TRx_ExoTimer, 0, "7", 0x95C1, 1, 0xFF, "  7.000"},
         {kModelPmr, CT_Null, CL_5TRx_BeepRepeatTimer, 0, "9", 0x95BC, 1, 0xFF, "  9.000"},
         {kModelPmr, CT_Null, CL_5TRx_AutoTxTimer, 0, "4", 0x95C0, 1, 0xFF, "  4.000"},
         {kModelPmr, CT_Null, CL_5TRx_CompareTone, 0, kNext, 0x95A4, 1, 0x01, "On"},
@@ -504,10 +506,22 @@ TEST_F(SignalCells, PlainFieldsLandOnTheirOwnBits) {
         {kModelDPmr446, CT_Null, CL_Dig_Tim_NR, 0, "4", 0xA370, 1, 0xFF, "4"},
         {kModelDPmr446, CT_Null, CL_Dig_Tim_L0Level, 0, "-101", 0xA36D, 1, 0xFF, "-101"},
     };
+    // What a model type's cases showed survives saving the image and opening it again.
+    const auto roundTrip = [&](const Case* first, const Case* end) {
+        const std::string path = test::TempDir() + "/signal.qcf";
+        ASSERT_TRUE(main_.SaveCloneFile(path));
+        Model(kModelLmr);
+        ASSERT_EQ(main_.OpenCloneFile(path), 0);
+        for (const Case* c = first; c != end; ++c)
+            if (c->shown) EXPECT_EQ(Show(c->category, c->label, c->index), c->shown) << "reopened " << LabelName(c->label);
+    };
     int model = -1;
+    const Case* firstOfModel = cases;
     for (const auto& c : cases) {
         SCOPED_TRACE(LabelName(c.label) + " " + c.input);
         if (c.model != model) {
+            if (model >= 0) roundTrip(firstOfModel, &c);
+            firstOfModel = &c;
             Model(model = c.model);
             Image()[0x000B] |= 0x10;  // extended mode, for the digital timers
         }
@@ -528,6 +542,7 @@ TEST_F(SignalCells, PlainFieldsLandOnTheirOwnBits) {
         EXPECT_TRUE(any) << "nothing changed";
         if (c.shown) EXPECT_EQ(Show(c.category, c.label, c.index), c.shown);
     }
+    roundTrip(firstOfModel, std::end(cases));
 }
 
 TEST_F(SignalCells, BlockedRowsAndExtendedModeCells) {
@@ -539,6 +554,13 @@ TEST_F(SignalCells, BlockedRowsAndExtendedModeCells) {
         Run(CT_2Tone_Code, label, 0, ' ');
         EXPECT_TRUE(std::equal(before.begin(), before.end(), Image()));
     }
+    // The external output timer is put back to the initial image's value whenever an image is
+    // saved: it is shown and never edited.
+    Image()[0x95C1] = 9;
+    EXPECT_EQ(Show(CT_Null, CL_2T_ExoTimer), "  9.000");
+    EXPECT_EQ(Type(CT_Null, CL_2T_ExoTimer, 0, "12"), std::set<int>{});
+    EXPECT_EQ(Type(CT_Null, CL_5TRx_ExoTimer, 0, "12"), std::set<int>{});
+
     // The digital timers show nothing and take nothing while extended mode is clear.
     Model(kModelDPmr446);
     Image()[0x000B] &= static_cast<uint8_t>(~0x10);
