@@ -219,4 +219,19 @@ void RegisterSignalFieldCells(cmcCellTable& t) {
     t.Fields(kDigitalRows);
 }
 
+namespace {
+
+// The definition checker knows the selection lists these rows read.
+template <size_t N>
+void RequireListsOf(const cmcFieldRow (&rows)[N]) {
+    for (const cmcFieldRow& row : rows)
+        for (const char* key : row.editor.keys)
+            if (key) RequireDefKey({key, cmcDefFileKind::Main, cmcRequiredKind::Sheet, LabelName(row.label)});
+}
+
+const bool kListsRequired = (RequireListsOf(kTwoToneRows), RequireListsOf(kFiveToneRows), RequireListsOf(kMskRows),
+                             RequireListsOf(kDigitalRows), true);
+
+}  // namespace
+
 }  // namespace qx
