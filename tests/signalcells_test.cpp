@@ -341,6 +341,13 @@ TEST_F(SignalCells, CheckProbesOverAnInconsistentImage) {
         {CL_Check_Msk_OwnIdGroup, CRF_Error, 0},
         {CL_Check_Msk_Config, CRF_Error, 0},
     };
+    // The same bytes on LMR and dPMR446 are 2-tone decode windows: no user tone warning there.
+    for (int type : {kModelLmr, kModelDPmr446}) {
+        Model(type);
+        EXPECT_EQ(Marks(CT_Null, CL_Check_User_Tone_Encode), 0) << type;
+        SetWord(38461 + 4 * 14, 100);
+        EXPECT_EQ(Marks(CT_Null, CL_Check_User_Tone_Encode), 0) << type;
+    }
     for (int type : {kModelKorvPmr, kModelPmr}) {
         Model(type);
         for (const auto& c : cases) EXPECT_EQ(Marks(CT_Null, c.label), 0) << "clean image, " << c.label;
