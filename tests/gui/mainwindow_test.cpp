@@ -434,6 +434,32 @@ TEST(MainWindowTree, SignallingTopicsAndTheUserToneWarning) {
     EXPECT_EQ(p.Tree().OverlayOf(folder), TO_Warning);  // collapsed over it
 }
 
+// The digital PMR checks mark the MSK node of the sheet where each problem is fixed.
+TEST(MainWindowTree, MskErrorsMarkTheirNodes) {
+    Program p([](indEnviron& e) { e.ModelType = 2; });
+    p.Step(1000);
+    p.Tree().Control()->expandAll();
+    cuiTree& t = p.Tree();
+    const char* nodes[] = {"GI_Sheet_Msk_AdrRange", "GI_Sheet_Msk_IdGroup", "[St_Common]GI_Sheet_Msk_Config",
+                           "GI_Sheet_Msk_CallList"};
+    p.main->CountWarnings();
+    for (const char* n : nodes) EXPECT_EQ(t.OverlayOf(t.FindNode(n)), TO_None) << n;
+
+    uint8_t* image = p.main->WorkingImage().Data();
+    image[0x9AA3] = 0, image[0x9AA4] = 7;  // killer address 7, not 4095
+    image[39455 + 16 * 2] = 0x00, image[39455 + 16 * 2 + 1] = 16;  // ID group 2 at 16: below the boundary
+    image[0x9C05] = 0x0F, image[0x9C06] = 0xFF;  // status fixed base ID 4095: not individual
+    int errors = -1, warnings = -1;
+    p.main->CountWarnings(&errors, &warnings);
+    EXPECT_EQ(errors, 3);
+    EXPECT_EQ(warnings, 0);
+    EXPECT_EQ(t.OverlayOf(t.FindNode(nodes[0])), TO_Error);
+    EXPECT_EQ(t.OverlayOf(t.FindNode(nodes[1])), TO_Error);
+    EXPECT_EQ(t.OverlayOf(t.FindNode(nodes[2])), TO_Error);
+    EXPECT_EQ(t.OverlayOf(t.FindNode(nodes[3])), TO_None);
+    EXPECT_EQ(t.OverlayOf(t.FindNode("GI_Sheet_Msk_Top")), TO_None);  // expanded: its children carry the marks
+}
+
 // ---- sheets, tick and history -------------------------------------------------------------------
 
 TEST(MainWindowSheets, TreeSelectionOpensTheSheetAfterTheChangeDelay) {
