@@ -503,7 +503,7 @@ TEST_F(SignalCells, PlainFieldsLandOnTheirOwnBits) {
         {kModelDPmr446, CT_Dig_Msg_Status, CL_Dig_Msg_Status_Selection, 6, kNext, dst6 + 16, 1, 0x04, "On"},
         {kModelDPmr446, CT_Dig_Msg_Status, CL_Dig_Msg_Status_Text_Rx, 6, "SITE SECURED", dst6, 16, 0xFF, "SITE SECURED"},
         {kModelDPmr446, CT_Dig_Msg_Status, CL_Dig_Msg_Status_Text_Tx, 6, "ALL CLEAR", 40549 + 120, 16, 0xFF, "ALL CLEAR"},
-        {kModelDPmr446, CT_Null, CL_Dig_Tim_TxWait, 0, kNext, 0xA371, 1, 0x0F, "20 ms"},
+        {kModelDPmr446, CT_Null, CL_Dig_Tim_TxWait, 0, kNext, 0xA371, 1, 0x0F, "1"},
         {kModelDPmr446, CT_Null, CL_Dig_Tim_Chk, 0, "0.75", 0xA365, 2, 0xFF, "  0.750"},
         {kModelDPmr446, CT_Null, CL_Dig_Tim_Free, 0, "0.05", 0xA367, 2, 0xFF, "  0.100"},
         {kModelDPmr446, CT_Null, CL_Dig_Tim_Tac, 0, "1.275", 0xA369, 2, 0xFF, "  1.275"},
