@@ -343,7 +343,10 @@ void cmcCloneDrv::Step() {
             // The outcome is known; a transmit side that does not drain must not hold it back.
             next = S_Finish;
         } else {
-            SetCode(echoCheck_ && echo_.Length() > 0 ? CDRV_Echo : CDRV_Timeout);
+            // A write whose end reply never comes may have left the radio's memory incomplete:
+            // that is reported as an unconfirmed write, not as a plain time-out.
+            if (echoCheck_ && echo_.Length() > 0) SetCode(CDRV_Echo);
+            else SetCode(state_ == S_EndReply ? CDRV_WriteNotConfirmed : CDRV_Timeout);
             next = S_Drain;
         }
     }
