@@ -174,7 +174,6 @@ void cuiMain::BuildWindow(Frmmain* form, const std::vector<QIcon>* treeImages, c
     menu_->SetImages(toolImages);
     menu_->SetCellHandler(handler);
     menu_->Build();
-    ClearSeparatorTexts();
     toolBarHost_ = new QToolBar(form);
     toolBarHost_->setObjectName("MainToolBar");
     toolBarHost_->setMovable(false);
@@ -466,9 +465,6 @@ void cuiMain::SetStatus(uint32_t textColour, uint32_t backColour, const std::str
 
 void cuiMain::OnEvent(const cmcEvent& e) {
     switch (e.code) {
-    case EVC_MenuRefresh:
-        ClearSeparatorTexts();
-        break;
     case EVC_MenusBuilt:
         EvMan().Send(EVC_MenuRefresh);
         EvMan().Send(EVC_ToolBarRefresh);
@@ -497,14 +493,6 @@ void cuiMain::OnEvent(const cmcEvent& e) {
         break;
     default: break;
     }
-}
-
-void cuiMain::ClearSeparatorTexts() {
-    // A separator keeps the "-" of its definition line as text, which some styles draw as a
-    // section title; the menu bar shows plain lines.
-    if (!menu_) return;
-    for (QAction* a : menu_->Items())
-        if (a->isSeparator() && !a->text().isEmpty()) a->setText(QString());
 }
 
 void cuiMain::ShowAboutBox() {

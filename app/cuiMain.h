@@ -175,7 +175,6 @@ private:
     void OnTreeChange();
     void RememberSheet();
     void ShowAboutBox();
-    void ClearSeparatorTexts();
     void AfterImageReplaced();
     std::string DisplayFileName() const;
 

@@ -93,8 +93,10 @@ int cuiMenu::FillLevel(QWidget* menu, const std::string& key, int firstLine, cui
         auto cell = std::make_unique<cmcCellObj>();
         std::string desc = plus == std::string::npos ? std::string() : line.substr(plus + 1);
         ParseCell(desc, cell.get(), nullptr, &basic_);
-        auto* a = new QAction(QString::fromStdString(cell->Text()), menu);
-        if (cell->Text() == "-") a->setSeparator(true);
+        // A separator gets no text: some styles draw a separator's text as a section title.
+        const bool separator = cell->Text() == "-";
+        auto* a = new QAction(separator ? QString() : QString::fromStdString(cell->Text()), menu);
+        if (separator) a->setSeparator(true);
         if (cell->name) {
             if (int keys = ParseKeyName(*cell->name)) a->setShortcut(QKeySequence(keys));
         }
@@ -189,7 +191,7 @@ void cuiMenu::Refresh() {
         a->setChecked(checked);
         a->setVisible(!(cell->behaviour & BF_Flag1));
         a->setEnabled(!(cell->behaviour & BF_Flag2));
-        if ((cell->behaviour & BF_Flag3) && a->text() != QString::fromStdString(cell->Text()))
+        if ((cell->behaviour & BF_Flag3) && !a->isSeparator() && a->text() != QString::fromStdString(cell->Text()))
             a->setText(QString::fromStdString(cell->Text()));
         if (images_ && cell->imageIndex >= 0 && cell->imageIndex < static_cast<int>(images_->size()))
             a->setIcon((*images_)[cell->imageIndex]);
