@@ -7,6 +7,8 @@
 #include "app/cuiIcons.h"
 #include "app/cuiMain.h"
 #include "app/cuiTree.h"
+#include "app/cuiGrid.h"
+#include "cells/cmcAppCommands.h"
 #include "comm/cmcPortList.h"
 #include "comm/indEnviron.h"
 #include "defs/cmcEvMan.h"
@@ -25,6 +27,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QSplitter>
+#include <QMenu>
+#include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -425,6 +429,63 @@ TEST(MainWindowSheets, TreeSelectionOpensTheSheetAfterTheChangeDelay) {
     p.Step(50);
     ASSERT_NE(p.main->CurrentSheet(), nullptr);
     EXPECT_EQ(p.main->CurrentSheet()->Name(), "[St_ChBank]GI_Sheet_Mch_Lmr,Bank 1");
+}
+
+// Records the help commands; everything else is refused as by default.
+struct HelpRecorder : cmcAppCommands {
+    std::vector<int> contexts;
+    bool OpenHelp(const std::string&, int context) override {
+        contexts.push_back(context);
+        return true;
+    }
+};
+
+TEST(MainWindowSheets, EditMenuMirrorsThePopupMenuOfTheCurrentCell) {
+    Program p([](indEnviron& e) { e.ModelType = 0; });
+    for (int b = 0; b < 5; ++b) datSetBankSize(p.main->WorkingImage().Data(), b, b == 0 ? 3 : 0);
+    p.main->OpenSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0");
+    cuiSheet* sheet = p.main->CurrentSheet();
+    ASSERT_NE(sheet, nullptr);
+    p.form->activateWindow();
+    QApplication::setActiveWindow(p.form.get());
+    sheet->Grid()->setFocus();
+    p.Step(0);
+    ASSERT_TRUE(sheet->SelectCell(2, 1));  // the receive frequency of the bank's first channel
+    p.Step(0);
+    EvMan().Send(EVC_MenuRefresh);
+
+    // Every mirrored entry is enabled exactly when the popup's entry is, and holds the same command.
+    QAction* edit = p.main->Menu()->FindByLabel(CL_Menu_Edit_Top);
+    ASSERT_NE(edit, nullptr);
+    const std::vector<QAction*> mirrored = p.main->Menu()->Items(edit);
+    const QList<QAction*> popup = sheet->PopupMenu()->actions();
+    ASSERT_EQ(mirrored.size(), static_cast<size_t>(popup.size()));
+    std::map<int, bool> enabled;
+    for (size_t i = 0; i < mirrored.size(); ++i) {
+        const cmcCellObj* m = cuiMenu::CellOf(mirrored[i]);
+        const cmcCellObj* c = cuiMenu::CellOf(popup[static_cast<int>(i)]);
+        ASSERT_TRUE(m && c);
+        if (!mirrored[i]->isSeparator()) EXPECT_EQ(m->category, c->category) << i;
+        EXPECT_EQ(m->label, c->label) << i;
+        EXPECT_EQ(mirrored[i]->isEnabled(), popup[static_cast<int>(i)]->isEnabled()) << mirrored[i]->text().toStdString();
+        if (!mirrored[i]->isSeparator()) enabled[m->label] = mirrored[i]->isEnabled();
+    }
+    EXPECT_TRUE(enabled.at(CL_PMenu_CarryDown));
+    EXPECT_FALSE(enabled.at(CL_PMenu_CarryUp));
+    EXPECT_TRUE(enabled.at(CL_PMenu_Copy));
+
+    // F1 on the sheet is the cell's help; Help, Contents still opens the contents.
+    HelpRecorder help;
+    cmcScopedAppCommands use(&help);
+    QTest::keyClick(sheet->Grid(), Qt::Key_F1);
+    ASSERT_EQ(help.contexts.size(), 1u);
+    QAction* contents = p.main->Menu()->FindByLabel(CL_Help_Contents);
+    ASSERT_NE(contents, nullptr);
+    contents->trigger();
+    EXPECT_EQ(help.contexts, (std::vector<int>{help.contexts[0], 0}));
+    // Without a mirrored help entry, F1 belongs to Help, Contents again.
+    EvMan().Send(EVC_MenuItemClear, 0, CL_Menu_Edit_Top);
+    EXPECT_EQ(contents->shortcut(), QKeySequence(Qt::Key_F1));
 }
 
 TEST(MainWindowSheets, HistoryRestoresTheCellAndKeepsOneEntryPerSheet) {
