@@ -123,6 +123,7 @@ cuiMain::cuiMain(const std::string& defsDir, const std::string& dataDir, std::un
         return errors;
     };
     cloneCommands_->closeSheet = [this] { CloseSheet(true); };
+    cloneCommands_->confirmDiscard = [this] { return ConfirmDiscard(true) == MB_Ok; };
     cloneCommands_->showInformation = [this] {
         cuiInformation::Open(form_, AppTitle(), GTex(), "GI_Sheet_CloneInfo");
     };
@@ -548,13 +549,18 @@ bool cuiMain::ChannelLeavesBank(cmcEeprom& working, const cmcEeprom& initial, in
 
 // ---- the unsaved-changes question and closing --------------------------------------------------
 
-unsigned cuiMain::ConfirmDiscard(bool sameFile) {
+unsigned cuiMain::ConfirmDiscard([[maybe_unused]] bool sameFile) {
     // Drop-downs close and open in-place editors commit first, so that their edit counts.
     EvMan().Send(EVC_CloseDropDowns);
     if (!IsModified()) return MB_Ok;
-    const std::string text =
-        FormatOne(GTex().SectionText(sameFile ? "GI_Mess_Confirm_ReadFile" : "GI_Mess_Confirm_WriteFile"), DisplayFileName());
-    return cmcShowMessage(AppTitle(), text, cmcMsgIcon::Warning, MB_Ok | MB_Cancel) == MB_Ok ? MB_Ok : MB_Cancel;
+    // Save, Discard or Cancel. Save runs Save (Save As for an untitled image) and goes on only
+    // when the file was written.
+    const std::string text = FormatOne(GTex().SectionText("GI_Mess_Confirm_SaveChanges"), DisplayFileName());
+    switch (cmcShowMessage(AppTitle(), text, cmcMsgIcon::Warning, MB_Save | MB_Discard | MB_Cancel)) {
+    case MB_Save: return FileSave() ? MB_Ok : MB_Cancel;
+    case MB_Discard: return MB_Ok;
+    default: return MB_Cancel;
+    }
 }
 
 bool cuiMain::CloseQuery() {

@@ -34,6 +34,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <set>
@@ -640,7 +641,7 @@ TEST(MainWindowClosing, UnsavedChangesQuestionAndStoredPosition) {
     p.main->Splitter()->setSizes({150, 500});
     QCoreApplication::processEvents();
     const int leftWidth = p.main->LeftPanel()->width();
-    test::Messages().QueueAnswer(MB_Ok);
+    test::Messages().QueueAnswer(MB_Discard);
     EXPECT_TRUE(p.form->close());
     EXPECT_EQ(p.env.Left, 120);
     EXPECT_EQ(p.env.Top, 90);
@@ -650,6 +651,55 @@ TEST(MainWindowClosing, UnsavedChangesQuestionAndStoredPosition) {
     EXPECT_EQ(p.main->CurrentSheet(), nullptr);
     EXPECT_EQ(p.main->Tree(), nullptr);
     EXPECT_TRUE(p.main->TickTask()->Idle());
+}
+
+TEST(MainWindowClosing, UnsavedChangesCanBeSavedDiscardedOrKept) {
+    Program p([](indEnviron& e) { e.ModelType = 0; });
+    const std::string path = test::TempDir() + "/unsaved.QCF";
+    std::remove(path.c_str());
+    ASSERT_TRUE(p.main->SaveFile(path));
+    auto edit = [&](uint32_t hz) {
+        datCh rec(p.main->WorkingImage().Data());
+        rec.Load(KIND_ChLmr, 0);
+        rec.rxFreq = rec.txFreq = hz;
+        rec.inUse = true;
+        rec.Store(KIND_ChLmr, 0);
+        p.main->NoteEdit();
+        ASSERT_TRUE(p.main->IsModified());
+    };
+    auto savedFrequency = [&] {
+        cmcEeprom stored;
+        EXPECT_EQ(p.main->LoadCloneFile(path, stored), 0);
+        p.main->UnpackImage(stored);
+        datCh rec(stored.Data());
+        rec.Load(KIND_ChLmr, 0);
+        return rec.rxFreq;
+    };
+    const uint32_t before = savedFrequency();
+
+    // Cancel: nothing happens.
+    edit(446006250);
+    test::Messages().Clear();
+    test::Messages().QueueAnswer(MB_Cancel);
+    EXPECT_FALSE(p.main->FileNew());
+    ASSERT_EQ(test::Messages().messages().size(), 1u);
+    EXPECT_EQ(test::Messages().messages()[0].buttons, unsigned(MB_Save | MB_Discard | MB_Cancel));
+    EXPECT_TRUE(p.main->IsModified());
+    EXPECT_EQ(savedFrequency(), before);
+
+    // Discard: goes on without writing.
+    test::Messages().QueueAnswer(MB_Discard);
+    EXPECT_TRUE(p.main->FileNew());
+    EXPECT_FALSE(p.main->IsModified());
+    EXPECT_EQ(savedFrequency(), before);
+
+    // Save: the file is written, then the command goes on.
+    ASSERT_TRUE(p.main->OpenFile(path));
+    edit(446018750);
+    test::Messages().QueueAnswer(MB_Save);
+    EXPECT_TRUE(p.main->FileNew());
+    EXPECT_EQ(savedFrequency(), 446018750u);
+    EXPECT_FALSE(p.main->IsModified());
 }
 
 // ---- cloning window -----------------------------------------------------------------------------
