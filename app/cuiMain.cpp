@@ -33,6 +33,9 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
+#include <QFontMetrics>
+#include <QStyle>
+#include <QTreeWidgetItemIterator>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -220,7 +223,11 @@ void cuiMain::BuildWindow(Frmmain* form, const std::vector<QIcon>* treeImages, c
 
     RefreshModelText();
 
-    const int leftWidth = std::max(static_cast<int>(Environ().SplitterV), kSplitterMin);
+    // The stored splitter position; until the user has moved it (the default width), the tree starts
+    // wide enough for its longest node name, within half the window.
+    int leftWidth = std::max(static_cast<int>(Environ().SplitterV), kSplitterMin);
+    if (Environ().SplitterV == kDefaultSplitterV && tree_ && tree_->Control())
+        leftWidth = std::clamp(TreeWidthNeeded(), leftWidth, std::max(leftWidth, form->width() / 2));
     splitter_->setSizes({leftWidth, std::max(kSplitterMin, form->width() - leftWidth)});
 
     // The status bar with its one panel, drawn by the program.
@@ -237,6 +244,21 @@ void cuiMain::BuildWindow(Frmmain* form, const std::vector<QIcon>* treeImages, c
     // The first sheet opens at once; the tree's change delay is for the user's moves.
     if (tree_) tree_->FlushChange();
     splitter_->setSizes({leftWidth, std::max(kSplitterMin, splitter_->width() - leftWidth - splitter_->handleWidth())});
+}
+
+int cuiMain::TreeWidthNeeded() const {
+    // Indentation, icon and text of every node, plus the frames around the tree.
+    QTreeWidget* tree = tree_->Control();
+    const QFontMetrics fm(tree->font());
+    int widest = 0;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        int depth = 0;
+        for (QTreeWidgetItem* p = (*it)->parent(); p; p = p->parent()) ++depth;
+        const int w = (depth + 1) * tree->indentation() + tree->iconSize().width() + 8 +
+                      fm.horizontalAdvance((*it)->text(0));
+        widest = std::max(widest, w);
+    }
+    return widest + 2 * tree->frameWidth() + 2 * 2 + 4 + tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
 }
 
 // ---- indMain hooks ---------------------------------------------------------------------------

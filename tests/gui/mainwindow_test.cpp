@@ -27,10 +27,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QSplitter>
+#include <QLabel>
 #include <QMenu>
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 #include <gtest/gtest.h>
 
@@ -120,6 +122,23 @@ TEST(MainWindowStartUp, ModelTypeOfTheSettingsAndTheWindowItBuilds) {
         EXPECT_EQ(p.form->windowTitle().toStdString(), "QX-P2210 - Untitled");
         EXPECT_TRUE(test::Messages().messages().empty());
     }
+}
+
+TEST(MainWindowStartUp, TheTreeStartsWideEnoughForItsLongestNodeName) {
+    Program p;  // the default splitter position: never moved by the user
+    QTreeWidget* tree = p.Tree().Control();
+    const QFontMetrics fm(tree->font());
+    int widest = 0;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        int depth = 0;
+        for (QTreeWidgetItem* up = (*it)->parent(); up; up = up->parent()) ++depth;
+        widest = std::max(widest, (depth + 1) * tree->indentation() + tree->iconSize().width() +
+                                      fm.horizontalAdvance((*it)->text(0)));
+    }
+    EXPECT_GE(p.main->Splitter()->sizes().at(0), std::min(widest, p.form->width() / 2));
+    // A position the user chose is kept as stored.
+    Program q([](indEnviron& e) { e.SplitterV = 150; });
+    EXPECT_EQ(q.main->Splitter()->sizes().at(0), 150);
 }
 
 TEST(MainWindowStartUp, PanesToolBarStatusBarAndTick) {
@@ -487,6 +506,75 @@ TEST(MainWindowSheets, EditMenuMirrorsThePopupMenuOfTheCurrentCell) {
     // Without a mirrored help entry, F1 belongs to Help, Contents again.
     EvMan().Send(EVC_MenuItemClear, 0, CL_Menu_Edit_Top);
     EXPECT_EQ(contents->shortcut(), QKeySequence(Qt::Key_F1));
+}
+
+TEST(MainWindowSheets, AnEmptyBankKeepsARowThatEditsNothing) {
+    Program p([](indEnviron& e) { e.ModelType = 0; });
+    uint8_t* image = p.main->WorkingImage().Data();
+    for (int b = 0; b < 5; ++b) datSetBankSize(image, b, b == 0 ? 3 : 0);
+    datSetBankSize(image, 2, 2);  // bank 1 is empty; bank 2 follows it
+    p.main->OpenSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 1");
+    auto* sheet = dynamic_cast<iuiSh_ChBank*>(p.main->CurrentSheet());
+    ASSERT_NE(sheet, nullptr);
+    const int group = sheet->Bank().GroupRow();
+    ASSERT_GT(group, 0);
+    EXPECT_EQ(sheet->RowCount(), group + 1);
+    EXPECT_TRUE(sheet->Builder().PlaceholderRow(group));
+    EXPECT_TRUE(sheet->Grid()->isEnabled());
+    ASSERT_TRUE(sheet->SelectCell(2, group));
+    EXPECT_FALSE(sheet->IsSelected(2, 0));  // the header row is not drawn as selected
+
+    // Keys and typed text edit nothing (the cells stand for the next bank's first channel).
+    const cmcEeprom before(p.main->WorkingImage());
+    for (int op : {13, 32, int('4')}) sheet->RunOperation(op);
+    const std::string text = "446.1";
+    sheet->RunOperation(0, nullptr, &text);
+    EXPECT_FALSE(p.main->WorkingImage().Differs(before));
+
+    // The popup menu offers Insert there.
+    EvMan().Send(EVC_MenuRefresh);
+    bool insert = false;
+    for (QAction* a : sheet->PopupMenu()->actions())
+        if (const cmcCellObj* c = cuiMenu::CellOf(a); c && c->label == CL_PMenu_Insert) insert = a->isEnabled();
+    EXPECT_TRUE(insert);
+
+    // A channel joining the bank takes the row; the last one leaving gives it back.
+    EvMan().Send(EVC_BankJoined);
+    EXPECT_EQ(sheet->RowCount(), group + 1);
+    EXPECT_FALSE(sheet->Builder().PlaceholderRow(group));
+    EvMan().Send(EVC_BankJoined);
+    EXPECT_EQ(sheet->RowCount(), group + 2);
+    EvMan().Send(EVC_BankLeft);
+    EvMan().Send(EVC_BankLeft);
+    EXPECT_EQ(sheet->RowCount(), group + 1);
+    EXPECT_TRUE(sheet->Builder().PlaceholderRow(group));
+}
+
+TEST(MainWindowSheets, BankTitleAndTheJoinedLayoutCell) {
+    Program p([](indEnviron& e) { e.ModelType = 0; });
+    uint8_t* image = p.main->WorkingImage().Data();
+    for (int b = 0; b < 5; ++b) datSetBankSize(image, b, b == 0 ? 64 : 0);
+    p.main->OpenSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0");
+    cuiSheet* sheet = p.main->CurrentSheet();
+    EXPECT_NE(sheet->TitleLabel()->text().toStdString().find("(Left CH - 0)"), std::string::npos);
+    datSetBankSize(image, 0, 4);
+    datSetBankSize(image, 1, 4);
+    EvMan().Send(EVC_RedrawLabelled);  // what the program sends after edits
+    EXPECT_NE(sheet->TitleLabel()->text().toStdString().find("(Left CH - 56)"), std::string::npos)
+        << sheet->TitleLabel()->text().toStdString();
+
+    // The bank layout value spans joined cells; a click on any of them selects it.
+    p.main->OpenSheet("GI_Sheet_Mch_BankOp");
+    sheet = p.main->CurrentSheet();
+    ASSERT_TRUE(sheet->SelectByIdentity(CT_Null, CL_Bank_SelBankFree, 0));
+    const int col = sheet->Col(), row = sheet->Row();
+    ASSERT_TRUE(sheet->SelectCell(2, 1));
+    ASSERT_TRUE(sheet->CellAt(col + 2, row).Trailing());
+    const QRect r = sheet->Grid()->CellRect(col + 2, row);
+    ASSERT_FALSE(r.isEmpty());
+    QTest::mouseClick(sheet->Grid()->viewport(), Qt::LeftButton, {}, r.center());
+    EXPECT_EQ(sheet->Col(), col);
+    EXPECT_EQ(sheet->Row(), row);
 }
 
 TEST(MainWindowSheets, HistoryRestoresTheCellAndKeepsOneEntryPerSheet) {
