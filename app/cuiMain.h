@@ -55,6 +55,7 @@ public:
     static constexpr int kMinWidth = 400;
     static constexpr int kMinHeight = 200;
     static constexpr int kSplitterMin = 8;
+    static constexpr uint32_t kDefaultSplitterV = 200;  // the settings' default tree width
 
     // Opens the definition files of `defsDir` (empty: the executable's folder), determines the
     // default directory, creates the clone manager with its checks and the tick task, registers
@@ -189,7 +190,7 @@ private:
     void OnTreeChange();
     void RememberSheet();
     void ShowAboutBox();
-    void ClearSeparatorTexts();
+    int TreeWidthNeeded() const;
     void AfterImageReplaced();
     std::string DisplayFileName() const;
 

@@ -291,6 +291,7 @@ void RegisterCellHandlerKeys() {
         {kNotAvailableKey, K::Section, "commands not available"},
         {"GI_Sheet_Sel_Misc_OnOff2", K::Sheet, "CL_Mch_SmarTrunk"},
         {"GI_Sheet_Sel_Bank_SelBankFree", K::Sheet, "CL_Bank_SelBankFree"},
+        {"GI_Mess_Confirm_BankLayout", K::Section, "CL_Bank_SelBankFree"},
         {"GI_Sheet_CloneInfo", K::Sheet, "clone information window"},
         {"GI_Sheet_Mch_BankOp", K::Sheet, "bank operation sheet"},
         {"GI_AppInd_Model", K::Section, "CL_CloneInfo_Model"},

@@ -60,6 +60,7 @@ const cmcRequiredKey kRequiredKeys[] = {
     {"GI_AppInd_PortMenu", F::Main, K::Section, "port menu entries"},
     {"GI_AppInd_FileDialog", F::Main, K::Section, "open and save dialogs"},
     {"GI_Mess_Confirm_WriteFile", F::Main, K::Section, "unsaved-changes question"},
+    {"GI_Mess_Confirm_SaveChanges", F::Main, K::Section, "unsaved-changes question (Save, Discard, Cancel)"},
     {"GI_Sheet_CloneInfo", F::Main, K::Sheet, "clone information window"},
     // Printing, PDF export and the help window.
     {"GI_Sys_AppTitleRev", F::Main, K::Section, "printed page frame"},
