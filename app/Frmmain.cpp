@@ -5,6 +5,7 @@
 #include "app/cuiIcons.h"
 #include "app/cuiMain.h"
 #include "app/cuiMessageBoxSink.h"
+#include "app/cuiProgramInfo.h"
 #include "comm/indEnviron.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcEvMan.h"
@@ -17,8 +18,10 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 
 #include <exception>
+#include <optional>
 
 namespace qx {
 
@@ -129,8 +132,13 @@ public:
 }  // namespace
 
 int cuiRunProgram(int& argc, char** argv, const std::function<void(Frmmain&)>& started) {
+    // --help and --version answer without a window system.
+    if (const std::optional<int> status = cuiInfoOptions(argc, argv)) return *status;
     Application app(argc, argv);
+    QGuiApplication::setDesktopFileName(kDesktopId);
     cmcSetProgramPath(argv[0]);
+    std::string file;
+    if (const int status = cuiFileArgument(argc, argv, &file)) return status;
     static cuiMessageBoxSink sink;
     cmcSetMessageSink(&sink);
 
@@ -158,6 +166,9 @@ int cuiRunProgram(int& argc, char** argv, const std::function<void(Frmmain&)>& s
             cmcScopedCellViews installedViews(&cellViews);
             cuiMain mainObject;
             Frmmain form(mainObject);
+            // A clone file named on the command line (a double click in the file manager) opens
+            // once the window is up; a refused file leaves the blank image and says why.
+            if (!file.empty()) QTimer::singleShot(0, &form, [&mainObject, file] { mainObject.OpenFile(file); });
             if (started) started(form);
             status = app.exec();
         }
