@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-svg-dev
-  desktop-file-utils appstream shared-mime-info man-db groff-base dpkg-dev file
+  desktop-file-utils appstream shared-mime-info libglib2.0-bin man-db groff-base dpkg-dev file
 )
 missing=()
 for p in "${packages[@]}"; do
