@@ -509,7 +509,7 @@ void cuiMain::ClearSeparatorTexts() {
 }
 
 void cuiMain::ShowAboutBox() {
-    QMessageBox::about(form_, QString::fromStdString(AppTitle()), QString::fromStdString(cuiAboutText()));
+    QMessageBox::about(form_, QString::fromStdString(AppTitle()), QString::fromStdString(cuiAboutRichText()));
 }
 
 bool cuiMain::ChannelJoinsBank(cmcEeprom& working, const cmcEeprom& initial, int modelType, int bank, int pos) {

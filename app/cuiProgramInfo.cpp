@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QString>
+#include <QStringList>
 
 #include <cstdio>
 #include <cstring>
@@ -95,6 +96,16 @@ std::string cuiAboutText() {
            Format(GTex().Line("GI_AppMess_AboutVersion", 0), cmcVersion()) + "\n" +
            Format(GTex().Line("GI_AppMess_AboutVersion", 1), cmcBuildDate()) + "\n" +
            Format(GTex().Line("GI_AppMess_AboutVersion", 2), dataDir);
+}
+
+std::string cuiAboutRichText() {
+    const QStringList lines = QString::fromStdString(cuiAboutText()).split('\n');
+    QString html;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].toHtmlEscaped();
+        html += i == 0 ? "<p><b>" + line + "</b><br>" : line + "<br>";
+    }
+    return (html + "</p>").toStdString();
 }
 
 }  // namespace qx

@@ -23,7 +23,8 @@ std::optional<int> cuiInfoOptions(int argc, char** argv);
 int cuiFileArgument(int argc, char** argv, std::string* file);
 
 // The About box text: the about text of the definition file, then the version, the build date and
-// the data folder in use.
+// the data folder in use. The rich text version shows the first line as a bold title.
 std::string cuiAboutText();
+std::string cuiAboutRichText();
 
 }  // namespace qx
