@@ -5,6 +5,7 @@
 #include "app/cuiIcons.h"
 #include "app/cuiMain.h"
 #include "app/cuiMessageBoxSink.h"
+#include "app/cuiOpenRequests.h"
 #include "app/cuiProgramInfo.h"
 #include "comm/indEnviron.h"
 #include "defs/cmcCellObj.h"
@@ -150,7 +151,11 @@ int cuiRunProgram(int& argc, char** argv, const std::function<void(Frmmain&)>& s
         options.screenHeight = screen->size().height();
     }
     indEnviron environ("Vexa QX-P2210 APP Exclusive Mutex", "Software\\Vexa\\QX-P2210", options);
-    if (!environ.IsFirstInstance()) return 0;
+    if (!environ.IsFirstInstance()) {
+        // A clone file named to a second copy is opened by the copy already running.
+        if (!file.empty()) cuiSendOpenRequest(cuiOpenRequestFolder(environ.LockFile()), file);
+        return 0;
+    }
     SetEnviron(&environ);
 
     int status = 0;
@@ -168,7 +173,22 @@ int cuiRunProgram(int& argc, char** argv, const std::function<void(Frmmain&)>& s
             Frmmain form(mainObject);
             // A clone file named on the command line (a double click in the file manager) opens
             // once the window is up; a refused file leaves the blank image and says why.
-            if (!file.empty()) QTimer::singleShot(0, &form, [&mainObject, file] { mainObject.OpenFile(file); });
+            // Opening a file changes the recent files, so the menus are refreshed after it.
+            auto openFile = [&mainObject](const std::string& path) {
+                mainObject.OpenFile(path);
+                EvMan().Send(EVC_MenusBuilt);
+            };
+            if (!file.empty()) QTimer::singleShot(0, &form, [openFile, file] { openFile(file); });
+            // Files named to later copies, once the program is free (not cloning, printing or
+            // asking something).
+            cuiOpenRequests requests(
+                cuiOpenRequestFolder(environ.LockFile()),
+                [&form, openFile](const std::string& path) {
+                    form.raise();
+                    form.activateWindow();
+                    openFile(path);
+                },
+                [&form] { return form.isEnabled() && !QApplication::activeModalWidget() && !QApplication::activePopupWidget(); });
             if (started) started(form);
             status = app.exec();
         }

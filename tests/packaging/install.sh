@@ -38,13 +38,29 @@ for prog in qx-p2210 qx-p2210-cli qx-p2210-radiosim; do
 done
 
 # The installed GUI starts headless with a clone file and stays up (a missing data folder or a
-# refused command line would end it at once); its single-instance lock shows it got that far.
+# refused command line would end it at once); its single-instance lock shows it got that far. A
+# second start with another file hands the file to it and ends.
 export XDG_CONFIG_HOME="$WORK/config" XDG_RUNTIME_DIR="$WORK/runtime"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-timeout 4 "$P/bin/qx-p2210" -platform offscreen "$P/share/qx-p2210/ZT5531K_LMR.QCF" > "$WORK/gui.out" 2>&1
-rc=$?
-[ $rc -eq 124 ] || fail "installed GUI ended with status $rc: $(cat "$WORK/gui.out")"
-ls "$XDG_RUNTIME_DIR" | grep -q . || fail "installed GUI took no single-instance lock"
+"$P/bin/qx-p2210" -platform offscreen "$P/share/qx-p2210/ZT5531K_LMR.QCF" > "$WORK/gui.out" 2>&1 &
+gui=$!
+sleep 3
+if kill -0 $gui 2> /dev/null; then
+    ls "$XDG_RUNTIME_DIR" | grep -q "lock$" || fail "installed GUI took no single-instance lock"
+    timeout 10 "$P/bin/qx-p2210" -platform offscreen "$P/share/qx-p2210/ZT5531K_PMR.QCF" > "$WORK/second.out" 2>&1
+    rc=$?
+    [ $rc -eq 0 ] || fail "second start ended with status $rc: $(cat "$WORK/second.out")"
+    for _ in $(seq 30); do
+        ls "$XDG_RUNTIME_DIR"/*.open/*.req > /dev/null 2>&1 || break
+        sleep 0.2
+    done
+    ls "$XDG_RUNTIME_DIR"/*.open/*.req > /dev/null 2>&1 && fail "the running GUI did not take the second start's file"
+    kill $gui
+    wait $gui 2> /dev/null
+else
+    wait $gui
+    fail "installed GUI ended with status $?: $(cat "$WORK/gui.out")"
+fi
 "$P/bin/qx-p2210" -platform offscreen --no-such-option > /dev/null 2> "$WORK/err"
 rc=$?
 [ $rc -eq 64 ] || fail "unknown GUI option: status $rc, expected 64"
