@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
 #include <QImage>
 #include <QPainter>
 #include <QSvgGenerator>
@@ -38,6 +40,14 @@ int main(int argc, char** argv) {
         }
         icon.paint(&p, QRect(0, 0, kSvgSize, kSvgSize));
     }
+    // The generator gives the size in millimetres; icon themes expect plain pixels.
+    QFile file(out + "/scalable/qx-p2210.svg");
+    if (!file.open(QIODevice::ReadOnly)) return 1;
+    QString text = QString::fromUtf8(file.readAll());
+    file.close();
+    text.replace(QRegularExpression(R"(<svg width="[^"]*" height="[^"]*")"),
+                 QString(R"(<svg width="%1" height="%1")").arg(kSvgSize));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text.toUtf8()) < 0) return 1;
 
     for (int size : {16, 24, 32, 48, 64, 128, 256}) {
         const QString dir = QString("%1/%2x%2").arg(out).arg(size);
