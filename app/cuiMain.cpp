@@ -4,6 +4,7 @@
 #include "app/cuiGrid.h"
 #include "app/cuiInformation.h"
 #include "app/cuiPortDialog.h"
+#include "app/cuiProgramInfo.h"
 #include "app/cuiTree.h"
 #include "printing/cuiPrintJob.h"
 #include "cells/cmcCellCapsule.h"
@@ -521,8 +522,7 @@ void cuiMain::OnEvent(const cmcEvent& e) {
 }
 
 void cuiMain::ShowAboutBox() {
-    QMessageBox::about(form_, QString::fromStdString(AppTitle()),
-                       QString::fromStdString(GTex().SectionText("GI_AppMess_About")));
+    QMessageBox::about(form_, QString::fromStdString(AppTitle()), QString::fromStdString(cuiAboutRichText()));
 }
 
 bool cuiMain::ChannelJoinsBank(cmcEeprom& working, const cmcEeprom& initial, int modelType, int bank, int pos) {
