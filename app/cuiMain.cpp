@@ -5,6 +5,7 @@
 #include "app/cuiInformation.h"
 #include "app/cuiPortDialog.h"
 #include "app/cuiTree.h"
+#include "app/cuiUndoMenu.h"
 #include "cells/cmcCellCapsule.h"
 #include "cells/cmcCellTable.h"
 #include "image/datCh.h"
@@ -175,6 +176,8 @@ void cuiMain::BuildWindow(Frmmain* form, const std::vector<QIcon>* treeImages, c
     menu_->SetCellHandler(handler);
     menu_->Build();
     ClearSeparatorTexts();
+    undoMenu_ = std::make_unique<cuiUndoMenu>(*this, *menu_, form);
+    undoMenu_->afterStep = [this] { AfterImageReplaced(); };
     toolBarHost_ = new QToolBar(form);
     toolBarHost_->setObjectName("MainToolBar");
     toolBarHost_->setMovable(false);
@@ -590,6 +593,7 @@ void cuiMain::FormClosed() {
     if (tick_) tick_->SetInterval(-1);
     sheet_.reset();
     tree_.reset();
+    undoMenu_.reset();
     menu_.reset();
     if (cloneView_) cloneView_->SetMainWindow(nullptr);
     form_ = nullptr;
@@ -622,7 +626,10 @@ void cuiMain::RebuildEditMenu(const std::string& fillerKey) {
     QAction* top = menu_->FindByLabel(CL_Menu_Edit_Top);
     if (!top) return;
     QMenu* sub = top->menu();
-    if (sub && !sub->actions().isEmpty()) return;
+    if (sub) {
+        const QList<QAction*> actions = sub->actions();
+        if (std::any_of(actions.begin(), actions.end(), [](QAction* a) { return !cuiMenu::IsKept(a); })) return;
+    }
     menu_->FillItem(top, fillerKey + "_Body", 0);
 }
 

@@ -116,7 +116,7 @@ public:
     // The table with every group's rows, built on first use.
     static const cmcCellTable& Instance();
 
-    // Adds a row; a label outside 0..708 or one that already has a row is fatal (internal fault).
+    // Adds a row; a label outside 0..709 or one that already has a row is fatal (internal fault).
     void Set(int label, cmcCellBehaviourFn behaviour);
     void SetRange(int firstLabel, int lastLabel, cmcCellBehaviourFn behaviour);
     // The behaviour of a label; null when it has no row.
