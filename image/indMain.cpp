@@ -237,6 +237,7 @@ void indMain::BeginAction(const std::string& name) {
 }
 
 bool indMain::CommitAction() {
+    if (!history_.Pending(working_)) return false;
     const std::string name = actionName_.empty() ? GTex().Line("GI_AppInd_Undo", 4) : actionName_;
     if (!history_.Record(working_, name)) return false;
     actionName_.clear();
