@@ -365,8 +365,12 @@ void indCloneCommands::OnWriteIdent(dst_CDrv_Result& r) {
         return;
     }
     // What the radio holds now is read and kept before anything is written.
-    man_.SetPhase(CPH_Backup);
-    if (!man_.StartRead(readRanges_.data(), [this](dst_CDrv_Result& r2) { OnBackupDone(r2); }, false)) Finish(-1);
+    CopyRadio(CPH_Backup, &indCloneCommands::OnBackupDone);
+}
+
+void indCloneCommands::CopyRadio(int phase, void (indCloneCommands::*done)(dst_CDrv_Result&)) {
+    man_.SetPhase(phase);
+    if (!man_.StartRead(readRanges_.data(), [this, done](dst_CDrv_Result& r) { (this->*done)(r); }, false)) Finish(-1);
 }
 
 void indCloneCommands::OnBackupDone(dst_CDrv_Result& r) {
@@ -403,8 +407,7 @@ void indCloneCommands::OnWriteDone(dst_CDrv_Result& r) {
         return;
     }
     // The radio is read back; only the written ranges are compared.
-    man_.SetPhase(CPH_Verify);
-    if (!man_.StartRead(readRanges_.data(), [this](dst_CDrv_Result& r2) { OnVerifyDone(r2); }, false)) Finish(-1);
+    CopyRadio(CPH_Verify, &indCloneCommands::OnVerifyDone);
 }
 
 void indCloneCommands::OnVerifyDone(dst_CDrv_Result& r) {

@@ -203,6 +203,8 @@ private:
     void OnBackupDone(dst_CDrv_Result& r);
     void OnVerifyDone(dst_CDrv_Result& r);
     void StartWriting();
+    // Reads the radio as it is, without the read checks (backup, read-back), shown as `phase`.
+    void CopyRadio(int phase, void (indCloneCommands::*done)(dst_CDrv_Result&));
     void Succeeded();
 
     indMain& main_;
