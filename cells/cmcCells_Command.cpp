@@ -73,6 +73,22 @@ void RecentFile(cmcCellCall& c) {
     if (c.IsEnter() && !entry.empty()) AppCommands().OpenRecentFile(i);
 }
 
+void FileNew(cmcCellCall& c) {
+    if (c.IsEnter()) AppCommands().FileNew();
+}
+
+void FileOpen(cmcCellCall& c) {
+    if (c.IsEnter()) AppCommands().FileOpen();
+}
+
+void FileSave(cmcCellCall& c) {
+    if (c.IsEnter()) AppCommands().FileSave();
+}
+
+void FileSaveAs(cmcCellCall& c) {
+    if (c.IsEnter()) AppCommands().FileSaveAs();
+}
+
 void Exit(cmcCellCall& c) {
     if (c.IsEnter()) AppCommands().CloseMainWindow();
 }
@@ -108,6 +124,14 @@ void PortCom(cmcCellCall& c) {
         EvMan().Send(EVC_MenusBuilt);
     }
     c.SetState(CS_Checked, c.Index() == env.ComPort && env.ComDevice.empty());
+    // The numbered entries name the device each number stands for.
+    if (c.Index() >= 1) {
+        const std::string text = AppCommands().PortEntryText(c.Index());
+        if (!text.empty()) {
+            c.cell.text = text;
+            c.SetState(CS_Relabelled, true);
+        }
+    }
 }
 
 void PortUsb(cmcCellCall& c) {
@@ -235,6 +259,10 @@ void RegisterCommandCells(cmcCellTable& t) {
     t.Set(CL_Menu_File_Print_Current, PrintCurrent);
     t.Set(CL_Menu_File_Print_All, PrintAll);
     t.Set(CL_Menu_File_Recent, RecentFile);
+    t.Set(CL_Menu_File_New, FileNew);
+    t.Set(CL_Menu_File_Open, FileOpen);
+    t.Set(CL_Menu_File_Save, FileSave);
+    t.Set(CL_Menu_File_SaveAs, FileSaveAs);
     t.Set(CL_Menu_File_Exit, Exit);
     t.Set(CL_Menu_Edit_Top, EditTop);
     t.Set(CL_Menu_View_FontSize, FontSize);
