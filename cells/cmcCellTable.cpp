@@ -19,6 +19,9 @@ cmcCellTable BuildTable() {
     RegisterCloneInfoCells(table);
     RegisterBankCells(table);
     RegisterReceiveFrequencyCell(table);
+    RegisterToneCells(table);
+    RegisterMskCells(table);
+    RegisterSignalFieldCells(table);
     return table;
 }
 

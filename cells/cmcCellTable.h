@@ -156,6 +156,9 @@ void RegisterCloneInfoCells(cmcCellTable& table);   // clone information cells
 void RegisterBankCells(cmcCellTable& table);        // bank and count cells
 void RegisterQuietCells(cmcCellTable& table);       // CL_Null, CL_Mch_Dig_CC_T, CL_Maker_*
 void RegisterReceiveFrequencyCell(cmcCellTable& table);  // CL_Mch_FreqR
+void RegisterToneCells(cmcCellTable& table);        // 2-tone, 5-tone and user tone cells with rules of their own
+void RegisterMskCells(cmcCellTable& table);         // digital PMR address ranges and call list addresses
+void RegisterSignalFieldCells(cmcCellTable& table); // plain fields of the tone, MSK and digital sheets
 
 // ---- helpers shared by the groups ----
 
