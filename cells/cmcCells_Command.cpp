@@ -48,15 +48,17 @@ void ChooserItem(cmcCellCall& c) {
     }
 }
 
+// A command that runs on Enter and has no state of its own (file, exit, clone commands).
+template <bool (cmcAppCommands::*Command)()>
+void OnEnter(cmcCellCall& c) {
+    if (c.IsEnter()) (AppCommands().*Command)();
+}
+
 // ---- file ----
 
 void PrintCurrent(cmcCellCall& c) {
     c.SetState(CS_Disabled, !AppCommands().CanPrintCurrentSheet());
     if (c.IsEnter() && !(c.cell.behaviour & CS_Disabled)) AppCommands().PrintCurrentSheet();
-}
-
-void PrintAll(cmcCellCall& c) {
-    if (c.IsEnter()) AppCommands().PrintAllSheets();
 }
 
 void RecentFile(cmcCellCall& c) {
@@ -71,26 +73,6 @@ void RecentFile(cmcCellCall& c) {
     c.SetState(CS_Disabled, entry.empty());
     c.SetState(CS_Hidden, entry.empty() && i != 0);
     if (c.IsEnter() && !entry.empty()) AppCommands().OpenRecentFile(i);
-}
-
-void FileNew(cmcCellCall& c) {
-    if (c.IsEnter()) AppCommands().FileNew();
-}
-
-void FileOpen(cmcCellCall& c) {
-    if (c.IsEnter()) AppCommands().FileOpen();
-}
-
-void FileSave(cmcCellCall& c) {
-    if (c.IsEnter()) AppCommands().FileSave();
-}
-
-void FileSaveAs(cmcCellCall& c) {
-    if (c.IsEnter()) AppCommands().FileSaveAs();
-}
-
-void Exit(cmcCellCall& c) {
-    if (c.IsEnter()) AppCommands().CloseMainWindow();
 }
 
 void EditTop(cmcCellCall& c) { AppCommands().RebuildEditMenu("GI_PMenu_NoItem"); }
@@ -144,18 +126,6 @@ void PortSpeedHigh(cmcCellCall& c) {
     indEnviron& env = Environ();
     if (c.IsEnter() && (c.Index() == 0 || c.Index() == 1)) env.ComSpeedHigh = static_cast<uint32_t>(c.Index());
     c.SetState(CS_Checked, static_cast<uint32_t>(c.Index()) == env.ComSpeedHigh);
-}
-
-// ---- clone ----
-
-void CloneRead(cmcCellCall& c) {
-    if (c.IsEnter()) AppCommands().CloneRead();
-}
-void CloneWrite(cmcCellCall& c) {
-    if (c.IsEnter()) AppCommands().CloneWrite();
-}
-void CloneInfo(cmcCellCall& c) {
-    if (c.IsEnter()) AppCommands().CloneInformation();
 }
 
 // ---- model ----
@@ -257,22 +227,22 @@ void RegisterCommandCells(cmcCellTable& t) {
     for (int label : {Flex0, Flex1, Flex2, FlexMark, FlexDtcs, FlexKeyOpt, FlexScrmPort, FlexAdjCh})
         t.Set(label, ChooserItem);
     t.Set(CL_Menu_File_Print_Current, PrintCurrent);
-    t.Set(CL_Menu_File_Print_All, PrintAll);
+    t.Set(CL_Menu_File_Print_All, OnEnter<&cmcAppCommands::PrintAllSheets>);
     t.Set(CL_Menu_File_Recent, RecentFile);
-    t.Set(CL_Menu_File_New, FileNew);
-    t.Set(CL_Menu_File_Open, FileOpen);
-    t.Set(CL_Menu_File_Save, FileSave);
-    t.Set(CL_Menu_File_SaveAs, FileSaveAs);
-    t.Set(CL_Menu_File_Exit, Exit);
+    t.Set(CL_Menu_File_New, OnEnter<&cmcAppCommands::FileNew>);
+    t.Set(CL_Menu_File_Open, OnEnter<&cmcAppCommands::FileOpen>);
+    t.Set(CL_Menu_File_Save, OnEnter<&cmcAppCommands::FileSave>);
+    t.Set(CL_Menu_File_SaveAs, OnEnter<&cmcAppCommands::FileSaveAs>);
+    t.Set(CL_Menu_File_Exit, OnEnter<&cmcAppCommands::CloseMainWindow>);
     t.Set(CL_Menu_Edit_Top, EditTop);
     t.Set(CL_Menu_View_FontSize, FontSize);
     t.Set(CL_Menu_View_ToolBar, ToolBar);
     t.Set(CL_Menu_Port_Com, PortCom);
     t.Set(CL_Menu_Port_Usb, PortUsb);
     t.Set(CL_Menu_Port_SpeedHigh, PortSpeedHigh);
-    t.Set(CL_Menu_Clone_Read, CloneRead);
-    t.Set(CL_Menu_Clone_Write, CloneWrite);
-    t.Set(CL_Menu_Clone_Info, CloneInfo);
+    t.Set(CL_Menu_Clone_Read, OnEnter<&cmcAppCommands::CloneRead>);
+    t.Set(CL_Menu_Clone_Write, OnEnter<&cmcAppCommands::CloneWrite>);
+    t.Set(CL_Menu_Clone_Info, OnEnter<&cmcAppCommands::CloneInformation>);
     t.Set(CL_Model_Lmr, Model<kModelLmr>);
     t.Set(CL_Model_Pmr, Model<kModelPmr>);
     t.Set(CL_Model_KorvPmr, Model<kModelKorvPmr>);
