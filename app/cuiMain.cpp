@@ -4,6 +4,7 @@
 #include "app/cuiInformation.h"
 #include "app/cuiPortDialog.h"
 #include "app/cuiTree.h"
+#include "printing/cuiPrintJob.h"
 #include "cells/cmcCellCapsule.h"
 #include "image/cmcImageMap.h"
 #include "image/datChannelShift.h"
@@ -254,6 +255,7 @@ std::unique_ptr<cuiSheet> cuiMain::CreateSheet(QWidget* host, const std::string&
 void cuiMain::Tick() {
     // A sheet reappears after it was closed: the selected node's, or the last one of the history.
     if (form_ && form_->isVisible() && form_->isEnabled() && !inactive_) sheets_.ReopenIfClosed();
+    PrintTick();
 }
 
 // ---- status bar --------------------------------------------------------------------------------
@@ -337,6 +339,7 @@ bool cuiMain::CloseQuery() {
 
 void cuiMain::FormClosed() {
     if (tick_) tick_->SetInterval(-1);
+    printJob_.reset();
     sheets_.Forget();
     sheets_.SetPanes(nullptr, nullptr, nullptr);
     tree_.reset();

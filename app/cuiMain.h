@@ -44,6 +44,7 @@ class cuiMenu;
 class cuiToolBar;
 class cuiTree;
 class cuiStatusPanel;
+class cuiPrintJob;
 struct cmcEvent;
 
 class cuiMain : public indMain, public cmcAppCommands {
@@ -119,6 +120,18 @@ public:
     int CurrentPopupItemCount() override { return sheets_.CurrentPopupItemCount(); }
     void RefreshAllViews() override { warnings_.RefreshAll(); }
 
+    // ---- printing, PDF export and help (cuiMainPrinting.cpp) ----
+    bool CanPrintCurrentSheet() override;
+    bool PrintCurrentSheet() override;
+    bool PrintAllSheets() override;
+    // Asks for the PDF file's name, then exports as StartPrinting does.
+    bool ExportPdf(bool allSheets) override;
+    // Starts a print job of the current sheet or all sheets, to a printer or (`pdfPath` set) to a
+    // PDF file; the tick prints one sheet at a time. False when nothing is printed.
+    bool StartPrinting(bool allSheets, const std::string& pdfPath = "");
+    cuiPrintJob* PrintJob() const { return printJob_.get(); }
+    bool OpenHelp(const std::string& path, int context) override;
+
     // The port entries read the device list again at their next refresh.
     static void ForgetPortDevices();
 
@@ -141,6 +154,7 @@ public:
 
 private:
     void OnEvent(const cmcEvent& e);
+    void PrintTick();
     void ShowAboutBox();
     void ClearSeparatorTexts();
     void AfterImageReplaced();
@@ -166,6 +180,7 @@ private:
     uint32_t statusBackColour_;
     std::string statusText_;
     cmcAppCommands* previousCommands_ = nullptr;
+    std::unique_ptr<cuiPrintJob> printJob_;
     // The parts (after the members they refer to).
     cuiFileCommands files_;
     cuiWarningChecker warnings_;

@@ -56,9 +56,22 @@ void OnEnter(cmcCellCall& c) {
 
 // ---- file ----
 
+// Index 1 of the print entries exports a PDF file instead of printing.
 void PrintCurrent(cmcCellCall& c) {
     c.SetState(CS_Disabled, !AppCommands().CanPrintCurrentSheet());
-    if (c.IsEnter() && !(c.cell.behaviour & CS_Disabled)) AppCommands().PrintCurrentSheet();
+    if (!c.IsEnter() || (c.cell.behaviour & CS_Disabled)) return;
+    if (c.Index() == 1)
+        AppCommands().ExportPdf(false);
+    else
+        AppCommands().PrintCurrentSheet();
+}
+
+void PrintAll(cmcCellCall& c) {
+    if (!c.IsEnter()) return;
+    if (c.Index() == 1)
+        AppCommands().ExportPdf(true);
+    else
+        AppCommands().PrintAllSheets();
 }
 
 void RecentFile(cmcCellCall& c) {
@@ -227,7 +240,7 @@ void RegisterCommandCells(cmcCellTable& t) {
     for (int label : {Flex0, Flex1, Flex2, FlexMark, FlexDtcs, FlexKeyOpt, FlexScrmPort, FlexAdjCh})
         t.Set(label, ChooserItem);
     t.Set(CL_Menu_File_Print_Current, PrintCurrent);
-    t.Set(CL_Menu_File_Print_All, OnEnter<&cmcAppCommands::PrintAllSheets>);
+    t.Set(CL_Menu_File_Print_All, PrintAll);
     t.Set(CL_Menu_File_Recent, RecentFile);
     t.Set(CL_Menu_File_New, OnEnter<&cmcAppCommands::FileNew>);
     t.Set(CL_Menu_File_Open, OnEnter<&cmcAppCommands::FileOpen>);
