@@ -46,13 +46,18 @@ cuiFileCommands::cuiFileCommands(indMain& main, std::function<void()> afterImage
 
 std::string cuiFileCommands::DisplayName() const { return BaseName(main_.GetDisplayName()); }
 
-unsigned cuiFileCommands::ConfirmDiscard(bool sameFile) {
+unsigned cuiFileCommands::ConfirmDiscard([[maybe_unused]] bool sameFile) {
     // Drop-downs close and open in-place editors commit first, so that their edit counts.
     EvMan().Send(EVC_CloseDropDowns);
     if (!main_.IsModified()) return MB_Ok;
-    const std::string text =
-        FormatOne(GTex().SectionText(sameFile ? "GI_Mess_Confirm_ReadFile" : "GI_Mess_Confirm_WriteFile"), DisplayName());
-    return cmcShowMessage(AppTitle(), text, cmcMsgIcon::Warning, MB_Ok | MB_Cancel) == MB_Ok ? MB_Ok : MB_Cancel;
+    // Save, Discard or Cancel. Save runs Save (Save As for an untitled image) and goes on only
+    // when the file was written.
+    const std::string text = FormatOne(GTex().SectionText("GI_Mess_Confirm_SaveChanges"), DisplayName());
+    switch (cmcShowMessage(AppTitle(), text, cmcMsgIcon::Warning, MB_Save | MB_Discard | MB_Cancel)) {
+    case MB_Save: return Save() ? MB_Ok : MB_Cancel;
+    case MB_Discard: return MB_Ok;
+    default: return MB_Cancel;
+    }
 }
 
 void cuiFileCommands::NoteFileUsed(const std::string& path) {

@@ -26,9 +26,9 @@ public:
     // The window that owns the dialogs.
     void SetOwner(QWidget* owner) { owner_ = owner; }
 
-    // Asks before the working image is replaced (only when modified): "GI_Mess_Confirm_ReadFile"
-    // when the same file is read again, else "GI_Mess_Confirm_WriteFile". Returns MB_Ok or
-    // MB_Cancel.
+    // Asks before the working image is replaced or the program closes (only when modified):
+    // "GI_Mess_Confirm_SaveChanges" with Save, Discard and Cancel. Save saves first (Save As for an
+    // untitled image) and goes on only when the file was written. Returns MB_Ok or MB_Cancel.
     unsigned ConfirmDiscard(bool sameFile);
 
     bool New();       // a blank image of the model type, after the question

@@ -3,6 +3,7 @@
 #include "app/Frmmain.h"
 #include "app/cuiInformation.h"
 #include "app/cuiPortDialog.h"
+#include "app/cuiProgramInfo.h"
 #include "app/cuiTree.h"
 #include "printing/cuiPrintJob.h"
 #include "cells/cmcCellCapsule.h"
@@ -28,6 +29,9 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
+#include <QFontMetrics>
+#include <QStyle>
+#include <QTreeWidgetItemIterator>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -90,6 +94,7 @@ cuiMain::cuiMain(const std::string& defsDir, const std::string& dataDir, std::un
         return errors;
     };
     cloneCommands_->closeSheet = [this] { sheets_.CloseSheet(true); };
+    cloneCommands_->confirmDiscard = [this] { return files_.ConfirmDiscard(true) == MB_Ok; };
     cloneCommands_->showInformation = [this] {
         cuiInformation::Open(form_, AppTitle(), GTex(), "GI_Sheet_CloneInfo");
     };
@@ -141,7 +146,6 @@ void cuiMain::BuildWindow(Frmmain* form, const std::vector<QIcon>* treeImages, c
     menu_ = std::make_unique<cuiMenu>(form, form->menuBar(), GTex(), "GI_Menu_Main");
     menu_->SetImages(toolImages);
     menu_->Build();
-    ClearSeparatorTexts();
     toolBarHost_ = new QToolBar(form);
     toolBarHost_->setObjectName("MainToolBar");
     toolBarHost_->setMovable(false);
@@ -187,7 +191,11 @@ void cuiMain::BuildWindow(Frmmain* form, const std::vector<QIcon>* treeImages, c
 
     RefreshModelText();
 
-    const int leftWidth = std::max(static_cast<int>(Environ().SplitterV), kSplitterMin);
+    // The stored splitter position; until the user has moved it (the default width), the tree starts
+    // wide enough for its longest node name, within half the window.
+    int leftWidth = std::max(static_cast<int>(Environ().SplitterV), kSplitterMin);
+    if (Environ().SplitterV == kDefaultSplitterV && tree_ && tree_->Control())
+        leftWidth = std::clamp(TreeWidthNeeded(), leftWidth, std::max(leftWidth, form->width() / 2));
     splitter_->setSizes({leftWidth, std::max(kSplitterMin, form->width() - leftWidth)});
 
     // The status bar with its one panel, drawn by the program.
@@ -204,6 +212,21 @@ void cuiMain::BuildWindow(Frmmain* form, const std::vector<QIcon>* treeImages, c
     // The first sheet opens at once; the tree's change delay is for the user's moves.
     if (tree_) tree_->FlushChange();
     splitter_->setSizes({leftWidth, std::max(kSplitterMin, splitter_->width() - leftWidth - splitter_->handleWidth())});
+}
+
+int cuiMain::TreeWidthNeeded() const {
+    // Indentation, icon and text of every node, plus the frames around the tree.
+    QTreeWidget* tree = tree_->Control();
+    const QFontMetrics fm(tree->font());
+    int widest = 0;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        int depth = 0;
+        for (QTreeWidgetItem* p = (*it)->parent(); p; p = p->parent()) ++depth;
+        const int w = (depth + 1) * tree->indentation() + tree->iconSize().width() + 8 +
+                      fm.horizontalAdvance((*it)->text(0));
+        widest = std::max(widest, w);
+    }
+    return widest + 2 * tree->frameWidth() + 2 * 2 + 4 + tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
 }
 
 // ---- indMain hooks ---------------------------------------------------------------------------
@@ -272,9 +295,6 @@ void cuiMain::SetStatus(uint32_t textColour, uint32_t backColour, const std::str
 
 void cuiMain::OnEvent(const cmcEvent& e) {
     switch (e.code) {
-    case EVC_MenuRefresh:
-        ClearSeparatorTexts();
-        break;
     case EVC_MenusBuilt:
         EvMan().Send(EVC_MenuRefresh);
         EvMan().Send(EVC_ToolBarRefresh);
@@ -305,17 +325,8 @@ void cuiMain::OnEvent(const cmcEvent& e) {
     }
 }
 
-void cuiMain::ClearSeparatorTexts() {
-    // A separator keeps the "-" of its definition line as text, which some styles draw as a
-    // section title; the menu bar shows plain lines.
-    if (!menu_) return;
-    for (QAction* a : menu_->Items())
-        if (a->isSeparator() && !a->text().isEmpty()) a->setText(QString());
-}
-
 void cuiMain::ShowAboutBox() {
-    QMessageBox::about(form_, QString::fromStdString(AppTitle()),
-                       QString::fromStdString(GTex().SectionText("GI_AppMess_About")));
+    QMessageBox::about(form_, QString::fromStdString(AppTitle()), QString::fromStdString(cuiAboutRichText()));
 }
 
 // ---- closing ----------------------------------------------------------------------------------

@@ -53,11 +53,12 @@ public:
     static constexpr int kMinWidth = 400;
     static constexpr int kMinHeight = 200;
     static constexpr int kSplitterMin = 8;
+    static constexpr uint32_t kDefaultSplitterV = 200;  // the settings' default tree width
 
-    // Opens the definition files of `defsDir` (empty: the executable's folder), determines the
+    // Opens the definition files of `defsDir` (empty: the data folder), determines the
     // default directory, creates the clone manager with its checks and the tick task, registers
     // for events and becomes the application commands. `dataDir` is where the initial clone files
-    // are (empty: the executable's folder); `port` replaces the serial port (tests).
+    // are (empty: the data folder); `port` replaces the serial port (tests).
     explicit cuiMain(const std::string& defsDir = "", const std::string& dataDir = "",
                      std::unique_ptr<cmcSerialPort> port = nullptr, int imageSize = kImageSize);
     ~cuiMain() override;
@@ -156,7 +157,7 @@ private:
     void OnEvent(const cmcEvent& e);
     void PrintTick();
     void ShowAboutBox();
-    void ClearSeparatorTexts();
+    int TreeWidthNeeded() const;
     void AfterImageReplaced();
 
     Frmmain* form_ = nullptr;

@@ -15,7 +15,7 @@
 namespace qx {
 
 bool cuiMain::CanPrintCurrentSheet() {
-    const cuiSheet* sheet = sheets_.Current();
+    cuiSheet* sheet = sheets_.Current();
     return sheet && !printJob_ && sheet->Printable();
 }
 

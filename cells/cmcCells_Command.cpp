@@ -3,6 +3,7 @@
 #include "cells/cmcAppCommands.h"
 #include "cells/cmcCellTable.h"
 #include "comm/indEnviron.h"
+#include "common/cmcDataDir.h"
 #include "common/cmcMessage.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
@@ -156,7 +157,7 @@ void HelpAbout(cmcCellCall& c) {
 }
 
 void HelpContents(cmcCellCall& c) {
-    if (c.IsEnter()) AppCommands().OpenHelp(cmcProgramDir() + GTex().FirstLine("GI_Sys_MyHelpFile"), 0);
+    if (c.IsEnter()) AppCommands().OpenHelp(cmcDataFile(GTex().FirstLine("GI_Sys_MyHelpFile")), 0);
 }
 
 void CallSheetCell(cmcCellCall& c) {
