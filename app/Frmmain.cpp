@@ -175,7 +175,7 @@ int cuiRunProgram(int& argc, char** argv, const std::function<void(Frmmain&)>& s
             // once the window is up; a refused file leaves the blank image and says why.
             // Opening a file changes the recent files, so the menus are refreshed after it.
             auto openFile = [&mainObject](const std::string& path) {
-                mainObject.OpenFile(path);
+                mainObject.Files().OpenFile(path);
                 EvMan().Send(EVC_MenusBuilt);
             };
             if (!file.empty()) QTimer::singleShot(0, &form, [openFile, file] { openFile(file); });

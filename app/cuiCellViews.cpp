@@ -45,7 +45,7 @@ bool cuiCellViews::OpenChooser(cmcCellRequest& req, const std::string& sheetKey,
     opener.canvas = nullptr;
     opener.form = nullptr;
     opener.resultKind = CRK_Plain;
-    opener.action = 0;
+    opener.action = CA_Refresh;
     opener.input.clear();
 
     cmcCellHandler handler = handler_ ? handler_ : cmcDefaultCellHandler();

@@ -1,6 +1,6 @@
 // The drop-down sheet window: a borderless window beside a cell holding a sheet in drop-down mode,
 // for picking or editing the cell's value. It closes (and deletes itself) when it loses
-// activation, on Esc (the cell is not changed), on event 21 (close all drop-downs) and on event 1
+// activation, on Esc (the cell is not changed), on EVC_CloseDropDowns and on EVC_OwnerGone
 // naming its owner grid; picking an item hands it to the opening cell and closes it.
 #pragma once
 

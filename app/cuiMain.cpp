@@ -1,7 +1,6 @@
 #include "app/cuiMain.h"
 
 #include "app/Frmmain.h"
-#include "app/cuiGrid.h"
 #include "app/cuiInformation.h"
 #include "app/cuiPortDialog.h"
 #include "app/cuiProgramInfo.h"
@@ -9,8 +8,8 @@
 #include "printing/cuiPrintJob.h"
 #include "app/cuiUndoMenu.h"
 #include "cells/cmcCellCapsule.h"
-#include "cells/cmcCellTable.h"
-#include "image/datCh.h"
+#include "image/cmcImageMap.h"
+#include "image/datChannelShift.h"
 #include "comm/cmcPortList.h"
 #include "comm/indEnviron.h"
 #include "common/cmcClock.h"
@@ -23,17 +22,12 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QSignalBlocker>
 #include <QSplitter>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 #include <QFontMetrics>
@@ -54,30 +48,6 @@ namespace {
 cuiMain* gMain = nullptr;
 
 std::string AppTitle() { return GTex().Line("GI_Sys_AppTitle", 0); }
-
-// Replaces the first "%s" of a format.
-std::string FormatOne(std::string format, const std::string& value) {
-    const size_t at = format.find("%s");
-    if (at != std::string::npos) format.replace(at, 2, value);
-    return format;
-}
-
-std::string BaseName(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// The model word of the warning check's bank cells (names are compared without regard to case).
-std::string CheckWord(int modelType) {
-    switch (modelType) {
-    case 2: return "PMRK";
-    case 3: return "DPmr446";
-    case 1: return "PMR";
-    default: return "LMR";
-    }
-}
-
-bool IsImageLike(const cmcEeprom& image) { return image.GetSize() >= kImageSize; }
 
 // The serial devices behind the numbered port entries, read again at most twice a second (the
 // menu asks for every entry on every refresh).
@@ -107,17 +77,13 @@ const std::vector<cmcPortInfo>& PortDevices() {
 
 cuiMain::cuiMain(const std::string& defsDir, const std::string& dataDir, std::unique_ptr<cmcSerialPort> port,
                  int imageSize)
-    : indMain(dataDir, imageSize), statusTextColour_(clWindowText), statusBackColour_(clBtnFace) {
+    : indMain(dataDir, imageSize),
+      statusTextColour_(clWindowText),
+      statusBackColour_(clBtnFace),
+      files_(*this, [this] { AfterImageReplaced(); }),
+      warnings_(*this, [this] { return tree_.get(); }),
+      sheets_([this](QWidget* host, const std::string& reference) { return CreateSheet(host, reference); }) {
     OpenDefinitionFiles(defsDir);
-
-    // The default directory: the stored one, else the user's documents folder, else the current one.
-    defaultDir_ = Environ().CurrentDirectory;
-    if (defaultDir_.empty()) {
-        const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        if (!docs.isEmpty() && QDir(docs).exists()) defaultDir_ = docs.toStdString();
-    }
-    if (defaultDir_.empty()) defaultDir_ = QDir::currentPath().toStdString();
-    SetCurrentDirectory(defaultDir_);
 
     cloneView_ = std::make_unique<cuiCloneView>(nullptr);
     cloneMan_ = std::make_unique<indCloneMan>(std::move(port));
@@ -128,8 +94,8 @@ cuiMain::cuiMain(const std::string& defsDir, const std::string& dataDir, std::un
         CountWarnings(&errors, nullptr);
         return errors;
     };
-    cloneCommands_->closeSheet = [this] { CloseSheet(true); };
-    cloneCommands_->confirmDiscard = [this] { return ConfirmDiscard(true) == MB_Ok; };
+    cloneCommands_->closeSheet = [this] { sheets_.CloseSheet(true); };
+    cloneCommands_->confirmDiscard = [this] { return files_.ConfirmDiscard(true) == MB_Ok; };
     cloneCommands_->showInformation = [this] {
         cuiInformation::Open(form_, AppTitle(), GTex(), "GI_Sheet_CloneInfo");
     };
@@ -168,18 +134,18 @@ void cuiMain::BuildWindow(Frmmain* form, const std::vector<QIcon>* treeImages, c
     treeImages_ = treeImages;
     toolImages_ = toolImages;
     cloneView_->SetMainWindow(form);
+    files_.SetOwner(form);
+    warnings_.SetOwner(form);
 
     // The model type of the settings, its initial file, the start image.
     int type = Environ().ModelType;
     if (type < 0 || type >= kModelTypeCount) type = kModelLmr;
     LoadStartImage(type);
-    RememberSheet();
+    sheets_.CloseSheet(true);
 
     // Menu bar and tool bar.
-    const auto handler = [this](cmcCellRequest& r) { return MenuCellHandler(r); };
     menu_ = std::make_unique<cuiMenu>(form, form->menuBar(), GTex(), "GI_Menu_Main");
     menu_->SetImages(toolImages);
-    menu_->SetCellHandler(handler);
     menu_->Build();
     undoMenu_ = std::make_unique<cuiUndoMenu>(*this, *menu_, form);
     undoMenu_->afterStep = [this] { AfterImageReplaced(); };
@@ -191,7 +157,6 @@ void cuiMain::BuildWindow(Frmmain* form, const std::vector<QIcon>* treeImages, c
     toolBarHost_->setContextMenuPolicy(Qt::PreventContextMenu);
     form->addToolBar(Qt::TopToolBarArea, toolBarHost_);
     toolBar_ = new cuiToolBar(form, GTex(), "GI_ToolBar_Main", toolImages, toolBarHost_);
-    toolBar_->SetCellHandler(handler);
     toolBar_->Build();
     toolBarHost_->addWidget(toolBar_);
     toolBarHost_->setVisible(Environ().ToolbarVisible != 0);
@@ -225,6 +190,7 @@ void cuiMain::BuildWindow(Frmmain* form, const std::vector<QIcon>* treeImages, c
     form->setCentralWidget(central);
     leftPanel_ = left;
     rightPanel_ = right;
+    sheets_.SetPanes(right, form, [this] { return tree_.get(); });
 
     RefreshModelText();
 
@@ -276,9 +242,9 @@ void cuiMain::RefreshModelText() {
     tree_->Build();
     tree_->onExpandCollapse = [this] { CountWarnings(); };
     tree_->SetChangeDelay(std::atoi(GTex().FirstLine("GI_Sys_TreeChangeDelay").c_str()));
-    tree_->onChange = [this] { OnTreeChange(); };
+    tree_->onChange = [this] { sheets_.OnTreeChange(); };
     CountWarnings();
-    CloseSheet(true);
+    sheets_.CloseSheet(true);
     tree_->Control()->show();
     EvMan().Send(EVC_TreeBuilt);
     if (QTreeWidgetItem* root = tree_->NodeAt(0)) {
@@ -287,82 +253,18 @@ void cuiMain::RefreshModelText() {
     }
 }
 
-std::string cuiMain::DisplayFileName() const { return BaseName(GetDisplayName()); }
-
 void cuiMain::RefreshTitle() {
     if (!form_) return;
-    std::string title = AppTitle() + " - " + DisplayFileName();
+    std::string title = AppTitle() + " - " + files_.DisplayName();
     if (IsModified()) title += " *";
     form_->setWindowTitle(QString::fromStdString(title));
 }
 
-void cuiMain::OnCloneFileOpened(const std::string& path) {
-    Environ().CurrentDirectory = CurrentDirectory();
-    Environ().Recent.AddToFront(path);
-    defaultDir_ = CurrentDirectory();
-}
+void cuiMain::OnCloneFileOpened(const std::string& path) { files_.NoteFileUsed(path); }
 
-// ---- warning check ---------------------------------------------------------------------------
+// ---- warning check ----------------------------------------------------------------------------
 
-void cuiMain::CountWarnings(int* errors, int* warnings) {
-    int errorCount = 0, warningCount = 0;
-    if (errors) *errors = 0;
-    if (warnings) *warnings = 0;
-    if (!tree_ || !tree_->Control()) return;
-
-    std::vector<std::string> errorList, warningList;
-    const cmcCellHandler& handler = cmcDefaultCellHandler();
-    const auto check = [&](cmcCellObj& cell, int row) {
-        cmcCellRequest req;
-        req.owner = form_;
-        req.cell = &cell;
-        req.rowNumber = row;
-        req.action = CA_Refresh;
-        if (handler) handler(req);
-        const std::string name = cell.name ? *cell.name : std::string();
-        if (req.resultFlags & CRF_Error) {
-            errorList.push_back(name);
-            ++errorCount;
-        } else if (req.resultFlags & CRF_Warning) {
-            warningList.push_back(name);
-            ++warningCount;
-        }
-    };
-    for (int i = 0;; ++i) {
-        const std::string line = GTex().Line("GI_WarningCheckList", i);
-        if (!line.empty() && line[0] == '#') break;
-        cmcCellObj cell;
-        ParseCell(line, &cell, nullptr, nullptr);
-        check(cell, 0);
-    }
-    // The channel checks of the five banks (always five: the image holds five whatever the model).
-    const std::string word = CheckWord(ModelType());
-    for (int bank = 0; bank < map::kBankCount; ++bank) {
-        const std::string description =
-            "{(%CL_Check_Mch:[St_ChBank]GI_Sheet_Mch_" + word + ",Bank " + std::to_string(bank) + ")}";
-        cmcCellObj cell;
-        ParseCell(description, &cell, nullptr, nullptr);
-        check(cell, bank);
-    }
-
-    // The marks: cleared, then every root-level subtree from the last up, warnings first so that
-    // an error mark replaces a warning mark.
-    QTreeWidget* control = tree_->Control();
-    tree_->ClearOverlays(tree_->NodeAt(0));
-    for (int i = control->topLevelItemCount() - 1; i >= 0; --i) {
-        tree_->MarkSubtree(control->topLevelItem(i), warningList, TO_Warning);
-        tree_->MarkSubtree(control->topLevelItem(i), errorList, TO_Error);
-    }
-    if (errors) *errors = errorCount;
-    if (warnings) *warnings = warningCount;
-    EvMan().Post(EVC_BankIcons);
-    EvMan().Post(EVC_BankChanged);
-}
-
-void cuiMain::ScheduleWarningCheck() {
-    if (!deferredCheck_) deferredCheck_ = std::make_unique<cmcTick>();
-    deferredCheck_->Start(kDeferredCheckMs);
-}
+void cuiMain::CountWarnings(int* errors, int* warnings) { warnings_.Count(errors, warnings); }
 
 // ---- sheets ----------------------------------------------------------------------------------
 
@@ -374,109 +276,11 @@ std::unique_ptr<cuiSheet> cuiMain::CreateSheet(QWidget* host, const std::string&
     return sheet;
 }
 
-void cuiMain::RememberSheet() {
-    if (!sheet_) return;
-    const std::string name = sheet_->Name();
-    history_.remove_if([&](const cuiSheetHistoryEntry& e) { return e.name == name; });
-    history_.push_front({name, sheet_->Position()});
-    QWidget* focus = QApplication::focusWidget();
-    const bool inTree = tree_ && tree_->Control() && focus &&
-                        (focus == tree_->Control() || tree_->Control()->isAncestorOf(focus));
-    sheetHadFocus_ = focus && !inTree;
-    sheet_.reset();
-}
-
-void cuiMain::CloseSheet(bool remember) {
-    if (remember)
-        RememberSheet();
-    else
-        sheet_.reset();
-}
-
-void cuiMain::OpenSheet(const std::string& reference) {
-    if (!rightPanel_) return;
-    RememberSheet();
-    sheet_ = CreateSheet(rightPanel_, reference);
-    for (const cuiSheetHistoryEntry& e : history_)
-        if (e.name == reference) {
-            sheet_->SetSavedPosition(e.pos);
-            break;
-        }
-    sheet_->Build();
-    if (sheetHadFocus_ && sheet_->Grid() && sheet_->Grid()->isEnabled()) sheet_->Grid()->setFocus();
-}
-
-void cuiMain::ActivateNodeCell(cmcCellObj* cell) {
-    if (!cell) return;
-    const cmcCellHandler& handler = cmcDefaultCellHandler();
-    if (!handler) return;
-    cmcCellRequest req;
-    req.owner = form_;
-    req.cell = cell;
-    req.action = CA_Enter;
-    activatingNode_ = true;
-    handler(req);
-    activatingNode_ = false;
-}
-
-void cuiMain::OnTreeChange() {
-    if (!tree_) return;
-    cmcCellObj* cell = tree_->SelectedCell();
-    if (!cell) return;
-    if (sheet_ && cell->name && sheet_->Name() == *cell->name) return;
-    ActivateNodeCell(cell);
-}
-
-bool cuiMain::ShowSheet(const std::string& reference) {
-    if (activatingNode_) {
-        OpenSheet(reference);
-        return true;
-    }
-    // Asked from elsewhere (a sheet's cell, a menu): the tree follows, and the sheet changes once
-    // the caller has returned, since the caller may be the sheet that is about to go.
-    if (tree_ && tree_->Control()) {
-        if (QTreeWidgetItem* node = tree_->FindNode(reference)) {
-            QSignalBlocker block(tree_->Control());
-            for (QTreeWidgetItem* p = node->parent(); p; p = p->parent()) p->setExpanded(true);
-            tree_->Select(node);
-        }
-    }
-    QTimer::singleShot(0, form_ ? static_cast<QObject*>(form_) : qApp, [this, reference] {
-        if (gMain == this && (!sheet_ || sheet_->Name() != reference)) OpenSheet(reference);
-    });
-    return true;
-}
-
-int cuiMain::CurrentPopupItemCount() {
-    if (!sheet_ || !sheet_->PopupMenu()) return 1;
-    int n = 0;
-    for (QAction* a : sheet_->PopupMenu()->actions())
-        if (!a->isSeparator()) ++n;
-    return n;
-}
-
-void cuiMain::RefreshAllViews() {
-    EvMan().Send(EVC_RedrawLabelled);
-    CountWarnings();
-    EvMan().Post(EVC_CheckDone);
-}
-
 // ---- the tick ----------------------------------------------------------------------------------
 
 void cuiMain::Tick() {
     // A sheet reappears after it was closed: the selected node's, or the last one of the history.
-    if (!sheet_ && form_ && form_->isVisible() && form_->isEnabled() && !inactive_) {
-        if (tree_ && tree_->Control()) {
-            ActivateNodeCell(tree_->SelectedCell());
-        } else if (!history_.empty()) {
-            OpenSheet(history_.front().name);
-        }
-    }
-    if (deferredCheck_ && deferredCheck_->Remaining() == 0) {
-        deferredCheck_.reset();
-        CountWarnings();
-        EvMan().Post(EVC_CheckDone);
-    }
+    if (form_ && form_->isVisible() && form_->isEnabled() && !inactive_) sheets_.ReopenIfClosed();
     PrintTick();
 }
 
@@ -508,13 +312,13 @@ void cuiMain::OnEvent(const cmcEvent& e) {
         SetStatus(static_cast<uint32_t>(e.first), static_cast<uint32_t>(e.second), e.data.Text());
         break;
     case EVC_ChannelJoinsBank:
-        if (ChannelJoinsBank(WorkingImage(), InitialImage(), ModelType(), static_cast<int>(e.first), e.second)) {
+        if (datChannelJoinsBank(WorkingImage(), InitialImage(), ModelType(), static_cast<int>(e.first), e.second)) {
             EvMan().Send(EVC_BankJoined);
             EvMan().Send(EVC_BankChanged);
         }
         break;
     case EVC_ChannelLeavesBank:
-        if (ChannelLeavesBank(WorkingImage(), InitialImage(), ModelType(), static_cast<int>(e.first), e.second)) {
+        if (datChannelLeavesBank(WorkingImage(), InitialImage(), ModelType(), static_cast<int>(e.first), e.second)) {
             EvMan().Send(EVC_BankLeft);
             EvMan().Send(EVC_BankChanged);
             EvMan().Send(EVC_RedrawIndexAtLeast, 0, e.second);
@@ -528,72 +332,12 @@ void cuiMain::ShowAboutBox() {
     QMessageBox::about(form_, QString::fromStdString(AppTitle()), QString::fromStdString(cuiAboutRichText()));
 }
 
-bool cuiMain::ChannelJoinsBank(cmcEeprom& working, const cmcEeprom& initial, int modelType, int bank, int pos) {
-    if (bank < 0 || bank >= map::kBankCount || pos < 0 || pos >= map::kChannelCount) return false;
-    if (!IsImageLike(working) || !IsImageLike(initial)) return false;
-    uint8_t* image = working.Data();
-    // A full table has no room: the last channel would be pushed out of it.
-    if (datChannelTotal(image) >= map::kChannelCount) return false;
-    const int kind = datChannelKind(modelType);
-    datCh record(image);
-    for (int i = map::kChannelCount - 2; i >= pos; --i) {
-        const bool flag = datBankFlag(image, datBankOfChannel(image, i + 1));
-        record.Load(kind, i);
-        record.bankFlag = flag;
-        record.Store(kind, i + 1);
-    }
-    datCh blank(const_cast<uint8_t*>(initial.Data()));
-    blank.Load(kind, map::kChannelCount);
-    blank.Bind(image);
-    blank.bankFlag = datBankFlag(image, datBankOfChannel(image, pos));
-    blank.Store(kind, pos);
-    datSetBankSize(image, bank, datBankSize(image, bank) + 1);
-    return true;
-}
-
-bool cuiMain::ChannelLeavesBank(cmcEeprom& working, const cmcEeprom& initial, int modelType, int bank, int pos) {
-    if (bank < 0 || bank >= map::kBankCount || pos < 0 || pos >= map::kChannelCount) return false;
-    if (!IsImageLike(working) || !IsImageLike(initial)) return false;
-    uint8_t* image = working.Data();
-    if (datBankSize(image, bank) <= 0) return false;
-    const int kind = datChannelKind(modelType);
-    datCh record(image);
-    for (int i = pos + 1; i < map::kChannelCount; ++i) {
-        const bool flag = datBankFlag(image, datBankOfChannel(image, i - 1));
-        record.Load(kind, i);
-        record.bankFlag = flag;
-        record.Store(kind, i - 1);
-    }
-    const int last = map::kChannelCount - 1;
-    datCh blank(const_cast<uint8_t*>(initial.Data()));
-    blank.Load(kind, map::kChannelCount);
-    blank.Bind(image);
-    blank.bankFlag = datBankFlag(image, datBankOfChannel(image, last));
-    blank.Store(kind, last);
-    datSetBankSize(image, bank, datBankSize(image, bank) - 1);
-    return true;
-}
-
-// ---- the unsaved-changes question and closing --------------------------------------------------
-
-unsigned cuiMain::ConfirmDiscard([[maybe_unused]] bool sameFile) {
-    // Drop-downs close and open in-place editors commit first, so that their edit counts.
-    EvMan().Send(EVC_CloseDropDowns);
-    if (!IsModified()) return MB_Ok;
-    // Save, Discard or Cancel. Save runs Save (Save As for an untitled image) and goes on only
-    // when the file was written.
-    const std::string text = FormatOne(GTex().SectionText("GI_Mess_Confirm_SaveChanges"), DisplayFileName());
-    switch (cmcShowMessage(AppTitle(), text, cmcMsgIcon::Warning, MB_Save | MB_Discard | MB_Cancel)) {
-    case MB_Save: return FileSave() ? MB_Ok : MB_Cancel;
-    case MB_Discard: return MB_Ok;
-    default: return MB_Cancel;
-    }
-}
+// ---- closing ----------------------------------------------------------------------------------
 
 bool cuiMain::CloseQuery() {
     // While the radio is busy the window stays: the operation ends by itself.
     if (cloneMan_ && cloneMan_->IsBusy()) return false;
-    if (ConfirmDiscard(false) != MB_Ok) return false;
+    if (files_.ConfirmDiscard(false) != MB_Ok) return false;
     indEnviron& env = Environ();
     if (form_) {
         QRect g = form_->normalGeometry();
@@ -610,7 +354,8 @@ bool cuiMain::CloseQuery() {
 void cuiMain::FormClosed() {
     if (tick_) tick_->SetInterval(-1);
     printJob_.reset();
-    sheet_.reset();
+    sheets_.Forget();
+    sheets_.SetPanes(nullptr, nullptr, nullptr);
     tree_.reset();
     undoMenu_.reset();
     menu_.reset();
@@ -626,12 +371,6 @@ void cuiMain::FormClosed() {
 }
 
 // ---- application commands ----------------------------------------------------------------------
-
-bool cuiMain::OpenRecentFile(int index) {
-    const std::string path = Environ().Recent.Entry(index);
-    if (path.empty()) return false;
-    return OpenFile(path);
-}
 
 bool cuiMain::CloseMainWindow() {
     if (!form_) return false;
@@ -654,7 +393,7 @@ void cuiMain::RebuildEditMenu(const std::string& fillerKey) {
 
 bool cuiMain::ApplyFontSize(int percent) {
     // The sheet is built again in the new size; it keeps its place.
-    CloseSheet(true);
+    sheets_.CloseSheet(true);
     return true;
 }
 
@@ -679,100 +418,27 @@ bool cuiMain::CloneInformation() { return cloneCommands_->CloneInformation(); }
 
 void cuiMain::AfterImageReplaced() {
     // The sheet is built again over the new image (it keeps its place), the tree follows.
-    CloseSheet(true);
+    sheets_.CloseSheet(true);
     EvMan().Send(EVC_TreeBuilt);
     CountWarnings();
 }
 
-bool cuiMain::OpenFile(const std::string& path) {
-    const bool sameFile = path == GetDisplayName();
-    if (ConfirmDiscard(sameFile) != MB_Ok) return false;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const int code = OpenCloneFile(path);
-    QApplication::restoreOverrideCursor();
-    if (code != 0) return false;
-    AfterImageReplaced();
-    return true;
-}
+// ---- port entries ----------------------------------------------------------------------------
 
-bool cuiMain::SaveFile(const std::string& path) {
-    EvMan().Send(EVC_CloseDropDowns);
-    if (!SaveCloneFile(path)) return false;
-    SetCurrentDirectory(QFileInfo(QString::fromStdString(path)).absolutePath().toStdString());
-    SetFileName(path);
-    OnCloneFileOpened(path);
-    MarkSaved();
-    return true;
-}
-
-bool cuiMain::FileNew() {
-    if (ConfirmDiscard(false) != MB_Ok) return false;
-    LoadStartImage(ModelType());
-    AfterImageReplaced();
-    return true;
-}
-
-bool cuiMain::FileOpen() {
-    const QString path = QFileDialog::getOpenFileName(
-        form_, QString::fromStdString(GTex().Line("GI_AppInd_FileDialog", 0)), QString::fromStdString(defaultDir_),
-        QString::fromStdString(GTex().Line("GI_AppInd_FileDialog", 2)));
-    if (path.isEmpty()) return false;
-    return OpenFile(path.toStdString());
-}
-
-bool cuiMain::FileSave() {
-    if (FileName().empty()) return FileSaveAs();
-    return SaveFile(FileName());
-}
-
-bool cuiMain::FileSaveAs() {
-    const std::string suggested = FileName().empty() ? defaultDir_ + "/" + ModelName(ModelType()) + ".QCF" : FileName();
-    QString path = QFileDialog::getSaveFileName(
-        form_, QString::fromStdString(GTex().Line("GI_AppInd_FileDialog", 1)), QString::fromStdString(suggested),
-        QString::fromStdString(GTex().Line("GI_AppInd_FileDialog", 2)));
-    if (path.isEmpty()) return false;
-    if (QFileInfo(path).suffix().isEmpty()) path += ".QCF";
-    return SaveFile(path.toStdString());
-}
-
-uint8_t cuiMain::MenuCellHandler(cmcCellRequest& req) {
-    cmcCellObj* cell = req.cell;
-    if (cell && !req.grid) {
-        const bool enter = req.action == CA_Enter || req.action == CA_Commit;
-        switch (cell->label) {
-        case CL_Menu_File_New:
-            if (enter) FileNew();
-            return CER_None;
-        case CL_Menu_File_Open:
-            if (enter) FileOpen();
-            return CER_None;
-        case CL_Menu_File_Save:
-            if (enter) FileSave();
-            return CER_None;
-        case CL_Menu_File_SaveAs:
-            if (enter) FileSaveAs();
-            return CER_None;
-        default: break;
-        }
+std::string cuiMain::PortEntryText(int port) {
+    // The numbered port entries name the device each number stands for.
+    const std::vector<cmcPortInfo>& ports = PortDevices();
+    std::string device;
+    if (port >= 1 && port <= static_cast<int>(ports.size())) {
+        const cmcPortInfo& p = ports[port - 1];
+        device = p.description.empty() ? p.path : p.path + " (" + p.description + ")";
     }
-    const cmcCellHandler& handler = cmcDefaultCellHandler();
-    const uint8_t result = handler ? handler(req) : static_cast<uint8_t>(CER_None);
-    if (cell && cell->label == CL_Menu_Port_Com && cell->index >= 1) {
-        // The numbered port entries name the device each number stands for.
-        const std::vector<cmcPortInfo>& ports = PortDevices();
-        const int n = cell->index;
-        std::string device;
-        if (n <= static_cast<int>(ports.size())) {
-            const cmcPortInfo& p = ports[n - 1];
-            device = p.description.empty() ? p.path : p.path + " (" + p.description + ")";
-        }
-        std::string text = GTex().Line("GI_AppInd_PortMenu", device.empty() ? 1 : 0);
-        const size_t at = text.find("%d");
-        if (at != std::string::npos) text.replace(at, 2, std::to_string(n));
-        cell->text = FormatOne(text, device);
-        cell->behaviour |= CS_Relabelled;
-    }
-    return result;
+    std::string text = GTex().Line("GI_AppInd_PortMenu", device.empty() ? 1 : 0);
+    size_t at = text.find("%d");
+    if (at != std::string::npos) text.replace(at, 2, std::to_string(port));
+    at = text.find("%s");
+    if (at != std::string::npos) text.replace(at, 2, device);
+    return text;
 }
 
 }  // namespace qx

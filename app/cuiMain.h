@@ -1,8 +1,11 @@
 // The main application object with its window: the model profile and images of indMain, plus the
-// main window's panes, menu bar, tool bar, topic tree, current sheet with its position history,
-// status bar, the 50 ms tick that drives deferred work, the application events, the clone
-// commands with their cloning window, and the application commands that menus, the tool bar and
-// sheets run through the cell handler.
+// main window's panes, menu bar, tool bar, topic tree, status bar, the 50 ms tick, the application
+// events, the clone commands with their cloning window, and the application commands that menus,
+// the tool bar and sheets run through the cell handler. Its work is done by named parts:
+//   - Sheets()    the sheet navigator (cuiSheetNavigator): the sheet shown, its history, the tree;
+//   - Warnings()  the warning checker (cuiWarningChecker): check list, tree marks, one deferred timer;
+//   - Files()     the file commands (cuiFileCommands): New, Open, Save, Save As, ConfirmDiscard;
+//   - channel shifts of a bank join or leave go to datChannelJoinsBank / datChannelLeavesBank.
 //
 // Start-up order (app/main.cpp): the settings object, the two definition stores, the event
 // manager, then this object (which opens the definition files), then the main form, which calls
@@ -10,6 +13,9 @@
 #pragma once
 
 #include "app/cuiCloneWindow.h"
+#include "app/cuiFileCommands.h"
+#include "app/cuiSheetNavigator.h"
+#include "app/cuiWarningChecker.h"
 #include "cells/cmcAppCommands.h"
 #include "comm/cmcTask.h"
 #include "comm/cmcTick.h"
@@ -21,7 +27,6 @@
 #include <QIcon>
 #include <QPointer>
 
-#include <list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,16 +48,9 @@ class cuiStatusPanel;
 class cuiPrintJob;
 struct cmcEvent;
 
-// One entry of the sheet position history.
-struct cuiSheetHistoryEntry {
-    std::string name;
-    cuiSheetPos pos;
-};
-
 class cuiMain : public indMain, public cmcAppCommands {
 public:
     static constexpr int kTickMs = 50;
-    static constexpr int kDeferredCheckMs = 250;
     static constexpr int kMinWidth = 400;
     static constexpr int kMinHeight = 200;
     static constexpr int kSplitterMin = 8;
@@ -68,43 +66,27 @@ public:
 
     static cuiMain* Instance();
 
-    // Builds the main window inside `form` (slot 2) and starts the tick; shows the form.
+    // Builds the main window inside `form` and starts the tick; shows the form.
     virtual void BuildWindow(Frmmain* form, const std::vector<QIcon>* treeImages,
                              const std::vector<QIcon>* toolImages);
 
+    // ---- the parts ----
+    cuiSheetNavigator& Sheets() { return sheets_; }
+    cuiWarningChecker& Warnings() { return warnings_; }
+    cuiFileCommands& Files() { return files_; }
+
     // ---- indMain hooks ----
-    // Slot 3: rebuilds the topic tree and appends the model name to its root.
+    // Rebuilds the topic tree and appends the model name to its root.
     void RefreshModelText() override;
     // The window caption: the program title and the file's name, marked when modified.
     void RefreshTitle() override;
     // A clone file was opened: its folder becomes the default and it heads the recent list.
     void OnCloneFileOpened(const std::string& path) override;
 
-    // ---- warning check ----
-    // Slot 9: runs the check list and the five bank checks, marks the tree, then posts events 32
-    // and 29. Without a tree nothing is checked (both counts 0).
+    // The warning check (a model-specific main object may check more): see cuiWarningChecker.
     virtual void CountWarnings(int* errors = nullptr, int* warnings = nullptr);
-    // (Re)starts the 250 ms wait before the next warning check; the tick runs it.
-    void ScheduleWarningCheck();
-    bool WarningCheckPending() const { return deferredCheck_ != nullptr; }
-
-    // ---- sheets ----
-    // Opens the sheet named by a sheet reference in the right pane, remembering the current one.
-    void OpenSheet(const std::string& reference);
-    // Closes the current sheet; `remember` keeps its position in the history first.
-    void CloseSheet(bool remember = true);
-    // Slot 10: the sheet object for a reference's style, in `host` (not built yet).
+    // The sheet object for a reference's style, in `host` (not built yet).
     virtual std::unique_ptr<cuiSheet> CreateSheet(QWidget* host, const std::string& reference);
-    cuiSheet* CurrentSheet() const { return sheet_.get(); }
-    const std::list<cuiSheetHistoryEntry>& History() const { return history_; }
-    // Activates a tree node's cell (Enter through the cell handler): opens the node's sheet.
-    void ActivateNodeCell(cmcCellObj* cell);
-
-    // ---- the unsaved-changes question ----
-    // Asks before the working image is replaced (only when modified): "GI_Mess_Confirm_ReadFile"
-    // when the same file is read again, else "GI_Mess_Confirm_WriteFile". Returns MB_Ok or
-    // MB_Cancel.
-    unsigned ConfirmDiscard(bool sameFile);
 
     // ---- closing ----
     // The close request: the unsaved-changes question (false: stay open), then the window
@@ -117,23 +99,28 @@ public:
     void SetStatus(uint32_t textColour, uint32_t backColour, const std::string& text);
     const std::string& StatusText() const { return statusText_; }
 
-    // ---- the tick ----
+    // ---- the tick: a closed sheet reappears ----
     void Tick();
     cmcTask* TickTask() const { return tick_.get(); }
 
     // ---- application commands (the menu, tool bar and sheet commands) ----
-    bool OpenRecentFile(int index) override;
+    bool FileNew() override { return files_.New(); }
+    bool FileOpen() override { return files_.Open(); }
+    bool FileSave() override { return files_.Save(); }
+    bool FileSaveAs() override { return files_.SaveAs(); }
+    bool OpenRecentFile(int index) override { return files_.OpenRecent(index); }
     bool CloseMainWindow() override;
     void RebuildEditMenu(const std::string& fillerKey) override;
     bool ApplyFontSize(int percent) override;
     bool ShowToolBar(bool visible) override;
+    std::string PortEntryText(int port) override;
     bool OpenPortDialog() override;
     bool CloneRead() override;
     bool CloneWrite() override;
     bool CloneInformation() override;
-    bool ShowSheet(const std::string& reference) override;
-    int CurrentPopupItemCount() override;
-    void RefreshAllViews() override;
+    bool ShowSheet(const std::string& reference) override { return sheets_.ShowSheet(reference); }
+    int CurrentPopupItemCount() override { return sheets_.CurrentPopupItemCount(); }
+    void RefreshAllViews() override { warnings_.RefreshAll(); }
 
     // ---- printing, PDF export and help (cuiMainPrinting.cpp) ----
     bool CanPrintCurrentSheet() override;
@@ -147,17 +134,6 @@ public:
     cuiPrintJob* PrintJob() const { return printJob_.get(); }
     bool OpenHelp(const std::string& path, int context) override;
 
-    // File commands of the menu that need dialogs (new image, open, save, save as).
-    bool FileNew();
-    bool FileOpen();
-    bool FileSave();
-    bool FileSaveAs();
-    bool OpenFile(const std::string& path);
-    bool SaveFile(const std::string& path);
-
-    // The cell handler of the main menu and the tool bar: the program's handler, plus the file
-    // commands above and the device names on the numbered port entries.
-    uint8_t MenuCellHandler(cmcCellRequest& req);
     // The port entries read the device list again at their next refresh.
     static void ForgetPortDevices();
 
@@ -177,24 +153,14 @@ public:
     cuiCloneView& CloneView() { return *cloneView_; }
     bool ApplicationInactive() const { return inactive_; }
     void SetApplicationInactive(bool inactive) { inactive_ = inactive; }
-    const std::string& DefaultDirectory() const { return defaultDir_; }
     const std::vector<QIcon>* TreeImages() const { return treeImages_; }
-
-    // Event 26 and 27 on an image: channel `pos` joins or leaves bank `bank`, the channel table of
-    // the model's record kind shifting by one record (each slot keeps its own bank flag) and the
-    // freed slot taking the blank record of `initial`. False when the values are out of range.
-    static bool ChannelJoinsBank(cmcEeprom& working, const cmcEeprom& initial, int modelType, int bank, int pos);
-    static bool ChannelLeavesBank(cmcEeprom& working, const cmcEeprom& initial, int modelType, int bank, int pos);
 
 private:
     void OnEvent(const cmcEvent& e);
     void PrintTick();
-    void OnTreeChange();
-    void RememberSheet();
     void ShowAboutBox();
     int TreeWidthNeeded() const;
     void AfterImageReplaced();
-    std::string DisplayFileName() const;
 
     Frmmain* form_ = nullptr;
     const std::vector<QIcon>* treeImages_ = nullptr;
@@ -209,22 +175,20 @@ private:
     cuiToolBar* toolBar_ = nullptr;
     QToolBar* toolBarHost_ = nullptr;
     std::unique_ptr<cuiTree> tree_;
-    std::unique_ptr<cuiSheet> sheet_;
-    std::list<cuiSheetHistoryEntry> history_;
-    bool sheetHadFocus_ = false;
-    bool activatingNode_ = false;  // a tree node's cell is being activated
-    std::unique_ptr<cmcTick> deferredCheck_;
     std::unique_ptr<cuiCloneView> cloneView_;
     std::unique_ptr<indCloneMan> cloneMan_;
     std::unique_ptr<indCloneCommands> cloneCommands_;
     bool inactive_ = false;
-    std::string defaultDir_;
     cmcTaskPtr tick_;
     uint32_t statusTextColour_;
     uint32_t statusBackColour_;
     std::string statusText_;
     cmcAppCommands* previousCommands_ = nullptr;
     std::unique_ptr<cuiPrintJob> printJob_;
+    // The parts (after the members they refer to).
+    cuiFileCommands files_;
+    cuiWarningChecker warnings_;
+    cuiSheetNavigator sheets_;
 };
 
 }  // namespace qx

@@ -14,16 +14,19 @@
 
 namespace qx {
 
-bool cuiMain::CanPrintCurrentSheet() { return sheet_ && !printJob_ && sheet_->Printable(); }
+bool cuiMain::CanPrintCurrentSheet() {
+    cuiSheet* sheet = sheets_.Current();
+    return sheet && !printJob_ && sheet->Printable();
+}
 
 bool cuiMain::PrintCurrentSheet() { return StartPrinting(false); }
 
 bool cuiMain::PrintAllSheets() { return StartPrinting(true); }
 
 bool cuiMain::ExportPdf(bool allSheets) {
-    if (!sheet_ || printJob_) return false;
+    if (!sheets_.Current() || printJob_) return false;
     EvMan().Send(EVC_CloseDropDowns);
-    QString suggested = QString::fromStdString(defaultDir_) + "/";
+    QString suggested = QString::fromStdString(files_.DefaultDirectory()) + "/";
     suggested += FileName().empty() ? QString::fromStdString(ModelName(ModelType()))
                                     : QFileInfo(QString::fromStdString(FileName())).completeBaseName();
     suggested += ".pdf";
@@ -37,7 +40,7 @@ bool cuiMain::ExportPdf(bool allSheets) {
 bool cuiMain::StartPrinting(bool allSheets, const std::string& pdfPath) {
     if (printJob_) return false;
     cuiPrintSheets sheets;
-    sheets.current = sheet_ ? sheet_->Name() : std::string();
+    sheets.current = sheets_.Current() ? sheets_.Current()->Name() : std::string();
     sheets.count = [this] { return tree_ ? tree_->NodeCount() : 0; };
     sheets.reference = [this](int i) -> std::string {
         const cmcCellObj* cell = tree_ ? cuiTree::CellOf(tree_->NodeAt(i)) : nullptr;

@@ -7,9 +7,9 @@
 //      +Memory CH{(ImageIndex=1)(%CallSheet:GI_Sheet_Memory_CH_Top)}
 //      +Scan{(ImageIndex=2)(%CallSheet:GI_Sheet_Scan)}
 //
-// On event 25 (tree built, image replaced) the tree adjusts itself to the model type and the image:
+// On EVC_TreeBuilt (tree built, image replaced) the tree adjusts itself to the model type and the image:
 // nodes flagged for other model types go, the digital timer node comes or goes, and the memory
-// channel branch gets one node per bank. Events 32 and 33 redraw the bank icons and rename banks.
+// channel branch gets one node per bank. EVC_BankIcons and EVC_BankRename redraw the bank icons and rename banks.
 // Warning and error marks are overlays on the node icons.
 #pragma once
 
@@ -74,11 +74,11 @@ public:
     // child of the node at `index` or right before it. Returns the new node or null.
     QTreeWidgetItem* InsertByName(const std::string& name, int index, bool asChild);
 
-    // Adjusts the tree to the model type and the image (what event 25 does).
+    // Adjusts the tree to the model type and the image (what EVC_TreeBuilt does).
     void AdjustToModel();
-    // Event 32: the icon of every bank node from the bank's flag and channel count.
+    // EVC_BankIcons: the icon of every bank node from the bank's flag and channel count.
     void RefreshBankIcons();
-    // Event 33: the caption of bank `bank`'s nodes; a bank without a name is shown by the text of
+    // EVC_BankRename: the caption of bank `bank`'s nodes; a bank without a name is shown by the text of
     // "GI_AppInd_BankUnnamed" with the bank's number counted from 1.
     void RenameBank(int bank, const std::string& name);
 

@@ -24,6 +24,12 @@ public:
     virtual ~cmcAppCommands() = default;
 
     // ---- file ----
+    // New (a blank image of the model type), Open, Save and Save As, each after the questions the
+    // main window asks (unsaved changes, file name).
+    virtual bool FileNew() { return NotAvailable("New"); }
+    virtual bool FileOpen() { return NotAvailable("Open"); }
+    virtual bool FileSave() { return NotAvailable("Save"); }
+    virtual bool FileSaveAs() { return NotAvailable("Save as"); }
     virtual bool CanPrintCurrentSheet() { return false; }  // a sheet is shown and can be printed
     virtual bool PrintCurrentSheet() { return NotAvailable("Print"); }
     virtual bool PrintAllSheets() { return NotAvailable("Print all"); }
@@ -43,6 +49,9 @@ public:
     virtual bool ShowToolBar(bool visible) { return NotAvailable("Tool bar"); }
 
     // ---- port and clone ----
+    // The caption of numbered port entry `port` naming the device it stands for; empty keeps the
+    // entry's own caption.
+    virtual std::string PortEntryText(int port) { return {}; }
     virtual bool OpenPortDialog() { return NotAvailable("Port selection"); }
     virtual bool CloneRead() { return NotAvailable("Clone read"); }
     virtual bool CloneWrite() { return NotAvailable("Clone write"); }

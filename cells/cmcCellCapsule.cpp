@@ -109,6 +109,74 @@ void ScheduleDeferredCheck() {
 
 bool DeferredCheckPending() { return DeferredTask() && !DeferredTask()->Idle(); }
 
+// ---- entry steps --------------------------------------------------------------------------------
+
+namespace {
+
+// Loads the record of `kind` and `index` into the call; a digital PMR channel also gives the
+// conditions M (MSK signalling on), N (off) and R (no repeater).
+void LoadRecord(cmcCellCall& call, int kind, int index) {
+    call.recordKind = kind;
+    if (kind == KIND_None) return;
+    call.rec.Load(kind, index);
+    if (kind == KIND_ChKorvPmr) {
+        call.mskOn = call.rec.mskSignal;
+        call.mskOff = !call.rec.mskSignal;
+        call.noRepeater = call.rec.mskNoRepeater;
+    }
+}
+
+// A popup menu entry chosen on the cell: Edit becomes Enter; the list operations run on the
+// current bank's channels (or the whole list of a bank-less kind); Help opens the help file at the
+// cell's context. Returns true when the call is handled.
+bool RunPopupCommand(cmcCellCall& call) {
+    cmcCellRequest& req = call.req;
+    if (req.popupCommand == CL_PMenu_Edit) {
+        call.action = CA_Enter;
+        req.popupCommand = 0;
+        return false;
+    }
+    if (req.popupCommand >= kPopupListFirst && req.popupCommand <= kPopupListLast) {
+        int first = datKindMinIndex(call.recordKind);
+        int last = datKindMaxIndex(call.recordKind);
+        if (call.rec.IsChannel()) {
+            const int bank = CurrentBank(call, call.Index());
+            first = datBankFirst(call.image.Data(), bank);
+            last = datBankLast(call.image.Data(), bank);
+        }
+        if (call.recordKind != KIND_None) AppCommands().RunListCommand(req.popupCommand, req, call.rec, first, last);
+        return true;
+    }
+    if (req.popupCommand == CL_PMenu_Help) {
+        const std::string path = cmcDataFile(GTex().FirstLine("GI_Sys_MyHelpFile"));
+        AppCommands().OpenHelp(path, HelpContextOf(call.cell, call.image, call.modelType, EditorLists()));
+        return true;
+    }
+    return false;
+}
+
+// A popup menu entry works on the record of the cell whose menu it belongs to.
+void LoadPopupOwnerRecord(cmcCellCall& call) {
+    const cmcCellRequest& req = call.req;
+    if (call.cell.category != CT_PopupMenu || !req.parent || !req.parent->cell) return;
+    const cmcCellObj& owner = *req.parent->cell;
+    LoadRecord(call, cmcCellCapsule::RecordKindOf(owner.category, call.modelType), owner.index);
+}
+
+// An empty memory channel shows nothing, and a key on any of its cells but the attributes goes to
+// its receive frequency first: the grid replays the key there. Returns true when redirected.
+bool RedirectEmptyChannel(cmcCellCall& call) {
+    const cmcCellObj& cell = call.cell;
+    if (cell.category != CT_Mch || call.recordKind == KIND_None || call.rec.inUse) return false;
+    if (cell.label == CL_Mch_Atr || cell.label == CL_Mch_FreqR || call.action > CA_LastKey) return false;
+    call.req.label = CL_Mch_FreqR;
+    call.req.redirect = 1;
+    call.req.deferredAction = call.action;
+    return true;
+}
+
+}  // namespace
+
 // ---- the handler --------------------------------------------------------------------------------
 
 cmcCellCapsule::cmcCellCapsule(indMain* main, const cmcCellTable* table) : main_(main), table_(table) {}
@@ -178,23 +246,12 @@ uint8_t cmcCellCapsule::Execute(cmcCellRequest& req, bool notify) {
     datKorvAdr adr(image.Data());
     cmcCellCall call{req, *cell, *main, image, rec, adr};
     call.modelType = main->ModelType();
-    call.recordKind = RecordKindOf(cell->category, call.modelType);
     req.category = cell->category;
     req.label = cell->label;
     req.index = cell->index;
-    auto loadRecord = [&call](int kind, int index) {
-        call.recordKind = kind;
-        if (kind == KIND_None) return;
-        call.rec.Load(kind, index);
-        if (kind == KIND_ChKorvPmr) {
-            call.mskOn = call.rec.mskSignal;
-            call.mskOff = !call.rec.mskSignal;
-            call.noRepeater = call.rec.mskNoRepeater;
-        }
-    };
-    loadRecord(call.recordKind, cell->index);
+    LoadRecord(call, RecordKindOf(cell->category, call.modelType), cell->index);
 
-    const bool edited = req.action != 0 || req.resultKind != CRK_Plain || req.popupCommand != 0;
+    const bool edited = req.action != CA_Refresh || req.resultKind != CRK_Plain || req.popupCommand != 0;
     // A user action starts here (not a request the handler makes while serving one): what the
     // previous action changed becomes its own undo step, and this one takes its name.
     if (edited && gDepth == 0) main->BeginAction(ActionName(req));
@@ -204,47 +261,13 @@ uint8_t cmcCellCapsule::Execute(cmcCellRequest& req, bool notify) {
         ~Depth() { --d; }
     } depth(gDepth);
     call.action = req.action == CA_Commit ? CA_Enter : req.action;
-    bool handled = false;
-
-    if (req.popupCommand == CL_PMenu_Edit) {
-        call.action = CA_Enter;
-        req.popupCommand = 0;
-    } else if (req.popupCommand >= kPopupListFirst && req.popupCommand <= kPopupListLast) {
-        int first = datKindMinIndex(call.recordKind);
-        int last = datKindMaxIndex(call.recordKind);
-        if (rec.IsChannel()) {
-            const int bank = CurrentBank(call, cell->index);
-            first = datBankFirst(image.Data(), bank);
-            last = datBankLast(image.Data(), bank);
-        }
-        if (call.recordKind != KIND_None)
-            AppCommands().RunListCommand(req.popupCommand, req, rec, first, last);
-        handled = true;
-    } else if (req.popupCommand == CL_PMenu_Help) {
-        const std::string path = cmcDataFile(GTex().FirstLine("GI_Sys_MyHelpFile"));
-        AppCommands().OpenHelp(path, HelpContextOf(*cell, image, call.modelType, EditorLists()));
-        handled = true;
-    }
-
+    bool handled = RunPopupCommand(call);
     // The editors read the action from the request.
     req.action = call.action;
+    LoadPopupOwnerRecord(call);
+    handled = handled || RedirectEmptyChannel(call);
 
-    if (cell->category == CT_PopupMenu && req.parent && req.parent->cell) {
-        const cmcCellObj& owner = *req.parent->cell;
-        loadRecord(RecordKindOf(owner.category, call.modelType), owner.index);
-    }
-
-    if (!handled && cell->category == CT_Mch && call.recordKind != KIND_None && !rec.inUse &&
-        cell->label != CL_Mch_Atr && call.action <= 127) {
-        // An empty channel shows nothing; a key on it goes to its receive frequency first.
-        if (cell->label != CL_Mch_FreqR) {
-            req.label = CL_Mch_FreqR;
-            req.redirect = 1;
-            req.deferredAction = call.action;
-            handled = true;
-        }
-    }
-
+    // Dispatch.
     if (!handled) {
         const cmcCellTable& table = table_ ? *table_ : cmcCellTable::Instance();
         if (!table.Run(call)) {

@@ -6,7 +6,7 @@
 //     cmcCellRequest req;
 //     req.cell = &cell;
 //     req.grid = grid;                                      // null outside grids: no user actions
-//     req.action = 13;                                      // 0 refresh, 13 Enter, 32 space, 8 backspace
+//     req.action = CA_Enter;                                // CA_Refresh, CA_Enter, CA_Space, CA_Backspace
 //     uint8_t opened = cmcCellCapsule().Execute(req, true); // 1 chooser opened, 2 inline editor
 //     show(req.display, req.resultFlags);
 //

@@ -40,15 +40,6 @@ class indMain;
 class cmcFCache;
 struct cmcFieldRow;
 
-// Actions of a request (the grid passes the key pressed).
-enum cmcCellAction : int {
-    CA_Refresh = 0,
-    CA_Backspace = 8,  // previous value
-    CA_Enter = 13,     // activate
-    CA_Space = 32,     // next value
-    CA_Commit = 256,   // the same as Enter; turned into Enter at entry
-};
-
 // State bits of menu and tool bar cells (behaviour bits 2-5 of the cell).
 enum cmcCellState : uint8_t {
     CS_Checked = 0x04,
@@ -67,7 +58,7 @@ struct cmcCellCall {
     datKorvAdr& adr;    // the digital PMR address-range record
     int recordKind = 0;
     int modelType = 0;
-    int action = 0;     // after the entry rules (256 is 13)
+    int action = 0;     // cmcCellAction after the entry rules (CA_Commit is CA_Enter)
     // Conditions of a digital PMR channel (record kind 3): MSK signalling on (M), off (N), and no
     // repeater (R).
     bool mskOn = false;
@@ -176,7 +167,7 @@ void RegisterSignalFieldCells(cmcCellTable& table); // plain fields of the tone,
 bool ListChoice(cmcCellCall& call, const char* listKey, int itemKind, int& value);
 
 // The bank that a channel belongs to (0-4, or 5 for none) and the bank shown by the current
-// channel/bank sheet (asked with event 28; the channel's bank when no sheet answers).
+// channel/bank sheet (asked with EVC_QueryBank; the channel's bank when no sheet answers).
 int CurrentBank(cmcCellCall& call, int channel);
 
 }  // namespace qx

@@ -21,7 +21,7 @@ namespace {
 
 constexpr int kMaxChannels = map::kChannelCount;  // 64
 constexpr int kBankNameLength = 8;
-constexpr int kBankRenameLength = 26;              // the name block event 33 carries
+constexpr int kBankRenameLength = 26;              // the name block EVC_BankRename carries
 constexpr uint32_t kPillarGrey = 0x00808080;       // RGB 128,128,128
 
 bool BankValid(int bank) { return bank >= 0 && bank < map::kBankCount; }

@@ -77,7 +77,7 @@ void Comment(cmcCellCall& c) {
     uint8_t text[kCommentLength];
     std::memcpy(text, Ident(c) + (c.Label() == CL_CloneInfo_Comment1 ? kComment1 : kComment2), sizeof text);
     cmcCellRequest shown = c.req;
-    shown.action = 0;
+    shown.action = CA_Refresh;
     shown.resultKind = CRK_Plain;
     shown.grid = nullptr;
     cmcEditor(shown).PlainText(text, kCommentLength);

@@ -49,6 +49,12 @@ void ChooserItem(cmcCellCall& c) {
     }
 }
 
+// A command that runs on Enter and has no state of its own (file, exit, clone commands).
+template <bool (cmcAppCommands::*Command)()>
+void OnEnter(cmcCellCall& c) {
+    if (c.IsEnter()) (AppCommands().*Command)();
+}
+
 // ---- file ----
 
 // Index 1 of the print entries exports a PDF file instead of printing.
@@ -83,10 +89,6 @@ void RecentFile(cmcCellCall& c) {
     if (c.IsEnter() && !entry.empty()) AppCommands().OpenRecentFile(i);
 }
 
-void Exit(cmcCellCall& c) {
-    if (c.IsEnter()) AppCommands().CloseMainWindow();
-}
-
 void EditTop(cmcCellCall& c) { AppCommands().RebuildEditMenu("GI_PMenu_NoItem"); }
 
 // ---- view ----
@@ -118,6 +120,14 @@ void PortCom(cmcCellCall& c) {
         EvMan().Send(EVC_MenusBuilt);
     }
     c.SetState(CS_Checked, c.Index() == env.ComPort && env.ComDevice.empty());
+    // The numbered entries name the device each number stands for.
+    if (c.Index() >= 1) {
+        const std::string text = AppCommands().PortEntryText(c.Index());
+        if (!text.empty()) {
+            c.cell.text = text;
+            c.SetState(CS_Relabelled, true);
+        }
+    }
 }
 
 void PortUsb(cmcCellCall& c) {
@@ -137,18 +147,6 @@ void SetupBackup(cmcCellCall& c) {
     indEnviron& env = Environ();
     if (c.IsEnter()) env.BackupBeforeWrite = env.BackupBeforeWrite ? 0 : 1;
     c.SetState(CS_Checked, env.BackupBeforeWrite != 0);
-}
-
-// ---- clone ----
-
-void CloneRead(cmcCellCall& c) {
-    if (c.IsEnter()) AppCommands().CloneRead();
-}
-void CloneWrite(cmcCellCall& c) {
-    if (c.IsEnter()) AppCommands().CloneWrite();
-}
-void CloneInfo(cmcCellCall& c) {
-    if (c.IsEnter()) AppCommands().CloneInformation();
 }
 
 // ---- model ----
@@ -252,7 +250,11 @@ void RegisterCommandCells(cmcCellTable& t) {
     t.Set(CL_Menu_File_Print_Current, PrintCurrent);
     t.Set(CL_Menu_File_Print_All, PrintAll);
     t.Set(CL_Menu_File_Recent, RecentFile);
-    t.Set(CL_Menu_File_Exit, Exit);
+    t.Set(CL_Menu_File_New, OnEnter<&cmcAppCommands::FileNew>);
+    t.Set(CL_Menu_File_Open, OnEnter<&cmcAppCommands::FileOpen>);
+    t.Set(CL_Menu_File_Save, OnEnter<&cmcAppCommands::FileSave>);
+    t.Set(CL_Menu_File_SaveAs, OnEnter<&cmcAppCommands::FileSaveAs>);
+    t.Set(CL_Menu_File_Exit, OnEnter<&cmcAppCommands::CloseMainWindow>);
     t.Set(CL_Menu_Edit_Top, EditTop);
     t.Set(CL_Menu_View_FontSize, FontSize);
     t.Set(CL_Menu_View_ToolBar, ToolBar);
@@ -260,9 +262,9 @@ void RegisterCommandCells(cmcCellTable& t) {
     t.Set(CL_Menu_Port_Usb, PortUsb);
     t.Set(CL_Menu_Port_SpeedHigh, PortSpeedHigh);
     t.Set(CL_Menu_Setup_Backup, SetupBackup);
-    t.Set(CL_Menu_Clone_Read, CloneRead);
-    t.Set(CL_Menu_Clone_Write, CloneWrite);
-    t.Set(CL_Menu_Clone_Info, CloneInfo);
+    t.Set(CL_Menu_Clone_Read, OnEnter<&cmcAppCommands::CloneRead>);
+    t.Set(CL_Menu_Clone_Write, OnEnter<&cmcAppCommands::CloneWrite>);
+    t.Set(CL_Menu_Clone_Info, OnEnter<&cmcAppCommands::CloneInformation>);
     t.Set(CL_Model_Lmr, Model<kModelLmr>);
     t.Set(CL_Model_Pmr, Model<kModelPmr>);
     t.Set(CL_Model_KorvPmr, Model<kModelKorvPmr>);

@@ -22,7 +22,7 @@ const char kHex[] = "0123456789ABCDEF";
 const char kDtmfAlphabet[] = "0123456789ABCD*#";
 const char kFiveToneAlphabet[] = "0123456789ABCDE*";
 
-int StepDelta(int action) { return action == 32 ? 1 : (action == 8 ? -1 : 0); }
+int StepDelta(int action) { return action == CA_Space ? 1 : (action == CA_Backspace ? -1 : 0); }
 
 // The entry of `index` in a selection table, or null.
 const cmcSelTable::Entry* FindEntry(const cmcSelTable& table, int index) {
@@ -90,7 +90,7 @@ bool cmcEditor::Dtmf(uint8_t* digits, uint8_t& count, int maxDigits) {
     char c;
     if (TypedChar(&c) && (IsHexDigit(c) || c == '*' || c == '#'))
         StartEditWith(c);
-    else if (FromGrid() && Action() == 13)
+    else if (FromGrid() && Action() == CA_Enter)
         StartEdit(text);
     return changed;
 }
@@ -138,7 +138,7 @@ bool cmcEditor::FiveTone(uint8_t* code, int groupTone, bool receive, int digitCo
     const int action = Action();
     if (TypedChar(&c) && (IsHexDigit(c) || c == '*' || c == 'G' || c == 'g' || c == '#' || c == '+'))
         StartEditWith(c);
-    else if (FromGrid() && (action == 13 || action == 32 || action == 8))
+    else if (FromGrid() && (action == CA_Enter || action == CA_Space || action == CA_Backspace))
         StartEdit(text);
     return changed;
 }
@@ -183,7 +183,7 @@ bool cmcEditor::Abc(int& value) {
     char c;
     if (TypedChar(&c) && (IsDigit(c) || c == 'o' || c == 'O'))
         StartEditWith(c);
-    else if (FromGrid() && action == 13)
+    else if (FromGrid() && action == CA_Enter)
         OpenChooser(kSelAbc, Flex0, isCode(value) ? kAbcItemCode : value);
     return value != old || typed;
 }
@@ -214,7 +214,7 @@ bool cmcEditor::SpecialTone(int& value, bool allowF) {
     char c;
     if (TypedChar(&c) && IsHexDigit(c) && HexValue(c) <= max)
         StartEditWith(c);
-    else if (FromGrid() && action == 13)
+    else if (FromGrid() && action == CA_Enter)
         StartEdit(req_.display);
     return changed;
 }
@@ -247,7 +247,7 @@ bool cmcEditor::CodeList(const std::string& key, int itemKind, int& value) {
     char c;
     if (TypedChar(&c))
         StartEditWith(c);
-    else if (FromGrid() && action == 13)
+    else if (FromGrid() && action == CA_Enter)
         OpenChooser(key, itemKind, value);
     return changed;
 }
@@ -298,7 +298,7 @@ bool cmcEditor::TwoLevel(int& value, const std::string& firstKey, const std::str
     char c;
     if (TypedChar(&c))
         StartEditWith(c);
-    else if (FromGrid() && action == 13)
+    else if (FromGrid() && action == CA_Enter)
         OpenChooser(firstKey, Flex0, inFirst(value) ? value : moreItem);
     return value != old || typed;
 }
@@ -322,7 +322,7 @@ bool cmcEditor::PlainText(uint8_t* field, int length) {
     char c;
     if (TypedChar(&c))
         StartEditWith(c);
-    else if (FromGrid() && Action() == 13)
+    else if (FromGrid() && Action() == CA_Enter)
         StartEdit(text);
     return changed;
 }

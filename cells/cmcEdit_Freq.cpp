@@ -112,7 +112,7 @@ bool cmcEditor::Frequency(datCh& ch, cmcEditMode mode, bool fixedChannel) {
     char c = 0;
     TypedChar(&c);
     if (fixedChannel) {
-        if (action == 13 || action == 32 || action == 8 || IsDigit(c))
+        if (action == CA_Enter || action == CA_Space || action == CA_Backspace || IsDigit(c))
             OpenChooser(kSelFixedFreq, Flex0, FixedChannelIndex(f));
         return changed;
     }
@@ -126,7 +126,7 @@ bool cmcEditor::Frequency(datCh& ch, cmcEditMode mode, bool fixedChannel) {
             StartEditAt(text, static_cast<int>(point + 1), static_cast<int>(text.size() - point - 1));
     } else if (IsDigit(c)) {
         StartEditWith(c);
-    } else if (action == 13 || action == 32 || action == 8) {
+    } else if (action == CA_Enter || action == CA_Space || action == CA_Backspace) {
         StartEdit(text);
     }
     return changed;

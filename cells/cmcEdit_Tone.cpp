@@ -108,7 +108,7 @@ bool cmcEditor::Tone(datTone& rx, datTone& tx, cmcEditMode mode, bool dpmr446) {
             if (ParseToneText(req_.input, dpmr446, &typed)) t = typed;
         }
         const int action = Action();
-        if (FromGrid() && (action == 32 || action == 8) && t.enabled && t.dtcs) t.inverted = !t.inverted;
+        if (FromGrid() && (action == CA_Space || action == CA_Backspace) && t.enabled && t.dtcs) t.inverted = !t.inverted;
     }
     const bool changed = !(t == before);
     if (changed && follow) tx = rx;
@@ -130,7 +130,7 @@ bool cmcEditor::Tone(datTone& rx, datTone& tx, cmcEditMode mode, bool dpmr446) {
     char c;
     if (TypedChar(&c) && IsDigit(c))
         StartEditWith(c);
-    else if (Action() == 13)
+    else if (Action() == CA_Enter)
         OpenChooser(toneSheet, Flex0, !t.enabled ? kToneItemOff : (t.dtcs ? kToneItemDtcs : t.ctcss));
     return changed;
 }

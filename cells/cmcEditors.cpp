@@ -240,7 +240,7 @@ long long Clamp(long long v, long long lo, long long hi) { return v < lo ? lo : 
 // Wraps a stepped value: below the minimum to the maximum, above the maximum to the minimum.
 long long Wrap(long long v, long long lo, long long hi) { return v < lo ? hi : (v > hi ? lo : v); }
 
-int StepDelta(int action) { return action == 32 ? 1 : (action == 8 ? -1 : 0); }
+int StepDelta(int action) { return action == CA_Space ? 1 : (action == CA_Backspace ? -1 : 0); }
 
 // Steps `value` by `delta` within lo..hi, wrapping at the ends; true when the value changed.
 bool StepWrapped(int& value, long long delta, long long lo, long long hi) {
@@ -342,7 +342,7 @@ bool cmcEditor::List(const std::string& key, int itemKind, int& value) {
         }
     }
     req_.display = text;
-    if (FromGrid() && action == 13) OpenChooser(key, itemKind, value);
+    if (FromGrid() && action == CA_Enter) OpenChooser(key, itemKind, value);
     return changed;
 }
 
@@ -381,7 +381,7 @@ bool cmcEditor::Integer(int& value, const cmcIntegerSpec& s) {
     char c;
     if (TypedChar(&c) && (IsDigit(c) || (c == '-' && static_cast<long long>(s.min) + s.offset < 0)))
         StartEditWith(c);
-    else if (FromGrid() && action == 13)
+    else if (FromGrid() && action == CA_Enter)
         StartEdit(number);
     return changed;
 }
@@ -412,7 +412,7 @@ bool cmcEditor::Decimal(int& raw, const cmcDecimalSpec& s) {
     TypedChar(&c);
     if (c == '.' && point != std::string::npos)
         StartEditAt(text, static_cast<int>(point + 1), static_cast<int>(text.size() - point - 1));
-    else if (action == 13 || (action == 32 && !s.stepping))
+    else if (action == CA_Enter || (action == CA_Space && !s.stepping))
         StartEdit(s.clearOnEdit ? std::string() : text);
     else if (IsDigit(c) || c == '.' || c == '-')
         StartEditWith(c);
@@ -443,11 +443,11 @@ bool cmcEditor::Timer(int& raw, const cmcTimerSpec& s) {
     }
     const int action = Action();
     if (FromGrid() && StepDelta(action) != 0 && StepWrapped(raw, StepDelta(action), s.min, s.max)) changed = true;
-    req_.display = FormatTimer(raw, s, action == 0);
+    req_.display = FormatTimer(raw, s, action == CA_Refresh);
     char c;
     if (TypedChar(&c) && (IsDigit(c) || c == '.' || c == 'o' || c == 'O'))
         StartEditWith(c);
-    else if (FromGrid() && action == 13)
+    else if (FromGrid() && action == CA_Enter)
         StartEdit(TrimLeft(req_.display));
     return changed;
 }
@@ -479,7 +479,7 @@ bool cmcEditor::MinSec(int& raw, const cmcMinSecSpec& s) {
     char ch;
     if (TypedChar(&ch) && (IsDigit(ch) || ch == ':'))
         StartEditWith(ch);
-    else if (FromGrid() && action == 13)
+    else if (FromGrid() && action == CA_Enter)
         StartEdit(TrimLeft(req_.display));
     return changed;
 }
@@ -522,16 +522,16 @@ bool cmcEditor::FlagSet(int& value, int first, int last, int headerKind, int che
     if (TypedChar(&c)) {
         const int num = FlagNumberOf(c);
         if (num >= first && num <= last) value ^= numberBit(num);
-    } else if (FromGrid() && action == 32) {
+    } else if (FromGrid() && action == CA_Space) {
         value = (value & mask) == 0 ? (value | mask) : (value & ~mask);
-    } else if (FromGrid() && action == 8) {
+    } else if (FromGrid() && action == CA_Backspace) {
         value ^= mask;
     }
 
     req_.display = FormatFlagSet(value, first, last);
     req_.caretPos = 0;
     req_.selLength = 1;
-    if (FromGrid() && action == 13) {
+    if (FromGrid() && action == CA_Enter) {
         uint32_t w = 0;
         for (int num = first; num <= last && num - first < n; ++num)
             if (value & numberBit(num)) w |= FlagWindowBit(num);
@@ -584,7 +584,7 @@ bool cmcEditor::DecimalDigits(int& value, int digits, int min, int max) {
     char c;
     if (TypedChar(&c) && (IsDigit(c) || (c == '-' && min < 0)))
         StartEditWith(c);
-    else if (FromGrid() && action == 13)
+    else if (FromGrid() && action == CA_Enter)
         StartEdit(number);
     return changed;
 }
@@ -607,7 +607,7 @@ bool cmcEditor::HexDigits(uint32_t& value, int digits) {
     char c;
     if (TypedChar(&c) && IsHexDigit(c))
         StartEditWith(c);
-    else if (FromGrid() && Action() == 13)
+    else if (FromGrid() && Action() == CA_Enter)
         StartEdit(text);
     return changed;
 }
@@ -628,7 +628,7 @@ bool cmcEditor::DigitString(uint8_t* packed, int digits) {
     char c;
     if (TypedChar(&c) && IsHexDigit(c))
         StartEditWith(c);
-    else if (FromGrid() && Action() == 13)
+    else if (FromGrid() && Action() == CA_Enter)
         StartEdit(text);
     return changed;
 }

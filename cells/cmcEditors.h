@@ -178,7 +178,7 @@ public:
 
 private:
     bool FromGrid() const { return req_.grid != nullptr; }
-    int Action() const { return req_.action == 256 ? 13 : req_.action; }
+    int Action() const { return req_.action == CA_Commit ? CA_Enter : req_.action; }
     bool Typed() const { return req_.resultKind == CRK_Input; }
     bool Picked(int itemKind) const;
     int PickedItem() const;

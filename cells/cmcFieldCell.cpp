@@ -199,7 +199,7 @@ public:
         action_ = req.action;
         kind_ = req.resultKind;
         grid_ = req.grid;
-        req.action = 0;
+        req.action = CA_Refresh;
         req.resultKind = CRK_Plain;
         req.grid = nullptr;
     }
@@ -285,7 +285,7 @@ void RunFieldCell(cmcCellCall& c, const cmcFieldRow& row) {
             if (event) EvMan().Post(event);
         if (rules.after) rules.after(c, value);
     }
-    if (rules.offWhenZero && !bytes && value == 0 && c.action == 0) c.Show(GTex().Line(kKeyTimerOff, 0));
+    if (rules.offWhenZero && !bytes && value == 0 && c.action == CA_Refresh) c.Show(GTex().Line(kKeyTimerOff, 0));
     if (readOnly && rules.readOnlyColourSet) SetTextColour(c, rules.readOnlyColour);
     if (rules.grey && rules.grey(c, value)) SetTextColour(c, kGreyText);
     if (rules.warn && rules.warn(c, value)) c.Warn();

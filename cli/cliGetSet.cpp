@@ -138,11 +138,11 @@ private:
     }
 
     bool Key(cmcCellObj& cell, const std::string& name, std::string* why) {
-        int action = 0;
+        int action = CA_Refresh;
         if (name == "space")
-            action = 32;
+            action = CA_Space;
         else if (name == "backspace")
-            action = 8;
+            action = CA_Backspace;
         else {
             *why = "unknown key '" + name + "' (space or backspace)";
             return false;
@@ -239,7 +239,7 @@ private:
             auto result = std::make_unique<cmcCellRequest>(*opener);
             result->parent = &parent;
             result->resultKind = CRK_Chooser;
-            result->action = 0;
+            result->action = CA_Refresh;
             capsule_.Execute(*result, true);
             wrote = wrote || capsule_.Wrote() || Shows(cell, EditorLists().Text(chooser.sheetKey, chooser.itemKind, item));
             // A pick that opens the next chooser of a chain answers to this request.

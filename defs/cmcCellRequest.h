@@ -13,6 +13,22 @@ namespace qx {
 class cmcCellObj;
 struct cmcCellRequest;
 
+// Actions of a request: the grid passes the key pressed (printable characters 33..126 start an
+// in-place edit with that character where the editor accepts it).
+enum cmcCellAction : int {
+    CA_Refresh = 0,      // show the value and marks only
+    CA_Backspace = 8,    // previous value
+    CA_Enter = 13,       // activate: run a command, open a chooser, dialog or in-place editor
+    CA_Space = 32,       // next value
+    CA_LastKey = 127,    // actions above this are operations, not keys
+    CA_Commit = 256,     // the same as Enter; turned into Enter at entry
+    // Keys without a character reach the handler as their key code times 256.
+    CA_KeyLeft = 0x25 << 8,
+    CA_KeyRight = 0x27 << 8,
+    CA_KeyF1 = 0x70 << 8,  // F1..F12 follow one key code apart
+};
+constexpr int CA_KeyF(int n) { return CA_KeyF1 + ((n - 1) << 8); }  // F1..F12
+
 // Result flags (output).
 enum cmcCellResultFlag : uint8_t {
     CRF_Current = 0x01,  // the cell is the grid's current cell (set by the grid)
@@ -83,7 +99,7 @@ struct cmcCellRequest {
     cmcCellPaint* paint = nullptr;     // rectangle and state while painting, else null
     int32_t caretPos = 0;              // editor start: caret position
     int32_t selLength = 0;             // editor start: selection length
-    int32_t action = 0;                // the key or operation (0 refresh, 13 Enter, 256 commit, ...)
+    int32_t action = CA_Refresh;       // the key or operation (cmcCellAction or a typed character)
     int32_t popupCommand = 0;          // label of the popup entry chosen on this cell, or 0
     const cmcCellObj* popupCell = nullptr;  // the popup entry's cell when popupCommand is set
     std::string input;                 // text typed into an in-place editor (result kind 1)

@@ -98,13 +98,13 @@ public:
     cmcSheetBuilder(const cmcSheetBuilder&) = delete;
     cmcSheetBuilder& operator=(const cmcSheetBuilder&) = delete;
 
-    // Slot 1: the sheet parameter (for the channel/bank sheet "Bank n").
+    // The sheet parameter (for the channel/bank sheet "Bank n").
     virtual void SetParameter(const std::string& parameter) { parameter_ = parameter; }
     const std::string& Parameter() const { return parameter_; }
     const std::string& Key() const { return key_; }
     cmcSheetContext& Context() { return ctx_; }
 
-    // Reads the style and fills the cell table (slots 3 and 5). Building again starts afresh.
+    // Reads the style and fills the cell table (StyleProperty .. CellHook below). Building again starts afresh.
     void Build(cmcTextMeasure& measure);
     bool Built() const { return built_; }
 
@@ -137,12 +137,12 @@ public:
     int FirstSelectableRow() const { return firstSelRow_; }
     cmcCellCounters& Counters() { return counters_; }
 
-    // Slot 11 and 12.
+    // The heading printed above the sheet, and whether the sheet can be printed at all.
     virtual std::string PrintHeading();
     virtual bool Printable();
 
-    // Grows (or shrinks) the grid by one row without a rebuild (the channel/bank sheet's events
-    // 30 and 31). Rows beyond the cell table are refused.
+    // Grows (or shrinks) the grid by one row without a rebuild (the channel/bank sheet on
+    // EVC_BankJoined and EVC_BankLeft). Rows beyond the cell table are refused.
     virtual bool AddRow();
     virtual bool RemoveRow();
     // Whether a grid row only stands in for an empty list (the channel/bank sheet of an empty
@@ -150,14 +150,14 @@ public:
     virtual bool PlaceholderRow(int row) const { return false; }
 
 protected:
-    virtual void StyleProperty(const std::string& property);  // slot 3, one "(...)" of the style line
-    virtual void RowDirective(const std::string& directive);  // slot 4, one "(...)" of a directive line
-    virtual void SizeAndFill(cmcTextMeasure& measure);         // slot 5
-    virtual void ReadBasicCell();                              // slot 6
-    virtual void ReadRows();                                   // slot 7
-    virtual void BuildCells(cmcTextMeasure& measure);          // slot 8
-    virtual void RowHook(int row) {}                           // slot 9
-    virtual void CellHook(int col, int row) {}                 // slot 10
+    virtual void StyleProperty(const std::string& property);  // one "(...)" of the style line
+    virtual void RowDirective(const std::string& directive);  // one "(...)" of a directive line
+    virtual void SizeAndFill(cmcTextMeasure& measure);         // column widths, row heights, cell table
+    virtual void ReadBasicCell();                              // the "_BasicCell" defaults
+    virtual void ReadRows();                                   // the "_Cells" rows
+    virtual void BuildCells(cmcTextMeasure& measure);          // the cells of every row
+    virtual void RowHook(int row) {}                           // after a row is built
+    virtual void CellHook(int col, int row) {}                 // after a cell is built
     // Rows of the cell table for a grid of `rows` rows (the channel/bank sheet keeps 74).
     virtual int CellRowsFor(int rows) const { return rows; }
     // Whether select switch directives are obeyed.
@@ -227,7 +227,7 @@ public:
     // installed, else the printable ASCII bytes.
     std::string BankName() const;
     std::function<std::string(const uint8_t* bytes, int length)> decodeText;
-    // "<title> <bank+1>: <name> <SmarTrunk text> (Left CH - <left>)", the title after event 29.
+    // "<title> <bank+1>: <name> <SmarTrunk text> (Left CH - <left>)", the title after EVC_BankChanged.
     std::string BankTitle(const std::string& title);
     std::string PrintHeading() override;
     bool Printable() override;

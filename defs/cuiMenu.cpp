@@ -178,7 +178,7 @@ void cuiMenu::DefaultClick(QAction*, cmcCellObj* cell) {
     cmcCellRequest req;
     req.owner = owner_;
     req.cell = cell;
-    req.action = 13;
+    req.action = CA_Enter;
     handler_(req);
     Refresh();
 }

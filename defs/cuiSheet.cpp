@@ -45,11 +45,6 @@ cuiSheet::ContextProvider& Provider() {
     return provider;
 }
 
-// Windows key codes of the keys handed to the cell handler as operations (code * 256).
-constexpr int kVkLeft = 0x25;
-constexpr int kVkRight = 0x27;
-constexpr int kVkF1 = 0x70;
-
 bool Labelled(const cmcCellObj& c) { return c.label != kLabelNone; }
 
 }  // namespace
@@ -660,10 +655,10 @@ void cuiSheet::OnKeyDown(QKeyEvent* e) {
     const bool ctrl = e->modifiers() & Qt::ControlModifier;
     switch (e->key()) {
     case Qt::Key_Left:
-        if (!MoveCursor(-1, 0, shift)) RunOperation(kVkLeft << 8);
+        if (!MoveCursor(-1, 0, shift)) RunOperation(CA_KeyLeft);
         break;
     case Qt::Key_Right:
-        if (!MoveCursor(1, 0, shift)) RunOperation(kVkRight << 8);
+        if (!MoveCursor(1, 0, shift)) RunOperation(CA_KeyRight);
         break;
     case Qt::Key_Up:
         if (!ctrl) MoveCursor(0, -1, shift);
@@ -681,7 +676,7 @@ void cuiSheet::OnKeyDown(QKeyEvent* e) {
         if (onEscape) onEscape();
         break;
     default:
-        if (e->key() >= Qt::Key_F1 && e->key() <= Qt::Key_F12) RunOperation((kVkF1 + e->key() - Qt::Key_F1) << 8);
+        if (e->key() >= Qt::Key_F1 && e->key() <= Qt::Key_F12) RunOperation(CA_KeyF(1 + e->key() - Qt::Key_F1));
         break;
     }
 }
@@ -723,7 +718,7 @@ void cuiSheet::OnMouseUp(QMouseEvent* e) {
     mouseHeld_ = false;
     int c, r;
     if (dropDown_ && grid_->MouseToCell(e->position().toPoint(), c, r) && c == Col() && r == Row())
-        RunOperation(256);
+        RunOperation(CA_Commit);
 }
 
 void cuiSheet::OnMouseMove(QMouseEvent* e) {
@@ -742,7 +737,7 @@ void cuiSheet::OnDoubleClick(QMouseEvent* e) {
     if (!grid_->MouseToCell(e->position().toPoint(), c, r)) return;
     if (!builder_->Cell(c, r).Selectable() && builder_->Cell(c, r).Trailing() && TrailingOwner(c, r) >= 0)
         c = TrailingOwner(c, r);
-    if (c == Col() && r == Row() && builder_->Cell(c, r).Selectable()) RunOperation(256);
+    if (c == Col() && r == Row() && builder_->Cell(c, r).Selectable()) RunOperation(CA_Commit);
 }
 
 void cuiSheet::OnTimedScroll(unsigned d) {
@@ -800,7 +795,7 @@ void cuiSheet::CommitEditor() {
     grid_->InvalidateCell(editorCol_, editorRow_);
     if (builder_->InGrid(editorCol_, editorRow_) && (editorCol_ != Col() || editorRow_ != Row()))
         grid_->SetCurrent(editorCol_, editorRow_, false);
-    RunOperation(0, nullptr, &text);
+    RunOperation(CA_Refresh, nullptr, &text);
 }
 
 void cuiSheet::CancelEditor() {
@@ -894,7 +889,7 @@ uint8_t cuiSheet::RunOperation(int op, const cmcCellObj* popupCell, const std::s
     req.paint = &paint;
     if (input) {
         req.resultKind = CRK_Input;
-        req.action = 0;
+        req.action = CA_Refresh;
         req.input = *input;
     } else {
         req.action = op;
@@ -908,11 +903,11 @@ uint8_t cuiSheet::RunOperation(int op, const cmcCellObj* popupCell, const std::s
     }
 
     // A drop-down hands Enter and the commit to the cell that opened it, then goes away.
-    if (dropDown_ && !input && !popupCell && (op == 13 || op == 256) && opener_) {
+    if (dropDown_ && !input && !popupCell && (op == CA_Enter || op == CA_Commit) && opener_) {
         cmcCellRequest up = *opener_;
         up.resultKind = CRK_Chooser;
         up.parent = &req;
-        up.action = 0;
+        up.action = CA_Refresh;
         if (handler_) handler_(up);
         if (onDropDownDone) onDropDownDone();
         return 0;
@@ -1038,7 +1033,7 @@ void cuiSheet::UpdatePopupMenu(bool force) {
             if (key) {
                 popupBuilder_ = std::make_unique<cuiMenu>(
                     owner_, popup_, store_, *key,
-                    [this](cuiMenu&, QAction*, cmcCellObj* cell) { RunOperation(0, cell); });
+                    [this](cuiMenu&, QAction*, cmcCellObj* cell) { RunOperation(CA_Refresh, cell); });
                 popupBuilder_->SetCellHandler(handler_);
                 popupBuilder_->Build();
                 popupKey_ = *key;

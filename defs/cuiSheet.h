@@ -55,7 +55,7 @@ public:
     // --- Set-up before Build.
     void SetName(const std::string& name) { name_ = name; }
     const std::string& Name() const { return name_; }
-    virtual void SetParameter(const std::string& parameter);  // slot 1
+    virtual void SetParameter(const std::string& parameter);  // the sheet parameter ("Bank n")
     void SetDropDown(bool on) { dropDown_ = on; }
     bool DropDown() const { return dropDown_; }
     // Printing: the margin unit m (printer pixels per inch / 120, at least 1); cells are drawn black on white.
@@ -65,7 +65,7 @@ public:
     void SetCellHandler(cmcCellHandler handler) { handler_ = std::move(handler); }
     void SetContext(const cmcSheetContext& ctx) { ctx_ = ctx; hasCtx_ = true; }
 
-    // Reads the definitions, creates the grid and shows it (slot 2).
+    // Reads the definitions, creates the grid and shows it.
     virtual void Build();
 
     // --- Queries.
@@ -92,8 +92,8 @@ public:
     int FullHeight() const;
     // Makes current the first selectable cell, row by row, with exactly this identity.
     bool SelectByIdentity(int category, int label, int index);
-    virtual std::string PrintHeading() { return builder_->PrintHeading(); }  // slot 11
-    virtual bool Printable() { return builder_->Printable(); }               // slot 12
+    virtual std::string PrintHeading() { return builder_->PrintHeading(); }  // heading when printed
+    virtual bool Printable() { return builder_->Printable(); }               // whether it can be printed
     bool MultiSelectionShown() const { return multiShown_; }
     bool IsSelected(int col, int row);  // drawn selected (current, selection bits, trailing)
 

@@ -94,7 +94,7 @@ void cuiToolBar::Clicked(int i) {
     cmcCellRequest req;
     req.owner = owner_;
     req.cell = cell;
-    req.action = 13;
+    req.action = CA_Enter;
     handler_(req);
 }
 

@@ -1,6 +1,6 @@
 // Tool bar builder: one button per line of "<key>_Body" (cell descriptions), the line "-" a gap,
 // "/" the end of a row of buttons. A click hands the button's cell to the cell handler (Enter);
-// Refresh (event 20) asks the handler which buttons are pressed or disabled.
+// Refresh (EVC_ToolBarRefresh) asks the handler which buttons are pressed or disabled.
 #pragma once
 
 #include "defs/cmcCellObj.h"

@@ -50,34 +50,34 @@ public:
 
     static indMain* Instance();
 
-    // ---- virtual operations (slots of the model profile) ----
-    // Slot 1: last EEPROM address 0x7D7F, header model value 0x6153, header extra value 0.
+    // ---- virtual operations of the model profile (a model-specific main object overrides them) ----
+    // The profile: last EEPROM address 0x7D7F, header model value 0x6153, header extra value 0.
     virtual void InitProfile();
-    // Slot 3: the tree shows the model name; the main window overrides it. Does nothing here.
+    // The model name text: the tree shows the model name; the main window overrides it. Does nothing here.
     virtual void RefreshModelText() {}
-    // Slot 4: the content check. Level 0: bytes 0-1 hold 0x6152, byte 2 is 1 and byte 264 of the
+    // The content check. Level 0: bytes 0-1 hold 0x6152, byte 2 is 1 and byte 264 of the
     // working image is 6. Other levels also: the maker signature at 256-263, 0x6153 at 266-267 and
     // the signature in the 8 bytes before the address at 274-275.
     virtual bool IsImageInvalid(const cmcEeprom& image, int level);
-    // Slot 5: the newer-data check. While "GI_Sys_LockoutNewerData" is not 0: true when the data
+    // The newer-data check. While "GI_Sys_LockoutNewerData" is not 0: true when the data
     // version byte (39429) is above 1, either as the image holds it or as its packed data version
     // block unpacks (a clone file or a read image carries it in the packed area).
     virtual bool IsDataNewer(const cmcEeprom& image);
-    // Slot 6: unpack, adopt the image's model type (without asking), normalise (mode 0), and post
-    // event 25 (image replaced).
+    // After an image was loaded: unpack, adopt the image's model type (without asking), normalise
+    // (mode 0), and post EVC_TreeBuilt (the image was replaced: the tree and sheets rebuild).
     virtual void AfterImageLoaded(cmcEeprom& image);
-    // Slot 7: normalisation against the initial image of the current model type; modes 0, 1, 2.
+    // Normalisation against the initial image of the current model type; modes 0, 1, 2.
     // Returns true when the packing of mode 1 or 2 overflowed.
     virtual bool NormaliseImage(cmcEeprom& image, int mode);
-    // Slot 8: does nothing.
+    // Before a clone write: a hook for model-specific preparation; does nothing here.
     virtual void BeforeCloneWrite(cmcEeprom& image) {}
-    // Slot 11: loads the initial clone file of the model type into the initial image (cleared
+    // Loads the initial clone file of the model type into the initial image (cleared
     // first). A refused or missing file ends the program after the loader's message and
     // "Cannot open '<path>'.".
     virtual void ReloadInitialFile(int modelType);
-    // Slot 14: the clone file header check (0x6153 with extra value 0x0000 or 0x0100).
+    // The clone file header check (0x6153 with extra value 0x0000 or 0x0100).
     virtual bool CheckHeader(int model, int extra, int& errorCode);
-    // Slot 15: a new range list, terminated by a pair whose last is below its first.
+    // A new range list, terminated by a pair whose last is below its first.
     virtual std::vector<cmcRange> GetRangeList(int kind);
 
     // Hooks for the main window: the title (file name and modified state) changed; a clone file
@@ -170,7 +170,7 @@ public:
     int LoadCloneFile(const std::string& path, cmcEeprom& scratch);
     // Opens a clone file into the working image (no confirmation asked): LoadCloneFile, then the
     // current directory and file name, OnCloneFileOpened, working := scratch, AfterImageLoaded,
-    // MarkSaved and event 25. Returns 0, or the refusal's code with nothing changed.
+    // MarkSaved and EVC_TreeBuilt. Returns 0, or the refusal's code with nothing changed.
     int OpenCloneFile(const std::string& path);
     // Saves the working image as a clone file: a copy is prepared as for a clone write
     // (BeforeCloneWrite, NormaliseImage mode 2) and the whole EEPROM area 0x0000-0x7D7F is written.

@@ -37,6 +37,11 @@ struct FakeCommands : cmcAppCommands {
     bool clipboard = false;
 
     bool CanPrintCurrentSheet() override { return canPrint; }
+    bool FileNew() override { return Log("new"); }
+    bool FileOpen() override { return Log("open"); }
+    bool FileSave() override { return Log("save"); }
+    bool FileSaveAs() override { return Log("save as"); }
+    std::string PortEntryText(int port) override { return port == 2 ? "&2 /dev/ttyUSB1" : ""; }
     bool PrintCurrentSheet() override { return Log("print"); }
     bool OpenRecentFile(int index) override { return Log("recent " + std::to_string(index)); }
     bool ApplyFontSize(int percent) override { return Log("font " + std::to_string(percent)); }
@@ -229,7 +234,7 @@ TEST_F(CellCapsule, EmptyChannelRedirectsKeysToTheReceiveFrequency) {
     SetChannel(4, 446100000);
     // Every cell of the empty row shows nothing; a key goes back to the grid for CL_Mch_FreqR.
     cmcCellObj narrow = Cell(CT_Mch, CL_Mch_Nar, 3);
-    cmcCellRequest req = Run(narrow, 32);
+    cmcCellRequest req = Run(narrow, CA_Space);
     EXPECT_EQ(req.display, "");
     EXPECT_EQ(req.redirect, 1);
     EXPECT_EQ(req.label, CL_Mch_FreqR);
@@ -237,11 +242,11 @@ TEST_F(CellCapsule, EmptyChannelRedirectsKeysToTheReceiveFrequency) {
     EXPECT_EQ(req.category, CT_Mch);
     EXPECT_EQ(req.index, 3);
     // Action 256 is Enter by the time it is redirected.
-    req = Run(narrow, 256);
+    req = Run(narrow, CA_Commit);
     EXPECT_EQ(req.deferredAction, 13);
     // The attribute cell and the receive frequency itself are dispatched.
     cmcCellObj attr = Cell(CT_Mch, CL_Mch_Atr, 3);
-    EXPECT_EQ(Run(attr, 32).redirect, 0);
+    EXPECT_EQ(Run(attr, CA_Space).redirect, 0);
     cmcCellObj freq = Cell(CT_Mch, CL_Mch_FreqR, 3);
     uint8_t opened = 0;
     req = Run(freq, '4', true, &opened);
@@ -250,7 +255,7 @@ TEST_F(CellCapsule, EmptyChannelRedirectsKeysToTheReceiveFrequency) {
     EXPECT_EQ(req.display, "4");
     // A used channel is not redirected.
     cmcCellObj used = Cell(CT_Mch, CL_Mch_Nar, 4);
-    EXPECT_EQ(Run(used, 32).redirect, 0);
+    EXPECT_EQ(Run(used, CA_Space).redirect, 0);
 }
 
 TEST_F(CellCapsule, ReceiveFrequencyBringsAChannelIntoUse) {
@@ -388,11 +393,11 @@ TEST_F(CellCapsule, ModelCellsAreCheckedAndChangeTheModelWithConfirmation) {
     }
     cmcCellObj korv = Cell(kCategoryNone, CL_Model_KorvPmr);
     test::Messages().QueueAnswer(MB_Cancel);
-    capsule_.RunCell(korv, 13);
+    capsule_.RunCell(korv, CA_Enter);
     EXPECT_EQ(main_.ModelType(), kModelPmr);
     EXPECT_FALSE(korv.behaviour & CS_Checked);
     test::Messages().QueueAnswer(MB_Ok);
-    capsule_.RunCell(korv, 13);
+    capsule_.RunCell(korv, CA_Enter);
     EXPECT_EQ(main_.ModelType(), kModelKorvPmr);
     EXPECT_TRUE(korv.behaviour & CS_Checked);
 }
@@ -404,7 +409,7 @@ TEST_F(CellCapsule, SettingsCommands) {
     const int toolbar = env.ToolbarVisible;
 
     cmcCellObj com3 = Cell(kCategoryNone, CL_Menu_Port_Com, 3);
-    capsule_.RunCell(com3, 13);
+    capsule_.RunCell(com3, CA_Enter);
     EXPECT_EQ(env.ComPort, 3);
     EXPECT_TRUE(com3.behaviour & CS_Checked);
     EXPECT_TRUE(log_.Has(EVC_MenusBuilt));
@@ -418,18 +423,18 @@ TEST_F(CellCapsule, SettingsCommands) {
     EXPECT_FALSE(com3.behaviour & CS_Checked);
 
     cmcCellObj high = Cell(kCategoryNone, CL_Menu_Port_SpeedHigh, 1);
-    capsule_.RunCell(high, 13);
+    capsule_.RunCell(high, CA_Enter);
     EXPECT_EQ(env.ComSpeedHigh, 1u);
     EXPECT_TRUE(high.behaviour & CS_Checked);
 
     cmcCellObj f150 = Cell(kCategoryNone, CL_Menu_View_FontSize, 150);
-    capsule_.RunCell(f150, 13);
+    capsule_.RunCell(f150, CA_Enter);
     EXPECT_EQ(env.FontSizePercentage, 150u);
     EXPECT_TRUE(f150.behaviour & CS_Checked);
 
     cmcCellObj bar = Cell(kCategoryNone, CL_Menu_View_ToolBar);
     env.ToolbarVisible = 1;
-    capsule_.RunCell(bar, 13);
+    capsule_.RunCell(bar, CA_Enter);
     EXPECT_EQ(env.ToolbarVisible, 0);
     EXPECT_FALSE(bar.behaviour & CS_Checked);  // the tool bar does not clear the bits before asking
     EXPECT_EQ(commands_.calls, (std::vector<std::string>{"font 150", "toolbar off"}));
@@ -438,6 +443,25 @@ TEST_F(CellCapsule, SettingsCommands) {
     env.ComSpeedHigh = speed;
     env.FontSizePercentage = font;
     env.ToolbarVisible = toolbar;
+}
+
+TEST_F(CellCapsule, FileCommandsAndPortCaptionsGoThroughTheApplication) {
+    for (int label : {CL_Menu_File_New, CL_Menu_File_Open, CL_Menu_File_Save, CL_Menu_File_SaveAs}) {
+        cmcCellObj cell = Cell(kCategoryNone, label);
+        capsule_.RunCell(cell, CA_Refresh);  // state only
+        capsule_.RunCell(cell, CA_Enter);
+    }
+    EXPECT_EQ(commands_.calls, (std::vector<std::string>{"new", "open", "save", "save as"}));
+    // A numbered port entry the application names is relabelled; one it does not keeps its caption.
+    cmcCellObj two = Cell(kCategoryNone, CL_Menu_Port_Com, 2);
+    capsule_.RunCell(two, CA_Refresh);
+    EXPECT_EQ(two.text.value_or(""), "&2 /dev/ttyUSB1");
+    EXPECT_TRUE(two.behaviour & CS_Relabelled);
+    cmcCellObj three = Cell(kCategoryNone, CL_Menu_Port_Com, 3);
+    three.text = "COM&3";
+    capsule_.RunCell(three, CA_Refresh);
+    EXPECT_EQ(three.text.value_or(""), "COM&3");
+    EXPECT_FALSE(three.behaviour & CS_Relabelled);
 }
 
 TEST_F(CellCapsule, RecentFileEntries) {
@@ -457,7 +481,7 @@ TEST_F(CellCapsule, RecentFileEntries) {
         EXPECT_TRUE(cell.behaviour & CS_Relabelled);
         EXPECT_EQ((cell.behaviour & CS_Disabled) != 0, c.disabled) << c.index;
         EXPECT_EQ((cell.behaviour & CS_Hidden) != 0, c.hidden) << c.index;
-        capsule_.RunCell(cell, 13);
+        capsule_.RunCell(cell, CA_Enter);
     }
     EXPECT_EQ(commands_.calls, std::vector<std::string>{"recent 0"});
     env.Recent.Clear();
@@ -474,10 +498,11 @@ TEST_F(CellCapsule, CommandsWithoutAnImplementationSayNotAvailable) {
     capsule_.RunCell(print, 0);
     EXPECT_TRUE(test::Messages().messages().empty());  // state only
     for (int label : {CL_Menu_File_Print_All, CL_Menu_Clone_Read, CL_Menu_Clone_Write, CL_Menu_Clone_Info,
-                      CL_Menu_File_Exit, CL_Help_Contents}) {
+                      CL_Menu_File_Exit, CL_Help_Contents, CL_Menu_File_New, CL_Menu_File_Open,
+                      CL_Menu_File_Save, CL_Menu_File_SaveAs}) {
         test::Messages().Clear();
         cmcCellObj cell = Cell(kCategoryNone, label);
-        capsule_.RunCell(cell, 13);
+        capsule_.RunCell(cell, CA_Enter);
         ASSERT_EQ(test::Messages().messages().size(), 1u) << LabelName(label);
         EXPECT_NE(test::Messages().messages()[0].text.find("is not available"), std::string::npos);
         EXPECT_EQ(test::Messages().messages()[0].icon, cmcMsgIcon::Error);
@@ -489,21 +514,21 @@ TEST_F(CellCapsule, CommandsWithoutAnImplementationSayNotAvailable) {
 
 TEST_F(CellCapsule, HelpSheetAndAboutCommands) {
     cmcCellObj about = Cell(kCategoryNone, CL_Help_About);
-    capsule_.RunCell(about, 13);
+    capsule_.RunCell(about, CA_Enter);
     EXPECT_FALSE(log_.Has(EVC_AboutBox));  // posted
     Deliver();
     EXPECT_TRUE(log_.Has(EVC_AboutBox));
     cmcCellObj contents = Cell(kCategoryNone, CL_Help_Contents);
-    capsule_.RunCell(contents, 13);
+    capsule_.RunCell(contents, CA_Enter);
     cmcCellObj sheet = Cell(kCategoryNone, CallSheet);
     sheet.name = "[St_Common]GI_Sheet_SetMode";
     capsule_.RunCell(sheet, 0);  // refresh runs nothing
-    capsule_.RunCell(sheet, 13);
+    capsule_.RunCell(sheet, CA_Enter);
     EXPECT_EQ(commands_.calls, (std::vector<std::string>{"help " + GTex().FirstLine("GI_Sys_MyHelpFile") + " 0",
                                                          "sheet [St_Common]GI_Sheet_SetMode"}));
     commands_.canPrint = true;
     cmcCellObj print = Cell(kCategoryNone, CL_Menu_File_Print_Current);
-    capsule_.RunCell(print, 13);
+    capsule_.RunCell(print, CA_Enter);
     EXPECT_FALSE(print.behaviour & CS_Disabled);
     EXPECT_EQ(commands_.calls.back(), "print");
 }
@@ -621,7 +646,7 @@ TEST_F(CellCapsule, CloneInformationCells) {
     EXPECT_EQ(Show(CT_Null, CL_CloneInfo_Comment2), "Depot");
     cmcCellObj comment = Cell(CT_Null, CL_CloneInfo_Comment1);
     uint8_t opened = 9;
-    Run(comment, 13, true, &opened);
+    Run(comment, CA_Enter, true, &opened);
     EXPECT_EQ(opened, CER_None);  // shown, never edited
     EXPECT_EQ(Show(CT_Null, CL_CloneInfo_Option), "");
 
@@ -700,7 +725,7 @@ TEST_F(CellCapsule, FreeBankSelection) {
     EXPECT_TRUE(log_.Has(EVC_TreeBuilt));
 
     // Space steps to the other layout: one bank of 64.
-    Run(sel, 32);
+    Run(sel, CA_Space);
     EXPECT_EQ(datBankSize(Image(), 0), 64);
     for (int b = 1; b < 5; ++b) EXPECT_EQ(datBankSize(Image(), b), 0);
 
@@ -708,7 +733,7 @@ TEST_F(CellCapsule, FreeBankSelection) {
     RecordingViews views;
     cmcScopedCellViews use(&views);
     uint8_t opened = 0;
-    Run(sel, 13, true, &opened);
+    Run(sel, CA_Enter, true, &opened);
     EXPECT_EQ(opened, CER_Opened);
     EXPECT_EQ(views.opened, std::vector<std::string>{"GI_Sheet_Sel_Bank_SelBankFree 1 0"});
 }
@@ -792,22 +817,22 @@ TEST_F(CellCapsule, SmarTrunkFlagsOfTheBanks) {
     Image()[map::kBankFlags] = 0x00;
     cmcCellObj bank2 = Cell(CT_Null, CL_Mch_SmarTrunk, 2);
     EXPECT_EQ(Run(bank2).display, EditorLists().Text("GI_Sheet_Sel_Misc_OnOff2", Flex0, 0));
-    Run(bank2, 32);
+    Run(bank2, CA_Space);
     EXPECT_EQ(Image()[map::kBankFlags], 0x20);
     EXPECT_FALSE(log_.Has(EVC_BankIcons));
     Deliver();
     EXPECT_TRUE(log_.Has(EVC_BankIcons));
-    Run(bank2, 8);
+    Run(bank2, CA_Backspace);
     EXPECT_EQ(Image()[map::kBankFlags], 0x00);
     cmcCellObj none = Cell(CT_Null, CL_Mch_SmarTrunk, 5);
-    EXPECT_EQ(Run(none, 32).display, "----");
+    EXPECT_EQ(Run(none, CA_Space).display, "----");
     EXPECT_EQ(Image()[map::kBankFlags], 0x00);
 }
 
 TEST_F(CellCapsule, BankNamesAreEditedAndAnnouncedToTheTree) {
     cmcCellObj name = Cell(CT_BankOp, CL_Mch_BankText, 3);
     uint8_t opened = 0;
-    Run(name, 13, true, &opened);
+    Run(name, CA_Enter, true, &opened);
     EXPECT_EQ(opened, CER_Editor);
     Type(name, "Depot North");
     EXPECT_EQ(std::string(reinterpret_cast<char*>(Image()) + 38557 + 8 * 3, 8), "Depot No");

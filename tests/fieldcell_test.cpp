@@ -139,7 +139,7 @@ TEST_F(FieldCell, PlacesAndEditors) {
     } cases[] = {
         {"one bit, the rest of the byte kept",
          {CL_KDisp_HangAct_Moni, Bits(0x95A4, 7), List("GI_Sheet_Sel_Misc_OnOff")}, kModelPmr,
-         {{0x95A4, 0x7F}}, OnOff(0), Key(' '), OnOff(1), {{0x95A4, 0xFF}}},
+         {{0x95A4, 0x7F}}, OnOff(0), Key(CA_Space), OnOff(1), {{0x95A4, 0xFF}}},
         {"bit range by chooser pick",
          {CL_Msk_Cfg_Dec_ANI_Disp, Bits(0x9C12, 4, 5), List("GI_Sheet_Sel_Misc_OnOff")}, kModelPmr,
          {{0x9C12, 0xFF}}, "", Picked(Flex0, 1), OnOff(1), {{0x9C12, 0xDF}}},
@@ -157,7 +157,7 @@ TEST_F(FieldCell, PlacesAndEditors) {
          {{0xA36D, 0x94}}, "-108", Typed("-120"), "-115", {{0xA36D, 0x8D}}},
         {"signed byte steps with wrap-around",
          {CL_Dig_Tim_L0Level, Signed(0xA36D), Integer(-115, -100)}, kModelDPmr446,
-         {{0xA36D, 0x9C}}, "-100", Key(' '), "-115", {{0xA36D, 0x8D}}},
+         {{0xA36D, 0x9C}}, "-100", Key(CA_Space), "-115", {{0xA36D, 0x8D}}},
         {"timer with the off word: typed seconds",
          {CL_Comm_AtResetTimer_A, Byte(0x95BD), Timer(1).Off()}, kModelPmr,
          {{0x95BD, 0}}, "Off", Typed("12"), " 12.000", {{0x95BD, 12}}},
@@ -166,10 +166,10 @@ TEST_F(FieldCell, PlacesAndEditors) {
          {{0x95BD, 40}}, " 40.000", Typed("of"), "Off", {{0x95BD, 0}}},
         {"16-bit timer in milliseconds",
          {CL_Dig_Tim_Chk, Word(0xA365), Timer(1000, 100, 1275)}, kModelPmr,
-         {{0xA365, 0x04}, {0xA366, 0xFB}}, "  1.275", Key(' '), "  0.100", {{0xA365, 0x00}, {0xA366, 0x64}}},
+         {{0xA365, 0x04}, {0xA366, 0xFB}}, "  1.275", Key(CA_Space), "  0.100", {{0xA365, 0x00}, {0xA366, 0x64}}},
         {"decimal wraps from the maximum to the minimum",
          {CL_Msk_TimingErr_TAC, Byte(0x9BF1), Decimal(2, 2, 0.01, 2.55)}, kModelKorvPmr,
-         {{0x9BF1, 255}}, "  2.55", Key(' '), "  0.01", {{0x9BF1, 1}}},
+         {{0x9BF1, 255}}, "  2.55", Key(CA_Space), "  0.01", {{0x9BF1, 1}}},
         {"minutes and seconds",
          {CL_Msk_Cfg_Gps_TimeMarker, Byte(0x9C0E), MinSec(0, 3570)}, kModelKorvPmr,
          {{0x9C0E, 5}}, " 2:30", Typed("1:44"), " 1:30", {{0x9C0E, 3}}},
@@ -212,7 +212,7 @@ TEST_F(FieldCell, RowsOfATableUseTheirIndex) {
 TEST_F(FieldCell, StepsAndChoosersOnlyFromAGrid) {
     const cmcFieldRow row{CL_KDisp_HangAct_Moni, Bits(0x95A4, 7), List("GI_Sheet_Sel_Misc_OnOff")};
     Image()[0x95A4] = 0;
-    Run(row, Key(13));
+    Run(row, Key(CA_Enter));
     EXPECT_EQ(opened_, CER_Opened);
     EXPECT_EQ(views_.opened, 1);
     cmcCellObj cell;
@@ -240,7 +240,7 @@ TEST_F(FieldCell, RecordFieldsAreStoredThroughTheRecord) {
     ch.Store();
     const cmcFieldRow narrow{CL_Mch_Nar, Rec(&datCh::narrow), List("GI_Sheet_Sel_Misc_OnOff")};
     EXPECT_EQ(Show(narrow, CT_Mch, 2), OnOff(0));
-    Run(narrow, Key(' '), CT_Mch, 2);
+    Run(narrow, Key(CA_Space), CT_Mch, 2);
     EXPECT_TRUE(notified_ & CN_SameIndex);
     ch.Load(KIND_ChPmr, 2);
     EXPECT_TRUE(ch.narrow);
@@ -280,7 +280,7 @@ TEST_F(FieldCell, ListByModelTypeAndModelConditions) {
     // A model type the row does not name: the placeholder in grey, and no action.
     main_.LoadStartImage(kModelDPmr446);
     Image()[0x95A0] = 0;
-    cmcCellRequest req = Run(row, Key(' '));
+    cmcCellRequest req = Run(row, Key(CA_Space));
     EXPECT_EQ(req.display, "----");
     EXPECT_TRUE(paint_.textColorSet);
     EXPECT_EQ(paint_.textColor, 0x00C0C0C0u);
@@ -384,7 +384,7 @@ TEST_F(FieldCell, ModelMaximumAndOffWordOfADecimal) {
     const cmcFieldRow reset{CL_Comm_Tot_Reset, Byte(0x95CA), Decimal(0, 3, 0, 15), OffWhenZero()};
     Image()[0x95CA] = 0;
     EXPECT_EQ(Show(reset), GTex().Line(kKeyTimerOff, 0));
-    Run(reset, Key(' '));
+    Run(reset, Key(CA_Space));
     EXPECT_EQ(Image()[0x95CA], 1);
     EXPECT_EQ(Show(reset), "  1.000");
 }

@@ -1,7 +1,8 @@
 // The main window on the offscreen platform: start-up from the settings, the window's bounds and
 // panes, the tree built from the definitions and adjusted to each model type, bank icons and names,
 // warning marks, the sheet position history, the tick and the deferred warning check, application
-// events, the channel shift of events 26 and 27, and closing with the unsaved-changes question.
+// events, the channel shift when a channel joins or leaves a bank, and closing with the
+// unsaved-changes question.
 #include "app/Frmmain.h"
 #include "app/cuiCloneWindow.h"
 #include "app/cuiIcons.h"
@@ -125,8 +126,8 @@ TEST(MainWindowStartUp, PanesToolBarStatusBarAndTick) {
     // The first tick opens the sheet of the selected node, the root.
     EXPECT_EQ(p.Tree().Selected(), p.Tree().NodeAt(0));
     p.Step(50);
-    ASSERT_NE(p.main->CurrentSheet(), nullptr);
-    EXPECT_EQ(p.main->CurrentSheet()->Name(), "GI_Sheet_Top");
+    ASSERT_NE(p.main->Sheets().Current(), nullptr);
+    EXPECT_EQ(p.main->Sheets().Current()->Name(), "GI_Sheet_Top");
     // The tool bar command of the View menu shows it again.
     p.env.ToolbarVisible = 1;
     EXPECT_TRUE(p.main->ShowToolBar(true));
@@ -516,32 +517,32 @@ TEST(MainWindowSheets, TreeSelectionOpensTheSheetAfterTheChangeDelay) {
     p.Step(50);
     p.Tree().Control()->expandAll();
     p.Tree().Select(p.Tree().FindNode("GI_Sheet_Mch_BankOp"));
-    EXPECT_EQ(p.main->CurrentSheet()->Name(), "GI_Sheet_Top");  // the change delay runs first
+    EXPECT_EQ(p.main->Sheets().Current()->Name(), "GI_Sheet_Top");  // the change delay runs first
     p.Step(std::atoi(GTex().FirstLine("GI_Sys_TreeChangeDelay").c_str()));
-    ASSERT_NE(p.main->CurrentSheet(), nullptr);
-    EXPECT_EQ(p.main->CurrentSheet()->Name(), "GI_Sheet_Mch_BankOp");
+    ASSERT_NE(p.main->Sheets().Current(), nullptr);
+    EXPECT_EQ(p.main->Sheets().Current()->Name(), "GI_Sheet_Mch_BankOp");
 
     // A bank node opens the channel/bank sheet of its bank.
     p.Tree().Select(p.Tree().FindNode("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 1"));
     p.Tree().FlushChange();
-    ASSERT_NE(p.main->CurrentSheet(), nullptr);
-    EXPECT_NE(dynamic_cast<iuiSh_ChBank*>(p.main->CurrentSheet()), nullptr);
-    EXPECT_EQ(p.main->CurrentSheet()->Key(), "GI_Sheet_Mch_Lmr");
+    ASSERT_NE(p.main->Sheets().Current(), nullptr);
+    EXPECT_NE(dynamic_cast<iuiSh_ChBank*>(p.main->Sheets().Current()), nullptr);
+    EXPECT_EQ(p.main->Sheets().Current()->Key(), "GI_Sheet_Mch_Lmr");
 
     // The other styles: the common-settings sheet, and a plain sheet for any other style.
-    p.main->OpenSheet("[St_Common]GI_Sheet_Common");
-    EXPECT_NE(dynamic_cast<iuiSh_Common*>(p.main->CurrentSheet()), nullptr);
-    p.main->OpenSheet("[St_Other]GI_Sheet_Scan,x");
-    EXPECT_EQ(typeid(*p.main->CurrentSheet()), typeid(cuiSheet));
-    EXPECT_EQ(p.main->CurrentSheet()->Name(), "[St_Other]GI_Sheet_Scan,x");
+    p.main->Sheets().OpenSheet("[St_Common]GI_Sheet_Common");
+    EXPECT_NE(dynamic_cast<iuiSh_Common*>(p.main->Sheets().Current()), nullptr);
+    p.main->Sheets().OpenSheet("[St_Other]GI_Sheet_Scan,x");
+    EXPECT_EQ(typeid(*p.main->Sheets().Current()), typeid(cuiSheet));
+    EXPECT_EQ(p.main->Sheets().Current()->Name(), "[St_Other]GI_Sheet_Scan,x");
     p.Tree().FlushChange();
 
     // A closed sheet comes back on the next tick.
-    p.main->CloseSheet(true);
-    EXPECT_EQ(p.main->CurrentSheet(), nullptr);
+    p.main->Sheets().CloseSheet(true);
+    EXPECT_EQ(p.main->Sheets().Current(), nullptr);
     p.Step(50);
-    ASSERT_NE(p.main->CurrentSheet(), nullptr);
-    EXPECT_EQ(p.main->CurrentSheet()->Name(), "[St_ChBank]GI_Sheet_Mch_Lmr,Bank 1");
+    ASSERT_NE(p.main->Sheets().Current(), nullptr);
+    EXPECT_EQ(p.main->Sheets().Current()->Name(), "[St_ChBank]GI_Sheet_Mch_Lmr,Bank 1");
 }
 
 // Records the help commands; everything else is refused as by default.
@@ -556,8 +557,8 @@ struct HelpRecorder : cmcAppCommands {
 TEST(MainWindowSheets, EditMenuMirrorsThePopupMenuOfTheCurrentCell) {
     Program p([](indEnviron& e) { e.ModelType = 0; });
     for (int b = 0; b < 5; ++b) datSetBankSize(p.main->WorkingImage().Data(), b, b == 0 ? 3 : 0);
-    p.main->OpenSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0");
-    cuiSheet* sheet = p.main->CurrentSheet();
+    p.main->Sheets().OpenSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0");
+    cuiSheet* sheet = p.main->Sheets().Current();
     ASSERT_NE(sheet, nullptr);
     p.form->activateWindow();
     QApplication::setActiveWindow(p.form.get());
@@ -606,8 +607,8 @@ TEST(MainWindowSheets, AnEmptyBankKeepsARowThatEditsNothing) {
     uint8_t* image = p.main->WorkingImage().Data();
     for (int b = 0; b < 5; ++b) datSetBankSize(image, b, b == 0 ? 3 : 0);
     datSetBankSize(image, 2, 2);  // bank 1 is empty; bank 2 follows it
-    p.main->OpenSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 1");
-    auto* sheet = dynamic_cast<iuiSh_ChBank*>(p.main->CurrentSheet());
+    p.main->Sheets().OpenSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 1");
+    auto* sheet = dynamic_cast<iuiSh_ChBank*>(p.main->Sheets().Current());
     ASSERT_NE(sheet, nullptr);
     const int group = sheet->Bank().GroupRow();
     ASSERT_GT(group, 0);
@@ -647,8 +648,8 @@ TEST(MainWindowSheets, BankTitleAndTheJoinedLayoutCell) {
     Program p([](indEnviron& e) { e.ModelType = 0; });
     uint8_t* image = p.main->WorkingImage().Data();
     for (int b = 0; b < 5; ++b) datSetBankSize(image, b, b == 0 ? 64 : 0);
-    p.main->OpenSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0");
-    cuiSheet* sheet = p.main->CurrentSheet();
+    p.main->Sheets().OpenSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0");
+    cuiSheet* sheet = p.main->Sheets().Current();
     EXPECT_NE(sheet->TitleLabel()->text().toStdString().find("(Left CH - 0)"), std::string::npos);
     datSetBankSize(image, 0, 4);
     datSetBankSize(image, 1, 4);
@@ -657,8 +658,8 @@ TEST(MainWindowSheets, BankTitleAndTheJoinedLayoutCell) {
         << sheet->TitleLabel()->text().toStdString();
 
     // The bank layout value spans joined cells; a click on any of them selects it.
-    p.main->OpenSheet("GI_Sheet_Mch_BankOp");
-    sheet = p.main->CurrentSheet();
+    p.main->Sheets().OpenSheet("GI_Sheet_Mch_BankOp");
+    sheet = p.main->Sheets().Current();
     ASSERT_TRUE(sheet->SelectByIdentity(CT_Null, CL_Bank_SelBankFree, 0));
     const int col = sheet->Col(), row = sheet->Row();
     ASSERT_TRUE(sheet->SelectCell(2, 1));
@@ -672,48 +673,48 @@ TEST(MainWindowSheets, BankTitleAndTheJoinedLayoutCell) {
 
 TEST(MainWindowSheets, HistoryRestoresTheCellAndKeepsOneEntryPerSheet) {
     Program p([](indEnviron& e) { e.ModelType = 0; });
-    p.main->OpenSheet("GI_Sheet_Mch_BankOp");
-    cuiSheet* sheet = p.main->CurrentSheet();
+    p.main->Sheets().OpenSheet("GI_Sheet_Mch_BankOp");
+    cuiSheet* sheet = p.main->Sheets().Current();
     ASSERT_TRUE(sheet->SelectCell(1, 3));
     const cuiSheetPos left = sheet->Position();
-    p.main->OpenSheet("GI_Sheet_Scan");
-    p.main->OpenSheet("GI_Sheet_Mch_BankOp");
-    EXPECT_EQ(p.main->CurrentSheet()->Position().row, left.row);
-    EXPECT_EQ(p.main->CurrentSheet()->Position().col, left.col);
+    p.main->Sheets().OpenSheet("GI_Sheet_Scan");
+    p.main->Sheets().OpenSheet("GI_Sheet_Mch_BankOp");
+    EXPECT_EQ(p.main->Sheets().Current()->Position().row, left.row);
+    EXPECT_EQ(p.main->Sheets().Current()->Position().col, left.col);
 
     const char* keys[] = {"GI_Sheet_Top", "GI_Sheet_Scan", "GI_Sheet_Dtmf", "GI_Sheet_CTone", "GI_Sheet_2Tone",
                           "GI_Sheet_5ToneTx", "GI_Sheet_UserTone", "GI_Sheet_Signal_Top", "GI_Sheet_Dig_Top",
                           "GI_Sheet_Memory_CH_Top"};
     for (int round = 0; round < 2; ++round)
-        for (const char* k : keys) p.main->OpenSheet(k);
-    p.main->CloseSheet(true);
+        for (const char* k : keys) p.main->Sheets().OpenSheet(k);
+    p.main->Sheets().CloseSheet(true);
     std::set<std::string> names;
-    for (const auto& e : p.main->History()) names.insert(e.name);
-    EXPECT_EQ(names.size(), p.main->History().size());  // one entry per sheet
-    EXPECT_EQ(p.main->History().front().name, "GI_Sheet_Memory_CH_Top");
-    EXPECT_EQ(p.main->History().size(), 11u);  // the ten and the bank operation sheet
+    for (const auto& e : p.main->Sheets().History()) names.insert(e.name);
+    EXPECT_EQ(names.size(), p.main->Sheets().History().size());  // one entry per sheet
+    EXPECT_EQ(p.main->Sheets().History().front().name, "GI_Sheet_Memory_CH_Top");
+    EXPECT_EQ(p.main->Sheets().History().size(), 11u);  // the ten and the bank operation sheet
 }
 
 TEST(MainWindowSheets, ThreeCheckRequestsMakeOneCheck250MsAfterTheLast) {
     Program p;
     p.Step(1000);  // the start-up's own checks are over
     EventLog log;
-    p.main->ScheduleWarningCheck();
+    p.main->Warnings().Schedule();
     p.Step(40);
-    p.main->ScheduleWarningCheck();
+    p.main->Warnings().Schedule();
     p.Step(40);
-    p.main->ScheduleWarningCheck();
+    p.main->Warnings().Schedule();
     p.Step(230);
     EXPECT_EQ(log.Count(EVC_CheckDone), 0);
-    EXPECT_TRUE(p.main->WarningCheckPending());
+    EXPECT_TRUE(p.main->Warnings().Pending());
     p.Step(100);
     EXPECT_EQ(log.Count(EVC_CheckDone), 1);
-    EXPECT_FALSE(p.main->WarningCheckPending());
+    EXPECT_FALSE(p.main->Warnings().Pending());
     p.Step(500);
     EXPECT_EQ(log.Count(EVC_CheckDone), 1);
 }
 
-// ---- events 26 and 27 ---------------------------------------------------------------------------
+// ---- a channel joins or leaves a bank ---------------------------------------------------------------------------
 
 TEST(MainWindowEvents, ChannelJoinsAndLeavesABank) {
     Program p([](indEnviron& e) { e.ModelType = 0; });
@@ -753,18 +754,6 @@ TEST(MainWindowEvents, ChannelJoinsAndLeavesABank) {
     EXPECT_EQ(log.Count(EVC_BankLeft), 1);
     EXPECT_EQ(log.codes[std::find(log.codes.begin(), log.codes.end(), EVC_RedrawIndexAtLeast) - log.codes.begin() - 1],
               EVC_BankChanged);
-
-    // Out of range, an empty bank to leave, or a full table to join: nothing moves.
-    const cmcEeprom before(p.main->WorkingImage());
-    EXPECT_FALSE(cuiMain::ChannelJoinsBank(p.main->WorkingImage(), p.main->InitialImage(), 0, 5, 0));
-    EXPECT_FALSE(cuiMain::ChannelJoinsBank(p.main->WorkingImage(), p.main->InitialImage(), 0, 0, 64));
-    EXPECT_FALSE(cuiMain::ChannelLeavesBank(p.main->WorkingImage(), p.main->InitialImage(), 0, 3, 0));
-    datSetBankSize(image, 4, 64 - 5);
-    const cmcEeprom full(p.main->WorkingImage());
-    EXPECT_FALSE(cuiMain::ChannelJoinsBank(p.main->WorkingImage(), p.main->InitialImage(), 0, 0, 0));
-    EXPECT_FALSE(p.main->WorkingImage().Differs(full));
-    datSetBankSize(image, 4, 0);
-    EXPECT_FALSE(p.main->WorkingImage().Differs(before));
 }
 
 // ---- menus --------------------------------------------------------------------------------------
@@ -829,7 +818,7 @@ TEST(MainWindowClosing, UnsavedChangesQuestionAndStoredPosition) {
     EXPECT_EQ(p.env.Width, 700);
     EXPECT_EQ(p.env.Height, 500);
     EXPECT_EQ(static_cast<int>(p.env.SplitterV), leftWidth);
-    EXPECT_EQ(p.main->CurrentSheet(), nullptr);
+    EXPECT_EQ(p.main->Sheets().Current(), nullptr);
     EXPECT_EQ(p.main->Tree(), nullptr);
     EXPECT_TRUE(p.main->TickTask()->Idle());
 }
@@ -838,7 +827,7 @@ TEST(MainWindowClosing, UnsavedChangesCanBeSavedDiscardedOrKept) {
     Program p([](indEnviron& e) { e.ModelType = 0; });
     const std::string path = test::TempDir() + "/unsaved.QCF";
     std::remove(path.c_str());
-    ASSERT_TRUE(p.main->SaveFile(path));
+    ASSERT_TRUE(p.main->Files().SaveFile(path));
     auto edit = [&](uint32_t hz) {
         datCh rec(p.main->WorkingImage().Data());
         rec.Load(KIND_ChLmr, 0);
@@ -875,7 +864,7 @@ TEST(MainWindowClosing, UnsavedChangesCanBeSavedDiscardedOrKept) {
     EXPECT_EQ(savedFrequency(), before);
 
     // Save: the file is written, then the command goes on.
-    ASSERT_TRUE(p.main->OpenFile(path));
+    ASSERT_TRUE(p.main->Files().OpenFile(path));
     edit(446018750);
     test::Messages().QueueAnswer(MB_Save);
     EXPECT_TRUE(p.main->FileNew());

@@ -120,7 +120,7 @@ TEST(Menu, ClicksAndStateQueriesGoThroughTheCellHandler) {
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls[0], std::make_pair(static_cast<int>(CL_Menu_View_ToolBar), 13));
     EXPECT_EQ(calls.size(), 1u + 5u);
-    // Event 9 refreshes too.
+    // EVC_MenuRefresh refreshes too.
     calls.clear();
     EvMan().Send(EVC_MenuRefresh);
     EXPECT_EQ(calls.size(), 5u);

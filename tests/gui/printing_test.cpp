@@ -301,8 +301,8 @@ TEST(PrintJob, CurrentSheetAndRefusals) {
     Program prog;
     const std::string path = test::TempDir() + "/current.pdf";
     prog.ShowSheet("GI_Sheet_Mch_BankOp");
-    ASSERT_TRUE(prog.main->CurrentSheet());
-    ASSERT_EQ(prog.main->CurrentSheet()->Name(), "GI_Sheet_Mch_BankOp");
+    ASSERT_TRUE(prog.main->Sheets().Current());
+    ASSERT_EQ(prog.main->Sheets().Current()->Name(), "GI_Sheet_Mch_BankOp");
     ASSERT_TRUE(prog.main->StartPrinting(false, path));
     prog.Step(cuiMain::kTickMs);
     EXPECT_FALSE(prog.main->PrintJob()) << "the current sheet is printed in one tick";
@@ -375,7 +375,7 @@ TEST(Help, WindowOpensAtTheCellsContext) {
     // The popup Help entry on a channel's receive frequency: the help of channel frequencies.
     datSetBankSize(prog.main->WorkingImage().Data(), 0, 3);
     prog.ShowSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0");
-    cuiSheet* sheet = prog.main->CurrentSheet();
+    cuiSheet* sheet = prog.main->Sheets().Current();
     ASSERT_TRUE(sheet);
     ASSERT_TRUE(sheet->SelectByIdentity(CT_Mch, CL_Mch_FreqR, 0));
     cmcCellObj helpEntry;

@@ -277,7 +277,7 @@ TEST_F(SheetFixture, InPlaceEditorCommitsOnEnterAndFocusLossAndNotOnEsc) {
     EXPECT_EQ(handler.calls[4].label, CL_Mch_Text);
     EXPECT_EQ(Pos(), P(1, 0));
 
-    // Event 21 commits an open editor too; Down commits and moves on.
+    // EVC_CloseDropDowns commits an open editor too; Down commits and moves on.
     sheet->SelectCell(0, 0);
     Key(Qt::Key_Return);
     sheet->Editor()->setText("e21");
@@ -362,7 +362,7 @@ TEST_F(SheetFixture, DropDownHandsEnterAndCommitToItsOpener) {
     openerCell.label = CL_Mch_Nar;
     cmcCellRequest opener;
     opener.cell = &openerCell;
-    opener.action = 13;
+    opener.action = CA_Enter;
     Make("", {"{SWH(%Flex0[0])}Wide", "{SWH(%Flex0[1])}Narrow"}, true, &opener);
     int done = 0;
     sheet->onDropDownDone = [&] { ++done; };
