@@ -17,6 +17,7 @@ cmcCellTable BuildTable() {
     RegisterCloneInfoCells(table);
     RegisterBankCells(table);
     RegisterReceiveFrequencyCell(table);
+    RegisterChannelCells(table);
     return table;
 }
 

@@ -5,6 +5,7 @@
 #include "defs/cmcGTex.h"
 #include "defs/cuiMenu.h"
 #include "defs/cuiSheetPaint.h"
+#include "defs/cuiSegPaint.h"
 #include "comm/indEnviron.h"
 #include "image/indMain.h"
 
@@ -457,6 +458,11 @@ void cuiSheet::DrawCell(QPainter& p, int col, int row, const QRect& cellRect, un
     }
     p.setPen(cuiColour(textColour));
     int textRight = rect.left();
+    if (paint.segCount > 0) {
+        cuiDrawSegText(p, rect, paint.segBytes, paint.segCount, paint.segPerLine, paint.segLines, paint.segUser,
+                       cuiColour(textColour));
+        textRight = rect.left() + rect.width() * std::min(paint.segCount, paint.segPerLine) / paint.segPerLine;
+    }
     for (const std::string& l : lines) {
         QString q = QString::fromStdString(l);
         int w = fm.horizontalAdvance(q);
