@@ -43,6 +43,9 @@ bool AppendCode(std::string& out, unsigned code) {
     char buf[4];
     if (code == '%') {
         out += "%%";
+    } else if (code == '.') {
+        // A typed point stands for a lit point; the point character itself is written as a code.
+        out += "%2E";
     } else if (code >= 32 && code <= 126) {
         out += static_cast<char>(code);
     } else if ((code >= 16 && code <= 31) || code >= 127) {

@@ -6,7 +6,8 @@
 // segment patterns the image holds (2 bytes each, high byte first), every other code shows blank.
 //
 // The editable form writes codes 32-126 as themselves, "%" as "%%", a lit point as a "." after
-// its character, and every other code as "%" and two upper-case hexadecimal digits:
+// its character, and every other code (and the point character, which would read back as a lit
+// point) as "%" and two upper-case hexadecimal digits:
 //
 //     EditableOf({0x41, 0xC2})  == "AB."
 //     BytesOf("AB.C")           == {0x41, 0xC2, 0x43}
