@@ -56,6 +56,8 @@ public:
     void Accept();
     void Cancel();
     bool Accepted() const { return accepted_; }
+    // Runs one cell of the window's sheet: check cells here, every other cell by the cell handler.
+    uint8_t HandleCell(cmcCellRequest& req);
     bool Cancelled() const { return cancelled_; }
 
 protected:
@@ -64,7 +66,6 @@ protected:
 private:
     cuiFlagWindow(QWidget* owner, const cmcCellRequest& req, uint32_t value, int first, int last, int headerKind,
                   int checkStyle, cmcCellHandler handler);
-    uint8_t HandleCell(cmcCellRequest& req);
     int SetCount() const;
     bool TooMany() const { return header_ == FH_GpsSentence && SetCount() > 3; }
     void OnEvent(const cmcEvent& e);
