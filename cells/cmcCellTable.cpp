@@ -20,6 +20,7 @@ cmcCellTable BuildTable() {
     RegisterBankCells(table);
     RegisterReceiveFrequencyCell(table);
     RegisterChannelCells(table);
+    RegisterChannelFieldCells(table);
     return table;
 }
 

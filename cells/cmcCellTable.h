@@ -171,6 +171,7 @@ void RegisterBankCells(cmcCellTable& table);        // bank and count cells
 void RegisterQuietCells(cmcCellTable& table);       // CL_Null, CL_Mch_Dig_CC_T, CL_Maker_*
 void RegisterReceiveFrequencyCell(cmcCellTable& table);  // CL_Mch_FreqR
 void RegisterChannelCells(cmcCellTable& table);     // memory channel cells with rules of their own
+void RegisterChannelFieldCells(cmcCellTable& table);  // memory channel cells that are plain fields
 
 // ---- helpers shared by the groups ----
 
@@ -178,11 +179,8 @@ void RegisterChannelCells(cmcCellTable& table);     // memory channel cells with
 // Returns true when the value changed.
 bool ListChoice(cmcCellCall& call, const char* listKey, int itemKind, int& value);
 
-// Conditions of a memory channel cell (the value is not used): a digital PMR channel with MSK
-// signalling (M), one without (N), and the blocking of the format and repeater cells, which apply
+// The blocking of a memory channel's format and repeater cells (the value is not used): they apply
 // to a digital PMR channel without MSK signalling or with it and no repeater (N, or R and M).
-bool ChannelMskOn(const cmcCellCall& call, int value);
-bool ChannelMskOff(const cmcCellCall& call, int value);
 bool ChannelFormatBlocked(const cmcCellCall& call, int value);
 
 // The bank that a channel belongs to (0-4, or 5 for none) and the bank shown by the current

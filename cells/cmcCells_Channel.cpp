@@ -1,10 +1,11 @@
 // Memory channel cells with rules of their own: the channel number, the designation attributes,
-// the transmit frequency, the tones, the name, the digital PMR repeater and receive code cells and
-// the dPMR446 colour code. The cell's index is the channel number over all banks; the handler has
+// the transmit frequency, the tones, the digital PMR repeater and receive code cells and the
+// dPMR446 colour code. The plain fields are rows of cmcCells_ChannelFields.cpp. The cell's index is the channel number over all banks; the handler has
 // loaded the channel record of the model type (kinds 1-4) before these run.
 #include "cells/cmcCellTable.h"
 #include "cells/cmcCellViews.h"
 #include "cells/cmcEditors.h"
+#include "cells/cmcFieldCell.h"
 #include "defs/cmcEvMan.h"
 #include "image/cmcImageMap.h"
 
@@ -16,7 +17,6 @@ namespace {
 
 constexpr uint32_t kGreyText = 0x00C0C0C0;  // RGB 192,192,192
 constexpr int kFreeBank = 4;                // the fifth bank: dPMR446 channels of free frequency
-constexpr int kNameLength = 8;
 
 void GreyText(cmcCellCall& c) {
     if (!c.req.paint) return;
@@ -92,16 +92,9 @@ void Tone(cmcCellCall& c) {
     if (c.rec.digSignal == 3) GreyText(c);
 }
 
-void Name(cmcCellCall& c) {
-    cmcEditor editor(c.req);
-    const bool changed = editor.DisplayText(c.rec.text, kNameLength, c.Bytes() + map::kUserCharTable);
-    c.Opened(editor.Result());
-    if (changed) c.StoreRecord();
-}
-
 // No repeater (255) or the repeater code, through the two-level chooser.
 void MskRepeater(cmcCellCall& c) {
-    if (ChannelMskOff(c, 0)) {
+    if (field::KorvMskOff(c, 0)) {
         c.ShowNotApplicable();
         return;
     }
@@ -123,7 +116,7 @@ void MskRepeater(cmcCellCall& c) {
 
 // Receive code numbers 1..7 over bits 6..0 of the field; bit 7 is kept.
 void MskReceiveCodes(cmcCellCall& c) {
-    if (ChannelMskOff(c, 0)) {
+    if (field::KorvMskOff(c, 0)) {
         c.ShowNotApplicable();
         return;
     }
@@ -170,8 +163,6 @@ void ColourCode(cmcCellCall& c) {
 
 }  // namespace
 
-bool ChannelMskOn(const cmcCellCall& c, int) { return c.IsKorv() && c.mskOn; }
-bool ChannelMskOff(const cmcCellCall& c, int) { return c.IsKorv() && c.mskOff; }
 bool ChannelFormatBlocked(const cmcCellCall& c, int) { return c.IsKorv() && !(c.mskOff || (c.noRepeater && c.mskOn)); }
 
 void RegisterChannelCells(cmcCellTable& t) {
@@ -180,7 +171,6 @@ void RegisterChannelCells(cmcCellTable& t) {
     t.Set(CL_Mch_FreqT, TransmitFrequency);
     t.Set(CL_Mch_CTone_R, Tone<cmcEditMode::Receive>);
     t.Set(CL_Mch_CTone_T, Tone<cmcEditMode::Transmit>);
-    t.Set(CL_Mch_Text, Name);
     t.Set(CL_Mch_Msk_Rpt, MskRepeater);
     t.Set(CL_Mch_Msk_RxCNo, MskReceiveCodes);
     t.Set(CL_Mch_Dig_CC_R, ColourCode);

@@ -303,6 +303,77 @@ TEST_F(ChannelCells, ColourCodeOfDPmr446) {
     EXPECT_TRUE(Grey(CL_Mch_Dig_CC_R, 13));
 }
 
+// A digital PMR channel: which cells are blocked, and which values are marked, with MSK
+// signalling off (N), on (M), and on without a repeater (M and R).
+TEST_F(ChannelCells, DigitalPmrConditions) {
+    UseModel(kModelKorvPmr);
+    Edit(1, [](datCh& c) { c.mskSignal = true; });
+    Edit(2, [](datCh& c) { c.mskSignal = true; c.mskNoRepeater = true; });
+    const struct {
+        int label;
+        const char* n;  // shown for channel 0 (N), 1 (M), 2 (M and R)
+        const char* m;
+        const char* mr;
+    } blocking[] = {
+        {CL_Mch_Form, "Off", "----", "Off"},
+        {CL_Mch_Rpt_L, "-", "-", "-"},
+        {CL_Mch_Stn_L, "-", "-", "-"},
+        {CL_Mch_Pos, "Off", "----", "----"},
+        {CL_Mch_RxCNo, "________\n", "----", "----"},
+        {CL_Mch_Msk_Stn, "----", "0", "0"},
+    };
+    for (const auto& b : blocking) {
+        EXPECT_EQ(Show(b.label, 0), b.n) << LabelName(b.label);
+        EXPECT_EQ(Show(b.label, 1), b.m) << LabelName(b.label);
+        EXPECT_EQ(Show(b.label, 2), b.mr) << LabelName(b.label);
+    }
+    // A blocked cell takes no key.
+    const datCh before = Channel(1);
+    Run(CL_Mch_Form, 1, 32);
+    EXPECT_EQ(Channel(1).format, before.format);
+    // Marks on a channel with MSK signalling: monitor 6 and 7, select 1, call and PTT 0, mute 1 are
+    // what the signalling needs.
+    const struct {
+        int label;
+        int value;
+        uint8_t mark;
+    } marks[] = {
+        {CL_Mch_Moni, 0, CRF_Warning}, {CL_Mch_Moni, 6, 0},       {CL_Mch_Moni, 7, 0},
+        {CL_Mch_Sel, 0, CRF_Error},    {CL_Mch_Sel, 1, 0},        {CL_Mch_Call, 1, CRF_Error},
+        {CL_Mch_Call, 0, 0},           {CL_Mch_PTT, 1, CRF_Error}, {CL_Mch_CH_Mute, 0, CRF_Warning},
+        {CL_Mch_CH_Mute, 1, 0},
+    };
+    for (const auto& m : marks) {
+        Edit(1, [&](datCh& c) {
+            c.monitor = static_cast<uint8_t>(m.value);
+            c.select = static_cast<uint8_t>(m.value);
+            c.call = c.ptt = c.chMute = m.value != 0;
+        });
+        EXPECT_EQ(Run(m.label, 1).resultFlags & (CRF_Warning | CRF_Error), m.mark) << LabelName(m.label) << " " << m.value;
+        EXPECT_EQ(Run(m.label, 0).resultFlags & (CRF_Warning | CRF_Error), 0) << "no marks without MSK signalling";
+    }
+    // Choosing a value repaints the whole sheet (other cells' blocking and marks follow).
+    EXPECT_TRUE(Pick(CL_Mch_Msk_Sig, 0, Flex0, 1).resultFlags & CN_All);
+    EXPECT_EQ(Show(CL_Mch_Form, 0), "----");
+}
+
+// The lists of a field depend on the model type.
+TEST_F(ChannelCells, ModelTypeLists) {
+    Edit(1, [](datCh& c) { c.lockout = 2; c.log = 4; });
+    EXPECT_EQ(Show(CL_Mch_Lockout, 1), "Tone mismatch");
+    EXPECT_EQ(Show(CL_Mch_Log_Pmr, 1), "Status");
+    UseModel(kModelLmr);
+    Edit(1, [](datCh& c) { c.lockout = 2; });
+    EXPECT_EQ(Show(CL_Mch_Lockout, 1), "Repeater");
+    // Scan list membership: flags 1..11, list 1 the most significant; Enter opens the flag window.
+    Type(CL_Mch_Scan, 1, "1_________Z");
+    EXPECT_EQ(Channel(1).scanLists, 0x401);
+    Run(CL_Mch_Scan, 1, 13);
+    EXPECT_EQ(views_.opened.back(), "flags " + std::to_string(FlagWindowBit(1) | FlagWindowBit(11)) + " 1..11");
+    Pick(CL_Mch_Scan, 1, Flex0, 0, std::to_string(FlagWindowBit(2)));
+    EXPECT_EQ(Channel(1).scanLists, 0x200);
+}
+
 // Every cell of the channel sheets of the four model types shows a value on a channel in use.
 TEST_F(ChannelCells, ChannelSheetsShowNoPlaceholder) {
     const struct {
