@@ -132,6 +132,14 @@ cuiFlagWindow* cuiFlagWindow::Open(const cmcCellRequest& req, cmcGTex& store, ui
     sheet.Build();
     sheet.Grid()->SetScrollBars(cuiGridScrollBars::None);
     sheet.onEscape = [w] { w->Cancel(); };
+    // The cursor starts on the first check cell (the fixed header row and column hold none).
+    for (int r = 0; r < sheet.RowCount(); ++r)
+        for (int c = 0; c < sheet.ColCount(); ++c)
+            if (sheet.CellAt(c, r).label == CL_FBits && sheet.SelectCell(c, r)) {
+                sheet.Grid()->setEnabled(true);
+                r = sheet.RowCount();
+                break;
+            }
 
     constexpr int kPanelBorder = 4;
     auto* panel = new QWidget(w);
@@ -151,8 +159,10 @@ cuiFlagWindow* cuiFlagWindow::Open(const cmcCellRequest& req, cmcGTex& store, ui
 
     const int buttons = w->ok_->sizeHint().width() + w->cancel_->sizeHint().width() + 2 * kPanelBorder + 8;
     const int width = std::max(sheet.FullWidth(), buttons);
-    const int height = sheet.FullHeight() - 12 + panel->sizeHint().height();
-    w->resize(width, std::max(height, panel->sizeHint().height() + 20));
+    // The whole sheet and the button row (taking twelve pixels less, as a fixed frame allowance,
+    // would cut the row of check cells here).
+    const int height = sheet.FullHeight() + panel->sizeHint().height();
+    w->resize(width, height);
     w->move(cuiDropDownPlace(cellOnScreen, w->size(), workArea));
     w->show();
     w->activateWindow();

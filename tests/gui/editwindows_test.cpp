@@ -163,6 +163,16 @@ TEST_F(EditWindows, FlagWindowAnswersTheFlagValue) {
     ASSERT_TRUE(sheet.SelectByIdentity(kCategoryNone, CL_FBits, 3));
     sheet.RunOperation(32);
     EXPECT_TRUE(w->Flag(3));
+    // A click toggles the clicked check cell.
+    int col = -1;
+    for (int c = 0; c < sheet.ColCount(); ++c)
+        if (sheet.CellAt(c, 1).label == CL_FBits && sheet.CellAt(c, 1).index == 5) col = c;
+    ASSERT_GE(col, 0);
+    const QPoint at = sheet.Grid()->CellRect(col, 1).center();
+    QTest::mouseClick(sheet.Grid()->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_TRUE(w->Flag(5));
+    QTest::mouseClick(sheet.Grid()->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_FALSE(w->Flag(5));
     w->OkButton()->click();
     Settle();
     EXPECT_EQ(answers, std::vector<std::string>{std::to_string(value | FlagWindowBit(3))});
