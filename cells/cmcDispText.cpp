@@ -258,15 +258,38 @@ const cmcSegChar& DisplayGeometry() {
     return cache.geometry;
 }
 
+namespace {
+struct SegScale {
+    double s = 0;
+    int k = 0, dx = 0, dy = 0, h = 0;
+};
+SegScale ScaleOf(const cmcSegChar& g, int width, int height, int perLine, int lines) {
+    SegScale r;
+    if (perLine <= 0 || lines <= 0 || g.Width() <= 0 || g.Height() <= 0) return r;
+    const int w = width / perLine;
+    r.h = height / lines;
+    r.s = std::min(w * 0.8 / g.Width(), r.h * 0.8 / g.Height());
+    if (r.s <= 0) return r;
+    r.k = static_cast<int>(std::lround(r.s * g.Width() * 1.25));
+    r.dx = static_cast<int>(std::lround(r.k * 0.2 * 0.5));
+    r.dy = static_cast<int>(std::lround(r.h * 0.2 * 0.5));
+    return r;
+}
+}  // namespace
+
+int SegTextWidth(const cmcSegChar& g, int width, int height, int count, int perLine, int lines) {
+    const SegScale sc = ScaleOf(g, width, height, perLine, lines);
+    const int n = std::min(count, perLine);
+    if (sc.s <= 0 || n <= 0) return 0;
+    return sc.dx + sc.k * (n - 1) + static_cast<int>(std::lround(sc.s * (g.MinX() + g.Width())));
+}
+
 void LayoutSegText(const cmcSegChar& g, int left, int top, int width, int height, const uint8_t* bytes, int count,
                    int perLine, int lines, const uint8_t* userTable, const cmcSegFill& fill) {
-    if (perLine <= 0 || lines <= 0 || g.Width() <= 0 || g.Height() <= 0) return;
-    const int w = width / perLine, h = height / lines;
-    const double s = std::min(w * 0.8 / g.Width(), h * 0.8 / g.Height());
-    if (s <= 0) return;
-    const int k = static_cast<int>(std::lround(s * g.Width() * 1.25));
-    const int dx = static_cast<int>(std::lround(k * 0.2 * 0.5));
-    const int dy = static_cast<int>(std::lround(h * 0.2 * 0.5));
+    const SegScale sc = ScaleOf(g, width, height, perLine, lines);
+    if (sc.s <= 0) return;
+    const double s = sc.s;
+    const int k = sc.k, dx = sc.dx, dy = sc.dy, h = sc.h;
     const int n = g.Count();
     for (int j = 0; j < count && j < perLine * lines; ++j) {
         const uint16_t pattern = SegPatternOf(bytes[j], userTable);

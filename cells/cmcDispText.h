@@ -105,6 +105,10 @@ using cmcSegFill = std::function<void(const cmcSegPoint (&pts)[3])>;
 void LayoutSegText(const cmcSegChar& geometry, int left, int top, int width, int height, const uint8_t* bytes,
                    int count, int perLine, int lines, const uint8_t* userTable, const cmcSegFill& fill);
 
+// The width that `count` characters take when drawn as LayoutSegText draws them, from the left
+// edge of the rectangle to the right edge of the last character (used to centre them).
+int SegTextWidth(const cmcSegChar& geometry, int width, int height, int count, int perLine, int lines);
+
 // ---- the character editor's drawing area ----------------------------------------------------------
 
 // The editor draws the clickable segments scaled into a 200 x 200 area with a 10-pixel margin.

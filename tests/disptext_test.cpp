@@ -146,6 +146,9 @@ TEST(DispText, LayoutPlacesCharactersOnTheRaster) {
     EXPECT_EQ(points[0], (cmcSegPoint{15, 25}));
     EXPECT_EQ(points[2], (cmcSegPoint{15, 65}));
     EXPECT_EQ(points[3], (cmcSegPoint{10 + 5 + 50 + 20, 25}));
+    // The characters span from the left edge to the right edge of the last one: 5 + 50 + 40.
+    EXPECT_EQ(SegTextWidth(g, 200, 50, 2, 2, 1), 95);
+    EXPECT_EQ(SegTextWidth(g, 200, 50, 0, 2, 1), 0);
     // Characters beyond perLine x lines are not drawn.
     points.clear();
     LayoutSegText(g, 0, 0, 200, 50, text, 2, 1, 1, user, collect);
