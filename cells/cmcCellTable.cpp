@@ -21,6 +21,9 @@ cmcCellTable BuildTable() {
     RegisterReceiveFrequencyCell(table);
     RegisterChannelCells(table);
     RegisterChannelFieldCells(table);
+    RegisterToneCells(table);
+    RegisterMskCells(table);
+    RegisterSignalFieldCells(table);
     return table;
 }
 
