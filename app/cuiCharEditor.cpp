@@ -1,6 +1,8 @@
 #include "app/cuiCharEditor.h"
 
 #include "app/cuiDropDown.h"
+#include "app/cuiOkCancel.h"
+#include "cells/cmcCellViews.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcGTex.h"
 
@@ -75,15 +77,11 @@ cuiCharEditor* cuiCharEditor::Open(const cmcCellRequest& req, uint16_t pattern, 
     h->addWidget(w->area_);
     auto* panel = new QVBoxLayout();
     panel->setContentsMargins(kBorder, 0, 0, 0);
-    panel->setSpacing(4);
-    panel->addStretch(1);
-    w->ok_ = new QPushButton(QString::fromStdString(GTex().Line("GI_AppInd_Button_OkCancel", 0)), w);
-    w->cancel_ = new QPushButton(QString::fromStdString(GTex().Line("GI_AppInd_Button_OkCancel", 1)), w);
+    const cuiOkCancel okCancel = cuiAddOkCancel(panel, w);
+    w->ok_ = okCancel.ok;
+    w->cancel_ = okCancel.cancel;
     w->ok_->setFixedWidth(kButtonWidth);
     w->cancel_->setFixedWidth(kButtonWidth);
-    w->ok_->setDefault(true);
-    panel->addWidget(w->ok_);
-    panel->addWidget(w->cancel_);
     h->addLayout(panel);
     connect(w->ok_, &QPushButton::clicked, w, &cuiCharEditor::Accept);
     connect(w->cancel_, &QPushButton::clicked, w, &QWidget::close);
@@ -108,17 +106,8 @@ bool cuiCharEditor::ClickAt(int x, int y) {
 void cuiCharEditor::Accept() {
     if (done_) return;
     done_ = true;
-    cmcCellObj picked;
-    picked.label = Flex0;
-    cmcCellRequest parent = request_;
-    parent.cell = &picked;
-    cmcCellRequest answer = request_;
-    answer.parent = &parent;
-    answer.resultKind = CRK_Chooser;
-    answer.action = 0;
-    answer.input = std::to_string(Pattern());
-    const cmcCellHandler& handler = handler_ ? handler_ : cmcDefaultCellHandler();
-    if (handler && owner_) handler(answer);
+    if (owner_) DeliverChooserAnswer(request_, handler_ ? handler_ : cmcDefaultCellHandler(),
+                                     std::to_string(Pattern()));
     close();
 }
 

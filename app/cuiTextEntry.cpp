@@ -2,7 +2,9 @@
 
 #include "app/cuiDropDown.h"
 #include "app/cuiGrid.h"
+#include "app/cuiOkCancel.h"
 #include "cells/cmcDispText.h"
+#include "cells/cmcCellViews.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
@@ -98,13 +100,9 @@ cuiTextEntry* cuiTextEntry::Open(const cmcCellRequest& req, const std::string& e
     w->sheet_->Grid()->viewport()->installEventFilter(w);
 
     auto* buttons = new QHBoxLayout();
-    buttons->setSpacing(8);
-    buttons->addStretch(1);
-    w->ok_ = new QPushButton(QString::fromStdString(GTex().Line("GI_AppInd_Button_OkCancel", 0)), w);
-    w->cancel_ = new QPushButton(QString::fromStdString(GTex().Line("GI_AppInd_Button_OkCancel", 1)), w);
-    w->ok_->setDefault(true);
-    buttons->addWidget(w->ok_);
-    buttons->addWidget(w->cancel_);
+    const cuiOkCancel okCancel = cuiAddOkCancel(buttons, w);
+    w->ok_ = okCancel.ok;
+    w->cancel_ = okCancel.cancel;
     v->addLayout(buttons);
     connect(w->ok_, &QPushButton::clicked, w, &cuiTextEntry::Accept);
     connect(w->cancel_, &QPushButton::clicked, w, &cuiTextEntry::Cancel);
@@ -195,17 +193,8 @@ bool cuiTextEntry::eventFilter(QObject* watched, QEvent* e) {
 void cuiTextEntry::Accept() {
     if (done_) return;
     done_ = true;
-    cmcCellObj picked;
-    picked.label = Flex0;
-    cmcCellRequest parent = request_;
-    parent.cell = &picked;
-    cmcCellRequest answer = request_;
-    answer.parent = &parent;
-    answer.resultKind = CRK_Chooser;
-    answer.action = 0;
-    answer.input = edit_->text().toStdString();
-    const cmcCellHandler& handler = handler_ ? handler_ : cmcDefaultCellHandler();
-    if (handler && owner_) handler(answer);
+    if (owner_) DeliverChooserAnswer(request_, handler_ ? handler_ : cmcDefaultCellHandler(),
+                                     edit_->text().toStdString());
     Release();
 }
 

@@ -14,6 +14,7 @@
 // as decimal text, in `input` (flag index n is bit 26 - n of that value, see FlagWindowBit).
 #pragma once
 
+#include "defs/cmcCellNames.h"
 #include "defs/cmcCellRequest.h"
 
 #include <cstdint>
@@ -54,6 +55,13 @@ public:
     // request's edit-start callback; true when there was one.
     virtual bool StartInlineEdit(cmcCellRequest& req);
 };
+
+// Hands the answer of a window opened for the cell of `opener` to `handler`: a request like the
+// opener whose parent cell has label `itemKind` and index `item`, with result kind CRK_Chooser,
+// action 0 and `input` (the text of a text entry, the decimal value of a flag window or character
+// editor). Returns what the handler returns.
+uint8_t DeliverChooserAnswer(const cmcCellRequest& opener, const cmcCellHandler& handler, const std::string& input,
+                             int itemKind = Flex0, int item = 0);
 
 // The installed views (null: none). Not owned.
 cmcCellViews* CellViews();

@@ -2,6 +2,8 @@
 
 #include "app/cuiDropDown.h"
 #include "app/cuiGrid.h"
+#include "app/cuiOkCancel.h"
+#include "cells/cmcCellViews.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cuiSheet.h"
@@ -145,13 +147,9 @@ cuiFlagWindow* cuiFlagWindow::Open(const cmcCellRequest& req, cmcGTex& store, ui
     auto* panel = new QWidget(w);
     auto* h = new QHBoxLayout(panel);
     h->setContentsMargins(kPanelBorder, kPanelBorder, kPanelBorder, kPanelBorder);
-    h->setSpacing(8);
-    h->addStretch(1);
-    w->ok_ = new QPushButton(QString::fromStdString(GTex().Line("GI_AppInd_Button_OkCancel", 0)), panel);
-    w->cancel_ = new QPushButton(QString::fromStdString(GTex().Line("GI_AppInd_Button_OkCancel", 1)), panel);
-    w->ok_->setDefault(true);
-    h->addWidget(w->ok_);
-    h->addWidget(w->cancel_);
+    const cuiOkCancel okCancel = cuiAddOkCancel(h, panel);
+    w->ok_ = okCancel.ok;
+    w->cancel_ = okCancel.cancel;
     v->addWidget(panel);
     connect(w->ok_, &QPushButton::clicked, w, &cuiFlagWindow::Accept);
     connect(w->cancel_, &QPushButton::clicked, w, &cuiFlagWindow::Cancel);
@@ -231,17 +229,8 @@ uint8_t cuiFlagWindow::HandleCell(cmcCellRequest& req) {
 void cuiFlagWindow::Accept() {
     if (accepted_ || cancelled_ || TooMany()) return;
     accepted_ = true;
-    cmcCellObj picked;
-    picked.label = Flex0;
-    cmcCellRequest parent = request_;
-    parent.cell = &picked;
-    cmcCellRequest answer = request_;
-    answer.parent = &parent;
-    answer.resultKind = CRK_Chooser;
-    answer.action = 0;
-    answer.input = std::to_string(value_);
-    const cmcCellHandler& handler = handler_ ? handler_ : cmcDefaultCellHandler();
-    if (handler && owner_) handler(answer);
+    if (owner_) DeliverChooserAnswer(request_, handler_ ? handler_ : cmcDefaultCellHandler(),
+                                     std::to_string(value_));
     Release();
 }
 
