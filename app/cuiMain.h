@@ -39,6 +39,7 @@ class cuiMenu;
 class cuiToolBar;
 class cuiTree;
 class cuiStatusPanel;
+class cuiPrintJob;
 struct cmcEvent;
 
 // One entry of the sheet position history.
@@ -54,11 +55,12 @@ public:
     static constexpr int kMinWidth = 400;
     static constexpr int kMinHeight = 200;
     static constexpr int kSplitterMin = 8;
+    static constexpr uint32_t kDefaultSplitterV = 200;  // the settings' default tree width
 
-    // Opens the definition files of `defsDir` (empty: the executable's folder), determines the
+    // Opens the definition files of `defsDir` (empty: the data folder), determines the
     // default directory, creates the clone manager with its checks and the tick task, registers
     // for events and becomes the application commands. `dataDir` is where the initial clone files
-    // are (empty: the executable's folder); `port` replaces the serial port (tests).
+    // are (empty: the data folder); `port` replaces the serial port (tests).
     explicit cuiMain(const std::string& defsDir = "", const std::string& dataDir = "",
                      std::unique_ptr<cmcSerialPort> port = nullptr, int imageSize = kImageSize);
     ~cuiMain() override;
@@ -132,6 +134,18 @@ public:
     int CurrentPopupItemCount() override;
     void RefreshAllViews() override;
 
+    // ---- printing, PDF export and help (cuiMainPrinting.cpp) ----
+    bool CanPrintCurrentSheet() override;
+    bool PrintCurrentSheet() override;
+    bool PrintAllSheets() override;
+    // Asks for the PDF file's name, then exports as StartPrinting does.
+    bool ExportPdf(bool allSheets) override;
+    // Starts a print job of the current sheet or all sheets, to a printer or (`pdfPath` set) to a
+    // PDF file; the tick prints one sheet at a time. False when nothing is printed.
+    bool StartPrinting(bool allSheets, const std::string& pdfPath = "");
+    cuiPrintJob* PrintJob() const { return printJob_.get(); }
+    bool OpenHelp(const std::string& path, int context) override;
+
     // File commands of the menu that need dialogs (new image, open, save, save as).
     bool FileNew();
     bool FileOpen();
@@ -172,10 +186,11 @@ public:
 
 private:
     void OnEvent(const cmcEvent& e);
+    void PrintTick();
     void OnTreeChange();
     void RememberSheet();
     void ShowAboutBox();
-    void ClearSeparatorTexts();
+    int TreeWidthNeeded() const;
     void AfterImageReplaced();
     std::string DisplayFileName() const;
 
@@ -206,6 +221,7 @@ private:
     uint32_t statusBackColour_;
     std::string statusText_;
     cmcAppCommands* previousCommands_ = nullptr;
+    std::unique_ptr<cuiPrintJob> printJob_;
 };
 
 }  // namespace qx

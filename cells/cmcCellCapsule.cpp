@@ -4,6 +4,7 @@
 #include "cells/cmcCellTable.h"
 #include "cells/cmcEditors.h"
 #include "comm/cmcTask.h"
+#include "common/cmcDataDir.h"
 #include "common/cmcMessage.h"
 #include "defs/cmcDefLint.h"
 #include "defs/cmcEvMan.h"
@@ -196,7 +197,7 @@ uint8_t cmcCellCapsule::Execute(cmcCellRequest& req, bool notify) {
             AppCommands().RunListCommand(req.popupCommand, req, rec, first, last);
         handled = true;
     } else if (req.popupCommand == CL_PMenu_Help) {
-        const std::string path = cmcProgramDir() + GTex().FirstLine("GI_Sys_MyHelpFile");
+        const std::string path = cmcDataFile(GTex().FirstLine("GI_Sys_MyHelpFile"));
         AppCommands().OpenHelp(path, HelpContextOf(*cell, image, call.modelType, EditorLists()));
         handled = true;
     }
@@ -291,6 +292,7 @@ void RegisterCellHandlerKeys() {
         {kNotAvailableKey, K::Section, "commands not available"},
         {"GI_Sheet_Sel_Misc_OnOff2", K::Sheet, "CL_Mch_SmarTrunk"},
         {"GI_Sheet_Sel_Bank_SelBankFree", K::Sheet, "CL_Bank_SelBankFree"},
+        {"GI_Mess_Confirm_BankLayout", K::Section, "CL_Bank_SelBankFree"},
         {"GI_Sheet_CloneInfo", K::Sheet, "clone information window"},
         {"GI_Sheet_Mch_BankOp", K::Sheet, "bank operation sheet"},
         {"GI_AppInd_Model", K::Section, "CL_CloneInfo_Model"},

@@ -3,6 +3,7 @@
 #include "cells/cmcAppCommands.h"
 #include "cells/cmcCellTable.h"
 #include "comm/indEnviron.h"
+#include "common/cmcDataDir.h"
 #include "common/cmcMessage.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
@@ -50,13 +51,22 @@ void ChooserItem(cmcCellCall& c) {
 
 // ---- file ----
 
+// Index 1 of the print entries exports a PDF file instead of printing.
 void PrintCurrent(cmcCellCall& c) {
     c.SetState(CS_Disabled, !AppCommands().CanPrintCurrentSheet());
-    if (c.IsEnter() && !(c.cell.behaviour & CS_Disabled)) AppCommands().PrintCurrentSheet();
+    if (!c.IsEnter() || (c.cell.behaviour & CS_Disabled)) return;
+    if (c.Index() == 1)
+        AppCommands().ExportPdf(false);
+    else
+        AppCommands().PrintCurrentSheet();
 }
 
 void PrintAll(cmcCellCall& c) {
-    if (c.IsEnter()) AppCommands().PrintAllSheets();
+    if (!c.IsEnter()) return;
+    if (c.Index() == 1)
+        AppCommands().ExportPdf(true);
+    else
+        AppCommands().PrintAllSheets();
 }
 
 void RecentFile(cmcCellCall& c) {
@@ -149,7 +159,7 @@ void HelpAbout(cmcCellCall& c) {
 }
 
 void HelpContents(cmcCellCall& c) {
-    if (c.IsEnter()) AppCommands().OpenHelp(cmcProgramDir() + GTex().FirstLine("GI_Sys_MyHelpFile"), 0);
+    if (c.IsEnter()) AppCommands().OpenHelp(cmcDataFile(GTex().FirstLine("GI_Sys_MyHelpFile")), 0);
 }
 
 void CallSheetCell(cmcCellCall& c) {

@@ -39,6 +39,8 @@ bool cmcEditor::DisplayText(uint8_t* field, int length, const uint8_t* userTable
     if (req_.canvas && req_.paint) {
         // The cell shows segments, not characters.
         SetSegments(req_.paint, shown, std::min(length, kMaxPerLine), userTable, kUserTableBytes);
+        // A printed sheet carries the text as well, so that it can be found and copied.
+        req_.paint->pictureText = editable;
         req_.display.clear();
     } else {
         req_.display = editable;

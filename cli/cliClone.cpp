@@ -3,6 +3,7 @@
 // read or write runs, a progress bar is drawn on stderr when it is a terminal. The exit status is
 // the clone result code.
 #include "cli/cliCommand.h"
+#include "cli/cliMessageSink.h"
 #include "comm/indCloneMan.h"
 #include "comm/indEnviron.h"
 #include "common/cmcMessage.h"
@@ -100,38 +101,6 @@ public:
 private:
     bool tty_ = isatty(STDERR_FILENO) != 0;
     bool shown_ = false;
-};
-
-// Questions (OK and Cancel) are asked on the terminal: "yes" answers OK. With --yes every question
-// is answered OK; without a terminal to ask on, Cancel. Everything else goes to the tool's sink.
-class TerminalQuestions final : public cmcMessageSink {
-public:
-    TerminalQuestions(cmcMessageSink& inner, bool yes) : inner_(inner), yes_(yes) {}
-    unsigned Show(const std::string& caption, const std::string& text, cmcMsgIcon icon, unsigned buttons) override {
-        if (!(buttons & MB_Ok) || !(buttons & MB_Cancel)) return inner_.Show(caption, text, icon, buttons);
-        std::fprintf(stderr, "%s\n", text.c_str());
-        if (yes_) {
-            std::fprintf(stderr, "(--yes: answered OK)\n");
-            return MB_Ok;
-        }
-        if (!isatty(STDIN_FILENO)) {
-            std::fprintf(stderr, "No terminal to answer on: cancelled (use --yes to answer OK).\n");
-            return MB_Cancel;
-        }
-        std::fprintf(stderr, "Type yes to continue: ");
-        std::fflush(stderr);
-        std::string answer;
-        if (!std::getline(std::cin, answer)) return MB_Cancel;
-        return answer == "yes" || answer == "y" || answer == "YES" || answer == "Y" ? MB_Ok : MB_Cancel;
-    }
-    [[noreturn]] void Fatal(const std::string& caption, const std::string& text, int status) override {
-        inner_.Fatal(caption, text, status);
-        std::abort();  // the tool's sink ends the process; it never returns
-    }
-
-private:
-    cmcMessageSink& inner_;
-    bool yes_;
 };
 
 // The program's objects for one command: the main object with its start image, the clone
@@ -259,7 +228,7 @@ QX_CLI_COMMAND(
         Session s(o);
         if (s.main.OpenCloneFile(o.file) != 0) return kExitFileRefused;
         cmcMessageSink& previous = cmcMessages();
-        TerminalQuestions questions(previous, o.yes);
+        cliQuestionSink questions(previous, o.yes, true);
         cmcSetMessageSink(&questions);
         int outcome = s.Run([](indCloneCommands& c) { return c.CloneWrite(); });
         cmcSetMessageSink(&previous);

@@ -2,6 +2,7 @@
 #include "cli/cliCommand.h"
 #include "cli/cliMessageSink.h"
 #include "common/cmcMessage.h"
+#include "common/cmcVersion.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -21,16 +22,34 @@ std::vector<cliCommand>& Commands() {
 
 void PrintError(const std::string& text) { std::fprintf(stderr, "qx-p2210-cli: %s\n", text.c_str()); }
 
+bool TakeValue(const std::vector<std::string>& args, size_t& i, std::string& value) {
+    if (i + 1 >= args.size()) return false;
+    value = args[++i];
+    return true;
+}
+
 namespace {
 
 void PrintOverview() {
     std::printf("Usage: qx-p2210-cli COMMAND [ARGS...]\n\n"
-                "Reads, checks, edits and clones images of the ZT5531K radio family.\n\n"
+                "Reads, checks, edits and clones images of the ZT5531K radio family. Run\n"
+                "'qx-p2210-cli COMMAND --help' for the arguments of a command.\n\n"
                 "Commands:\n");
     auto cmds = Commands();
     std::sort(cmds.begin(), cmds.end(), [](auto& a, auto& b) { return a.name < b.name; });
     for (auto& c : cmds) std::printf("  %-10s %s\n", c.name.c_str(), c.summary.c_str());
-    std::printf("\nRun 'qx-p2210-cli COMMAND --help' for the arguments of a command.\n");
+    std::printf("\n"
+                "Options:\n"
+                "  -h, --help       show this help and exit\n"
+                "  -v, --version    show the version and exit\n\n"
+                "Exit status:\n"
+                "  0    success\n"
+                "  3    a definition key the command needs is missing from the definition files\n"
+                "  64   the command line was wrong (unknown command or option, missing argument)\n"
+                "  else as the command's help says (clone file error codes, clone result codes, ...)\n\n"
+                "Files:\n"
+                "  PREFIX/share/qx-p2210/   the definition files and initial clone files; a folder\n"
+                "                           beside the executable holding them is used first\n");
 }
 
 }  // namespace
@@ -41,7 +60,7 @@ int main(int argc, char** argv) {
     // Commands that draw need the graphical application object, on the offscreen platform unless
     // another is asked for; all others run without one.
     std::unique_ptr<QCoreApplication> app;
-    if (argc >= 2 && std::strcmp(argv[1], "render") == 0) {
+    if (argc >= 2 && DrawingCommand(argv[1])) {
         if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
         // Only the program name goes to the application object: it would take options such as
         // "--style" for its own.
@@ -62,6 +81,10 @@ int main(int argc, char** argv) {
     std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         PrintOverview();
+        return 0;
+    }
+    if (name == "--version" || name == "-v") {
+        std::printf("qx-p2210-cli %s\n", qx::cmcVersion().c_str());
         return 0;
     }
     for (auto& c : Commands()) {

@@ -106,7 +106,8 @@ public:
     void SetIdent(int word1, int word2);
     void SetImageSize(int size);
     // The port by number (cmcComm::PortDevice) or by device path, with the operating settings
-    // used after the connection script.
+    // used after the connection script. An empty device path stands for no device: the operation
+    // then ends with CDRV_PortOpen without opening anything.
     void SetPort(int portNumber, const std::string& settings);
     void SetPortDevice(const std::string& device, const std::string& settings);
     void SetPreamble(int count);      // extra FE bytes before each command frame
@@ -175,7 +176,8 @@ private:
     int word2_ = 0;
     int imageSize_ = 1;
     int portNumber_ = 1;
-    std::string portDevice_;  // empty: the device of portNumber_
+    bool byDevice_ = false;   // portDevice_ is used (set by SetPortDevice), not portNumber_
+    std::string portDevice_;
     std::string settings_ = "9600,n,8,1";
     int preamble_ = 0;
     int dataPreambleLater_ = 0;

@@ -257,7 +257,12 @@ void indCloneCommands::Finish(int outcome) {
 bool indCloneCommands::CloneRead() {
     if (man_.IsBusy()) return false;
     EvMan().Send(EVC_CloseDropDowns);
-    if (main_.IsModified()) {
+    if (confirmDiscard) {
+        if (!confirmDiscard()) {
+            Finish(-1);
+            return false;
+        }
+    } else if (main_.IsModified()) {
         std::string name = std::filesystem::path(main_.GetDisplayName()).filename().string();
         std::string text = FormatOne(GTex().SectionText("GI_Mess_Confirm_ReadFile"), name);
         if (cmcShowMessage(AppTitle(), text, cmcMsgIcon::Warning, MB_Ok | MB_Cancel) != MB_Ok) {
@@ -285,8 +290,9 @@ void indCloneCommands::OnReadDone(dst_CDrv_Result& r) {
         // Only an image that passed every check replaces the working image.
         main_.WorkingImage().Assign(r.image);
         main_.AfterImageLoaded(main_.WorkingImage());
-        main_.MarkModified();
+        // What the radio holds is not an unsaved change: the image read counts as not modified.
         main_.SetFileName("");
+        main_.MarkSaved();
         if (closeSheet) closeSheet();
         EvMan().Send(EVC_TreeBuilt);
     }

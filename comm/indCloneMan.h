@@ -149,6 +149,9 @@ public:
     // the current sheet remembering its position; opening the clone information window.
     std::function<int()> countErrors;
     std::function<void()> closeSheet;
+    // The unsaved-changes question before a clone read replaces the image: true goes on. Unset, a
+    // modified image is confirmed with OK and Cancel.
+    std::function<bool()> confirmDiscard;
     std::function<void()> showInformation;
     // Called once when a command has finished, with its outcome: the clone result code, or -1 when
     // it stopped before any cloning (refused, or cancelled by the user).

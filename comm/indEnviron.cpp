@@ -144,7 +144,8 @@ bool indEnviron::Load() {
         GroupReader g(s, "Global", ok);
         ValidMarker = g.Word("BBT");
         ComPort = std::clamp(g.Int("ComPort"), 1, 256);
-        ComSpeedHigh = std::min<uint32_t>(g.Word("ComSpeedHigh"), 1);
+        // Read signed so that a stored negative value is brought to the lower limit, not wrapped.
+        ComSpeedHigh = static_cast<uint32_t>(std::clamp(g.Int("ComSpeedHigh"), 0, 1));
         CurrentDirectory = g.Text("Current Directory");
     }
     {
@@ -153,7 +154,7 @@ bool indEnviron::Load() {
     }
     {
         GroupReader g(s, "View Option", ok);
-        FontSizePercentage = std::clamp<uint32_t>(g.Word("FontSize Percentage"), 25, 1000);
+        FontSizePercentage = static_cast<uint32_t>(std::clamp(g.Int("FontSize Percentage"), 25, 1000));
         ToolbarVisible = g.Word("Toolbar Visible") != 0 ? 1 : 0;
     }
     {

@@ -75,6 +75,10 @@ struct cmcCellPaint {
     int segLines = 1;
     uint8_t segBytes[kSegMax] = {};
     uint8_t segUser[32] = {};
+    // A handler that draws the cell's text as a picture (segment characters) on the canvas puts
+    // the characters here. When printing, the sheet writes them as invisible text over the
+    // picture, so that a PDF of the sheet finds and copies them like any other text.
+    std::string pictureText;
 };
 
 struct cmcCellRequest {

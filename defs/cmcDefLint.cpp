@@ -1,5 +1,6 @@
 #include "defs/cmcDefLint.h"
 
+#include "common/cmcDataDir.h"
 #include "common/cmcMessage.h"
 #include "defs/cmcGTex.h"
 
@@ -93,10 +94,24 @@ const cmcRequiredKey kRequiredKeys[] = {
     {"GI_AppInd_BankUnnamed", F::Main, K::Section, "topic tree, bank branch"},
     {"GI_WarningCheckList", F::Main, K::Section, "warning check"},
     {"GI_AppMess_About", F::Main, K::Section, "about box"},
+    {"GI_AppMess_AboutVersion", F::Main, K::Section, "about box"},
     {"GI_AppInd_PortMenu", F::Main, K::Section, "port menu entries"},
     {"GI_AppInd_FileDialog", F::Main, K::Section, "open and save dialogs"},
     {"GI_Mess_Confirm_WriteFile", F::Main, K::Section, "unsaved-changes question"},
+    {"GI_Mess_Confirm_SaveChanges", F::Main, K::Section, "unsaved-changes question (Save, Discard, Cancel)"},
     {"GI_Sheet_CloneInfo", F::Main, K::Sheet, "clone information window"},
+    // Printing, PDF export and the help window.
+    {"GI_Sys_AppTitleRev", F::Main, K::Section, "printed page frame"},
+    {"GI_Sys_Maker", F::Main, K::Section, "printed page frame"},
+    {"GI_Sys_Printer_Margins", F::Main, K::Section, "printing"},
+    {"GI_Sys_Printer_FrameFont", F::Main, K::Section, "printing"},
+    {"GI_Sys_Printer_FontPoints", F::Main, K::Section, "printing"},
+    {"GI_Sys_Printer_NoPrinter", F::Main, K::Section, "printing"},
+    {"GI_Sys_Printer_PrintingDialog", F::Main, K::Section, "printing dialog"},
+    {"GI_AppMess_PrintOutputError", F::Main, K::Section, "printing, PDF export"},
+    {"GI_AppInd_PdfDialog", F::Main, K::Section, "PDF export"},
+    {"GI_AppInd_HelpWindow", F::Main, K::Section, "help window"},
+    {"GI_AppMess_HelpMissing", F::Main, K::Section, "help window"},
     // Help tables.
     {"GI_AppItem_Topic_ID", F::Help, K::Section, "help command"},
     {"GI_AppItem_Key_Assign_Topic_ID", F::Help, K::Section, "help command"},
@@ -656,7 +671,7 @@ private:
 }  // namespace
 
 std::vector<cmcLintProblem> LintDefinitionFiles(const std::string& dir) {
-    std::string d = dir.empty() ? cmcProgramDir() : dir;
+    std::string d = dir.empty() ? cmcDataDir() : dir;
     if (d.back() != '/') d += '/';
     cmcDefFile main, help;
     bool mainOk = main.Load(d + kMainFile);

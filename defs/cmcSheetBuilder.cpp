@@ -432,14 +432,34 @@ void cmcSheetBuilderChBank::RowDirective(const std::string& d) {
 
 void cmcSheetBuilderChBank::ReadRows() {
     groupRow_ = -1;
+    placeholder_ = false;
     cmcSheetBuilder::ReadRows();
     // An empty bank: the group's rows stay in the cell table (so a channel joining the bank can show
-    // them) but leave the grid when they end it; otherwise the sheet would show, and let the user
-    // edit, the first channel of the next bank.
+    // them); when they end the grid, only the first stays, as a placeholder row that shows nothing
+    // and takes no edits (its cells would otherwise show, and edit, the next bank's first channel).
     if (groupRow_ >= 0 && loopStart_ >= 0 && loopEnd_ >= 0 && loopCount_ == 0) {
         int groupRows = loopRows_;
-        if (groupRow_ + groupRows == rows_ && groupRow_ > 0) rows_ = groupRow_;
+        if (groupRow_ + groupRows == rows_ && groupRow_ > 0) {
+            rows_ = groupRow_ + 1;
+            placeholder_ = true;
+        }
     }
+}
+
+bool cmcSheetBuilderChBank::AddRow() {
+    if (placeholder_) {
+        placeholder_ = false;
+        return true;
+    }
+    return cmcSheetBuilder::AddRow();
+}
+
+bool cmcSheetBuilderChBank::RemoveRow() {
+    if (!placeholder_ && groupRow_ >= 0 && rows_ == groupRow_ + 1 && built_) {
+        placeholder_ = true;
+        return true;
+    }
+    return cmcSheetBuilder::RemoveRow();
 }
 
 void cmcSheetBuilderChBank::RowHook(int row) {

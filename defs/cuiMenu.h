@@ -14,6 +14,7 @@
 #include "defs/cmcCellRequest.h"
 
 #include <QIcon>
+#include <QKeySequence>
 #include <QObject>
 #include <QPointer>
 
@@ -70,6 +71,10 @@ public:
 private:
     void OnEvent(const cmcEvent& e);
     int FillLevel(QWidget* menu, const std::string& key, int firstLine, cuiMenu* target);
+    // A mirrored entry's shortcut wins over the same shortcut of this builder's own entries, which
+    // give it up while the mirror is there (two holders would make the key do nothing).
+    void YieldShortcut(const QKeySequence& keys, QAction* mirror);
+    void RestoreShortcuts();
     void Clicked(QAction* item);
     void DefaultClick(QAction* item, cmcCellObj* cell);
     QMenu* SubMenuOf(QAction* item);

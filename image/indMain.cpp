@@ -1,5 +1,6 @@
 #include "image/indMain.h"
 
+#include "common/cmcDataDir.h"
 #include "common/cmcMessage.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
@@ -127,7 +128,7 @@ bool indMain::ChangeModel(int modelType, bool ask) {
 }
 
 std::string indMain::InitialFilePath(int modelType) const {
-    std::string dir = dataDir_.empty() ? cmcProgramDir() : dataDir_;
+    std::string dir = dataDir_.empty() ? cmcDataDir() : dataDir_;
     return dir + GTex().Line("GI_App_InitialFile", modelType);
 }
 

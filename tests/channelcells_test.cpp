@@ -243,6 +243,7 @@ TEST_F(ChannelCells, NameIsADisplayText) {
     EXPECT_EQ(p.segCount, 4);
     EXPECT_EQ(p.segPerLine, 8);
     EXPECT_EQ(p.segUser[30], 0x12);
+    EXPECT_EQ(p.pictureText, "AB.C%1F");  // for the text layer of a printed sheet
     // Enter, Backspace and printable keys open the text entry.
     uint8_t opened = 0;
     Run(CL_Mch_Text, 2, 13, &opened);

@@ -20,7 +20,9 @@
 #include "image/cmcQcfFile.h"
 #include "image/cmcQcfWriter.h"
 #include "image/indFileChecks.h"
+#include "common/cmcDataDir.h"
 #include "common/cmcMessage.h"
+#include "common/cmcVersion.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -71,8 +73,9 @@ void Usage(FILE* out) {
                  "Usage: qx-p2210-radiosim [OPTIONS]\n\n"
                  "Simulates a ZT5531K radio on a pseudo-terminal. The first line printed is the device\n"
                  "to clone through (e.g. qx-p2210-cli info --port /dev/pts/3).\n\n"
+                 "Options:\n"
                  "  --file FILE        radio memory from a clone file (default: the initial file of\n"
-                 "                     the model type, beside the executable)\n"
+                 "                     the model type, in the data folder)\n"
                  "  --save FILE        after each completed write, save the memory as a clone file\n"
                  "  --model-type N     model type the radio reports: 0 LMR, 1 PMR, 2 Korv PMR,\n"
                  "                     3 dPMR446 (default 3)\n"
@@ -93,7 +96,14 @@ void Usage(FILE* out) {
                  "                       wrong-model, bad-ident,     a wrong identification word, data not\n"
                  "                       short-ident, new-map        beginning with 80, 79 bytes, map revision 7\n"
                  "  --exit-after N     exit after N completed operations\n"
-                 "  --verbose          log frames on stderr\n");
+                 "  --verbose          log frames on stderr\n"
+                 "  -h, --help         show this help and exit\n"
+                 "  -v, --version      show the version and exit\n"
+                 "\n"
+                 "Exit status:\n"
+                 "  0    ended by a signal or after --exit-after operations\n"
+                 "  1    the memory file cannot be loaded or no pseudo-terminal can be opened\n"
+                 "  64   the command line was wrong\n");
 }
 
 std::string Hex2(int v) {
@@ -574,6 +584,9 @@ int main(int argc, char** argv) {
         if (a == "--help" || a == "-h") {
             Usage(stdout);
             return 0;
+        } else if (a == "--version" || a == "-v") {
+            std::printf("qx-p2210-radiosim %s\n", qx::cmcVersion().c_str());
+            return 0;
         } else if (a == "--file") {
             file = value();
         } else if (a == "--save") {
@@ -604,7 +617,7 @@ int main(int argc, char** argv) {
     }
 
     qx::OpenDefinitionFiles();
-    if (file.empty()) file = qx::cmcProgramDir() + qx::GTex().Line("GI_App_InitialFile", radio.modelType);
+    if (file.empty()) file = qx::cmcDataFile(qx::GTex().Line("GI_App_InitialFile", radio.modelType));
     if (!LoadMemory(radio, file)) {
         std::fprintf(stderr, "qx-p2210-radiosim: cannot load the radio memory from '%s'\n", file.c_str());
         return 1;
