@@ -1,5 +1,7 @@
 #include "cells/cmcCellViews.h"
 
+#include "defs/cmcCellObj.h"
+
 namespace qx {
 
 namespace {
@@ -13,6 +15,25 @@ bool cmcCellViews::StartInlineEdit(cmcCellRequest& req) {
     if (!req.editStart) return false;
     req.editStart(req);
     return true;
+}
+
+bool cmcCellViews::OpenTextEntry(cmcCellRequest&, const std::string&, int, const uint8_t*, bool) { return false; }
+bool cmcCellViews::OpenCharEditor(cmcCellRequest&, uint16_t) { return false; }
+
+uint8_t DeliverChooserAnswer(const cmcCellRequest& opener, const cmcCellHandler& handler, const std::string& input,
+                             int itemKind, int item) {
+    if (!handler) return CER_None;
+    cmcCellObj picked;
+    picked.label = itemKind;
+    picked.index = item;
+    cmcCellRequest parent = opener;
+    parent.cell = &picked;
+    cmcCellRequest answer = opener;
+    answer.parent = &parent;
+    answer.resultKind = CRK_Chooser;
+    answer.action = 0;
+    answer.input = input;
+    return handler(answer);
 }
 
 cmcCellViews* CellViews() { return Installed(); }
