@@ -61,6 +61,17 @@ const cmcRequiredKey kRequiredKeys[] = {
     {"GI_AppInd_FileDialog", F::Main, K::Section, "open and save dialogs"},
     {"GI_Mess_Confirm_WriteFile", F::Main, K::Section, "unsaved-changes question"},
     {"GI_Sheet_CloneInfo", F::Main, K::Sheet, "clone information window"},
+    // List operations (popup commands of record lists).
+    {"GI_AppMess_Conv_Overwrite", F::Main, K::Section, "list operations: paste"},
+    {"GI_AppMess_Conv_Clear", F::Main, K::Section, "list operations: clear"},
+    {"GI_AppMess_Conv_Delete", F::Main, K::Section, "list operations: delete"},
+    {"GI_AppMess_ChErr_DelPrio", F::Main, K::Section, "list operations: delete"},
+    {"GI_AppMess_ChErr_Overflow", F::Main, K::Section, "list operations: insert"},
+    {"GI_AppMess_S_Copy", F::Main, K::Section, "list operations: status"},
+    {"GI_AppMess_S_Paste", F::Main, K::Section, "list operations: status"},
+    {"GI_AppMess_S_Clear", F::Main, K::Section, "list operations: status"},
+    {"GI_AppMess_S_Delete", F::Main, K::Section, "list operations: status"},
+    {"GI_AppMess_S_Insert", F::Main, K::Section, "list operations: status"},
     // Help tables.
     {"GI_AppItem_Topic_ID", F::Help, K::Section, "help command"},
     {"GI_AppItem_Key_Assign_Topic_ID", F::Help, K::Section, "help command"},
