@@ -94,6 +94,13 @@ rows_ok "round trip" "Copied to the clipboard.
 Pasted from the clipboard." "0:0:$A 1:0:$B 2:0:$C 4:1:$D 8:2:$D " \
     "$WORK/second.qcf" "copy:$R[4]" "paste:$R[8]"
 
+# Other lists: ID groups of the digital PMR model.
+G='%CT_MSK_IdGroup.CL_Msk_IdGroup_Text'
+"$CLI" set "$BIN/ZT5531K_KPMR.QCF" -o "$WORK/k.qcf" "$G[1]=ALPHA" "$G[2]=BRAVO" > /dev/null 2>&1
+"$CLI" rows "$WORK/k.qcf" -o "$WORK/k2.qcf" "carry-down:$G[1]" "copy:$G[1]..2" "paste:$G[6]" > "$WORK/out" 2> "$WORK/err"
+"$CLI" get "$WORK/k2.qcf" "$G[1]" "$G[2]" "$G[6]" "$G[7]" | cut -f1 | tr '\n' ' ' > "$WORK/out"
+[ "$(cat "$WORK/out")" = "BRAVO ALPHA BRAVO ALPHA " ] && passed=$((passed + 1)) || fail "id groups: $(cat "$WORK/out")"
+
 # Error boxes and commands the popup menu does not offer save nothing.
 "$CLI" set "$BIN/ZT5531K_PMR.QCF" -o "$WORK/full.qcf" '%CT_Null.CL_Mch_Bank[0]=64' > /dev/null 2>&1
 rows_fails "insert overflow" 1 "$F" "insert:$R[0]..63"
