@@ -63,15 +63,12 @@ void datClipCh::StoreOne(uint8_t* image, int kind, int index, datCh& record) {
     cmcClipCh::StoreOne(image, kind, index, stored);
 }
 
-void datClipCh::Paste(uint8_t* image, int kind, int first, int count) {
-    cmcClipCh::Paste(image, kind, first, count);
-}
-
 datClipCh& ProgramClipboard() {
     static datClipCh clipboard;
     return clipboard;
 }
 
+// A zone end beyond its limit leaves no room.
 bool ChannelsFit(const uint8_t* image, int n) {
     auto word = [image](int at) { return (image[at] << 8) | image[at + 1]; };
     const long zone1 = static_cast<long>(map::kZone1Limit) - word(map::kZone1End);

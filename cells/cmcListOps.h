@@ -55,7 +55,6 @@ protected:
 class datClipCh : public cmcClipCh {
 public:
     void StoreOne(uint8_t* image, int kind, int index, datCh& record) override;
-    void Paste(uint8_t* image, int kind, int first, int count) override;
 
     bool pasteRun = false;
 
