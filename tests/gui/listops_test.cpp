@@ -3,6 +3,7 @@
 // texts, the grid selects and moves as they say, and delete and insert change the bank's rows
 // through the main window's bank bookkeeping.
 #include "app/Frmmain.h"
+#include "app/cuiGrid.h"
 #include "app/cuiMain.h"
 #include "cells/cmcListOps.h"
 #include "comm/indEnviron.h"
