@@ -1,5 +1,8 @@
 #include "cells/cmcAppCommands.h"
 
+#include "cells/cmcListOps.h"
+#include "image/indMain.h"
+
 #include "common/cmcMessage.h"
 #include "defs/cmcGTex.h"
 
@@ -23,6 +26,13 @@ bool cmcAppCommands::NotAvailable(const std::string& what) {
     cmcShowMessage(GTex().FirstLine("GI_Sys_AppTitle"), text, cmcMsgIcon::Error, MB_Ok);
     return false;
 }
+
+bool cmcAppCommands::RunListCommand(int command, cmcCellRequest& req, datCh& record, int first, int last) {
+    indMain* main = indMain::Instance();
+    return main && cmcRunListCommand(*main, command, req, record, first, last);
+}
+
+bool cmcAppCommands::ClipboardHas(int kind) { return ProgramClipboard().Has(kind); }
 
 cmcAppCommands& AppCommands() { return g_commands ? *g_commands : DefaultCommands(); }
 

@@ -3,7 +3,8 @@
 // cloning, help viewer, sheet switching, channel list operations). The core calls them through this
 // interface; the main window installs its own implementation.
 //
-// Nothing here pretends to succeed: until an implementation is installed, every command shows the
+// Nothing here pretends to succeed: until an implementation is installed, every command (except the
+// list operations, which are core) shows the
 // message "GI_AppMess_NotAvailable" (with the command's name) through the message seam and returns
 // false, and every state question answers "not possible".
 //
@@ -69,12 +70,11 @@ public:
 
     // ---- channel list operations (popup commands 75-81) ----
     // Runs popup command `command` on the rows of `req` within the list bounds first..last, with the
-    // decoded record of the row; reloads the record before returning. Returns whether it ran.
-    virtual bool RunListCommand(int command, cmcCellRequest& req, datCh& record, int first, int last) {
-        return NotAvailable("List command");
-    }
-    // Whether the clipboard holds records of this kind.
-    virtual bool ClipboardHas(int kind) { return false; }
+    // decoded record of the row; reloads the record before returning. Returns whether it ran. The
+    // default runs the list operations (cmcListOps) on the main object's working image.
+    virtual bool RunListCommand(int command, cmcCellRequest& req, datCh& record, int first, int last);
+    // Whether the clipboard holds records of this kind (the program-wide clipboard by default).
+    virtual bool ClipboardHas(int kind);
 
     // ---- after edits ----
     // The deferred check 250 ms after an edit: repaint all views and run the warning check.

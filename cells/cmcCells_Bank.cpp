@@ -5,6 +5,7 @@
 #include "cells/cmcCellTable.h"
 #include "cells/cmcEditors.h"
 #include "cells/cmcFieldCell.h"
+#include "cells/cmcListOps.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcFCache.h"
 #include "defs/cmcGTex.h"
@@ -28,19 +29,11 @@ bool BankValid(int bank) { return bank >= 0 && bank < map::kBankCount; }
 bool FreeBanks(const cmcCellCall& c) { return datBankSize(c.image.Data(), 1) != 0; }
 int Total(const cmcCellCall& c) { return datChannelTotal(c.image.Data()); }
 
-// Whether n more channel records fit: 34 n bytes below the end of packing zone 1, and the shared
-// zone 2 space also holding their 12-byte names. A zone end beyond its limit leaves no room.
-bool ChannelsFit(const cmcCellCall& c, int n) {
-    const long zone1 = static_cast<long>(map::kZone1Limit) - c.Word(map::kZone1End);
-    const long zone2 = static_cast<long>(map::kZone2Limit) - c.Word(map::kPackedEnd);
-    if (zone1 <= 0 || zone2 < 0) return false;
-    return 34L * n < zone1 && zone2 - 34L * n >= 12L * n;
-}
 
 // The largest number of channels (at most 64 minus the total) that still fit.
 int ChannelsLeft(const cmcCellCall& c) {
     for (int n = kMaxChannels - Total(c); n > 0; --n)
-        if (ChannelsFit(c, n)) return n;
+        if (ChannelsFit(c.image.Data(), n)) return n;
     return 0;
 }
 

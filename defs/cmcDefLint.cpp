@@ -103,6 +103,17 @@ const cmcRequiredKey kRequiredKeys[] = {
     {"GI_Mess_Confirm_WriteFile", F::Main, K::Section, "unsaved-changes question"},
     {"GI_Mess_Confirm_SaveChanges", F::Main, K::Section, "unsaved-changes question (Save, Discard, Cancel)"},
     {"GI_Sheet_CloneInfo", F::Main, K::Sheet, "clone information window"},
+    // List operations (popup commands of record lists).
+    {"GI_AppMess_Conv_Overwrite", F::Main, K::Section, "list operations: paste"},
+    {"GI_AppMess_Conv_Clear", F::Main, K::Section, "list operations: clear"},
+    {"GI_AppMess_Conv_Delete", F::Main, K::Section, "list operations: delete"},
+    {"GI_AppMess_ChErr_DelPrio", F::Main, K::Section, "list operations: delete"},
+    {"GI_AppMess_ChErr_Overflow", F::Main, K::Section, "list operations: insert"},
+    {"GI_AppMess_S_Copy", F::Main, K::Section, "list operations: status"},
+    {"GI_AppMess_S_Paste", F::Main, K::Section, "list operations: status"},
+    {"GI_AppMess_S_Clear", F::Main, K::Section, "list operations: status"},
+    {"GI_AppMess_S_Delete", F::Main, K::Section, "list operations: status"},
+    {"GI_AppMess_S_Insert", F::Main, K::Section, "list operations: status"},
     // Printing, PDF export and the help window.
     {"GI_Sys_AppTitleRev", F::Main, K::Section, "printed page frame"},
     {"GI_Sys_Maker", F::Main, K::Section, "printed page frame"},

@@ -203,6 +203,14 @@ cmcEvMan& EvMan() {
     return *fallback;
 }
 
+namespace {
+int g_bulkEdit = 0;
+}  // namespace
+
+bool cmcBulkEditActive() { return g_bulkEdit > 0; }
+cmcBulkEdit::cmcBulkEdit() { ++g_bulkEdit; }
+cmcBulkEdit::~cmcBulkEdit() { --g_bulkEdit; }
+
 cmcScopedEvMan::cmcScopedEvMan() : previous_(g_installed) { g_installed = &man_; }
 
 cmcScopedEvMan::~cmcScopedEvMan() { g_installed = previous_; }

@@ -216,6 +216,17 @@ private:
 // use that lives until the process ends.
 cmcEvMan& EvMan();
 
+// The bulk-edit flag: set while a list operation sends a run of bank bookkeeping events (a
+// multi-row delete). Receivers may leave their repaint to the whole-sheet redraw that follows.
+bool cmcBulkEditActive();
+class cmcBulkEdit {
+public:
+    cmcBulkEdit();
+    ~cmcBulkEdit();
+    cmcBulkEdit(const cmcBulkEdit&) = delete;
+    cmcBulkEdit& operator=(const cmcBulkEdit&) = delete;
+};
+
 // Installs a fresh manager as EvMan() for its lifetime (the program's start-up, tests) and
 // restores the previous one after.
 class cmcScopedEvMan {

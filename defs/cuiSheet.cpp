@@ -933,8 +933,11 @@ uint8_t cuiSheet::RunOperation(int op, const cmcCellObj* popupCell, const std::s
     uint8_t result = handler_(req);
     if (req.redirect && opDepth_ == 1) {
         // The handler names another cell of the row (or of the sheet): go there and replay the key.
+        // A list operation names the row the cursor goes to: the same column on that row.
         bool moved = false;
-        for (int c = 0; c < builder_->ColCount() && !moved; ++c) {
+        if (popupCell && req.popupCommand >= CL_PMenu_Copy && req.popupCommand <= CL_PMenu_Insert)
+            moved = SelectByIdentity(req.category, req.label, req.index);
+        for (int c = 0; c < builder_->ColCount() && !moved && !req.popupCommand; ++c) {
             const cmcCellObj& cell = builder_->Cell(c, Row());
             if (cell.Selectable() && cell.label == req.label) moved = SelectCell(c, Row());
         }
@@ -1156,7 +1159,8 @@ void iuiSh_ChBank::OnEvent(const cmcEvent& e) {
             }
             grid_->SetRowCount(builder_->RowCount());
             if (row > 0 && !MoveCursor(0, -1)) grid_->SetCurrent(Col(), std::min(row - 1, builder_->RowCount() - 1), false);
-            grid_->InvalidateAll();
+            // A multi-row delete redraws the whole sheet once it is done.
+            if (!cmcBulkEditActive()) grid_->InvalidateAll();
         }
         return;
     default:
