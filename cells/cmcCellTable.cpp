@@ -17,6 +17,8 @@ cmcCellTable BuildTable() {
     RegisterCloneInfoCells(table);
     RegisterBankCells(table);
     RegisterReceiveFrequencyCell(table);
+    RegisterSettingsCells(table);
+    RegisterSettingsFieldCells(table);
     return table;
 }
 

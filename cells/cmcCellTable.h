@@ -138,6 +138,8 @@ void RegisterCloneInfoCells(cmcCellTable& table);   // clone information cells
 void RegisterBankCells(cmcCellTable& table);        // bank and count cells
 void RegisterQuietCells(cmcCellTable& table);       // CL_Null, CL_Mch_Dig_CC_T, CL_Maker_*
 void RegisterReceiveFrequencyCell(cmcCellTable& table);  // CL_Mch_FreqR
+void RegisterSettingsCells(cmcCellTable& table);       // settings with rules of their own, DTMF, tones, scan lists
+void RegisterSettingsFieldCells(cmcCellTable& table);  // plain settings fields
 
 // ---- helpers shared by the groups ----
 
