@@ -110,7 +110,7 @@ bool DeferredCheckPending() { return DeferredTask() && !DeferredTask()->Idle(); 
 
 // ---- the handler --------------------------------------------------------------------------------
 
-cmcCellCapsule::cmcCellCapsule(indMain* main) : main_(main) {}
+cmcCellCapsule::cmcCellCapsule(indMain* main, const cmcCellTable* table) : main_(main), table_(table) {}
 
 int cmcCellCapsule::RecordKindOf(int category, int modelType) {
     switch (category) {
@@ -221,9 +221,8 @@ uint8_t cmcCellCapsule::Execute(cmcCellRequest& req, bool notify) {
     }
 
     if (!handled) {
-        if (cmcCellBehaviourFn behaviour = cmcCellTable::Instance().Find(cell->label)) {
-            behaviour(call);
-        } else {
+        const cmcCellTable& table = table_ ? *table_ : cmcCellTable::Instance();
+        if (!table.Run(call)) {
             char text[32];
             std::snprintf(text, sizeof text, "%d *Yet*", cell->label);
             req.display.assign(text);

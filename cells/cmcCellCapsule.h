@@ -27,10 +27,12 @@ namespace qx {
 
 class indMain;
 class cmcCellObj;
+class cmcCellTable;
 
 class cmcCellCapsule {
 public:
-    explicit cmcCellCapsule(indMain* main = nullptr);
+    // `table`: the rows to dispatch over (tests); the program's table when null.
+    explicit cmcCellCapsule(indMain* main = nullptr, const cmcCellTable* table = nullptr);
 
     // Processes one request; runs the request's notify callback at the end when `notify` is true.
     // Returns the editor result (cmcCellExecResult). Without a main object the cell shows nothing.
@@ -56,6 +58,7 @@ private:
     uint8_t Probe(int category, int label, int index, uint8_t mask);
 
     indMain* main_;
+    const cmcCellTable* table_;
     bool wrote_ = false;
 };
 

@@ -1,5 +1,7 @@
 #include "cells/cmcCellTable.h"
 
+#include "cells/cmcFieldCell.h"
+
 #include "common/cmcMessage.h"
 
 #include <string>
@@ -29,12 +31,35 @@ const cmcCellTable& cmcCellTable::Instance() {
     return table;
 }
 
-void cmcCellTable::Set(int label, cmcCellBehaviourFn behaviour) {
-    if (label < 0 || label >= kLabelCount)
+void cmcCellTable::Claim(int label) {
+    if (!Valid(label))
         cmcFatal("Cell table: label out of range (" + std::to_string(label) + ")", kExitInternalFault);
-    if (rows_[label])
-        cmcFatal("Cell table: two behaviours for " + LabelName(label), kExitInternalFault);
-    rows_[label] = behaviour;
+    if (Has(label)) cmcFatal("Cell table: two behaviours for " + LabelName(label), kExitInternalFault);
+}
+
+void cmcCellTable::Set(int label, cmcCellBehaviourFn behaviour) {
+    Claim(label);
+    rows_[label].behaviour = behaviour;
+}
+
+void cmcCellTable::Fields(const cmcFieldRow* rows, int count) {
+    for (int i = 0; i < count; ++i) {
+        Claim(rows[i].label);
+        rows_[rows[i].label].field = &rows[i];
+    }
+}
+
+bool cmcCellTable::Run(cmcCellCall& call) const {
+    const int label = call.Label();
+    if (cmcCellBehaviourFn behaviour = Find(label)) {
+        behaviour(call);
+        return true;
+    }
+    if (const cmcFieldRow* field = FindField(label)) {
+        RunFieldCell(call, *field);
+        return true;
+    }
+    return false;
 }
 
 void cmcCellTable::SetRange(int firstLabel, int lastLabel, cmcCellBehaviourFn behaviour) {
@@ -43,7 +68,7 @@ void cmcCellTable::SetRange(int firstLabel, int lastLabel, cmcCellBehaviourFn be
 
 int cmcCellTable::RowCount() const {
     int n = 0;
-    for (auto* row : rows_) n += row != nullptr;
+    for (const Row& row : rows_) n += row.behaviour || row.field;
     return n;
 }
 

@@ -2,9 +2,18 @@
 // one handler call that every behaviour works with.
 //
 // Each group of labels lives in its own file (cmcCells_Command.cpp, cmcCells_Bank.cpp, ...) and
-// adds its rows in a Register...Cells function:
+// adds its rows in a Register...Cells function. A label whose value is a plain field of the image
+// or of the decoded record is a row of data (cmcFieldCell.h documents the vocabulary); a label
+// with rules of its own is a function. Both kinds of row live in the same table:
 //
+//     using namespace qx::field;
+//     const cmcFieldRow kTimers[] = {
+//         {CL_KDisp_HangAct_Moni, Bits(0x95A4, 7), List("GI_Sheet_Sel_Misc_OnOff")},
+//         {CL_Dig_Tim_Chk, Word(0xA365), Timer(1000, 100, 1275), ExtendedOnly()},
+//         {CL_2T_GroupCall, Rec(&datCh::opt, 1).Bits(4), List("GI_Sheet_Sel_2TRxC_Group"), Row0()},
+//     };
 //     void RegisterBankCells(cmcCellTable& table) {
+//         table.Fields(kTimers);
 //         table.Set(CL_Bank_UsedTotal, [](cmcCellCall& c) { c.ShowNumber(TotalOf(c)); });
 //     }
 //
@@ -20,6 +29,7 @@
 #include "image/datCh.h"
 #include "image/datKorvAdr.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -28,6 +38,7 @@ namespace qx {
 
 class indMain;
 class cmcFCache;
+struct cmcFieldRow;
 
 // Actions of a request (the grid passes the key pressed).
 enum cmcCellAction : int {
@@ -119,16 +130,32 @@ public:
     // Adds a row; a label outside 0..708 or one that already has a row is fatal (internal fault).
     void Set(int label, cmcCellBehaviourFn behaviour);
     void SetRange(int firstLabel, int lastLabel, cmcCellBehaviourFn behaviour);
-    // The behaviour of a label; null when it has no row.
-    cmcCellBehaviourFn Find(int label) const {
-        return label >= 0 && label < kLabelCount ? rows_[label] : nullptr;
+    // Adds field rows (cmcFieldCell.h); the rows must live as long as the table (static arrays).
+    void Fields(const cmcFieldRow* rows, int count);
+    template <class Row, std::size_t N>
+    void Fields(const Row (&rows)[N]) {
+        Fields(rows, static_cast<int>(N));
     }
+    // The function of a label; null when it has no row or a field row.
+    cmcCellBehaviourFn Find(int label) const { return Valid(label) ? rows_[label].behaviour : nullptr; }
+    // The field row of a label; null when it has none.
+    const cmcFieldRow* FindField(int label) const { return Valid(label) ? rows_[label].field : nullptr; }
+    bool Has(int label) const { return Find(label) || FindField(label); }
+    // Runs the row of the call's label; false when the label has no row.
+    bool Run(cmcCellCall& call) const;
     int RowCount() const;
 
     cmcCellTable() = default;
 
 private:
-    cmcCellBehaviourFn rows_[kLabelCount] = {};
+    struct Row {
+        cmcCellBehaviourFn behaviour = nullptr;
+        const cmcFieldRow* field = nullptr;
+    };
+    static bool Valid(int label) { return label >= 0 && label < kLabelCount; }
+    void Claim(int label);
+
+    Row rows_[kLabelCount] = {};
 };
 
 // The groups of rows, one function per file.

@@ -4,6 +4,7 @@
 // of the banks before it (64 channels in all).
 #include "cells/cmcCellTable.h"
 #include "cells/cmcEditors.h"
+#include "cells/cmcFieldCell.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcFCache.h"
 #include "image/cmcImageMap.h"
@@ -85,10 +86,7 @@ void BankText(cmcCellCall& c) {
     datCh own(c.image.Data());
     if (c.recordKind != KIND_BankName) own.Load(KIND_BankName, c.Index());
     datCh& name = c.recordKind == KIND_BankName ? c.rec : own;
-    cmcEditor editor(c.req);
-    const bool changed = editor.PlainText(name.text, kBankNameLength);
-    c.Opened(editor.Result());
-    if (!changed) return;
+    if (!EditText(c, name.text, kBankNameLength)) return;
     if (&name == &c.rec) {
         c.StoreRecord();
     } else {

@@ -1,13 +1,11 @@
 // Radio settings with rules of their own: the key function choice with its option chain, the
-// settings whose value is spread over bits in another order or scaled, the passwords, the clone
-// comments, and the cells of the DTMF, tone pair and scan list tables. The plain settings fields
-// are rows of cmcCells_SettingsFields.cpp.
+// settings whose value is spread over bits in another order, the DTMF codes with their row
+// captions and the tone pairs. The plain settings fields are rows of cmcCells_SettingsFields.cpp.
 #include "cells/cmcCellTable.h"
 #include "cells/cmcCellViews.h"
 #include "cells/cmcEditors.h"
 #include "defs/cmcDefLint.h"
 #include "defs/cmcFCache.h"
-#include "defs/cmcGTex.h"
 #include "image/indMain.h"
 
 #include <string>
@@ -157,90 +155,12 @@ void BatteryType(cmcCellCall& c) {
         SetBits(c, kOffset, 0x0C, static_cast<uint8_t>(((value >> 1) & 1) << 2 | (value & 1) << 3));
 }
 
-// ---- digits, texts and numbers --------------------------------------------------------------------
-
-void DigitString(cmcCellCall& c, int offset, int digits) {
-    cmcEditor editor(c.req);
-    const int bytes = (digits + 1) / 2;
-    uint8_t packed[4] = {};
-    for (int i = 0; i < bytes; ++i) packed[i] = c.Byte(offset + i);
-    if (editor.DigitString(packed, digits))
-        for (int i = 0; i < bytes; ++i) c.SetByte(offset + i, packed[i]);
-    c.Opened(editor.Result());
-}
-
-void UserPassword(cmcCellCall& c) { DigitString(c, 0x957D, 4); }
-void DealerPasscode(cmcCellCall& c) { DigitString(c, 0x957F, 6); }
-
-// A text of the image, edited as plain text; characters outside 32..126 are stored as spaces.
-void ImageText(cmcCellCall& c, int offset, int length) {
-    uint8_t text[16] = {};
-    for (int i = 0; i < length; ++i) text[i] = c.Byte(offset + i);
-    cmcEditor editor(c.req);
-    if (editor.PlainText(text, length))
-        for (int i = 0; i < length; ++i) c.SetByte(offset + i, text[i]);
-    c.Opened(editor.Result());
-}
-
-void CloneComment1(cmcCellCall& c) { ImageText(c, 0x95DD, 16); }
-void CloneComment2(cmcCellCall& c) { ImageText(c, 0x95ED, 16); }
-
-// Time-out reset time: whole seconds 0-15 shown with three decimals, the off word for 0.
-void TotReset(cmcCellCall& c) {
-    constexpr int kOffset = 0x95CA;
-    int raw = c.Byte(kOffset);
-    cmcEditor editor(c.req);
-    if (editor.Decimal(raw, {.scale = 0, .decimals = 3, .min = 0, .max = 15, .step = 1}))
-        c.SetByte(kOffset, static_cast<uint8_t>(raw));
-    c.Opened(editor.Result());
-    if (c.action == CA_Refresh && raw == 0) c.Show(GTex().Line(kKeyTimerOff, 0));
-}
-
-// Time-out time in seconds: at most 180 on dPMR446 radios, 255 on the others.
-void TotTimer(cmcCellCall& c) {
-    constexpr int kOffset = 0x95B9;
-    int raw = c.Byte(kOffset);
-    cmcEditor editor(c.req);
-    if (editor.Timer(raw, {.unitsPerSecond = 1, .max = c.modelType == kModelDPmr446 ? 180 : 255}))
-        c.SetByte(kOffset, static_cast<uint8_t>(raw));
-    c.Opened(editor.Result());
-}
-
-// Smart ring beep time: whole seconds 0-60 with three decimals.
-void SmartRingBeepTimer(cmcCellCall& c) {
-    constexpr int kOffset = 0x95BC;
-    int raw = c.Byte(kOffset);
-    cmcEditor editor(c.req);
-    if (editor.Decimal(raw, {.scale = 0, .decimals = 3, .min = 0, .max = 60, .step = 1}))
-        c.SetByte(kOffset, static_cast<uint8_t>(raw));
-    c.Opened(editor.Result());
-}
-
-// The user CTCSS tone: 16 bits in tenths of a hertz, 60.0-300.0 Hz, typed only.
-void UserCtcss(cmcCellCall& c) {
-    constexpr int kOffset = 0x9697;
-    int raw = c.Word(kOffset);
-    cmcEditor editor(c.req);
-    if (editor.Decimal(raw, {.scale = 1, .decimals = 1, .min = 60.0, .max = 300.0, .step = 1, .stepping = false}))
-        c.SetWord(kOffset, raw);
-    c.Opened(editor.Result());
-}
-
-// A beep frequency: 16 bits in tenths of a hertz, shown and edited in whole hertz 400-3000.
-void BeepFrequency(cmcCellCall& c, int offset) {
-    int value = c.Word(offset) / 10;
-    cmcEditor editor(c.req);
-    if (editor.Integer(value, {.min = 400, .max = 3000})) c.SetWord(offset, value * 10);
-    c.Opened(editor.Result());
-}
-
-void BeepFreqLow(cmcCellCall& c) { BeepFrequency(c, 0x9587); }
-void BeepFreqHigh(cmcCellCall& c) { BeepFrequency(c, 0x9589); }
+// ---- display only ----------------------------------------------------------------------------------
 
 // The bit error rate has no set mode item: its title and value cells show a dash.
 void NoBerItem(cmcCellCall& c) { c.Show("----"); }
 
-// ---- DTMF, tone pair and scan list tables -----------------------------------------------------------
+// ---- DTMF and tone pair tables -----------------------------------------------------------
 
 // A record cell whose category loads a different record kind shows the placeholder.
 bool HasRecord(cmcCellCall& c, int kind) {
@@ -270,17 +190,6 @@ void DtmfCode(cmcCellCall& c) {
     c.Opened(editor.Result());
 }
 
-// The 8-character name of a record (DTMF code, scan list).
-void RecordName(cmcCellCall& c, int kind) {
-    if (!HasRecord(c, kind)) return;
-    cmcEditor editor(c.req);
-    if (editor.PlainText(c.rec.text, 8)) c.StoreRecord();
-    c.Opened(editor.Result());
-}
-
-void DtmfText(cmcCellCall& c) { RecordName(c, KIND_Dtmf); }
-void ScanListText(cmcCellCall& c) { RecordName(c, KIND_ScanList); }
-
 void CTone(cmcCellCall& c, cmcEditMode mode) {
     if (!HasRecord(c, KIND_CTone)) return;
     cmcEditor editor(c.req);
@@ -291,33 +200,9 @@ void CTone(cmcCellCall& c, cmcEditMode mode) {
 void CToneRx(cmcCellCall& c) { CTone(c, cmcEditMode::Receive); }
 void CToneTx(cmcCellCall& c) { CTone(c, cmcEditMode::Transmit); }
 
-// Scan list options: the mode is the flag bit 4 of the option byte (kept apart by the codec), the
-// display text bits 0-1 and power save bit 2 of the rest of it.
-void ScanMode(cmcCellCall& c) {
-    if (!HasRecord(c, KIND_ScanList)) return;
-    int value = c.rec.opt[1] & 1;
-    if (ListChoice(c, "GI_Sheet_Sel_ScanMode", Flex0, value)) {
-        c.rec.opt[1] = static_cast<uint8_t>(value & 1);
-        c.StoreRecord();
-    }
-}
-
-void ScanListOption(cmcCellCall& c, const char* list, int shift, uint8_t mask) {
-    if (!HasRecord(c, KIND_ScanList)) return;
-    int value = (c.rec.opt[0] >> shift) & mask;
-    if (ListChoice(c, list, Flex0, value)) {
-        c.rec.opt[0] = static_cast<uint8_t>((c.rec.opt[0] & ~(mask << shift)) | ((value & mask) << shift));
-        c.StoreRecord();
-    }
-}
-
-void ScanListDispText(cmcCellCall& c) { ScanListOption(c, "GI_Sheet_Sel_ScanList_Text", 0, 0x03); }
-void ScanListPwrSave(cmcCellCall& c) { ScanListOption(c, "GI_Sheet_Sel_Misc_OnOff2", 2, 0x01); }
-
 void RegisterKeys() {
     const char* lists[] = {kSelKeyLmr, kSelKeyPmr, kSelKeyKorv, kSelKeyDPmr446, kSelScrmPort, kSelKeyLevel,
-                           "GI_Sheet_Sel_KDisp_Rotary", "GI_Sheet_Sel_SetM_BeepLev", "GI_Sheet_Sel_Comm_Batt_Type",
-                           "GI_Sheet_Sel_ScanMode", "GI_Sheet_Sel_ScanList_Text"};
+                           "GI_Sheet_Sel_KDisp_Rotary", "GI_Sheet_Sel_SetM_BeepLev", "GI_Sheet_Sel_Comm_Batt_Type"};
     for (const char* key : lists) RequireDefKey({key, cmcDefFileKind::Main, cmcRequiredKind::Sheet, "settings cells"});
     const char* sheets[] = {"GI_Sheet_KeyDisp", "GI_Sheet_SetMode", "GI_Sheet_Common", "GI_Sheet_Extended",
                             "GI_Sheet_Dtmf", "GI_Sheet_Scan", "GI_Sheet_CTone"};
@@ -335,27 +220,12 @@ void RegisterSettingsCells(cmcCellTable& t) {
     t.Set(CL_SetM_BeepLev, BeepLevel);
     t.Set(CL_SetM_AFMinLev, AfMinLevel);
     t.Set(CL_Exp_BattTypeChange, BatteryType);
-    t.Set(CL_Comm_UserPassword, UserPassword);
-    t.Set(CL_Comm_DealerPasscode, DealerPasscode);
-    t.Set(CL_Comm_CloneComment1, CloneComment1);
-    t.Set(CL_Comm_CloneComment2, CloneComment2);
-    t.Set(CL_Comm_Tot_Reset, TotReset);
-    t.Set(CL_Comm_Tot_Timer, TotTimer);
-    t.Set(CL_Comm_SmartRing_BeepTimer, SmartRingBeepTimer);
-    t.Set(CL_Exp_UserCtcss, UserCtcss);
-    t.Set(CL_Exp_BeepFreq_Low, BeepFreqLow);
-    t.Set(CL_Exp_BeepFreq_High, BeepFreqHigh);
     t.Set(CL_TSetM_BERDisp, NoBerItem);
     t.Set(CL_SetM_BERDisp, NoBerItem);
     t.Set(CL_Dtmf_ChNo, DtmfChNo);
     t.Set(CL_Dtmf_Code, DtmfCode);
-    t.Set(CL_Dtmf_Text, DtmfText);
     t.Set(CL_CTone_RX, CToneRx);
     t.Set(CL_CTone_TX, CToneTx);
-    t.Set(CL_ScanList_ScanMode, ScanMode);
-    t.Set(CL_ScanList_Text, ScanListText);
-    t.Set(CL_ScanList_DispText, ScanListDispText);
-    t.Set(CL_ScanList_PwrSave, ScanListPwrSave);
 }
 
 }  // namespace qx

@@ -1,12 +1,9 @@
-// The plain radio settings: each label is a field of the image (a bit range or a whole byte) with
-// a standard editor, written as one row that reads like the settings table it comes from:
-//
-//     {CL_KDisp_Tenkey_Select, Bits(0x959F, 4), List("GI_Sheet_Sel_KDisp_Tenkey")},
-//
-// One behaviour, FieldCell, reads the row of its label. Settings with rules of their own are
-// functions in cmcCells_Settings.cpp.
+// The plain radio settings: each label is a field of the image (a bit range, a byte, a 16-bit word
+// or a run of bytes) or of a DTMF or scan list record, shown and edited by a standard editor, and
+// written as one row that reads like the settings table it comes from (cmcFieldCell.h has the
+// vocabulary). Settings with rules of their own are functions in cmcCells_Settings.cpp.
 #include "cells/cmcCellTable.h"
-#include "cells/cmcEditors.h"
+#include "cells/cmcFieldCell.h"
 #include "defs/cmcDefLint.h"
 
 #include <set>
@@ -16,54 +13,7 @@ namespace qx {
 
 namespace {
 
-// Where a field lives: bits lo..hi of the byte at `offset` (a whole byte is bits 0-7).
-struct FieldPlace {
-    int offset = 0;
-    int lo = 0;
-    int hi = 7;
-    uint8_t Mask() const { return static_cast<uint8_t>(((1 << (hi - lo + 1)) - 1) << lo); }
-};
-constexpr FieldPlace Bits(int offset, int bit) { return {offset, bit, bit}; }
-constexpr FieldPlace Bits(int offset, int lo, int hi) { return {offset, lo, hi}; }
-constexpr FieldPlace Byte(int offset) { return {offset, 0, 7}; }
-
-enum class FieldEditor { List, Integer, Timer, Text };
-
-struct FieldEdit {
-    FieldEditor editor = FieldEditor::List;
-    const char* list = nullptr;  // List: the selection sheet (items of kind Flex0)
-    int min = 0;                 // Integer, Timer: the raw range
-    int max = 255;
-    int unitsPerSecond = 1;      // Timer
-    bool offMode = false;        // Timer: raw 0 is the off word
-    int length = 0;              // Text: characters, one byte each from the field's offset
-};
-constexpr FieldEdit List(const char* key) { return {FieldEditor::List, key}; }
-constexpr FieldEdit Integer(int min, int max) { return {FieldEditor::Integer, nullptr, min, max}; }
-constexpr FieldEdit Timer(int unitsPerSecond, bool offMode = false) {
-    return {FieldEditor::Timer, nullptr, 0, 255, unitsPerSecond, offMode};
-}
-constexpr FieldEdit Text(int length) { return {FieldEditor::Text, nullptr, 0, 0, 1, false, length}; }
-
-// Conditions of a row.
-struct FieldRule {
-    bool extendedOnly = false;  // shows nothing and accepts nothing while extended mode is clear
-    bool repaintAll = false;    // a change repaints the whole sheet (other cells depend on it)
-    int greyOffset = -1;        // grey text when bit greyBit of this byte equals greyWhen
-    int greyBit = 0;
-    bool greyWhen = true;
-};
-constexpr FieldRule ExtendedOnly() { return {.extendedOnly = true}; }
-constexpr FieldRule RepaintAll() { return {.repaintAll = true}; }
-constexpr FieldRule GreyWhenSet(int offset, int bit) { return {.greyOffset = offset, .greyBit = bit, .greyWhen = true}; }
-constexpr FieldRule GreyWhenClear(int offset, int bit) { return {.greyOffset = offset, .greyBit = bit, .greyWhen = false}; }
-
-struct FieldRow {
-    int label;
-    FieldPlace place;
-    FieldEdit edit;
-    FieldRule rule = {};
-};
+using namespace field;
 
 constexpr const char* kOnOff = "GI_Sheet_Sel_Misc_OnOff";
 constexpr const char* kEnable3 = "GI_Sheet_Sel_Misc_Enable3";
@@ -71,7 +21,7 @@ constexpr const char* kUserSet = "GI_Sheet_Sel_UserSetEnable";
 constexpr const char* kAccess = "GI_Sheet_Sel_Comm_SetModeAccess";
 
 // clang-format off
-const FieldRow kRows[] = {
+const cmcFieldRow kRows[] = {
     // ---- keys and display
     {CL_KDisp_Key_SmTr_RightUp, Byte(0x8808), List("GI_Sheet_Sel_KDisp_Key_SmTr")},
     {CL_KDisp_Key_SmTr_RightDn, Byte(0x8809), List("GI_Sheet_Sel_KDisp_Key_SmTr")},
@@ -94,7 +44,7 @@ const FieldRow kRows[] = {
     {CL_KDisp_HangAct_Scan,     Bits(0x95A4, 5), List(kOnOff)},
     {CL_KDisp_HangAct_PrioA,    Bits(0x95A4, 6), List(kEnable3)},
     {CL_KDisp_OpeningText,      Byte(0x9A0D), Text(8)},
-    {CL_KDisp_ScrollTimer,      Byte(0x9C0D), Timer(10, true)},
+    {CL_KDisp_ScrollTimer,      Byte(0x9C0D), Timer(10).Off()},
     {CL_KDisp_RfPoSel,          Bits(0x95A2, 2), List("GI_Sheet_Sel_KDisp_RfPwr")},
     {CL_KDisp_MrCode,           Bits(0x959E, 0, 1), List("GI_Sheet_Sel_MrCode")},
     {CL_KDisp_PwrSW,            Bits(0x95A1, 4), List("GI_Sheet_Sel_Misc_Enable_I")},
@@ -152,55 +102,65 @@ const FieldRow kRows[] = {
     {CL_TSetI_Both,        Byte(0xA4B9), Text(3)},
 
     // ---- common settings
+    {CL_Comm_UserPassword,        Bytes(0x957D), DigitString(4)},
+    {CL_Comm_DealerPasscode,      Bytes(0x957F), DigitString(6)},
     {CL_Comm_PwrOnPassword,       Bits(0x95A2, 5), List(kOnOff)},
     {CL_Comm_IniSetModeAccess,    Bits(0x95D9, 7), List(kAccess)},
     {CL_Comm_KeyChgModeAccess,    Bits(0x95D9, 6), List(kAccess)},
     {CL_Comm_AllClearAccess,      Bits(0x95D9, 5), List(kAccess)},
     {CL_Comm_SetModeAccess,       Bits(0x95A0, 3), List(kAccess)},
-    {CL_Comm_AtResetTimer_A,      Byte(0x95BD), Timer(1, true)},
-    {CL_Comm_AtResetTimer_B,      Byte(0x95BE), Timer(1, true)},
+    {CL_Comm_AtResetTimer_A,      Byte(0x95BD), Timer(1).Off()},
+    {CL_Comm_AtResetTimer_B,      Byte(0x95BE), Timer(1).Off()},
     {CL_Comm_InactiveTimer,       Byte(0x95BF), Timer(1)},
     {CL_Comm_Tot,                 Bits(0xA376, 7), List(kOnOff), ExtendedOnly()},
     {CL_Comm_Tot_ID_Out,          Bits(0x95A0, 5), List(kOnOff)},
     {CL_Comm_Tot_Dtmf_ID_Out,     Bits(0x95A0, 5), List(kOnOff)},
-    {CL_Comm_Tot_PenaltyTimer,    Byte(0x95BA), Timer(1, true)},
+    {CL_Comm_Tot_Timer,           Byte(0x95B9), Timer(1).MaxFor(kModelDPmr446, 180)},
+    {CL_Comm_Tot_Reset,           Byte(0x95CA), Decimal(0, 3, 0, 15), OffWhenZero()},
+    {CL_Comm_Tot_PenaltyTimer,    Byte(0x95BA), Timer(1).Off()},
     {CL_Comm_Tot_Beep,            Bits(0x95A0, 4), List(kOnOff)},
+    {CL_Comm_CloneComment1,       Bytes(0x95DD), PlainText(16)},
+    {CL_Comm_CloneComment2,       Bytes(0x95ED), PlainText(16)},
     {CL_Comm_LockoutAna,          Bits(0xA376, 2, 3), List("GI_Sheet_Sel_Mch_Lockout_Ana")},
     {CL_Comm_LockoutDig,          Bits(0xA376, 0, 1), List("GI_Sheet_Sel_Mch_Lockout_Dig")},
-    {CL_Comm_LockoutPenaltyTimer, Byte(0x95BB), Timer(1, true)},
+    {CL_Comm_LockoutPenaltyTimer, Byte(0x95BB), Timer(1).Off()},
     {CL_Comm_LockoutOverride,     Bits(0x95A2, 1), List(kOnOff)},
     {CL_Comm_Ctcss_ToneBurst,     Bits(0x959F, 3), List("GI_Sheet_Sel_Comm_Ctcss_BurstType")},
-    {CL_Comm_Ctcss_ReverseBurst,  Byte(0x95A7), Timer(100, true)},
+    {CL_Comm_Ctcss_ReverseBurst,  Byte(0x95A7), Timer(100).Off()},
     {CL_Comm_Ctcss_RxAfFilt,      Bits(0x959F, 2), List("GI_Sheet_Sel_Comm_RxAfSw")},
     {CL_Comm_Ctcss_ChMuteCont,    Bits(0x959E, 3), List("GI_Sheet_Sel_Exp_ChMuteCont")},
     {CL_Comm_RS232C_SPPED,        Bits(0x959D, 0, 3), List("GI_Sheet_Sel_Comm_RS232C_SPEED")},
     {CL_Comm_RS232C_Mode,         Bits(0x959D, 4, 5), List("GI_Sheet_Sel_Comm_RS232C_Mode")},
     {CL_Comm_Dig_Rs232c_Speed,    Bits(0xA375, 0, 1), List("GI_Sheet_Sel_Dig_RS232C_SPEED")},
     {CL_Comm_Dig_Rs232c_Mode,     Bits(0xA375, 4), List(kOnOff)},
-    {CL_Comm_Scrm_Type,           Bits(0x9582, 3), List("GI_Sheet_Sel_Comm_Scrm_Type"), RepaintAll()},
-    {CL_Comm_Scrm_SyncCapture,    Bits(0x9582, 6, 7), List("GI_Sheet_Sel_Comm_Scrm_SyncCapture"), GreyWhenSet(0x9582, 3)},
-    {CL_Comm_Scrm_GroupCode,      Bits(0x9582, 0, 1), List("GI_Sheet_Sel_Comm_Scrm_GroupCode"), GreyWhenSet(0x9582, 3)},
-    {CL_Comm_Scrm_TStartTiming,   Bits(0x9582, 4, 5), List("GI_Sheet_Sel_Comm_Scrm_ToneStartTiming"), GreyWhenSet(0x9582, 3)},
+    {CL_Comm_Scrm_Type,           Bits(0x9582, 3), List("GI_Sheet_Sel_Comm_Scrm_Type"), Notify(CN_All)},
+    {CL_Comm_Scrm_SyncCapture,    Bits(0x9582, 6, 7), List("GI_Sheet_Sel_Comm_Scrm_SyncCapture"), Grey(BitSet<0x9582, 3>)},
+    {CL_Comm_Scrm_GroupCode,      Bits(0x9582, 0, 1), List("GI_Sheet_Sel_Comm_Scrm_GroupCode"), Grey(BitSet<0x9582, 3>)},
+    {CL_Comm_Scrm_TStartTiming,   Bits(0x9582, 4, 5), List("GI_Sheet_Sel_Comm_Scrm_ToneStartTiming"), Grey(BitSet<0x9582, 3>)},
     {CL_Comm_PwrSave_Timer1,      Byte(0x95C5), Timer(10)},
     {CL_Comm_PwrSave_Timer2,      Byte(0x95C6), Timer(1)},
-    {CL_Comm_ManDown_ON,          Bits(0x959E, 2), List(kOnOff), RepaintAll()},
-    {CL_Comm_ManDown_Timer,       Byte(0x95C7), Timer(10), GreyWhenClear(0x959E, 2)},
-    {CL_Comm_ManDown_TS1,         Byte(0x9BF2), Timer(10), GreyWhenClear(0x959E, 2)},
-    {CL_Comm_ManDown_TS2,         Byte(0x9BF3), Timer(10), GreyWhenClear(0x959E, 2)},
-    {CL_Comm_ManDown_TS3,         Byte(0x9BF4), Timer(10), GreyWhenClear(0x959E, 2)},
-    {CL_Comm_ManDown_Sairen,      Bits(0x959F, 7), List("GI_Sheet_Sel_Comm_Sairen"), GreyWhenClear(0x959E, 2)},
-    {CL_Comm_ManDown_ReCycle,     Byte(0x9BF0), Integer(1, 8), GreyWhenClear(0x959E, 2)},
+    {CL_Comm_ManDown_ON,          Bits(0x959E, 2), List(kOnOff), Notify(CN_All)},
+    {CL_Comm_ManDown_Timer,       Byte(0x95C7), Timer(10), Grey(BitClear<0x959E, 2>)},
+    {CL_Comm_ManDown_TS1,         Byte(0x9BF2), Timer(10), Grey(BitClear<0x959E, 2>)},
+    {CL_Comm_ManDown_TS2,         Byte(0x9BF3), Timer(10), Grey(BitClear<0x959E, 2>)},
+    {CL_Comm_ManDown_TS3,         Byte(0x9BF4), Timer(10), Grey(BitClear<0x959E, 2>)},
+    {CL_Comm_ManDown_Sairen,      Bits(0x959F, 7), List("GI_Sheet_Sel_Comm_Sairen"), Grey(BitClear<0x959E, 2>)},
+    {CL_Comm_ManDown_ReCycle,     Byte(0x9BF0), Integer(1, 8), Grey(BitClear<0x959E, 2>)},
     {CL_Comm_SmartRing_Beep,      Bits(0x95D9, 0, 2), List("GI_Sheet_Sel_SRing_Beep")},
+    {CL_Comm_SmartRing_BeepTimer, Byte(0x95BC), Decimal(0, 3, 0, 60)},
     {CL_Comm_AllSelect,           Bits(0x0148, 2), List("GI_Sheet_Sel_Comm_SelAll")},
     {CL_Comm_TRDataOut,           Bits(0x95A0, 2), List(kAccess)},
     {CL_Comm_Wide,                Bits(0x95A2, 7), List("GI_Sheet_Sel_Comm_Wide")},
     {CL_Comm_PTTSide,             Bits(0xA375, 6), List(kOnOff)},
     {CL_Comm_PTTOver,             Bits(0xA375, 5), List(kOnOff)},
     {CL_Comm_PTTwithRinger,       Bits(0xA375, 7), List(kOnOff)},
-    {CL_Comm_LowBatt1_Periods,    Byte(0x95DA), Timer(1, true)},
-    {CL_Comm_LowBatt2_Periods,    Byte(0x95DB), Timer(1, true)},
+    {CL_Comm_LowBatt1_Periods,    Byte(0x95DA), Timer(1).Off()},
+    {CL_Comm_LowBatt2_Periods,    Byte(0x95DB), Timer(1).Off()},
 
     // ---- extended settings
+    {CL_Exp_UserCtcss,        Word(0x9697), Decimal(1, 1, 60.0, 300.0).NoStepping()},
+    {CL_Exp_BeepFreq_Low,     Word(0x9587), Integer(400, 3000), Scaled(10)},
+    {CL_Exp_BeepFreq_High,    Word(0x9589), Integer(400, 3000), Scaled(10)},
     {CL_Exp_Emer_SwOnTimer,   Byte(0x95B6), Timer(10)},
     {CL_Exp_Emer_SwOffTimer,  Byte(0x95B7), Timer(10)},
     {CL_Exp_Emer_StartRepeat, Byte(0x95B8), Timer(1)},
@@ -209,14 +169,19 @@ const FieldRow kRows[] = {
     {CL_Exp_ClShift,          Bits(0x95A1, 0, 1), List("GI_Sheet_Sel_Exp_ClShift")},
     {CL_Exp_PttSw,            Bits(0x95A2, 6), List("GI_Sheet_Sel_Misc_Enable_D")},
 
-    // ---- DTMF and scan timers and switches
+    // ---- DTMF codes, scan lists, their timers and switches
     {CL_Dtmf_DtmfTimer,                 Byte(0x95AE), Timer(100)},
     {CL_Dtmf_FirstTimer,                Byte(0x95AF), Timer(100)},
     {CL_Dtmf_MarkTimer,                 Byte(0x95B0), Timer(100)},
+    {CL_Dtmf_Text,                      Rec(&datCh::text, 0).AsKind(KIND_Dtmf), Text(8)},
+    {CL_ScanList_Text,                  Rec(&datCh::text, 0).AsKind(KIND_ScanList), Text(8)},
+    {CL_ScanList_ScanMode,              Rec(&datCh::opt, 1).AsKind(KIND_ScanList).Bits(0), List("GI_Sheet_Sel_ScanMode")},
+    {CL_ScanList_DispText,              Rec(&datCh::opt, 0).AsKind(KIND_ScanList).Bits(0, 1), List("GI_Sheet_Sel_ScanList_Text")},
+    {CL_ScanList_PwrSave,               Rec(&datCh::opt, 0).AsKind(KIND_ScanList).Bits(2), List("GI_Sheet_Sel_Misc_OnOff2")},
     {CL_ScanComm_StopTimer,             Byte(0x95B2), Timer(10)},
     {CL_ScanComm_StopTimerB,            Byte(0x95C8), Timer(10)},
     {CL_ScanComm_ResumeTimer,           Byte(0x95B3), Timer(10)},
-    {CL_ScanComm_TalkBackTimer,         Byte(0x95C9), Timer(10, true)},
+    {CL_ScanComm_TalkBackTimer,         Byte(0x95C9), Timer(10).Off()},
     {CL_ScanComm_ScanTimer_Fast,        Byte(0x95A5), Timer(1000)},
     {CL_ScanComm_ScanTimer_Slow,        Byte(0x95A6), Timer(100)},
     {CL_ScanComm_PwrOnScan,             Bits(0x95A0, 7), List(kOnOff)},
@@ -225,68 +190,20 @@ const FieldRow kRows[] = {
 };
 // clang-format on
 
-const FieldRow* RowOf(int label) {
-    static const FieldRow* byLabel[kLabelCount] = {};
-    static const bool built = [] {
-        for (const FieldRow& row : kRows) byLabel[row.label] = &row;
-        return true;
-    }();
-    (void)built;
-    return label >= 0 && label < kLabelCount ? byLabel[label] : nullptr;
-}
-
-void FieldCell(cmcCellCall& c) {
-    const FieldRow* row = RowOf(c.Label());
-    if (!row) return;
-    if (row->rule.extendedOnly && !c.ExtendedMode()) return;
-    const FieldPlace& p = row->place;
-    const uint8_t byte = c.Byte(p.offset);
-    int value = (byte & p.Mask()) >> p.lo;
-    bool changed = false;
-    cmcEditor editor(c.req);
-    switch (row->edit.editor) {
-    case FieldEditor::List: changed = editor.List(row->edit.list, Flex0, value); break;
-    case FieldEditor::Integer: changed = editor.Integer(value, {.min = row->edit.min, .max = row->edit.max}); break;
-    case FieldEditor::Timer:
-        changed = editor.Timer(value, {.unitsPerSecond = row->edit.unitsPerSecond, .min = row->edit.min,
-                                       .max = row->edit.max, .offMode = row->edit.offMode});
-        break;
-    case FieldEditor::Text: {
-        uint8_t text[16] = {};
-        const int n = row->edit.length;
-        for (int i = 0; i < n; ++i) text[i] = c.Byte(p.offset + i);
-        if (editor.PlainText(text, n))
-            for (int i = 0; i < n; ++i) c.SetByte(p.offset + i, text[i]);
-        break;
-    }
-    }
-    c.Opened(editor.Result());
-    if (changed) {
-        c.SetByte(p.offset, static_cast<uint8_t>((c.Byte(p.offset) & ~p.Mask()) | ((value << p.lo) & p.Mask())));
-        if (row->rule.repaintAll) c.notify |= CN_All;
-    }
-    const FieldRule& r = row->rule;
-    if (r.greyOffset >= 0 && ((c.Byte(r.greyOffset) >> r.greyBit) & 1) == (r.greyWhen ? 1 : 0) && c.req.paint) {
-        c.req.paint->textColorSet = true;
-        c.req.paint->textColor = 0x00C0C0C0;
-    }
-}
-
+// The definition checker knows every list these rows read.
 void RegisterListKeys() {
     std::set<std::string> keys;
-    for (const FieldRow& row : kRows)
-        if (row.edit.list) keys.insert(row.edit.list);
+    for (const cmcFieldRow& row : kRows)
+        for (const char* key : row.editor.keys)
+            if (key) keys.insert(key);
     for (const std::string& key : keys)
         RequireDefKey({key, cmcDefFileKind::Main, cmcRequiredKind::Sheet, "settings cells"});
 }
 
-// Wherever these cells are linked, the definition checker knows the lists they read.
 const bool kKeysRegistered = (RegisterListKeys(), true);
 
 }  // namespace
 
-void RegisterSettingsFieldCells(cmcCellTable& t) {
-    for (const FieldRow& row : kRows) t.Set(row.label, FieldCell);
-}
+void RegisterSettingsFieldCells(cmcCellTable& t) { t.Fields(kRows); }
 
 }  // namespace qx
