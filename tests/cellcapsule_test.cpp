@@ -101,13 +101,7 @@ protected:
 
     uint8_t* Image() { return main_.WorkingImage().Data(); }
 
-    static cmcCellObj Cell(int category, int label, int index = 0) {
-        cmcCellObj c;
-        c.category = category;
-        c.label = label;
-        c.index = index;
-        return c;
-    }
+    static cmcCellObj Cell(int category, int label, int index = 0) { return test::CellOf(category, label, index); }
     // Runs a request on `cell` (from a grid unless told otherwise).
     cmcCellRequest Run(cmcCellObj& cell, int action = 0, bool fromGrid = true, uint8_t* opened = nullptr) {
         cmcCellRequest req;

@@ -66,13 +66,7 @@ protected:
     void Load(int model) { main_.LoadStartImage(model); }
     uint8_t* Image() { return main_.WorkingImage().Data(); }
 
-    static cmcCellObj Cell(int category, int label, int index = 0) {
-        cmcCellObj c;
-        c.category = category;
-        c.label = label;
-        c.index = index;
-        return c;
-    }
+    static cmcCellObj Cell(int category, int label, int index = 0) { return test::CellOf(category, label, index); }
     cmcCellRequest Request(cmcCellObj& cell, int action = 0) {
         cmcCellRequest req;
         req.cell = &cell;
