@@ -271,13 +271,23 @@ void cuiTree::DeleteChildren(QTreeWidgetItem* node) {
 }
 
 void cuiTree::RemoveByFlagType(int t) {
-    if (t < 0 || t > 5 || !control_) return;
+    if (t < 0 || t > 5) return;
     const uint8_t bit = static_cast<uint8_t>(BF_Flag0 << t);
+    RemoveWhere([bit](const cmcCellObj& cell) { return (cell.behaviour & bit) != 0; });
+}
+
+void cuiTree::RemoveOtherModels(int type) {
+    if (type < 0 || type > 3) return;
+    RemoveWhere([type](const cmcCellObj& cell) { return cell.index != 0 && !(cell.index & (1 << type)); });
+}
+
+void cuiTree::RemoveWhere(const std::function<bool(const cmcCellObj&)>& doomedCell) {
+    if (!control_) return;
     // Collect first: removing a node also removes the nodes below it.
     std::vector<QTreeWidgetItem*> doomed;
     for (QTreeWidgetItemIterator it(control_); *it; ++it) {
         const cmcCellObj* cell = CellOf(*it);
-        if (!cell || !(cell->behaviour & bit)) continue;
+        if (!cell || !doomedCell(*cell)) continue;
         bool underDoomed = false;
         for (QTreeWidgetItem* p = (*it)->parent(); p && !underDoomed; p = p->parent())
             underDoomed = std::find(doomed.begin(), doomed.end(), p) != doomed.end();
@@ -369,6 +379,7 @@ void cuiTree::AdjustToModel() {
         if (type != 0) RemoveByFlagType(1);
         if (type != 2) RemoveByFlagType(3);
         if (type == 3) RemoveByFlagType(4);
+        RemoveOtherModels(type);
 
         // The memory channel branch: the bank operation node and one node per bank.
         if (QTreeWidgetItem* top = FindNode("GI_Sheet_Memory_CH_Top")) {

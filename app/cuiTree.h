@@ -66,6 +66,10 @@ public:
     void DeleteChildren(QTreeWidgetItem* node);
     // Removes every node whose cell carries flag type t (0-5): behaviour bit t + 2.
     void RemoveByFlagType(int t);
+    // Removes every node whose cell index is a model mask (not 0) without the bit of model type t
+    // (1 LMR, 2 PMR, 4 Korv PMR, 8 dPMR446): topics that only some model types have, where the
+    // flag types cannot say so (LMR and dPMR446; dPMR446 alone).
+    void RemoveOtherModels(int type);
     // Adds the first body line containing `name` (unless a node of that name exists), as the last
     // child of the node at `index` or right before it. Returns the new node or null.
     QTreeWidgetItem* InsertByName(const std::string& name, int index, bool asChild);
@@ -123,6 +127,7 @@ public:
     static std::string FormatLine(const std::string& format, const std::string& word, int number);
 
 private:
+    void RemoveWhere(const std::function<bool(const cmcCellObj&)>& doomedCell);
     int ReadLevel(QTreeWidgetItem* parent, int firstLine);
     QTreeWidgetItem* MakeNode(const std::string& line);
     void RemoveNode(QTreeWidgetItem* node);

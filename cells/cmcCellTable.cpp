@@ -21,6 +21,9 @@ cmcCellTable BuildTable() {
     RegisterReceiveFrequencyCell(table);
     RegisterSettingsCells(table);
     RegisterSettingsFieldCells(table);
+    RegisterToneCells(table);
+    RegisterMskCells(table);
+    RegisterSignalFieldCells(table);
     return table;
 }
 

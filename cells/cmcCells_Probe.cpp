@@ -25,8 +25,10 @@ void CheckChannels(cmcCellCall& c) {
     }
 }
 
-// The user tones whose decode window warns.
+// The user tones whose decode window warns. Only PMR and the digital PMR have user tones: on LMR
+// and dPMR446 the same bytes hold the 2-tone decode windows, which are no user tones to check.
 void CheckUserTones(cmcCellCall& c) {
+    if (c.modelType != kModelPmr && c.modelType != kModelKorvPmr) return;
     cmcCellCapsule probe(&c.main);
     for (int row = 0; row <= 14; ++row)
         if (probe.WarningOf(CT_UserTone, CL_UTone_Dec_Low, row) || probe.WarningOf(CT_UserTone, CL_UTone_Dec_High, row))

@@ -149,6 +149,8 @@ void KorvTables(Builder& b) {
     }
     for (int i = 0; i < 8; ++i) b.Text(35192 + 8 * i, "", 8);  // short texts
     for (int i = 0; i < 8; ++i) b.Text(39455 + 16 * i + 2, "", 8);  // ID group names
+    // ID group 0 is the radio's own individual ID (0); groups 1-7 take group addresses 1000-1006.
+    for (int i = 1; i < 8; ++i) b.Word(39455 + 16 * i, 1000 + i - 1);
     for (int i = 0; i < 24; ++i) {  // status messages
         b.Text(40245 + 12 * i, "", 8);
         b.Text(39957 + 12 * i, "", 8);

@@ -238,6 +238,8 @@ const std::vector<std::string> kModelBody = {
     " +PMR kinds{(%CallSheet:F2)(Flag2=1)}",
     " +Korv only{(%CallSheet:F3)(Flag3=1)}",
     " +Not dPMR446{(%CallSheet:F4)(Flag4=1)}",
+    " +LMR and dPMR446{(%CallSheet[9]:M9)}",
+    " +dPMR446 only{(%CallSheet[8]:M8)}",
     " +Memory{(%CallSheet:GI_Sheet_Memory_CH_Top)}",
     "  +Stale{(%CallSheet:Stale)}",
     " +Digital{(%CallSheet:Dig)}",
@@ -271,10 +273,10 @@ TEST(MainWindowTree, AdjustmentToEachModelType) {
         std::string word;
         int banks;
     } cases[] = {
-        {0, {"F1", "F4"}, "Lmr", 5},
+        {0, {"F1", "F4", "M9"}, "Lmr", 5},
         {1, {"F2", "F4"}, "Pmr", 5},
         {2, {"F2", "F3", "F4"}, "PmrK", 5},
-        {3, {}, "DPmr446", 4},
+        {3, {"M9", "M8"}, "DPmr446", 4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.type);
@@ -283,7 +285,7 @@ TEST(MainWindowTree, AdjustmentToEachModelType) {
         EventLog log;
         EvMan().Send(EVC_TreeBuilt);
         const std::set<std::string> names = rig.Names();
-        for (const char* flagged : {"F0", "F1", "F2", "F3", "F4"})
+        for (const char* flagged : {"F0", "F1", "F2", "F3", "F4", "M9", "M8"})
             EXPECT_EQ(names.count(flagged), c.present.count(flagged)) << flagged;
         // The bank branch replaces the memory node's children.
         std::vector<std::string> expected = {"BankOp"};
@@ -390,6 +392,72 @@ TEST(MainWindowTree, WarningAndErrorMarks) {
     // An empty name marks nothing.
     mark({""}, {});
     EXPECT_EQ(t.OverlayOf(root), TO_None);
+}
+
+// The shipped tree: each model type shows the signalling topics its radio has, and an
+// inconsistent user tone window marks the user tone node (and its folder while collapsed).
+TEST(MainWindowTree, SignallingTopicsAndTheUserToneWarning) {
+    const struct {
+        int type;
+        std::set<std::string> present;
+    } cases[] = {
+        {0, {"GI_Sheet_2Tone", "GI_Sheet_2ToneTx"}},
+        {1, {"GI_Sheet_5ToneRx", "GI_Sheet_5ToneTx", "GI_Sheet_UserTone"}},
+        {2, {"GI_Sheet_5ToneRx", "GI_Sheet_5ToneTx", "GI_Sheet_UserTone", "GI_Sheet_Msk_Top", "GI_Sheet_Msk_Presl"}},
+        {3, {"GI_Sheet_2Tone", "GI_Sheet_2ToneTx", "GI_Sheet_Dig_Top", "GI_Sheet_Dig_Status"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
+        Program p([&](indEnviron& e) { e.ModelType = static_cast<uint8_t>(c.type); });
+        for (const char* key : {"GI_Sheet_2Tone", "GI_Sheet_2ToneTx", "GI_Sheet_5ToneRx", "GI_Sheet_5ToneTx",
+                                "GI_Sheet_UserTone", "GI_Sheet_Msk_Top", "GI_Sheet_Msk_Presl", "GI_Sheet_Dig_Top",
+                                "GI_Sheet_Dig_Status"})
+            EXPECT_EQ(p.Tree().FindNode(key) != nullptr, c.present.count(key) == 1) << key;
+    }
+
+    Program p([](indEnviron& e) { e.ModelType = 1; });
+    p.Step(1000);
+    QTreeWidgetItem* tones = p.Tree().FindNode("GI_Sheet_UserTone");
+    QTreeWidgetItem* folder = p.Tree().FindNode("GI_Sheet_Signal_Top");
+    ASSERT_NE(tones, nullptr);
+    p.main->CountWarnings();
+    EXPECT_EQ(p.Tree().OverlayOf(tones), TO_None);
+    // User tone 3: decode window 1100.0 .. 1000.0 Hz.
+    uint8_t* image = p.main->WorkingImage().Data();
+    image[38459 + 12] = 0x2A, image[38459 + 13] = 0xF8;  // low 11000
+    image[38461 + 12] = 0x27, image[38461 + 13] = 0x10;  // high 10000
+    int errors = -1, warnings = -1;
+    p.main->CountWarnings(&errors, &warnings);
+    EXPECT_EQ(errors, 0);
+    EXPECT_EQ(warnings, 1);
+    EXPECT_EQ(p.Tree().OverlayOf(tones), TO_Warning);
+    EXPECT_EQ(p.Tree().OverlayOf(folder), TO_Warning);  // collapsed over it
+}
+
+// The digital PMR checks mark the MSK node of the sheet where each problem is fixed.
+TEST(MainWindowTree, MskErrorsMarkTheirNodes) {
+    Program p([](indEnviron& e) { e.ModelType = 2; });
+    p.Step(1000);
+    p.Tree().Control()->expandAll();
+    cuiTree& t = p.Tree();
+    const char* nodes[] = {"GI_Sheet_Msk_AdrRange", "GI_Sheet_Msk_IdGroup", "[St_Common]GI_Sheet_Msk_Config",
+                           "GI_Sheet_Msk_CallList"};
+    p.main->CountWarnings();
+    for (const char* n : nodes) EXPECT_EQ(t.OverlayOf(t.FindNode(n)), TO_None) << n;
+
+    uint8_t* image = p.main->WorkingImage().Data();
+    image[0x9AA3] = 0, image[0x9AA4] = 7;  // killer address 7, not 4095
+    image[39455 + 16 * 2] = 0x00, image[39455 + 16 * 2 + 1] = 16;  // ID group 2 at 16: below the boundary
+    image[0x9C05] = 0x0F, image[0x9C06] = 0xFF;  // status fixed base ID 4095: not individual
+    int errors = -1, warnings = -1;
+    p.main->CountWarnings(&errors, &warnings);
+    EXPECT_EQ(errors, 3);
+    EXPECT_EQ(warnings, 0);
+    EXPECT_EQ(t.OverlayOf(t.FindNode(nodes[0])), TO_Error);
+    EXPECT_EQ(t.OverlayOf(t.FindNode(nodes[1])), TO_Error);
+    EXPECT_EQ(t.OverlayOf(t.FindNode(nodes[2])), TO_Error);
+    EXPECT_EQ(t.OverlayOf(t.FindNode(nodes[3])), TO_None);
+    EXPECT_EQ(t.OverlayOf(t.FindNode("GI_Sheet_Msk_Top")), TO_None);  // expanded: its children carry the marks
 }
 
 // ---- sheets, tick and history -------------------------------------------------------------------
