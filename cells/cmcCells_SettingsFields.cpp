@@ -4,10 +4,6 @@
 // vocabulary). Settings with rules of their own are functions in cmcCells_Settings.cpp.
 #include "cells/cmcCellTable.h"
 #include "cells/cmcFieldCell.h"
-#include "defs/cmcDefLint.h"
-
-#include <set>
-#include <string>
 
 namespace qx {
 
@@ -191,16 +187,7 @@ const cmcFieldRow kRows[] = {
 // clang-format on
 
 // The definition checker knows every list these rows read.
-void RegisterListKeys() {
-    std::set<std::string> keys;
-    for (const cmcFieldRow& row : kRows)
-        for (const char* key : row.editor.keys)
-            if (key) keys.insert(key);
-    for (const std::string& key : keys)
-        RequireDefKey({key, cmcDefFileKind::Main, cmcRequiredKind::Sheet, "settings cells"});
-}
-
-const bool kKeysRegistered = (RegisterListKeys(), true);
+const bool kKeysRegistered = (RequireFieldLists(kRows), true);
 
 }  // namespace
 

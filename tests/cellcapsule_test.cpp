@@ -16,6 +16,7 @@
 #include "image/cmcImageMap.h"
 #include "image/datCh.h"
 #include "image/indMain.h"
+#include "support/cmcRecordingViews.h"
 #include "support/cmcTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -59,15 +60,7 @@ struct FakeCommands : cmcAppCommands {
     }
 };
 
-// Records the choosers opened by editors.
-struct RecordingViews : cmcCellViews {
-    std::vector<std::string> opened;
-    bool OpenChooser(cmcCellRequest&, const std::string& key, int itemKind, int selected) override {
-        opened.push_back(key + " " + std::to_string(itemKind) + " " + std::to_string(selected));
-        return true;
-    }
-    bool OpenFlagWindow(cmcCellRequest&, uint32_t, int, int, int, int, const std::string&) override { return false; }
-};
+using test::RecordingViews;
 
 struct EventLog {
     std::vector<cmcEvent> events;

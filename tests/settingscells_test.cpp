@@ -13,6 +13,7 @@
 #include "defs/cmcSheetBuilder.h"
 #include "image/cmcImageMap.h"
 #include "image/indMain.h"
+#include "support/cmcRecordingViews.h"
 #include "support/cmcTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -27,15 +28,7 @@ namespace {
 
 int g_grid = 0;  // stands for the grid of grid requests
 
-struct RecordingViews : cmcCellViews {
-    std::vector<std::string> opened;
-    bool OpenChooser(cmcCellRequest&, const std::string& key, int itemKind, int selected) override {
-        opened.push_back(key + " " + std::to_string(itemKind) + " " + std::to_string(selected));
-        return true;
-    }
-    bool OpenFlagWindow(cmcCellRequest&, uint32_t, int, int, int, int, const std::string&) override { return false; }
-    bool StartInlineEdit(cmcCellRequest&) override { return false; }
-};
+using test::RecordingViews;
 
 // One expected byte after an edit: the bits of `mask` at `offset` hold `value`.
 struct Bits {
