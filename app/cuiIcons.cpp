@@ -262,6 +262,28 @@ void Fill(QPainter& p) {
     p.drawPath(drop);
 }
 
+void Printer(QPainter& p, bool stack) {
+    // A sheet of paper coming out of a printer; `stack`: several sheets.
+    if (stack) {
+        p.setPen(Pen(kOutline, 0.7));
+        p.setBrush(kPaper);
+        p.drawRect(QRectF(6.0, 0.5, 7.5, 6.0));
+    }
+    p.setPen(Pen(kOutline, 0.8));
+    p.setBrush(kPaper);
+    p.drawRect(QRectF(4.0, stack ? 2.0 : 1.0, 7.5, 6.0));
+    p.setBrush(QColor(170, 176, 190));
+    p.drawRoundedRect(QRectF(1.0, 6.5, 14.0, 6.0), 1.2, 1.2);
+    p.setBrush(kPaper);
+    p.drawRect(QRectF(4.0, 10.5, 8.0, 5.0));
+    p.setPen(Pen(kPaperLine, 0.7));
+    p.drawLine(QPointF(5.5, 12.3), QPointF(10.5, 12.3));
+    p.drawLine(QPointF(5.5, 14.0), QPointF(9.5, 14.0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(60, 170, 80));
+    p.drawEllipse(QPointF(12.8, 8.5), 0.8, 0.8);
+}
+
 void Slider(QPainter& p) {
     p.setPen(Pen(kOutline, 1.2));
     p.drawLine(QPointF(2.0, 8.0), QPointF(14.0, 8.0));
@@ -400,6 +422,8 @@ void cuiPaintToolImage(QPainter& p, const QRectF& r, int index) {
         case BI_Pen: Pen_(g); break;
         case BI_Fill: Fill(g); break;
         case BI_Slider: Slider(g); break;
+        case BI_Print: Printer(g, false); break;
+        case BI_PrintAll: Printer(g, true); break;
         default: break;
         }
     });

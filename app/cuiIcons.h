@@ -43,7 +43,9 @@ enum cuiToolImage : int {
     BI_Pen = 10,
     BI_Fill = 11,
     BI_Slider = 12,
-    BI_Count = 13,
+    BI_Print = 13,
+    BI_PrintAll = 14,
+    BI_Count = 15,
 };
 
 // The image lists, in the order above.

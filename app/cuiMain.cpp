@@ -5,6 +5,7 @@
 #include "app/cuiInformation.h"
 #include "app/cuiPortDialog.h"
 #include "app/cuiTree.h"
+#include "printing/cuiPrintJob.h"
 #include "cells/cmcCellCapsule.h"
 #include "cells/cmcCellTable.h"
 #include "image/datCh.h"
@@ -450,6 +451,7 @@ void cuiMain::Tick() {
         CountWarnings();
         EvMan().Post(EVC_CheckDone);
     }
+    PrintTick();
 }
 
 // ---- status bar --------------------------------------------------------------------------------
@@ -588,6 +590,7 @@ bool cuiMain::CloseQuery() {
 
 void cuiMain::FormClosed() {
     if (tick_) tick_->SetInterval(-1);
+    printJob_.reset();
     sheet_.reset();
     tree_.reset();
     menu_.reset();

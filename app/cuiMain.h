@@ -39,6 +39,7 @@ class cuiMenu;
 class cuiToolBar;
 class cuiTree;
 class cuiStatusPanel;
+class cuiPrintJob;
 struct cmcEvent;
 
 // One entry of the sheet position history.
@@ -132,6 +133,18 @@ public:
     int CurrentPopupItemCount() override;
     void RefreshAllViews() override;
 
+    // ---- printing, PDF export and help (cuiMainPrinting.cpp) ----
+    bool CanPrintCurrentSheet() override;
+    bool PrintCurrentSheet() override;
+    bool PrintAllSheets() override;
+    // Asks for the PDF file's name, then exports as StartPrinting does.
+    bool ExportPdf(bool allSheets) override;
+    // Starts a print job of the current sheet or all sheets, to a printer or (`pdfPath` set) to a
+    // PDF file; the tick prints one sheet at a time. False when nothing is printed.
+    bool StartPrinting(bool allSheets, const std::string& pdfPath = "");
+    cuiPrintJob* PrintJob() const { return printJob_.get(); }
+    bool OpenHelp(const std::string& path, int context) override;
+
     // File commands of the menu that need dialogs (new image, open, save, save as).
     bool FileNew();
     bool FileOpen();
@@ -172,6 +185,7 @@ public:
 
 private:
     void OnEvent(const cmcEvent& e);
+    void PrintTick();
     void OnTreeChange();
     void RememberSheet();
     void ShowAboutBox();
@@ -206,6 +220,7 @@ private:
     uint32_t statusBackColour_;
     std::string statusText_;
     cmcAppCommands* previousCommands_ = nullptr;
+    std::unique_ptr<cuiPrintJob> printJob_;
 };
 
 }  // namespace qx

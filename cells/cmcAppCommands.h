@@ -27,6 +27,8 @@ public:
     virtual bool CanPrintCurrentSheet() { return false; }  // a sheet is shown and can be printed
     virtual bool PrintCurrentSheet() { return NotAvailable("Print"); }
     virtual bool PrintAllSheets() { return NotAvailable("Print all"); }
+    // Exports the current sheet (or every sheet of the topic tree) as a PDF file, paged as printed.
+    virtual bool ExportPdf(bool allSheets) { return NotAvailable("Export as PDF"); }
     // Opens entry `index` of the recent file list (after the unsaved-changes confirmation).
     virtual bool OpenRecentFile(int index) { return NotAvailable("Open recent file"); }
     virtual bool CloseMainWindow() { return NotAvailable("Exit"); }

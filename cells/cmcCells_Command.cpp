@@ -50,13 +50,22 @@ void ChooserItem(cmcCellCall& c) {
 
 // ---- file ----
 
+// Index 1 of the print entries exports a PDF file instead of printing.
 void PrintCurrent(cmcCellCall& c) {
     c.SetState(CS_Disabled, !AppCommands().CanPrintCurrentSheet());
-    if (c.IsEnter() && !(c.cell.behaviour & CS_Disabled)) AppCommands().PrintCurrentSheet();
+    if (!c.IsEnter() || (c.cell.behaviour & CS_Disabled)) return;
+    if (c.Index() == 1)
+        AppCommands().ExportPdf(false);
+    else
+        AppCommands().PrintCurrentSheet();
 }
 
 void PrintAll(cmcCellCall& c) {
-    if (c.IsEnter()) AppCommands().PrintAllSheets();
+    if (!c.IsEnter()) return;
+    if (c.Index() == 1)
+        AppCommands().ExportPdf(true);
+    else
+        AppCommands().PrintAllSheets();
 }
 
 void RecentFile(cmcCellCall& c) {

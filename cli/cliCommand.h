@@ -27,6 +27,20 @@ inline constexpr int kExitUsage = 64;
 // Prints "qx-p2210-cli: <text>" on stderr.
 void PrintError(const std::string& text);
 
+// Option values: takes the argument after args[i] into `value` and moves i onto it; false when
+// args[i] is the last argument.
+bool TakeValue(const std::vector<std::string>& args, size_t& i, std::string& value);
+
+// Shared by the commands that draw sheets (render, print), cliSheets.cpp.
+// Whether a command draws: main() creates the graphical application object for it.
+bool DrawingCommand(const std::string& name);
+// False, with a message, when the graphical application object is missing.
+bool RequireGraphics(const std::string& command);
+// Opens the definition files and installs the program's cell handler.
+void StartDrawing();
+// False, with a message naming `command`, when the definition files lack a section of sheet `key`.
+bool HasSheet(const std::string& command, const std::string& key);
+
 }  // namespace qx::cli
 
 #define QX_CLI_CAT2(a, b) a##b

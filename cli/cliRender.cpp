@@ -2,7 +2,6 @@
 // offscreen surface and saves what a user would see as a PNG picture.
 #include "cli/cliCommand.h"
 #include "app/cuiGrid.h"
-#include "cells/cmcCellCapsule.h"
 #include "defs/cmcGTex.h"
 #include "defs/cuiSheet.h"
 #include "image/indMain.h"
@@ -23,11 +22,7 @@ int Render(const std::vector<std::string>& args) {
     int model = -1, width = 0, height = 0;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        auto value = [&](std::string& v) {
-            if (i + 1 >= args.size()) return false;
-            v = args[++i];
-            return true;
-        };
+        auto value = [&](std::string& v) { return TakeValue(args, i, v); };
         std::string v;
         bool ok = true;
         if (a == "--param") ok = value(param);
@@ -57,20 +52,10 @@ int Render(const std::vector<std::string>& args) {
         PrintError("render needs a sheet KEY and -o OUT.png (try 'render --help')");
         return kExitUsage;
     }
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        PrintError("render needs the graphical application object");
-        return 1;
-    }
-
-    OpenDefinitionFiles();
-    for (const char* suffix : {"_Style", "_BasicCell", "_Cells"})
-        if (!GTex().HasKey(key + suffix)) {
-            PrintError("render: the definition files have no sheet '" + key + "' (missing " + key + suffix + ")");
-            return 1;
-        }
-
+    if (!RequireGraphics("render")) return 1;
     // The sheet shows its cells through the program's cell handler.
-    cmcSetDefaultCellHandler([](cmcCellRequest& r) { return cmcCellCapsule().Execute(r, true); });
+    StartDrawing();
+    if (!HasSheet("render", key)) return 1;
     indMain main;
     main.LoadStartImage(model < 0 ? 0 : model);
     if (!imageFile.empty()) {

@@ -21,6 +21,12 @@ std::vector<cliCommand>& Commands() {
 
 void PrintError(const std::string& text) { std::fprintf(stderr, "qx-p2210-cli: %s\n", text.c_str()); }
 
+bool TakeValue(const std::vector<std::string>& args, size_t& i, std::string& value) {
+    if (i + 1 >= args.size()) return false;
+    value = args[++i];
+    return true;
+}
+
 namespace {
 
 void PrintOverview() {
@@ -41,7 +47,7 @@ int main(int argc, char** argv) {
     // Commands that draw need the graphical application object, on the offscreen platform unless
     // another is asked for; all others run without one.
     std::unique_ptr<QCoreApplication> app;
-    if (argc >= 2 && std::strcmp(argv[1], "render") == 0) {
+    if (argc >= 2 && DrawingCommand(argv[1])) {
         if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
         // Only the program name goes to the application object: it would take options such as
         // "--style" for its own.

@@ -66,6 +66,10 @@ struct cmcCellPaint {
     bool fillSet = false;
     int fillLeft = 0, fillTop = 0, fillRight = 0, fillBottom = 0;
     uint32_t fillColor = 0;  // 0x00BBGGRR
+    // A handler that draws the cell's text as a picture (segment characters) on the canvas puts
+    // the characters here. When printing, the sheet writes them as invisible text over the
+    // picture, so that a PDF of the sheet finds and copies them like any other text.
+    std::string pictureText;
 };
 
 struct cmcCellRequest {

@@ -358,6 +358,17 @@ void DrawMark(QPainter& p, const QRect& box, bool error) {
     p.restore();
 }
 
+// The characters of a cell drawn as a picture, as text nobody sees: a fully transparent pen still
+// puts the text into a PDF (searchable, copyable) without covering the picture.
+void DrawPictureText(QPainter& p, const QRect& rect, const std::string& text, const cmcFont& font, int m) {
+    p.save();
+    p.setFont(cuiFont(font));
+    p.setPen(QColor(0, 0, 0, 0));
+    p.drawText(rect.adjusted(4 * m, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip,
+               QString::fromStdString(text));
+    p.restore();
+}
+
 }  // namespace
 
 void cuiSheet::DrawCell(QPainter& p, int col, int row, const QRect& cellRect, unsigned) {
@@ -439,6 +450,7 @@ void cuiSheet::DrawCell(QPainter& p, int col, int row, const QRect& cellRect, un
         if (paint.fillSet)
             p.fillRect(QRect(paint.fillLeft, paint.fillTop, paint.fillRight - paint.fillLeft, paint.fillBottom - paint.fillTop),
                        cuiColour(paint.fillColor));
+        if (printing_ && !paint.pictureText.empty()) DrawPictureText(p, rect, paint.pictureText, font, m);
     } else {
         text = cell.Text();
     }

@@ -6,6 +6,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  poppler-utils            # pdftotext and pdfinfo: the tests read back exported PDF files
 )
 missing=()
 for p in "${packages[@]}"; do

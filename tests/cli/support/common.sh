@@ -19,3 +19,24 @@ run() {
     first=$(head -n 1 "$WORK/out")
     [ "$first" = "$want_out" ] || fail "$name: stdout '$first', expected '$want_out'"
 }
+
+# expect_status NAME EXPECTED_STATUS ARGS...: runs the command-line program with ARGS (output
+# dropped) and checks only its exit status.
+expect_status() {
+    local name=$1 want_rc=$2
+    shift 2
+    "$CLI" "$@" > /dev/null 2>&1
+    local rc=$?
+    [ "$rc" -eq "$want_rc" ] || fail "$name: exit status $rc, expected $want_rc"
+}
+
+# expect_usage COMMAND ARGS...: each ARGS (split at spaces) is a wrong command line of COMMAND,
+# which must exit with status 64.
+expect_usage() {
+    local command=$1 args
+    shift
+    for args in "$@"; do
+        # shellcheck disable=SC2086
+        expect_status "$command $args" 64 "$command" $args
+    done
+}

@@ -1,0 +1,71 @@
+// The main window's printing, PDF export and help commands: print jobs over the topic tree's
+// sheets, stepped by the tick, and the help window.
+#include "app/Frmmain.h"
+#include "app/cuiHelpWindow.h"
+#include "app/cuiMain.h"
+#include "app/cuiTree.h"
+#include "defs/cmcEvMan.h"
+#include "defs/cmcGTex.h"
+#include "defs/cuiSheetPaint.h"
+#include "printing/cuiPrintJob.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace qx {
+
+bool cuiMain::CanPrintCurrentSheet() { return sheet_ && !printJob_ && sheet_->Printable(); }
+
+bool cuiMain::PrintCurrentSheet() { return StartPrinting(false); }
+
+bool cuiMain::PrintAllSheets() { return StartPrinting(true); }
+
+bool cuiMain::ExportPdf(bool allSheets) {
+    if (!sheet_ || printJob_) return false;
+    EvMan().Send(EVC_CloseDropDowns);
+    QString suggested = QString::fromStdString(defaultDir_) + "/";
+    suggested += FileName().empty() ? QString::fromStdString(ModelName(ModelType()))
+                                    : QFileInfo(QString::fromStdString(FileName())).completeBaseName();
+    suggested += ".pdf";
+    QString path = QFileDialog::getSaveFileName(form_, QString::fromStdString(GTex().Line("GI_AppInd_PdfDialog", 0)),
+                                                suggested, QString::fromStdString(GTex().Line("GI_AppInd_PdfDialog", 1)));
+    if (path.isEmpty()) return false;
+    if (QFileInfo(path).suffix().isEmpty()) path += ".pdf";
+    return StartPrinting(allSheets, path.toStdString());
+}
+
+bool cuiMain::StartPrinting(bool allSheets, const std::string& pdfPath) {
+    if (printJob_) return false;
+    cuiPrintSheets sheets;
+    sheets.current = sheet_ ? sheet_->Name() : std::string();
+    sheets.count = [this] { return tree_ ? tree_->NodeCount() : 0; };
+    sheets.reference = [this](int i) -> std::string {
+        const cmcCellObj* cell = tree_ ? cuiTree::CellOf(tree_->NodeAt(i)) : nullptr;
+        return cell && cell->name ? *cell->name : std::string();
+    };
+    printJob_ = cuiPrintJob::Start(form_, std::move(sheets), allSheets, pdfPath);
+    if (!printJob_) return false;
+    printJob_->finished = [this](cuiPrintJob& job) {
+        if (job.Failed() || job.PdfPath().empty()) return;
+        // "Exported %d pages to %s."
+        std::string text = GTex().Line("GI_AppInd_PdfDialog", 2);
+        size_t at = text.find("%d");
+        if (at != std::string::npos) text.replace(at, 2, std::to_string(job.Pages()));
+        at = text.find("%s");
+        if (at != std::string::npos) text.replace(at, 2, job.PdfPath());
+        SetStatus(clWindowText, clBtnFace, text);
+    };
+    return true;
+}
+
+void cuiMain::PrintTick() {
+    if (!printJob_) return;
+    printJob_->Tick();
+    if (printJob_->Done()) printJob_.reset();
+}
+
+bool cuiMain::OpenHelp(const std::string& path, int context) {
+    return cuiHelpWindow::Open(form_, path, context) != nullptr;
+}
+
+}  // namespace qx

@@ -1,0 +1,135 @@
+// "print": opens a clone file as the program does and prints its sheets into a PDF file through the
+// program's own page cutting and drawing, without a display or a printer.
+#include "cli/cliCommand.h"
+#include "app/cuiTree.h"
+#include "defs/cmcGTex.h"
+#include "image/cmcImageMap.h"
+#include "image/cmcQcfFile.h"
+#include "image/indMain.h"
+#include "printing/cuiPrintJob.h"
+
+#include <QPrinter>
+#include <QWidget>
+
+#include <cstdio>
+
+namespace qx::cli {
+namespace {
+
+constexpr int kExitFileRefused = 65;
+constexpr int kExitCannotWrite = 73;
+
+// The sheet references of the topic tree as the program shows it for the image's model type.
+std::vector<std::string> TreeSheets(indMain& main) {
+    QWidget host;
+    host.setAttribute(Qt::WA_DontShowOnScreen);
+    cuiTree tree(&host, GTex(), "GI_Tree_Main", nullptr, &main);
+    tree.Build();
+    tree.AdjustToModel();
+    std::vector<std::string> sheets;
+    for (int i = 0; i < tree.NodeCount(); ++i) {
+        const cmcCellObj* cell = cuiTree::CellOf(tree.NodeAt(i));
+        sheets.push_back(cell && cell->name ? *cell->name : std::string());
+    }
+    return sheets;
+}
+
+// A sheet given on the command line: a full reference, or a key whose style is taken from the
+// first tree node showing that key.
+std::string SheetReference(const std::string& sheet, const std::string& param, const std::vector<std::string>& tree) {
+    cuiSheetRef ref = cuiSheetRef::Split(sheet);
+    if (ref.style.empty())
+        for (const std::string& node : tree) {
+            const cuiSheetRef n = cuiSheetRef::Split(node);
+            if (n.key == ref.key) {
+                ref.style = n.style;
+                break;
+            }
+        }
+    if (!param.empty()) ref.parameter = param;
+    std::string out = ref.style.empty() ? ref.key : "[" + ref.style + "]" + ref.key;
+    if (!ref.parameter.empty()) out += "," + ref.parameter;
+    return out;
+}
+
+int Print(const std::vector<std::string>& args) {
+    std::string file, sheet, param, out;
+    bool all = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& v) { return TakeValue(args, i, v); };
+        bool ok = true;
+        if (a == "--all") all = true;
+        else if (a == "--sheet") ok = value(sheet);
+        else if (a == "--param") ok = value(param);
+        else if (a == "-o") ok = value(out);
+        else if (!a.empty() && a[0] == '-') ok = false;
+        else if (file.empty()) file = a;
+        else ok = false;
+        if (!ok) {
+            PrintError("print: bad argument '" + a + "' (try 'print --help')");
+            return kExitUsage;
+        }
+    }
+    if (file.empty() || out.empty() || (all && !sheet.empty()) || (!param.empty() && sheet.empty())) {
+        PrintError("print needs FILE, -o OUT.pdf and at most one of --all and --sheet KEY (try 'print --help')");
+        return kExitUsage;
+    }
+    if (!RequireGraphics("print")) return 1;
+    StartDrawing();
+    indMain main;
+    main.LoadStartImage(kModelDPmr446);
+    const int code = main.OpenCloneFile(file);
+    if (code != 0) {
+        std::printf("error %d %s\n", code, cmcQcfFile::ErrorKey(code));
+        return kExitFileRefused;
+    }
+
+    const std::vector<std::string> tree = TreeSheets(main);
+    std::vector<std::string> sheets;
+    if (sheet.empty()) {
+        sheets = tree;
+    } else {
+        const std::string reference = SheetReference(sheet, param, tree);
+        if (!HasSheet("print", cuiSheetRef::Split(reference).key)) return 1;
+        sheets.push_back(reference);
+    }
+
+    cmcSheetContext ctx;
+    ctx.modelType = main.ModelType();
+    ctx.image = &main.WorkingImage();
+    QPrinter printer(QPrinter::HighResolution);
+    cuiSetUpPdfPrinter(printer, out);
+    std::vector<int> perSheet;
+    const int pages = cuiPrintSheetsNow(printer, sheets, ctx, &perSheet);
+    if (pages < 0) {
+        PrintError("print: cannot write '" + out + "'");
+        return kExitCannotWrite;
+    }
+    std::printf("%s %d %s\n", out.c_str(), pages, pages == 1 ? "page" : "pages");
+    for (size_t i = 0; i < sheets.size(); ++i)
+        if (!sheets[i].empty()) std::printf("%d\t%s\n", perSheet[i], sheets[i].c_str());
+    return 0;
+}
+
+}  // namespace
+
+QX_CLI_COMMAND(
+    "print",
+    "print the sheets of a clone file into a PDF file",
+    "Usage: qx-p2210-cli print FILE [--all | --sheet KEY [--param P]] -o OUT.pdf\n\n"
+    "Opens FILE as the program's open command does and prints its sheets as the program prints\n"
+    "them (the same page frame, columns and rows cut into pages, across then down) into OUT.pdf,\n"
+    "A4 landscape. The texts in the PDF are text: they can be searched and copied.\n\n"
+    "  --all          every sheet of the topic tree for the file's model type (the default)\n"
+    "  --sheet KEY    one sheet: a key such as GI_Sheet_Mch_BankOp, or a full reference such as\n"
+    "                 \"[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0\"; a key alone takes its style from the tree\n"
+    "  --param P      the sheet parameter, for instance \"Bank 0\" for the first bank's channel sheet\n\n"
+    "Sheets marked not to be printed, and banks without channels, give no pages.\n"
+    "Prints \"OUT.pdf N pages\" (\"1 page\"), then one line per sheet: its pages, a tab and its reference, and\n"
+    "exits 0. A refused FILE prints \"error <code> <message key>\"\n"
+    "and exits 65; OUT that cannot be written exits 73; a sheet missing from the definition\n"
+    "files exits 1; a wrong command line 64.",
+    Print);
+
+}  // namespace qx::cli

@@ -1,0 +1,208 @@
+#include "printing/cuiPrintJob.h"
+
+#include "app/cuiInformation.h"
+#include "common/cmcMessage.h"
+#include "defs/cmcEvMan.h"
+#include "defs/cmcGTex.h"
+#include "printing/cuiSheetPrinter.h"
+
+#include <QCloseEvent>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QScreen>
+
+#include <cmath>
+
+namespace qx {
+
+namespace {
+
+std::string AppTitle() { return GTex().FirstLine("GI_Sys_AppTitle"); }
+
+std::string FormatOne(std::string format, const std::string& value) {
+    const size_t at = format.find("%s");
+    if (at != std::string::npos) format.replace(at, 2, value);
+    return format;
+}
+
+bool DefaultChooser(QPrinter& printer, QWidget* parent) {
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        cmcShowMessage(AppTitle(), GTex().SectionText("GI_Sys_Printer_NoPrinter"), cmcMsgIcon::Error, MB_Ok);
+        return false;
+    }
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+cuiPrintJob::PrinterChooser& Chooser() {
+    static cuiPrintJob::PrinterChooser chooser;
+    return chooser;
+}
+
+}  // namespace
+
+// ---- the printing dialog ----------------------------------------------------------------------
+
+class cuiPrintingDialog : public QDialog {
+public:
+    cuiPrintingDialog(QWidget* owner, std::function<void()> cancel) : QDialog(owner), cancel_(std::move(cancel)) {
+        setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+        setWindowTitle(QString::fromStdString(GTex().Line("GI_Sys_Printer_PrintingDialog", 0)));
+        label_ = new QLabel(QString::fromStdString(GTex().Line("GI_Sys_Printer_PrintingDialog", 1)), this);
+        label_->setTextFormat(Qt::PlainText);
+        label_->adjustSize();
+        button_ = new QPushButton(QString::fromStdString(GTex().Line("GI_Sys_Printer_PrintingDialog", 2)), this);
+        button_->setDefault(true);
+        button_->setAutoDefault(true);
+        connect(button_, &QPushButton::clicked, this, [this] { reject(); });
+
+        // The button is 1.2 label widths wide; the client area two label widths wide and three
+        // times a label and a button high; the label sits two label heights down, the button one
+        // and a half button heights above the bottom.
+        const int lw = label_->width(), lh = label_->height();
+        const int bw = std::max(static_cast<int>(std::lround(1.2 * lw)), button_->sizeHint().width());
+        const int bh = button_->sizeHint().height();
+        const int cw = 2 * lw, ch = 3 * (lh + bh);
+        setFixedSize(cw, ch);
+        label_->move((cw - lw) / 2, 2 * lh);
+        button_->setGeometry((cw - bw) / 2, ch - static_cast<int>(std::lround(1.5 * bh)), bw, bh);
+
+        QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+        const QRect wa = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+        move(cuiCenterOver(owner ? owner->frameGeometry() : wa, QSize(cw, ch), wa));
+    }
+    QPushButton* Button() const { return button_; }
+    void reject() override {
+        // Esc or the button: the job stops after the sheet being printed; the dialog stays until then.
+        button_->setEnabled(false);
+        if (cancel_) cancel_();
+    }
+
+protected:
+    void closeEvent(QCloseEvent* e) override {
+        e->ignore();
+        reject();
+    }
+
+private:
+    std::function<void()> cancel_;
+    QLabel* label_ = nullptr;
+    QPushButton* button_ = nullptr;
+};
+
+// ---- the job ----------------------------------------------------------------------------------
+
+void cuiPrintJob::SetPrinterChooser(PrinterChooser chooser) { Chooser() = std::move(chooser); }
+
+void cuiSetUpPdfPrinter(QPrinter& printer, const std::string& path) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(path));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setFullPage(true);
+    printer.setCreator(QString::fromStdString(AppTitle()));
+}
+
+std::unique_ptr<cuiPrintJob> cuiPrintJob::Start(QWidget* form, cuiPrintSheets sheets, bool all,
+                                                const std::string& pdfPath) {
+    // Drop-downs close and open editors commit, so that what is printed is what was typed.
+    EvMan().Send(EVC_CloseDropDowns);
+    if (sheets.current.empty()) return nullptr;
+
+    std::unique_ptr<cuiPrintJob> job(new cuiPrintJob);
+    job->printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (!pdfPath.empty()) {
+        cuiSetUpPdfPrinter(*job->printer_, pdfPath);
+    } else {
+        const PrinterChooser& chooser = Chooser() ? Chooser() : PrinterChooser(DefaultChooser);
+        if (!chooser(*job->printer_, form)) return nullptr;
+    }
+    job->printer_->setCopyCount(1);
+    job->form_ = form;
+    job->sheets_ = std::move(sheets);
+    job->all_ = all;
+    job->pdfPath_ = pdfPath;
+    cuiPrintJob* self = job.get();
+    job->dialog_ = new cuiPrintingDialog(form, [self] { self->Cancel(); });
+    if (form) form->setEnabled(false);
+    job->dialog_->setEnabled(true);
+    job->dialog_->show();
+    return job;
+}
+
+cuiPrintJob::~cuiPrintJob() {
+    if (!done_) Finish();
+}
+
+int cuiPrintJob::Pages() const { return out_ ? out_->Pages() : 0; }
+QDialog* cuiPrintJob::Dialog() const { return dialog_.data(); }
+QPushButton* cuiPrintJob::CancelButton() const { return dialog_ ? dialog_->Button() : nullptr; }
+
+void cuiPrintJob::Tick() {
+    if (done_) return;
+    if (!started_) {
+        started_ = true;
+        painter_ = std::make_unique<QPainter>();
+        if (!painter_->begin(printer_.get())) {
+            failed_ = true;
+            const std::string name = pdfPath_.empty() ? printer_->printerName().toStdString() : pdfPath_;
+            cmcShowMessage(AppTitle(), FormatOne(GTex().SectionText("GI_AppMess_PrintOutputError"), name),
+                           cmcMsgIcon::Error, MB_Ok);
+            Finish();
+            return;
+        }
+        out_ = std::make_unique<cuiSheetPrinter>(*printer_, *painter_);
+        if (ctx_) out_->SetContext(*ctx_);
+        out_->cancelled = [this] { return cancel_; };
+    }
+    // The current sheet is one sheet, with or without a tree.
+    const int count = all_ ? (sheets_.count ? sheets_.count() : 0) : 1;
+    if (counter_ < count && !cancel_) {
+        const std::string reference = all_ ? sheets_.reference(counter_) : sheets_.current;
+        if (!reference.empty()) out_->PrintSheet(reference);
+    }
+    ++counter_;
+    if (all_ && counter_ < count) return;
+    Finish();
+}
+
+void cuiPrintJob::Finish() {
+    done_ = true;
+    if (painter_ && painter_->isActive()) painter_->end();
+    delete dialog_.data();
+    if (form_) {
+        form_->setEnabled(true);
+        form_->raise();
+        form_->activateWindow();
+    }
+    if (finished) {
+        auto callback = std::move(finished);
+        finished = nullptr;
+        callback(*this);
+    }
+}
+
+int cuiPrintSheetsNow(QPrinter& printer, const std::vector<std::string>& references, const cmcSheetContext& ctx,
+                      std::vector<int>* perSheet) {
+    QPainter painter;
+    if (!painter.begin(&printer)) return -1;
+    cuiSheetPrinter out(printer, painter);
+    out.SetContext(ctx);
+    for (const std::string& reference : references) {
+        const int pages = reference.empty() ? 0 : out.PrintSheet(reference);
+        if (perSheet) perSheet->push_back(pages);
+    }
+    painter.end();
+    return out.Pages();
+}
+
+}  // namespace qx

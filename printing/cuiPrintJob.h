@@ -1,0 +1,99 @@
+// A print job: the current sheet or every sheet of the topic tree, to a printer or to a PDF file.
+// The job is stepped by the main window's tick, one sheet per tick, while a small dialog offers a
+// Cancel button; the main window is disabled meanwhile. Cancel stops after the sheet being
+// printed: the remaining sheets are passed over one per tick, then the document is closed.
+//
+//     auto job = cuiPrintJob::Start(form, sheets, /*all*/ true, "");   // asks for the printer
+//     ... every tick: if (job) { job->Tick(); if (job->Done()) job.reset(); }
+#pragma once
+
+#include "defs/cmcSheetBuilder.h"
+
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+class QDialog;
+class QLabel;
+class QPainter;
+class QPrinter;
+class QPushButton;
+class QWidget;
+
+namespace qx {
+
+class cuiSheetPrinter;
+
+// The sheets a job may print: the topic tree's nodes and the sheet shown.
+struct cuiPrintSheets {
+    std::function<int()> count;                 // number of tree nodes
+    std::function<std::string(int)> reference;  // the sheet reference of node i ("" for none)
+    std::string current;                        // the sheet shown
+};
+
+// The printing dialog: caption, label and button from "GI_Sys_Printer_PrintingDialog".
+class cuiPrintingDialog;
+
+class cuiPrintJob {
+public:
+    // Chooses and sets up the printer; false when there is none or the user cancels. The default
+    // shows "GI_Sys_Printer_NoPrinter" when the system has no printer, else the print dialog.
+    using PrinterChooser = std::function<bool(QPrinter& printer, QWidget* parent)>;
+    static void SetPrinterChooser(PrinterChooser chooser);  // null restores the default
+
+    // Starts a job over `sheets` (`all`: every node, else the current sheet), to a printer or,
+    // when `pdfPath` is set, to that PDF file. Returns null when nothing is to be printed (no sheet
+    // shown, no printer, dialog cancelled).
+    static std::unique_ptr<cuiPrintJob> Start(QWidget* form, cuiPrintSheets sheets, bool all,
+                                              const std::string& pdfPath = "");
+    ~cuiPrintJob();
+
+    // Prints the next sheet; ends the job after the last one (or after a cancel).
+    void Tick();
+    bool Done() const { return done_; }
+    void Cancel() { cancel_ = true; }
+    bool Cancelled() const { return cancel_; }
+    // Pages printed so far; whether the output could be opened (false: a message was shown).
+    int Pages() const;
+    bool Failed() const { return failed_; }
+    const std::string& PdfPath() const { return pdfPath_; }
+    QDialog* Dialog() const;
+    QPushButton* CancelButton() const;
+    // The model type and image printed (default: the program's).
+    void SetContext(const cmcSheetContext& ctx) { ctx_ = ctx; }
+    // Called once when the job has ended.
+    std::function<void(cuiPrintJob&)> finished;
+
+private:
+    cuiPrintJob() = default;
+    void Finish();
+
+    QPointer<QWidget> form_;
+    cuiPrintSheets sheets_;
+    bool all_ = false;
+    std::string pdfPath_;
+    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<QPainter> painter_;
+    std::unique_ptr<cuiSheetPrinter> out_;
+    QPointer<cuiPrintingDialog> dialog_;  // a child of the form: gone with it
+    std::optional<cmcSheetContext> ctx_;
+    int counter_ = 0;
+    bool started_ = false;
+    bool cancel_ = false;
+    bool done_ = false;
+    bool failed_ = false;
+};
+
+// A PDF printer: A4 landscape, high resolution, the whole paper (the margins are the program's).
+void cuiSetUpPdfPrinter(QPrinter& printer, const std::string& path);
+
+// Prints the sheets given by their references into `printer` at once (no dialog, no tick): the
+// command-line tool's print. Returns the pages printed, or -1 when the output cannot be opened;
+// `perSheet` receives the pages of each reference.
+int cuiPrintSheetsNow(QPrinter& printer, const std::vector<std::string>& references, const cmcSheetContext& ctx,
+                      std::vector<int>* perSheet = nullptr);
+
+}  // namespace qx
