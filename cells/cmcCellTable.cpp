@@ -21,6 +21,8 @@ cmcCellTable BuildTable() {
     RegisterReceiveFrequencyCell(table);
     RegisterChannelCells(table);
     RegisterChannelFieldCells(table);
+    RegisterSettingsCells(table);
+    RegisterSettingsFieldCells(table);
     RegisterToneCells(table);
     RegisterMskCells(table);
     RegisterSignalFieldCells(table);

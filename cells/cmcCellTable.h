@@ -163,6 +163,8 @@ void RegisterQuietCells(cmcCellTable& table);       // CL_Null, CL_Mch_Dig_CC_T,
 void RegisterReceiveFrequencyCell(cmcCellTable& table);  // CL_Mch_FreqR
 void RegisterChannelCells(cmcCellTable& table);     // memory channel cells with rules of their own
 void RegisterChannelFieldCells(cmcCellTable& table);  // memory channel cells that are plain fields
+void RegisterSettingsCells(cmcCellTable& table);       // settings with rules of their own, DTMF, tones, scan lists
+void RegisterSettingsFieldCells(cmcCellTable& table);  // plain settings fields
 void RegisterToneCells(cmcCellTable& table);        // 2-tone, 5-tone and user tone cells with rules of their own
 void RegisterMskCells(cmcCellTable& table);         // digital PMR address ranges and call list addresses
 void RegisterSignalFieldCells(cmcCellTable& table); // plain fields of the tone, MSK and digital sheets

@@ -4,7 +4,6 @@
 #include "cells/cmcCellTable.h"
 #include "cells/cmcFieldCell.h"
 #include "cells/cmcSignalLayout.h"
-#include "defs/cmcDefLint.h"
 
 namespace qx {
 
@@ -222,15 +221,8 @@ void RegisterSignalFieldCells(cmcCellTable& t) {
 namespace {
 
 // The definition checker knows the selection lists these rows read.
-template <size_t N>
-void RequireListsOf(const cmcFieldRow (&rows)[N]) {
-    for (const cmcFieldRow& row : rows)
-        for (const char* key : row.editor.keys)
-            if (key) RequireDefKey({key, cmcDefFileKind::Main, cmcRequiredKind::Sheet, LabelName(row.label)});
-}
-
-const bool kListsRequired = (RequireListsOf(kTwoToneRows), RequireListsOf(kFiveToneRows), RequireListsOf(kMskRows),
-                             RequireListsOf(kDigitalRows), true);
+const bool kListsRequired = (RequireFieldLists(kTwoToneRows), RequireFieldLists(kFiveToneRows),
+                             RequireFieldLists(kMskRows), RequireFieldLists(kDigitalRows), true);
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 // editor, write an accepted value back, then apply the row's marks and colours.
 #include "cells/cmcFieldCell.h"
 
+#include "defs/cmcDefLint.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcFCache.h"
 #include "defs/cmcGTex.h"
@@ -293,6 +294,12 @@ void RunFieldCell(cmcCellCall& c, const cmcFieldRow& row) {
     if (rules.style >= 0)
         c.cell.layout = static_cast<uint8_t>((c.cell.layout & ~LF_HAlignMask) | (rules.style & LF_HAlignMask));
     if (rules.markLeft) c.req.markPos = CMP_Left;
+}
+
+void RequireFieldLists(const cmcFieldRow* rows, int count) {
+    for (int i = 0; i < count; ++i)
+        for (const char* key : rows[i].editor.keys)
+            if (key) RequireDefKey({key, cmcDefFileKind::Main, cmcRequiredKind::Sheet, LabelName(rows[i].label)});
 }
 
 // Texts in the radio's display encoding, with the user characters of the image.

@@ -80,6 +80,7 @@
 #include "image/cmcImageMap.h"
 #include "image/datCh.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace qx {
@@ -263,6 +264,14 @@ struct cmcFieldRow {
 
 // The generic behaviour of a field row.
 void RunFieldCell(cmcCellCall& call, const cmcFieldRow& row);
+
+// Tells the definition checker about the selection lists that field rows read (required sheets,
+// used by the row's label). Called once per table of rows, at start-up.
+void RequireFieldLists(const cmcFieldRow* rows, int count);
+template <std::size_t N>
+void RequireFieldLists(const cmcFieldRow (&rows)[N]) {
+    RequireFieldLists(rows, static_cast<int>(N));
+}
 
 // The display text editor of text cells (N characters in the radio's display encoding, space
 // padded, with the user character table of the image): drawn as segments, edited in the text

@@ -16,6 +16,7 @@
 #include "image/cmcImageMap.h"
 #include "image/datCh.h"
 #include "image/indMain.h"
+#include "support/cmcRecordingViews.h"
 #include "support/cmcTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -64,15 +65,7 @@ struct FakeCommands : cmcAppCommands {
     }
 };
 
-// Records the choosers opened by editors.
-struct RecordingViews : cmcCellViews {
-    std::vector<std::string> opened;
-    bool OpenChooser(cmcCellRequest&, const std::string& key, int itemKind, int selected) override {
-        opened.push_back(key + " " + std::to_string(itemKind) + " " + std::to_string(selected));
-        return true;
-    }
-    bool OpenFlagWindow(cmcCellRequest&, uint32_t, int, int, int, int, const std::string&) override { return false; }
-};
+using test::RecordingViews;
 
 struct EventLog {
     std::vector<cmcEvent> events;
@@ -106,13 +99,7 @@ protected:
 
     uint8_t* Image() { return main_.WorkingImage().Data(); }
 
-    static cmcCellObj Cell(int category, int label, int index = 0) {
-        cmcCellObj c;
-        c.category = category;
-        c.label = label;
-        c.index = index;
-        return c;
-    }
+    static cmcCellObj Cell(int category, int label, int index = 0) { return test::CellOf(category, label, index); }
     // Runs a request on `cell` (from a grid unless told otherwise).
     cmcCellRequest Run(cmcCellObj& cell, int action = 0, bool fromGrid = true, uint8_t* opened = nullptr) {
         cmcCellRequest req;

@@ -110,6 +110,18 @@ expect "layout with --yes read" 0 "4${T}ok
 expect "split" 0 "" set "$PMR" -o "$WORK/c.qcf" '{(%CT_BankOp.CL_Mch_BankText[0])}=A=B'
 expect "split read" 0 "A=B${T}ok" get "$WORK/c.qcf" '%CT_BankOp.CL_Mch_BankText[0]'
 
+# Radio settings: the key function chain (key, option port, level), a value in hundreds, a typed
+# time and a DTMF code, kept through a saved file.
+expect "set settings" 0 "" set "$PMR" -o "$WORK/s.qcf" '%CT_Null.CL_KDisp_Key_Conv_P0=@pick:73,1,1' \
+    '%CT_Null.CL_SetM_BeepLev=@pick:105' '%CT_Null.CL_Comm_Tot_Reset=7' '%CT_DTMF.CL_Dtmf_Code[2]=123#'
+expect "get settings" 0 "Scrambler option OPT2 /H${T}ok
+Volume-linked 5${T}ok
+  7.000${T}ok
+123#${T}ok" \
+    get "$WORK/s.qcf" '%CT_Null.CL_KDisp_Key_Conv_P0' '%CT_Null.CL_SetM_BeepLev' '%CT_Null.CL_Comm_Tot_Reset' \
+    '%CT_DTMF.CL_Dtmf_Code[2]'
+refused "no level for option 23" '%CT_Null.CL_KDisp_Key_Conv_P1=@pick:56,1,1'
+
 # Command lines that are wrong.
 expect "get usage" 64 "" get "$PMR"
 expect "set usage" 64 "" set "$PMR" '%CT_Null.CL_Mch_Bank[0]=1'

@@ -74,4 +74,12 @@ std::string ReadFile(const std::string& path) {
     return ss.str();
 }
 
+cmcCellObj CellOf(int category, int label, int index) {
+    cmcCellObj c;
+    c.category = category;
+    c.label = label;
+    c.index = index;
+    return c;
+}
+
 }  // namespace qx::test

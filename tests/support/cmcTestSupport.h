@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/cmcMessage.h"
+#include "defs/cmcCellObj.h"
 
 #include <deque>
 #include <string>
@@ -43,6 +44,9 @@ std::string TempDir();
 // Writes a file and returns its path.
 std::string WriteFile(const std::string& path, const std::string& content);
 std::string ReadFile(const std::string& path);
+
+// A cell of the given identity (category, label, index), as a sheet would hand it to the handler.
+cmcCellObj CellOf(int category, int label, int index = 0);
 
 }  // namespace qx::test
 
