@@ -7,6 +7,7 @@
 #include "app/cuiProgramInfo.h"
 #include "app/cuiTree.h"
 #include "printing/cuiPrintJob.h"
+#include "app/cuiUndoMenu.h"
 #include "cells/cmcCellCapsule.h"
 #include "cells/cmcCellTable.h"
 #include "image/datCh.h"
@@ -180,6 +181,8 @@ void cuiMain::BuildWindow(Frmmain* form, const std::vector<QIcon>* treeImages, c
     menu_->SetImages(toolImages);
     menu_->SetCellHandler(handler);
     menu_->Build();
+    undoMenu_ = std::make_unique<cuiUndoMenu>(*this, *menu_, form);
+    undoMenu_->afterStep = [this] { AfterImageReplaced(); };
     toolBarHost_ = new QToolBar(form);
     toolBarHost_->setObjectName("MainToolBar");
     toolBarHost_->setMovable(false);
@@ -609,6 +612,7 @@ void cuiMain::FormClosed() {
     printJob_.reset();
     sheet_.reset();
     tree_.reset();
+    undoMenu_.reset();
     menu_.reset();
     if (cloneView_) cloneView_->SetMainWindow(nullptr);
     form_ = nullptr;
@@ -641,7 +645,10 @@ void cuiMain::RebuildEditMenu(const std::string& fillerKey) {
     QAction* top = menu_->FindByLabel(CL_Menu_Edit_Top);
     if (!top) return;
     QMenu* sub = top->menu();
-    if (sub && !sub->actions().isEmpty()) return;
+    if (sub) {
+        const QList<QAction*> actions = sub->actions();
+        if (std::any_of(actions.begin(), actions.end(), [](QAction* a) { return !cuiMenu::IsKept(a); })) return;
+    }
     menu_->FillItem(top, fillerKey + "_Body", 0);
 }
 

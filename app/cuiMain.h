@@ -37,6 +37,7 @@ namespace qx {
 class Frmmain;
 class cuiMenu;
 class cuiToolBar;
+class cuiUndoMenu;
 class cuiTree;
 class cuiStatusPanel;
 class cuiPrintJob;
@@ -164,6 +165,7 @@ public:
     Frmmain* Form() const { return form_; }
     cuiTree* Tree() const { return tree_.get(); }
     cuiMenu* Menu() const { return menu_.get(); }
+    cuiUndoMenu* UndoMenu() const { return undoMenu_.get(); }
     cuiToolBar* ToolBar() const { return toolBar_; }
     QToolBar* ToolBarHost() const { return toolBarHost_; }
     QWidget* LeftPanel() const { return leftPanel_; }
@@ -203,6 +205,7 @@ private:
     QStatusBar* statusBar_ = nullptr;
     cuiStatusPanel* statusPanel_ = nullptr;
     std::unique_ptr<cuiMenu> menu_;
+    std::unique_ptr<cuiUndoMenu> undoMenu_;
     cuiToolBar* toolBar_ = nullptr;
     QToolBar* toolBarHost_ = nullptr;
     std::unique_ptr<cuiTree> tree_;

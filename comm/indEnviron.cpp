@@ -119,6 +119,7 @@ void indEnviron::SetDefaults(int screenWidth, int screenHeight) {
     ComSpeedHigh = 0;
     CurrentDirectory.clear();
     ComDevice.clear();
+    BackupBeforeWrite = 1;
     Recent.Clear();
     FontSizePercentage = 100;
     ToolbarVisible = 1;
@@ -177,6 +178,11 @@ bool indEnviron::Load() {
     s.endGroup();
     ComDevice = device.isValid() && device.typeId() != QMetaType::QStringList ? device.toString().toStdString()
                                                                                : std::string();
+    // Optional too; missing or unreadable, the backup stays on.
+    s.beginGroup(QStringLiteral("Setup"));
+    QVariant backup = s.value(QStringLiteral("BackupBeforeWrite"));
+    s.endGroup();
+    BackupBeforeWrite = backup.isValid() && backup.toString().trimmed() == QStringLiteral("0") ? 0 : 1;
     return true;
 }
 
@@ -214,6 +220,7 @@ void indEnviron::Save() const {
 
     s.beginGroup(QStringLiteral("Setup"));
     integer("ModelType", ModelType);
+    integer("BackupBeforeWrite", BackupBeforeWrite);
     s.endGroup();
 
     // Written in one piece (QSettings replaces the file atomically); a failure is ignored.

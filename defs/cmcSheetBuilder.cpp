@@ -304,6 +304,24 @@ clsSheetCellId& cmcSheetBuilder::Id(int col, int row) {
 
 cmcCellObj& cmcSheetBuilder::Cell(int col, int row) { return *Id(col, row).cell; }
 
+std::string cmcSheetBuilder::CaptionOf(int col, int row) {
+    if (!InGrid(col, row)) return {};
+    const auto trimmed = [](const std::string& text) {
+        const size_t first = text.find_first_not_of(" \n");
+        if (first == std::string::npos) return std::string();
+        return text.substr(first, text.find_last_not_of(" \n") - first + 1);
+    };
+    const auto caption = [&](int c, int r) {
+        const cmcCellObj& cell = Cell(c, r);
+        return cell.label == kLabelNone || cell.label == CL_Null ? trimmed(cell.Text()) : std::string();
+    };
+    for (int r = std::min(FixedRows(), row) - 1; r >= 0; --r)
+        if (std::string text = caption(col, r); !text.empty()) return text;
+    for (int c = col - 1; c >= 0; --c)
+        if (std::string text = caption(c, row); !text.empty()) return text;
+    return {};
+}
+
 std::string cmcSheetBuilder::PrintHeading() { return style_.title.value_or(std::string()); }
 
 bool cmcSheetBuilder::Printable() { return !style_.noPrint; }

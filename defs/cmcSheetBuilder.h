@@ -123,6 +123,10 @@ public:
     cmcCellObj& Cell(int col, int row);
     clsSheetCellId& Id(int col, int row);
     bool InGrid(int col, int row) const { return col >= 0 && row >= 0 && col < cols_ && row < rows_; }
+    // What a cell's value is called on the sheet, for naming a change to it: the nearest text of
+    // its column's header rows, else the nearest caption to its left in its row (spaces trimmed);
+    // empty when there is neither.
+    std::string CaptionOf(int col, int row);
     const clsSheeRowAtr& RowAtr(int row) const { return rowMap_[row]; }
     int RowMapSize() const { return static_cast<int>(rowMap_.size()); }
     const cmcCellObj& BasicCell() const { return basic_; }

@@ -153,6 +153,7 @@ void cuiMenu::ClearItem(QAction* item) {
     if (!menu) return;
     const QList<QAction*> actions = menu->actions();
     for (QAction* a : actions) {
+        if (IsKept(a)) continue;
         if (a->menu()) ClearItem(a);
         // Entries filled in here for another builder keep their cells in this builder's ring.
         ForgetCell(CellOf(a));

@@ -13,6 +13,7 @@
 #include "defs/cmcCellObj.h"
 #include "defs/cmcCellRequest.h"
 
+#include <QAction>
 #include <QIcon>
 #include <QKeySequence>
 #include <QObject>
@@ -48,8 +49,11 @@ public:
     // lines of `key` starting at `firstLine`; returns the number of lines used. Entries made for a
     // target builder click through the target's handler and count as the target's.
     int FillItem(QAction* item, const std::string& key, int firstLine, cuiMenu* target = nullptr);
-    // Deletes the entries below `item` (null: the root) and frees their cells.
+    // Deletes the entries below `item` (null: the root) and frees their cells. Entries the program
+    // added itself and marked with Keep (the Edit menu's Undo and Redo) stay.
     void ClearItem(QAction* item);
+    static void Keep(QAction* action) { action->setProperty("cuiMenuKeep", true); }
+    static bool IsKept(const QAction* action) { return action->property("cuiMenuKeep").toBool(); }
     // Asks the cell handler for the state of every entry.
     void Refresh();
 

@@ -865,6 +865,8 @@ void cuiSheet::FillRequest(cmcCellRequest& req) {
     req.editStart = [this](cmcCellRequest& r) {
         if (r.cell == &CurrentCell()) OpenEditor(r.display, r.caretPos, r.selLength);
     };
+    // A drop-down's keys belong to the action of the cell that opened it, which carries its name.
+    if (!dropDown_) req.actionName = builder_->CaptionOf(Col(), Row());
     req.multiSelection = multiShown_;
     if (multiShown_) {
         req.resultFlags |= CRF_Grid;
@@ -900,6 +902,9 @@ uint8_t cuiSheet::RunOperation(int op, const cmcCellObj* popupCell, const std::s
     if (popupCell) {
         req.popupCommand = popupCell->label;
         req.popupCell = popupCell;
+        // A list operation is named after its popup menu entry ("Delete", "Insert").
+        if (std::string name = popupCell->Text().substr(0, popupCell->Text().find('\t')); !name.empty())
+            req.actionName = name;
     }
 
     // A drop-down hands Enter and the commit to the cell that opened it, then goes away.

@@ -202,7 +202,7 @@ TEST_F(CellCapsule, UnlistedQuietAndMakerLabels) {
     EXPECT_EQ(Show(CT_Null, CL_Null), "");
     EXPECT_EQ(Show(CT_Mch, CL_Mch_Dig_CC_T, 0), "");
     const cmcEeprom before(main_.WorkingImage());
-    for (int label = 571; label < kLabelCount; ++label) {
+    for (int label = 571; label <= CL_Maker_mRSSISL; ++label) {
         for (int action : {0, 13, 32, 8, int('5')}) {
             cmcCellObj cell = Cell(CT_Null, label);
             uint8_t opened = 9;

@@ -9,6 +9,7 @@
 #include "app/cuiTree.h"
 #include "app/cuiGrid.h"
 #include "cells/cmcAppCommands.h"
+#include "app/cuiUndoMenu.h"
 #include "comm/cmcPortList.h"
 #include "comm/indEnviron.h"
 #include "defs/cmcEvMan.h"
@@ -25,6 +26,7 @@
 #pragma pop_macro("slots")
 
 #include <QAction>
+#include <QMenu>
 #include <QApplication>
 #include <QDir>
 #include <QSplitter>
@@ -238,6 +240,63 @@ const std::vector<std::string> kModelBody = {
     "  +Status{(%CallSheet:DigStatus)}",
     "  +Timers{(%CallSheet:GI_Sheet_Dig_Tim)(Flag0=1)(Flag5=1)}",
 };
+
+// Edit > Undo and Redo stay at the top of the Edit menu whatever the sheets mirror into it, name
+// the step, take the image back and forth and follow the saved state in the title.
+TEST(MainWindow, EditMenuUndoAndRedo) {
+    Program p;
+    p.Step(200);  // the first sheet is open and has filled the Edit menu
+    QAction* top = p.main->Menu()->FindByLabel(CL_Menu_Edit_Top);
+    ASSERT_TRUE(top && top->menu());
+    QMenu* edit = top->menu();
+    cuiUndoMenu* undo = p.main->UndoMenu();
+    ASSERT_GE(edit->actions().size(), 3);
+    EXPECT_EQ(edit->actions()[0], undo->UndoAction());
+    EXPECT_EQ(edit->actions()[1], undo->RedoAction());
+    EXPECT_GT(edit->actions().size(), 3) << "the sheet's entries follow";
+    EXPECT_EQ(undo->UndoAction()->shortcut(), QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(undo->RedoAction()->shortcuts(), (QList<QKeySequence>{QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));
+    emit edit->aboutToShow();
+    EXPECT_FALSE(undo->UndoAction()->isEnabled());
+    EXPECT_EQ(undo->UndoAction()->text().toStdString(), "&Undo");
+
+    const cmcEeprom saved = p.main->WorkingImage();
+    p.main->BeginAction("TX Frequency");
+    p.main->WorkingImage().SetByte(0x7D80 + 5, p.main->WorkingImage().GetByte(0x7D80 + 5) ^ 1);
+    p.main->NoteEdit();
+    EXPECT_TRUE(p.form->windowTitle().endsWith(" *"));
+    emit edit->aboutToShow();
+    EXPECT_TRUE(undo->UndoAction()->isEnabled());
+    EXPECT_EQ(undo->UndoAction()->text().toStdString(), "&Undo TX Frequency");
+    EXPECT_FALSE(undo->RedoAction()->isEnabled());
+    emit edit->aboutToHide();
+    EXPECT_TRUE(undo->RedoAction()->isEnabled()) << "a closed menu keeps the shortcuts alive";
+
+    undo->UndoAction()->trigger();
+    EXPECT_TRUE(p.main->WorkingImage().Equals(saved));
+    EXPECT_FALSE(p.form->windowTitle().endsWith(" *"));
+    p.Step(200);
+    EXPECT_EQ(edit->actions()[0], undo->UndoAction()) << "still first after the sheet was rebuilt";
+    emit edit->aboutToShow();
+    EXPECT_EQ(undo->RedoAction()->text().toStdString(), "&Redo TX Frequency");
+    undo->RedoAction()->trigger();
+    EXPECT_FALSE(p.main->WorkingImage().Equals(saved));
+    EXPECT_TRUE(p.form->windowTitle().endsWith(" *"));
+}
+
+// Setup > Backup Before Write shows and flips the setting.
+TEST(MainWindow, BackupSettingInTheSetupMenu) {
+    Program p;
+    QAction* entry = p.main->Menu()->FindByLabel(CL_Menu_Setup_Backup);
+    ASSERT_NE(entry, nullptr);
+    p.main->Menu()->Refresh();
+    EXPECT_TRUE(entry->isChecked());
+    entry->trigger();
+    p.Step(0);
+    EXPECT_EQ(p.env.BackupBeforeWrite, 0);
+    p.main->Menu()->Refresh();
+    EXPECT_FALSE(entry->isChecked());
+}
 
 }  // namespace
 

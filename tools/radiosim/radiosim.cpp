@@ -63,7 +63,7 @@ const std::set<std::string>& FaultNames() {
         "no-echo",        "wrong-echo",      "silence",        "bad-checksum", "missing-frame",
         "wrong-end-count", "refuse-write",   "end-reply-fail", "garbage",      "split",
         "wrong-model",    "bad-ident",       "short-ident",    "new-map",      "lowercase",
-        "extra-address",  "no-ack",
+        "extra-address",  "no-ack",          "bad-store",
     };
     return names;
 }
@@ -91,6 +91,8 @@ void Usage(FILE* out) {
                  "                       wrong-end-count             the read's end frame miscounts\n"
                  "                       refuse-write, no-ack        the write is refused / never acknowledged\n"
                  "                       end-reply-fail              the write's end reply reports failure\n"
+                 "                       bad-store                   the write stores the first byte of its\n"
+                 "                                                   third data frame wrongly (found by verify)\n"
                  "                       garbage, split              junk between frames / replies in\n"
                  "                                                   small delayed pieces (both harmless)\n"
                  "                       wrong-model, bad-ident,     a wrong identification word, data not\n"
@@ -368,6 +370,8 @@ private:
             return;
         }
         std::copy(d.begin() + 3, d.begin() + 3 + n, pending_.begin() + address);
+        // A memory cell that does not keep what it was given: the first byte of the third frame.
+        if (Has("bad-store") && writeFrames_ == 2 && n > 0) pending_[static_cast<size_t>(address)] ^= 0x5A;
         ++writeFrames_;
         opData += n;
         if ((address + n) % 128 == 0 && !Has("no-ack")) Send({0xFB});
