@@ -680,50 +680,6 @@ TEST(MainWindowSheets, HorizontalScrollBarStartsAtTheLeft) {
     EXPECT_EQ(grid->LeftCol(), grid->FixedCols());
 }
 
-// A channel sheet wider than the window opens on its leftmost columns, and the horizontal scroll
-// bar says so: its thumb is at the left, and dragging it to the right shows the last column.
-TEST(MainWindowSheets, HorizontalScrollBarStartsAtTheLeft) {
-    Program p([](indEnviron& e) { e.ModelType = 0; });
-    for (int b = 0; b < 5; ++b) datSetBankSize(p.main->WorkingImage().Data(), b, b == 0 ? 10 : 0);
-    p.form->resize(640, 480);
-    p.form->show();
-    p.main->OpenSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0");
-    p.Step(0);
-    cuiSheet* sheet = p.main->CurrentSheet();
-    ASSERT_NE(sheet, nullptr);
-    cuiGrid* grid = sheet->Grid();
-    QScrollBar* bar = grid->horizontalScrollBar();
-    ASSERT_GT(bar->maximum(), 0) << "the sheet fits: no scrolling to check";
-    EXPECT_EQ(grid->LeftCol(), grid->FixedCols());
-    EXPECT_EQ(bar->value(), 0);
-    bar->setValue(bar->maximum());
-    EXPECT_GT(grid->LeftCol(), grid->FixedCols());
-    EXPECT_FALSE(grid->CellRect(grid->ColCount() - 1, 1).isEmpty());
-    bar->setValue(0);
-    EXPECT_EQ(grid->LeftCol(), grid->FixedCols());
-}
-
-TEST(Explore, HBar) {
-    const char* keys[] = {"Lmr", "Pmr", "PmrK", "DPmr446"};
-    for (int m = 0; m < 4; ++m)
-        for (int w : {800}) {
-            for (int bs : {10}) {
-            Program p([m](indEnviron& e) { e.ModelType = m; });
-            for (int b = 0; b < 5; ++b) datSetBankSize(p.main->WorkingImage().Data(), b, b == 0 ? bs : 0);
-            p.form->resize(w, 480);
-            p.form->show();
-            p.main->OpenSheet(std::string("[St_ChBank]GI_Sheet_Mch_") + keys[m] + ",Bank 0");
-            p.Step(0);
-            cuiSheet* sheet = p.main->CurrentSheet();
-            cuiGrid* grid = sheet->Grid();
-            QScrollBar* bar = grid->horizontalScrollBar();
-            printf("m=%d w=%d bs=%d max=%d val=%d left=%d fixed=%d vis=%d vw=%d cols:", m, w, bs, bar->maximum(), bar->value(), grid->LeftCol(), grid->FixedCols(), bar->isVisible(), grid->viewport()->width());
-            for (int c = 0; c < grid->ColCount(); ++c) printf(" %d", grid->ColWidth(c));
-            printf("\n");
-            }
-        }
-}
-
 TEST(MainWindowSheets, BankTitleAndTheJoinedLayoutCell) {
     Program p([](indEnviron& e) { e.ModelType = 0; });
     uint8_t* image = p.main->WorkingImage().Data();
