@@ -54,16 +54,19 @@ cuiInformation* cuiInformation::Open(QWidget* owner, const std::string& caption,
     inner->setLineWidth(2);
     pl->addWidget(inner);
     auto* il = new QVBoxLayout(inner);
-    il->setContentsMargins(inner->lineWidth(), inner->lineWidth(), inner->lineWidth(), inner->lineWidth());
+    il->setContentsMargins(0, 0, 0, 0);  // the frame's contents already lie inside its bevel
     d->sheetHost_ = new QWidget(inner);
     il->addWidget(d->sheetHost_);
 
     d->sheet_ = std::make_unique<cuiSheet>(d->sheetHost_, nullptr, kLabelNone, 0, store, key, d);
     d->sheet_->Build();
     d->sheet_->Grid()->SetScrollBars(cuiGridScrollBars::None);
-    const int panelOverhead = 2 * d->panel_->lineWidth() + 16 + 2 * inner->lineWidth();
-    const int clientW = d->sheet_->FullWidth() + panelOverhead;
-    const int panelH = d->sheet_->FullHeight() + panelOverhead;
+    // Frames and margins around the sheet, counted from the widgets themselves so that the sheet's
+    // last row and column are never cut off.
+    const QMargins pm = pl->contentsMargins();
+    const int frames = 2 * d->panel_->frameWidth() + 2 * inner->frameWidth();
+    const int clientW = d->sheet_->FullWidth() + frames + pm.left() + pm.right();
+    const int panelH = d->sheet_->FullHeight() + frames + pm.top() + pm.bottom();
     d->panel_->setGeometry(0, 0, clientW, panelH);
 
     d->button_ = new QPushButton(QString::fromStdString(store.Line("GI_AppInd_Button_OkCancel", 0)), d);

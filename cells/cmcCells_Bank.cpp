@@ -1,4 +1,4 @@
-// Bank and count cells: the bank layout, bank names and SmarTrunk flags, and the channel counts
+// Bank and count cells: the bank layout, bank names and trunking flags, and the channel counts
 // shown on the bank operation and memory channel sheets. The image holds five banks; bank b's
 // channel count is the 16-bit value at 0x95CD + 2b, and its first channel is the sum of the counts
 // of the banks before it (64 channels in all).
@@ -115,7 +115,7 @@ void BankText(cmcCellCall& c) {
     EvMan().Post(EVC_BankRename, 0, c.Index(), block, sizeof block);
 }
 
-// The SmarTrunk flag of bank 0-4: bit (7 - bank) of 0x9593.
+// The trunking flag of bank 0-4: bit (7 - bank) of 0x9593.
 void MchSmarTrunk(cmcCellCall& c) {
     const int bank = c.Index();
     if (!BankValid(bank)) {

@@ -238,9 +238,16 @@ void PopupCarry(cmcCellCall& c) {
     c.SetState(CS_Disabled, blocked);
 }
 
-// Entries whose command arrives as the popup command of the sheet's cell (Edit, Insert, Help):
+// Entries whose command arrives as the popup command of the sheet's cell (Insert, Help):
 // nothing to compute.
 void PopupPlain(cmcCellCall&) {}
+
+// Edit acts on the row's channel, which an empty bank does not have: its placeholder row stands
+// for the next bank's first channel. Insert stays available there.
+void PopupEdit(cmcCellCall& c) {
+    if (!IsChannelKind(c.recordKind)) return;
+    c.SetState(CS_Disabled, datBankSize(c.image.Data(), CurrentBank(c, RowIndex(c))) == 0);
+}
 
 }  // namespace
 
@@ -273,7 +280,7 @@ void RegisterCommandCells(cmcCellTable& t) {
     t.Set(CL_Help_Contents, HelpContents);
     t.Set(CallSheet, CallSheetCell);
     t.Set(CL_PMenu_NoItem, PopupNoItem);
-    t.Set(CL_PMenu_Edit, PopupPlain);
+    t.Set(CL_PMenu_Edit, PopupEdit);
     t.Set(CL_PMenu_Copy, PopupCopyClearDelete);
     t.Set(CL_PMenu_Clear, PopupCopyClearDelete);
     t.Set(CL_PMenu_Delete, PopupCopyClearDelete);

@@ -227,7 +227,7 @@ public:
     // installed, else the printable ASCII bytes.
     std::string BankName() const;
     std::function<std::string(const uint8_t* bytes, int length)> decodeText;
-    // "<title> <bank+1>: <name> <SmarTrunk text> (Left CH - <left>)", the title after EVC_BankChanged.
+    // "<title> <bank+1>: <name> <trunking text> (Left CH - <left>)", the title after EVC_BankChanged.
     std::string BankTitle(const std::string& title);
     std::string PrintHeading() override;
     bool Printable() override;

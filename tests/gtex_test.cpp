@@ -389,6 +389,22 @@ TEST(DataFiles, DefinitionFilesAreWellFormed) {
     }
 }
 
+// The bank trunking flag keeps its given names (CL_Bank_SmarTrunk, CL_Mch_SmarTrunk,
+// GI_AppInd_MchSheet_Printer_SmarTrunk), but what users read calls it "Trunking": the word may
+// appear in the shipped files only as the tail of a name.
+TEST(DataFiles, TrunkingFlagTextsUseTheNeutralWord) {
+    for (std::string name : {"data/ZT5531K.OVL", "data/ZT5531KH.OVL", "data/ZT5531K_Help.html", "README.md"}) {
+        SCOPED_TRACE(name);
+        const std::string content = test::ReadFile(test::SourceDir() + "/" + name);
+        ASSERT_FALSE(content.empty());
+        for (auto at = content.find("SmarTrunk"); at != std::string::npos; at = content.find("SmarTrunk", at + 1))
+            EXPECT_TRUE(at > 0 && content[at - 1] == '_')
+                << "user-visible text at offset " << at << ": " << content.substr(at > 20 ? at - 20 : 0, 40);
+    }
+    cmcGTex g;
+    g.SetFileName(test::SourceDir() + "/data/ZT5531K.OVL");
+    EXPECT_EQ(g.FirstLine("GI_AppInd_MchSheet_Printer_SmarTrunk"), "(Trunking)");
+}
 // The command-line front end over the shipped files (skipped when the tool is not built).
 TEST(CliText, PrintsLinesAndSections) {
     QString cli = QString::fromStdString(test::BinDir() + "/qx-p2210-cli");

@@ -27,7 +27,7 @@ struct Defs {
         lines.insert(lines.end(), rows.begin(), rows.end());
         for (const char* l : {"#", "#CellModel_Basic", "<-(Color=clWindow)(Font=DEFAULT_CHARSET,,clWindowText,-17,,,)",
                               "#CellModel_Sel", "S(%Flex0)", "#GI_AppInd_MchSheet_Printer_Head", "Memory CH Bank",
-                              "#GI_AppInd_MchSheet_Printer_SmarTrunk", "(SmarTrunk)", "#End_Of_Ovl"})
+                              "#GI_AppInd_MchSheet_Printer_SmarTrunk", "(Trunking)", "#End_Of_Ovl"})
             lines.push_back(l);
         store.SetLineList(&lines);
         SetGTex(&store);
@@ -378,8 +378,8 @@ TEST_F(ChBankFixture, TitleAndPrintHeading) {
     cmcSheetBuilderChBank b(d.store, "GI_Sheet_T", {0, &image});
     b.SetParameter("Bank 1");
     b.Build(measure);
-    EXPECT_EQ(b.BankTitle("Memory CH"), "Memory CH 2: ALPHA    (SmarTrunk) (Left CH - 59)");
-    EXPECT_EQ(b.PrintHeading(), "Memory CH Bank 2: ALPHA    (SmarTrunk)");
+    EXPECT_EQ(b.BankTitle("Memory CH"), "Memory CH 2: ALPHA    (Trunking) (Left CH - 59)");
+    EXPECT_EQ(b.PrintHeading(), "Memory CH Bank 2: ALPHA    (Trunking)");
     b.SetParameter("Bank 0");
     EXPECT_EQ(b.PrintHeading(), "Memory CH Bank 1:          ");
 }

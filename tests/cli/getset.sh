@@ -55,7 +55,7 @@ On${T}ok
     get "$WORK/a.qcf" '%CT_Mch.CL_Mch_FreqR[5]' '%CT_BankOp.CL_Mch_BankText[1]' '%CT_Null.CL_Mch_SmarTrunk[2]' \
     '%CT_Null.CL_Mch_Bank[0]' '%CT_Null.CL_Mch_Bank[1]' '%CT_Null.CL_Mch_Bank[2]'
 
-# A second round keeps the first round's values; backspace undoes the SmarTrunk flag.
+# A second round keeps the first round's values; backspace undoes the trunking flag.
 expect "set again" 0 "" set "$WORK/a.qcf" -o "$WORK/b.qcf" '%CT_Null.CL_Mch_SmarTrunk[2]=@key:backspace' \
     '%CT_Null.CL_Bank_SelBankFree=@pick:0'
 expect "get round trip" 0 "446.100000${T}ok

@@ -2,6 +2,7 @@
 // pseudo-terminal: read (the model type follows the radio), radio information, write of an edited
 // image (the radio stores it), read back, and a port that cannot be opened.
 #include "app/Frmmain.h"
+#include "app/cuiGrid.h"
 #include "app/cuiInformation.h"
 #include "app/cuiMain.h"
 #include "app/cuiTree.h"
@@ -140,6 +141,10 @@ TEST(CloneEndToEnd, ReadInformationWriteAndReadBackThroughTheMenus) {
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(info->windowTitle().toStdString(), "QX-P2210");
     EXPECT_EQ(info->Sheet()->Key(), "GI_Sheet_CloneInfo");
+    // Every row and column shows in full (the last row was cut off at the panel's edge).
+    const cuiGrid* infoGrid = info->Sheet()->Grid();
+    EXPECT_GE(infoGrid->ClientSize().height(), infoGrid->TotalHeight());
+    EXPECT_GE(infoGrid->ClientSize().width(), infoGrid->TotalWidth());
     EXPECT_FALSE(p.form->isEnabled());
     info->Button()->click();
     QTest::qWait(20);

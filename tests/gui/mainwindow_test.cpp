@@ -32,6 +32,7 @@
 #include <QDir>
 #include <QSplitter>
 #include <QLabel>
+#include <QScrollBar>
 #include <QMenu>
 #include <QTest>
 #include <QToolBar>
@@ -625,12 +626,25 @@ TEST(MainWindowSheets, AnEmptyBankKeepsARowThatEditsNothing) {
     sheet->RunOperation(0, nullptr, &text);
     EXPECT_FALSE(p.main->WorkingImage().Differs(before));
 
-    // The popup menu offers Insert there.
+    // The popup menu and its Edit menu mirror offer Insert there, but not Edit (it would edit nothing).
+    p.form->activateWindow();
+    QApplication::setActiveWindow(p.form.get());
+    sheet->Grid()->setFocus();
+    p.Step(0);
     EvMan().Send(EVC_MenuRefresh);
-    bool insert = false;
-    for (QAction* a : sheet->PopupMenu()->actions())
-        if (const cmcCellObj* c = cuiMenu::CellOf(a); c && c->label == CL_PMenu_Insert) insert = a->isEnabled();
-    EXPECT_TRUE(insert);
+    QAction* editTop = p.main->Menu()->FindByLabel(CL_Menu_Edit_Top);
+    ASSERT_NE(editTop, nullptr);
+    const QList<QAction*> popupEntries = sheet->PopupMenu()->actions();
+    const std::vector<QAction*> mirrorEntries = p.main->Menu()->Items(editTop);
+    for (const auto& [name, entries] : {std::pair{"popup", std::vector<QAction*>(popupEntries.begin(), popupEntries.end())},
+                                        std::pair{"mirror", mirrorEntries}}) {
+        std::map<int, bool> enabled;
+        for (QAction* a : entries)
+            if (const cmcCellObj* c = cuiMenu::CellOf(a)) enabled[c->label] = a->isEnabled();
+        ASSERT_TRUE(enabled.count(CL_PMenu_Insert) && enabled.count(CL_PMenu_Edit)) << name;
+        EXPECT_TRUE(enabled[CL_PMenu_Insert]) << name;
+        EXPECT_FALSE(enabled[CL_PMenu_Edit]) << name;
+    }
 
     // A channel joining the bank takes the row; the last one leaving gives it back.
     EvMan().Send(EVC_BankJoined);
@@ -642,6 +656,29 @@ TEST(MainWindowSheets, AnEmptyBankKeepsARowThatEditsNothing) {
     EvMan().Send(EVC_BankLeft);
     EXPECT_EQ(sheet->RowCount(), group + 1);
     EXPECT_TRUE(sheet->Builder().PlaceholderRow(group));
+}
+
+// A channel sheet wider than the window opens on its leftmost columns, and the horizontal scroll
+// bar says so: its thumb is at the left, and dragging it to the right shows the last column.
+TEST(MainWindowSheets, HorizontalScrollBarStartsAtTheLeft) {
+    Program p([](indEnviron& e) { e.ModelType = 0; });
+    for (int b = 0; b < 5; ++b) datSetBankSize(p.main->WorkingImage().Data(), b, b == 0 ? 10 : 0);
+    p.form->resize(640, 480);
+    p.form->show();
+    p.main->OpenSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0");
+    p.Step(0);
+    cuiSheet* sheet = p.main->CurrentSheet();
+    ASSERT_NE(sheet, nullptr);
+    cuiGrid* grid = sheet->Grid();
+    QScrollBar* bar = grid->horizontalScrollBar();
+    ASSERT_GT(bar->maximum(), 0) << "the sheet fits: no scrolling to check";
+    EXPECT_EQ(grid->LeftCol(), grid->FixedCols());
+    EXPECT_EQ(bar->value(), 0);
+    bar->setValue(bar->maximum());
+    EXPECT_GT(grid->LeftCol(), grid->FixedCols());
+    EXPECT_FALSE(grid->CellRect(grid->ColCount() - 1, 1).isEmpty());
+    bar->setValue(0);
+    EXPECT_EQ(grid->LeftCol(), grid->FixedCols());
 }
 
 TEST(MainWindowSheets, BankTitleAndTheJoinedLayoutCell) {
