@@ -52,7 +52,7 @@ protected:
         ASSERT_NE(Sheet(), nullptr);
         test::Messages().Clear();
     }
-    cuiSheet* Sheet() { return p_->main->CurrentSheet(); }
+    cuiSheet* Sheet() { return p_->main->Sheets().Current(); }
     uint8_t* Image() { return p_->main->WorkingImage().Data(); }
     uint32_t Rx(int n) {
         datCh ch(Image());

@@ -572,7 +572,10 @@ TEST(MainWindowSheets, EditMenuMirrorsThePopupMenuOfTheCurrentCell) {
     // Every mirrored entry is enabled exactly when the popup's entry is, and holds the same command.
     QAction* edit = p.main->Menu()->FindByLabel(CL_Menu_Edit_Top);
     ASSERT_NE(edit, nullptr);
-    const std::vector<QAction*> mirrored = p.main->Menu()->Items(edit);
+    // The Edit menu's own entries (Undo, Redo and their separator) stay above the mirrored ones.
+    std::vector<QAction*> mirrored;
+    for (QAction* a : p.main->Menu()->Items(edit))
+        if (!cuiMenu::IsKept(a)) mirrored.push_back(a);
     const QList<QAction*> popup = sheet->PopupMenu()->actions();
     ASSERT_EQ(mirrored.size(), static_cast<size_t>(popup.size()));
     std::map<int, bool> enabled;
@@ -665,9 +668,9 @@ TEST(MainWindowSheets, HorizontalScrollBarStartsAtTheLeft) {
     for (int b = 0; b < 5; ++b) datSetBankSize(p.main->WorkingImage().Data(), b, b == 0 ? 10 : 0);
     p.form->resize(640, 480);
     p.form->show();
-    p.main->OpenSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0");
+    p.main->Sheets().OpenSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0");
     p.Step(0);
-    cuiSheet* sheet = p.main->CurrentSheet();
+    cuiSheet* sheet = p.main->Sheets().Current();
     ASSERT_NE(sheet, nullptr);
     cuiGrid* grid = sheet->Grid();
     QScrollBar* bar = grid->horizontalScrollBar();
