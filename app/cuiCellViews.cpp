@@ -1,9 +1,12 @@
 #include "app/cuiCellViews.h"
 
+#include "app/cuiCharEditor.h"
 #include "app/cuiDropDown.h"
+#include "app/cuiTextEntry.h"
 #include "app/cuiGrid.h"
 #include "defs/cmcGTex.h"
 #include "defs/cuiSheet.h"
+#include "printing/cuiFlagWindow.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -29,16 +32,11 @@ QRect CellOnScreen(const cmcCellRequest& req, cuiGrid* grid) {
 
 }  // namespace
 
-bool cuiCellViews::OpenChooser(cmcCellRequest& req, const std::string& sheetKey, int itemKind, int selected) {
-    auto* grid = static_cast<cuiGrid*>(req.grid);
-    if (!grid || !req.cell) return false;
-    const QRect cell = CellOnScreen(req, grid);
-    QScreen* screen = QGuiApplication::screenAt(cell.center());
-    if (!screen) screen = QGuiApplication::primaryScreen();
-    if (!screen) return false;
+namespace {
 
-    // The opener the drop-down keeps and hands back with the pick: the request without what
-    // belongs to the call that is running now (its drawing context, its own chooser answer).
+// The opener a window keeps and answers to: the request without what belongs to the call that is
+// running now (its drawing context, its own chooser answer).
+cmcCellRequest OpenerOf(const cmcCellRequest& req) {
     cmcCellRequest opener = req;
     opener.parent = nullptr;
     opener.paint = nullptr;
@@ -47,10 +45,33 @@ bool cuiCellViews::OpenChooser(cmcCellRequest& req, const std::string& sheetKey,
     opener.resultKind = CRK_Plain;
     opener.action = 0;
     opener.input.clear();
+    return opener;
+}
+
+// The grid, the cell on screen and the work area of a request; false outside a grid.
+bool Placement(const cmcCellRequest& req, cuiGrid** grid, QRect* cell, QRect* workArea) {
+    *grid = static_cast<cuiGrid*>(req.grid);
+    if (!*grid || !req.cell) return false;
+    *cell = CellOnScreen(req, *grid);
+    QScreen* screen = QGuiApplication::screenAt(cell->center());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return false;
+    *workArea = screen->availableGeometry();
+    return true;
+}
+
+}  // namespace
+
+bool cuiCellViews::OpenChooser(cmcCellRequest& req, const std::string& sheetKey, int itemKind, int selected) {
+    cuiGrid* grid;
+    QRect cell, workArea;
+    if (!Placement(req, &grid, &cell, &workArea)) return false;
+
+    // The opener the drop-down keeps and hands back with the pick.
+    const cmcCellRequest opener = OpenerOf(req);
 
     cmcCellHandler handler = handler_ ? handler_ : cmcDefaultCellHandler();
-    cuiDropDown* w = cuiDropDown::Open(opener, GTex(), sheetKey, itemKind, std::move(handler), grid, cell,
-                                       screen->availableGeometry());
+    cuiDropDown* w = cuiDropDown::Open(opener, GTex(), sheetKey, itemKind, std::move(handler), grid, cell, workArea);
     if (!w) return false;
     last_ = w;
 
@@ -67,8 +88,35 @@ bool cuiCellViews::OpenChooser(cmcCellRequest& req, const std::string& sheetKey,
     return true;
 }
 
-bool cuiCellViews::OpenFlagWindow(cmcCellRequest&, uint32_t, int, int, int, int, const std::string&) {
-    return false;
+bool cuiCellViews::OpenFlagWindow(cmcCellRequest& req, uint32_t value, int first, int last, int headerKind,
+                                  int checkStyle, const std::string& sheetKey) {
+    cuiGrid* grid;
+    QRect cell, workArea;
+    if (!Placement(req, &grid, &cell, &workArea)) return false;
+    cmcCellHandler handler = handler_ ? handler_ : cmcDefaultCellHandler();
+    lastWindow_ = cuiFlagWindow::Open(OpenerOf(req), GTex(), value, first, last, headerKind, checkStyle, sheetKey,
+                                      std::move(handler), grid, cell, workArea);
+    return true;
+}
+
+bool cuiCellViews::OpenTextEntry(cmcCellRequest& req, const std::string& editable, int length,
+                                 const uint8_t* userTable, bool byKey) {
+    cuiGrid* grid;
+    QRect cell, workArea;
+    if (!Placement(req, &grid, &cell, &workArea)) return false;
+    cmcCellHandler handler = handler_ ? handler_ : cmcDefaultCellHandler();
+    lastWindow_ = cuiTextEntry::Open(OpenerOf(req), editable, length, userTable, byKey, std::move(handler), grid,
+                                     cell, workArea);
+    return true;
+}
+
+bool cuiCellViews::OpenCharEditor(cmcCellRequest& req, uint16_t pattern) {
+    cuiGrid* grid;
+    QRect cell, workArea;
+    if (!Placement(req, &grid, &cell, &workArea)) return false;
+    cmcCellHandler handler = handler_ ? handler_ : cmcDefaultCellHandler();
+    lastWindow_ = cuiCharEditor::Open(OpenerOf(req), pattern, std::move(handler), grid, cell, workArea);
+    return true;
 }
 
 bool cuiCellViews::StartInlineEdit(cmcCellRequest& req) {

@@ -19,6 +19,8 @@ cmcCellTable BuildTable() {
     RegisterCloneInfoCells(table);
     RegisterBankCells(table);
     RegisterReceiveFrequencyCell(table);
+    RegisterChannelCells(table);
+    RegisterChannelFieldCells(table);
     RegisterToneCells(table);
     RegisterMskCells(table);
     RegisterSignalFieldCells(table);

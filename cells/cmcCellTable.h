@@ -103,6 +103,11 @@ struct cmcCellCall {
     // The placeholder of a cell that does not apply: the text, value style 1 (bits 0-1 of the
     // layout flags) with bits 2-3 = 1, grey text when drawing. The caller then accepts no action.
     void ShowNotApplicable(std::string_view placeholder = "----");
+    // The cell's value style (bits 0-1 of the layout flags: 1 centred, 2 right-aligned, as code
+    // cells are).
+    void SetValueStyle(int style) {
+        cell.layout = static_cast<uint8_t>((cell.layout & ~LF_HAlignMask) | (style & LF_HAlignMask));
+    }
 
     // State bits of menu and tool bar cells: set or clear one bit.
     void SetState(uint8_t bit, bool on);
@@ -165,6 +170,8 @@ void RegisterCloneInfoCells(cmcCellTable& table);   // clone information cells
 void RegisterBankCells(cmcCellTable& table);        // bank and count cells
 void RegisterQuietCells(cmcCellTable& table);       // CL_Null, CL_Mch_Dig_CC_T, CL_Maker_*
 void RegisterReceiveFrequencyCell(cmcCellTable& table);  // CL_Mch_FreqR
+void RegisterChannelCells(cmcCellTable& table);     // memory channel cells with rules of their own
+void RegisterChannelFieldCells(cmcCellTable& table);  // memory channel cells that are plain fields
 void RegisterToneCells(cmcCellTable& table);        // 2-tone, 5-tone and user tone cells with rules of their own
 void RegisterMskCells(cmcCellTable& table);         // digital PMR address ranges and call list addresses
 void RegisterSignalFieldCells(cmcCellTable& table); // plain fields of the tone, MSK and digital sheets
@@ -174,6 +181,10 @@ void RegisterSignalFieldCells(cmcCellTable& table); // plain fields of the tone,
 // A value chosen from a selection list through the list editor; keeps what the editor opened.
 // Returns true when the value changed.
 bool ListChoice(cmcCellCall& call, const char* listKey, int itemKind, int& value);
+
+// The blocking of a memory channel's format and repeater cells (the value is not used): they apply
+// to a digital PMR channel without MSK signalling or with it and no repeater (N, or R and M).
+bool ChannelFormatBlocked(const cmcCellCall& call, int value);
 
 // The bank that a channel belongs to (0-4, or 5 for none) and the bank shown by the current
 // channel/bank sheet (asked with event 28; the channel's bank when no sheet answers).

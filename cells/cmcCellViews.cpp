@@ -15,6 +15,9 @@ bool cmcCellViews::StartInlineEdit(cmcCellRequest& req) {
     return true;
 }
 
+bool cmcCellViews::OpenTextEntry(cmcCellRequest&, const std::string&, int, const uint8_t*, bool) { return false; }
+bool cmcCellViews::OpenCharEditor(cmcCellRequest&, uint16_t) { return false; }
+
 cmcCellViews* CellViews() { return Installed(); }
 void SetCellViews(cmcCellViews* views) { Installed() = views; }
 

@@ -37,6 +37,18 @@ public:
     virtual bool OpenFlagWindow(cmcCellRequest& req, uint32_t value, int first, int last, int headerKind,
                                 int checkStyle, const std::string& sheetKey) = 0;
 
+    // Opens the text entry drop-down of a display text cell: an edit box starting with
+    // `editable` (the field's shown text in editable form; all selected when `byKey` is false,
+    // else the caret after it), a preview of the field's `length` characters drawn with the user
+    // characters of `userTable` (32 bytes), and the character sheet "GI_Sheet_Sel_Text". Accepting
+    // runs the cell handler with a parent cell of label Flex0, result kind CRK_Chooser and the edit
+    // box's text in `input`. The default opens nothing.
+    virtual bool OpenTextEntry(cmcCellRequest& req, const std::string& editable, int length,
+                               const uint8_t* userTable, bool byKey);
+    // Opens the user character editor on a 16-bit segment pattern; OK answers like the text entry
+    // with the new pattern as decimal text. The default opens nothing.
+    virtual bool OpenCharEditor(cmcCellRequest& req, uint16_t pattern);
+
     // Makes the grid open its in-place editor at once with req.display, req.caretPos and
     // req.selLength (used after a chooser pick that needs typed input). The default calls the
     // request's edit-start callback; true when there was one.

@@ -175,6 +175,16 @@ public:
     bool TwoLevel(int& value, const std::string& firstKey, const std::string& secondKey, int moreItem);
     // Plain text of `length` bytes, space padded; characters outside 32..126 are stored as spaces.
     bool PlainText(uint8_t* field, int length);
+    // A display text field of `length` bytes (space padded, or zero terminated) in the radio's
+    // encoding, with the 32-byte user character table `userTable`. Drawn as segments while
+    // painting (the display text is then empty), else shown in its editable form ("AB.C",
+    // "%1F"); Enter, Backspace or a printable key open the text entry drop-down; typed text or the
+    // drop-down's answer is read in the editable form.
+    bool DisplayText(uint8_t* field, int length, const uint8_t* userTable, bool zeroTerminated = false);
+    // A user character: a 16-bit segment pattern, high byte first in `field`. Drawn as one
+    // character, shown as its decimal pattern otherwise; Enter opens the character editor,
+    // whose answer (or typed text) is the decimal pattern (unreadable text stores 0).
+    bool UserChar(uint8_t* field);
 
 private:
     bool FromGrid() const { return req_.grid != nullptr; }

@@ -295,10 +295,10 @@ void RunFieldCell(cmcCellCall& c, const cmcFieldRow& row) {
     if (rules.markLeft) c.req.markPos = CMP_Left;
 }
 
-// Until the radio's display encoding has its own editor, texts are shown and edited as plain text.
+// Texts in the radio's display encoding, with the user characters of the image.
 bool EditText(cmcCellCall& c, uint8_t* bytes, int length) {
     cmcEditor ed(c.req);
-    const bool changed = ed.PlainText(bytes, length);
+    const bool changed = ed.DisplayText(bytes, length, c.Bytes() + map::kUserCharTable);
     c.Opened(ed.Result());
     return changed;
 }

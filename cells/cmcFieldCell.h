@@ -265,7 +265,8 @@ struct cmcFieldRow {
 void RunFieldCell(cmcCellCall& call, const cmcFieldRow& row);
 
 // The display text editor of text cells (N characters in the radio's display encoding, space
-// padded). Shows and edits plain text until the display encoding and its editor are in place.
+// padded, with the user character table of the image): drawn as segments, edited in the text
+// entry drop-down, shown in its editable form outside sheets.
 bool EditText(cmcCellCall& call, uint8_t* bytes, int length);
 
 // ---- the row vocabulary -----------------------------------------------------------------------

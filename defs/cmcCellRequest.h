@@ -70,6 +70,15 @@ struct cmcCellPaint {
     // the characters here. When printing, the sheet writes them as invisible text over the
     // picture, so that a PDF of the sheet finds and copies them like any other text.
     std::string pictureText;
+    // A display text the sheet draws as the radio's segment display, in the text colour, instead
+    // of the display text (text and user character cells); valid when segCount > 0. segPerLine
+    // characters go on each of segLines lines; codes 16-31 take their patterns from segUser.
+    static constexpr int kSegMax = 32;
+    int segCount = 0;
+    int segPerLine = 1;
+    int segLines = 1;
+    uint8_t segBytes[kSegMax] = {};
+    uint8_t segUser[32] = {};
 };
 
 struct cmcCellRequest {

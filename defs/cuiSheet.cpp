@@ -5,6 +5,8 @@
 #include "defs/cmcGTex.h"
 #include "defs/cuiMenu.h"
 #include "defs/cuiSheetPaint.h"
+#include "defs/cuiSegPaint.h"
+#include "cells/cmcDispText.h"
 #include "comm/indEnviron.h"
 #include "image/indMain.h"
 
@@ -469,6 +471,19 @@ void cuiSheet::DrawCell(QPainter& p, int col, int row, const QRect& cellRect, un
     }
     p.setPen(cuiColour(textColour));
     int textRight = rect.left();
+    if (paint.segCount > 0) {
+        // Centred cells (the characters of a picker) centre the characters; the others draw them
+        // from the left as the radio's display does.
+        QRect segRect = rect;
+        if (cell.HAlign() == HA_Centre) {
+            const int used = SegTextWidth(DisplayGeometry(), rect.width(), rect.height(), paint.segCount,
+                                          paint.segPerLine, paint.segLines);
+            segRect.translate(std::max(0, (rect.width() - used) / 2), 0);
+        }
+        cuiDrawSegText(p, segRect, paint.segBytes, paint.segCount, paint.segPerLine, paint.segLines, paint.segUser,
+                       cuiColour(textColour));
+        textRight = rect.left() + rect.width() * std::min(paint.segCount, paint.segPerLine) / paint.segPerLine;
+    }
     for (const std::string& l : lines) {
         QString q = QString::fromStdString(l);
         int w = fm.horizontalAdvance(q);

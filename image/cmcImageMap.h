@@ -55,6 +55,7 @@ inline constexpr int kExtensions = 37501;       // 64 x 12: channel extensions
 inline constexpr int kExtensionSize = 12;
 inline constexpr int kCommon = 38269;           // block 6, 96 bytes
 inline constexpr int kBankFlags = 38291;        // bank b: bit (7 - b)
+inline constexpr int kUserCharTable = 38397;    // 16 user character patterns, 2 bytes each (0x95FD)
 inline constexpr int kDesig3 = 38293;           // designated channel 3
 inline constexpr int kDesig3On = 38303;         // bit 0x20: designation 3 on
 inline constexpr int kBankSizes = 38349;        // 5 x 16-bit bank sizes

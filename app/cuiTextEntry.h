@@ -1,0 +1,71 @@
+// The text entry drop-down of a display text cell: an edit box with the text in its editable form
+// ("AB.C", "%1F"), a preview strip drawing it as the radio's display shows it, and the character
+// sheet "GI_Sheet_Sel_Text" whose cells insert their character. OK, Enter in the edit box and
+// leaving the window hand the text to the cell; Cancel and Esc leave the cell as it was.
+#pragma once
+
+#include "defs/cmcCellRequest.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <string>
+
+class QLineEdit;
+class QPushButton;
+
+namespace qx {
+
+class cmcGTex;
+class cuiSheet;
+struct cmcEvent;
+
+class cuiTextEntry : public QWidget {
+    Q_OBJECT
+public:
+    // Opens the drop-down for the request's cell (req.grid is the owner, a cuiGrid). `editable`
+    // is the start text; `byKey`: opened by a typed key, the caret goes after the text instead of
+    // selecting it all. The answer goes to `handler` (by default the program's cell handler).
+    static cuiTextEntry* Open(const cmcCellRequest& req, const std::string& editable, int length,
+                              const uint8_t* userTable, bool byKey, cmcCellHandler handler, QWidget* owner,
+                              const QRect& cellOnScreen, const QRect& workArea);
+    ~cuiTextEntry() override;
+
+    QLineEdit* Edit() const { return edit_; }
+    cuiSheet* Sheet() const { return sheet_.get(); }
+    QPushButton* OkButton() const { return ok_; }
+    QPushButton* CancelButton() const { return cancel_; }
+    // Inserts a character code at the caret, replacing the selection (as a click on its cell does).
+    void InsertCode(int code);
+    void Accept();
+    void Cancel();
+
+protected:
+    bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    cuiTextEntry(QWidget* owner, const cmcCellRequest& req, int length, const uint8_t* userTable,
+                 cmcCellHandler handler);
+    uint8_t HandleSheetCell(cmcCellRequest& req);
+    void OnEvent(const cmcEvent& e);
+    void Release();
+
+    class Preview;
+    QPointer<QWidget> owner_;
+    cmcCellRequest request_;
+    cmcCellHandler handler_;
+    int length_;
+    std::array<uint8_t, 32> user_{};
+    QLineEdit* edit_ = nullptr;
+    Preview* preview_ = nullptr;
+    QPushButton* ok_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    std::unique_ptr<cuiSheet> sheet_;
+    bool escaped_ = false;
+    bool done_ = false;
+};
+
+}  // namespace qx

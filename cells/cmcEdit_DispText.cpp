@@ -1,0 +1,100 @@
+// The display text and user character editors: texts in the radio's own encoding are drawn as its
+// segment display shows them and edited in the text entry drop-down; a user character is edited
+// segment by segment in the character editor.
+#include "cells/cmcCellViews.h"
+#include "cells/cmcDispText.h"
+#include "cells/cmcEditors.h"
+#include "cells/cmcEditorsInternal.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace qx {
+
+using namespace editors;
+
+namespace {
+constexpr int kMaxPerLine = 16;
+constexpr int kUserTableBytes = 2 * kUserCharCount;
+
+void SetSegments(cmcCellPaint* paint, const std::vector<uint8_t>& bytes, int perLine, const uint8_t* user,
+                 int userBytes) {
+    const int n = std::min<int>(static_cast<int>(bytes.size()), cmcCellPaint::kSegMax);
+    std::copy_n(bytes.begin(), n, paint->segBytes);
+    paint->segCount = n;
+    paint->segPerLine = std::max(1, perLine);
+    paint->segLines = 1;
+    std::memset(paint->segUser, 0, sizeof paint->segUser);
+    if (user) std::memcpy(paint->segUser, user, static_cast<size_t>(userBytes));
+}
+}  // namespace
+
+bool cmcEditor::DisplayText(uint8_t* field, int length, const uint8_t* userTable, bool zeroTerminated) {
+    bool changed = false;
+    if (Typed() || Picked(Flex0)) changed = StoreEditable(field, length, zeroTerminated, req_.input);
+
+    const std::vector<uint8_t> shown = ShownBytes(field, length, zeroTerminated);
+    const std::string editable = EditableOf(shown);
+    if (req_.canvas && req_.paint) {
+        // The cell shows segments, not characters.
+        SetSegments(req_.paint, shown, std::min(length, kMaxPerLine), userTable, kUserTableBytes);
+        req_.display.clear();
+    } else {
+        req_.display = editable;
+    }
+
+    if (!FromGrid()) return changed;
+    int action = Action();
+    if (action == 8) action = 13;  // Backspace opens the text like Enter
+    std::string start;
+    bool byKey = false;
+    if (action == 13) {
+        start = editable;
+    } else if (action >= 32 && action <= 126) {
+        start = action == '.' ? EditableOf({kLonePoint}) : EditableOf({static_cast<uint8_t>(action)});
+        byKey = true;
+    } else {
+        return changed;
+    }
+    cmcCellViews* views = CellViews();
+    if (views && views->OpenTextEntry(req_, start, length, userTable, byKey)) {
+        result_ = CER_Opened;
+    } else if (byKey) {
+        // Without the drop-down the grid's in-place editor takes the editable form.
+        StartEditAt(start, static_cast<int>(start.size()), 0);
+    } else {
+        StartEdit(start);
+    }
+    return changed;
+}
+
+bool cmcEditor::UserChar(uint8_t* field) {
+    bool changed = false;
+    if (Picked(Flex0) || Typed()) {
+        const std::string t = Trim(req_.input);
+        char* end = nullptr;
+        const unsigned long v = std::strtoul(t.c_str(), &end, 10);
+        const uint16_t pattern = (!t.empty() && end && *end == '\0' && v <= 0xFFFF) ? static_cast<uint16_t>(v) : 0;
+        changed = field[0] != (pattern >> 8) || field[1] != (pattern & 0xFF);
+        field[0] = static_cast<uint8_t>(pattern >> 8);
+        field[1] = static_cast<uint8_t>(pattern & 0xFF);
+    }
+    const uint16_t pattern = static_cast<uint16_t>((field[0] << 8) | field[1]);
+    if (req_.canvas && req_.paint) {
+        SetSegments(req_.paint, {static_cast<uint8_t>(kUserCharFirst)}, 1, field, 2);
+        req_.display.clear();
+    } else {
+        req_.display = std::to_string(pattern);
+    }
+    if (FromGrid() && Action() == 13) {
+        cmcCellViews* views = CellViews();
+        if (views && views->OpenCharEditor(req_, pattern))
+            result_ = CER_Opened;
+        else
+            StartEdit(std::to_string(pattern));
+    }
+    return changed;
+}
+
+}  // namespace qx
