@@ -721,13 +721,15 @@ uint8_t cuiMain::MenuCellHandler(cmcCellRequest& req) {
             if (enter) FileNew();
             return CER_None;
         case CL_Menu_File_Open:
-            if (enter) FileOpen();
+            // Entries 1 and 2: import a channel plan, compare with a file.
+            if (enter) cell->index > 0 ? ChannelPlan(cell->index) : FileOpen();
             return CER_None;
         case CL_Menu_File_Save:
             if (enter) FileSave();
             return CER_None;
         case CL_Menu_File_SaveAs:
-            if (enter) FileSaveAs();
+            // Entry 1: export the channels as a channel plan.
+            if (enter) cell->index == 1 ? ChannelPlan(0) : FileSaveAs();
             return CER_None;
         default: break;
         }

@@ -19,6 +19,7 @@
 #include "image/indMain.h"
 
 #include <QIcon>
+#include <QString>
 #include <QPointer>
 
 #include <list>
@@ -26,6 +27,7 @@
 #include <string>
 #include <vector>
 
+class QDialog;
 class QFrame;
 class QSplitter;
 class QStatusBar;
@@ -145,6 +147,16 @@ public:
     cuiPrintJob* PrintJob() const { return printJob_.get(); }
     bool OpenHelp(const std::string& path, int context) override;
 
+    // ---- channel plans (cuiChannelPlan.cpp) ----
+    // 0 exports the channels as a CSV plan, 1 imports a plan after its preview, 2 compares the
+    // image with a clone file.
+    bool ChannelPlan(int command);
+    bool ImportChannelPlanFile(const QString& path);
+    bool CompareWithFile(const QString& path);
+    std::vector<std::string> TreeSheetReferences() const;
+    // The preview or comparison window while one is open.
+    QDialog* PlanWindow() const { return planWindow_; }
+
     // File commands of the menu that need dialogs (new image, open, save, save as).
     bool FileNew();
     bool FileOpen();
@@ -221,6 +233,7 @@ private:
     std::string statusText_;
     cmcAppCommands* previousCommands_ = nullptr;
     std::unique_ptr<cuiPrintJob> printJob_;
+    QDialog* planWindow_ = nullptr;
 };
 
 }  // namespace qx

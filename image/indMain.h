@@ -136,6 +136,8 @@ public:
     void NoteEdit();
     void MarkSaved();
     void MarkModified();
+    // Puts the modified mark back to `modified` after edits that were undone (the image restored).
+    void RestoreModifiedMark(bool modified);
 
     // ---- clone files ----
     // Reads a clone file as the open command does, into `scratch` (a zero-filled image of the
