@@ -204,7 +204,7 @@ bool cuiMain::CompareWithFile(const QString& path) {
     });
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     planWindow_ = dialog;
-    connect(dialog, &QObject::destroyed, form_, [this] { planWindow_ = nullptr; });
+    QObject::connect(dialog, &QObject::destroyed, form_, [this] { planWindow_ = nullptr; });
     dialog->show();
     return true;
 }

@@ -40,6 +40,7 @@ public:
     cuiPlanCompare(QWidget* parent, const QString& otherFile, std::vector<cmcDiffLine> lines,
                    std::function<void(const cmcDiffLine&)> open);
     QListWidget* List() const { return list_; }
+    const std::vector<cmcDiffLine>& Lines() const { return lines_; }
 
 private:
     QListWidget* list_ = nullptr;
