@@ -5,6 +5,8 @@
 #include "app/cuiIcons.h"
 #include "app/cuiMain.h"
 #include "app/cuiMessageBoxSink.h"
+#include "app/cuiOpenRequests.h"
+#include "app/cuiProgramInfo.h"
 #include "comm/indEnviron.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcEvMan.h"
@@ -17,8 +19,10 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 
 #include <exception>
+#include <optional>
 
 namespace qx {
 
@@ -129,8 +133,13 @@ public:
 }  // namespace
 
 int cuiRunProgram(int& argc, char** argv, const std::function<void(Frmmain&)>& started) {
+    // --help and --version answer without a window system.
+    if (const std::optional<int> status = cuiInfoOptions(argc, argv)) return *status;
     Application app(argc, argv);
+    QGuiApplication::setDesktopFileName(kDesktopId);
     cmcSetProgramPath(argv[0]);
+    std::string file;
+    if (const int status = cuiFileArgument(argc, argv, &file)) return status;
     static cuiMessageBoxSink sink;
     cmcSetMessageSink(&sink);
 
@@ -142,7 +151,11 @@ int cuiRunProgram(int& argc, char** argv, const std::function<void(Frmmain&)>& s
         options.screenHeight = screen->size().height();
     }
     indEnviron environ("Vexa QX-P2210 APP Exclusive Mutex", "Software\\Vexa\\QX-P2210", options);
-    if (!environ.IsFirstInstance()) return 0;
+    if (!environ.IsFirstInstance()) {
+        // A clone file named to a second copy is opened by the copy already running.
+        if (!file.empty()) cuiSendOpenRequest(cuiOpenRequestFolder(environ.LockFile()), file);
+        return 0;
+    }
     SetEnviron(&environ);
 
     int status = 0;
@@ -158,6 +171,24 @@ int cuiRunProgram(int& argc, char** argv, const std::function<void(Frmmain&)>& s
             cmcScopedCellViews installedViews(&cellViews);
             cuiMain mainObject;
             Frmmain form(mainObject);
+            // A clone file named on the command line (a double click in the file manager) opens
+            // once the window is up; a refused file leaves the blank image and says why.
+            // Opening a file changes the recent files, so the menus are refreshed after it.
+            auto openFile = [&mainObject](const std::string& path) {
+                mainObject.OpenFile(path);
+                EvMan().Send(EVC_MenusBuilt);
+            };
+            if (!file.empty()) QTimer::singleShot(0, &form, [openFile, file] { openFile(file); });
+            // Files named to later copies, once the program is free (not cloning, printing or
+            // asking something).
+            cuiOpenRequests requests(
+                cuiOpenRequestFolder(environ.LockFile()),
+                [&form, openFile](const std::string& path) {
+                    form.raise();
+                    form.activateWindow();
+                    openFile(path);
+                },
+                [&form] { return form.isEnabled() && !QApplication::activeModalWidget() && !QApplication::activePopupWidget(); });
             if (started) started(form);
             status = app.exec();
         }

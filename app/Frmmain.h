@@ -67,7 +67,10 @@ private:
     bool closed_ = false;
 };
 
-// Runs the program: the settings object (a second instance ends here, silently, with status 0),
+// Runs the program. --help and --version print and return at once; the toolkit takes its own
+// options; what is left may name one clone file, opened once the window is shown (anything else
+// returns 64). Then: the settings object (a second instance ends here, silently, with status 0,
+// after handing its clone file, if any, to the running instance),
 // the definition stores, the event manager, the main application object and the main form, then
 // the message loop until the form closes. `started`, when given, is called with the shown form
 // before the loop runs (the start-up benchmark hooks in there). Returns the exit status.

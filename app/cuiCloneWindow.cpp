@@ -1,11 +1,13 @@
 #include "app/cuiCloneWindow.h"
 
+#include "comm/indWriteGuard.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cuiSheetPaint.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QLabel>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
@@ -75,6 +77,23 @@ cuiCloneWindow::cuiCloneWindow(QWidget* mainWindow)
     panel_->setGeometry(kMarginX, kMarginY, panelW, panelH);
     box_->setGeometry(kBevel, kBevel, kBoxWidth, panelH - 2 * kBevel);
     setFixedSize(panelW + 32, panelH + 32);
+    phase_ = new QLabel(this);
+    phase_->hide();
+}
+
+void cuiCloneWindow::SetPhase(const QString& text) {
+    const int panelW = kBoxWidth + 2 * kBevel;
+    const int panelH = kBoxHeight;
+    phase_->setText(text);
+    if (text.isEmpty()) {
+        phase_->hide();
+        setFixedSize(panelW + 32, panelH + 32);
+        return;
+    }
+    const int lineH = phase_->sizeHint().height();
+    phase_->setGeometry(kMarginX, kMarginY + panelH + 6, panelW, lineH);
+    phase_->show();
+    setFixedSize(panelW + 32, panelH + 32 + lineH + 6);
 }
 
 QPoint cuiCloneWindow::Place(const QRect& owner, const QSize& size, const QRect& wa) {
@@ -122,6 +141,10 @@ void cuiCloneView::HideCloning() {
     if (!window_) return;
     window_->hide();
     delete window_.data();
+}
+
+void cuiCloneView::Phase(int phase) {
+    if (window_) window_->SetPhase(QString::fromStdString(indClonePhaseText(phase)));
 }
 
 void cuiCloneView::Progress(int done, int total) {

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 class QFrame;
+class QLabel;
 
 namespace qx {
 
@@ -40,6 +41,10 @@ public:
     explicit cuiCloneWindow(QWidget* mainWindow);
     cuiCloneProgress* Box() const { return box_; }
     QFrame* Panel() const { return panel_; }
+    // A line under the progress box that says what the operation is for ("Backing up the radio
+    // (1 of 3)"); the window grows by it while it shows. Empty hides it.
+    void SetPhase(const QString& text);
+    QLabel* PhaseLabel() const { return phase_; }
 
     // Where a window of `size` goes: centred on `owner` (halves rounded towards minus infinity),
     // then kept inside the work area, right and bottom edges first, then left and top.
@@ -51,6 +56,7 @@ protected:
 private:
     QFrame* panel_ = nullptr;
     cuiCloneProgress* box_ = nullptr;
+    QLabel* phase_ = nullptr;
 };
 
 class cuiCloneView final : public indCloneView {
@@ -63,6 +69,7 @@ public:
     void ShowCloning() override;
     void HideCloning() override;
     void Progress(int done, int total) override;
+    void Phase(int phase) override;
 
     cuiCloneWindow* Window() const { return window_; }
 

@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QPushButton>
+#include <QShortcut>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -73,6 +74,12 @@ cuiInformation* cuiInformation::Open(QWidget* owner, const std::string& caption,
     d->setFixedSize(clientW, clientH);
     d->button_->setGeometry(clientW - 5 - bs.width(), clientH - 5 - bs.height(), bs.width(), bs.height());
     connect(d->button_, &QPushButton::clicked, d, &QDialog::close);
+    // Enter and Esc close the window wherever the focus is (the sheet's grid takes other keys).
+    for (QKeySequence keys : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_Escape)}) {
+        auto* shortcut = new QShortcut(keys, d);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, d, &QDialog::close);
+    }
 
     QRect ownerRect = owner ? owner->frameGeometry() : QRect();
     QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();

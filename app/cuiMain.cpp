@@ -4,8 +4,10 @@
 #include "app/cuiGrid.h"
 #include "app/cuiInformation.h"
 #include "app/cuiPortDialog.h"
+#include "app/cuiProgramInfo.h"
 #include "app/cuiTree.h"
 #include "printing/cuiPrintJob.h"
+#include "app/cuiUndoMenu.h"
 #include "cells/cmcCellCapsule.h"
 #include "cells/cmcCellTable.h"
 #include "image/datCh.h"
@@ -34,6 +36,9 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
+#include <QFontMetrics>
+#include <QStyle>
+#include <QTreeWidgetItemIterator>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -124,6 +129,7 @@ cuiMain::cuiMain(const std::string& defsDir, const std::string& dataDir, std::un
         return errors;
     };
     cloneCommands_->closeSheet = [this] { CloseSheet(true); };
+    cloneCommands_->confirmDiscard = [this] { return ConfirmDiscard(true) == MB_Ok; };
     cloneCommands_->showInformation = [this] {
         cuiInformation::Open(form_, AppTitle(), GTex(), "GI_Sheet_CloneInfo");
     };
@@ -175,7 +181,8 @@ void cuiMain::BuildWindow(Frmmain* form, const std::vector<QIcon>* treeImages, c
     menu_->SetImages(toolImages);
     menu_->SetCellHandler(handler);
     menu_->Build();
-    ClearSeparatorTexts();
+    undoMenu_ = std::make_unique<cuiUndoMenu>(*this, *menu_, form);
+    undoMenu_->afterStep = [this] { AfterImageReplaced(); };
     toolBarHost_ = new QToolBar(form);
     toolBarHost_->setObjectName("MainToolBar");
     toolBarHost_->setMovable(false);
@@ -221,7 +228,11 @@ void cuiMain::BuildWindow(Frmmain* form, const std::vector<QIcon>* treeImages, c
 
     RefreshModelText();
 
-    const int leftWidth = std::max(static_cast<int>(Environ().SplitterV), kSplitterMin);
+    // The stored splitter position; until the user has moved it (the default width), the tree starts
+    // wide enough for its longest node name, within half the window.
+    int leftWidth = std::max(static_cast<int>(Environ().SplitterV), kSplitterMin);
+    if (Environ().SplitterV == kDefaultSplitterV && tree_ && tree_->Control())
+        leftWidth = std::clamp(TreeWidthNeeded(), leftWidth, std::max(leftWidth, form->width() / 2));
     splitter_->setSizes({leftWidth, std::max(kSplitterMin, form->width() - leftWidth)});
 
     // The status bar with its one panel, drawn by the program.
@@ -238,6 +249,21 @@ void cuiMain::BuildWindow(Frmmain* form, const std::vector<QIcon>* treeImages, c
     // The first sheet opens at once; the tree's change delay is for the user's moves.
     if (tree_) tree_->FlushChange();
     splitter_->setSizes({leftWidth, std::max(kSplitterMin, splitter_->width() - leftWidth - splitter_->handleWidth())});
+}
+
+int cuiMain::TreeWidthNeeded() const {
+    // Indentation, icon and text of every node, plus the frames around the tree.
+    QTreeWidget* tree = tree_->Control();
+    const QFontMetrics fm(tree->font());
+    int widest = 0;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        int depth = 0;
+        for (QTreeWidgetItem* p = (*it)->parent(); p; p = p->parent()) ++depth;
+        const int w = (depth + 1) * tree->indentation() + tree->iconSize().width() + 8 +
+                      fm.horizontalAdvance((*it)->text(0));
+        widest = std::max(widest, w);
+    }
+    return widest + 2 * tree->frameWidth() + 2 * 2 + 4 + tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
 }
 
 // ---- indMain hooks ---------------------------------------------------------------------------
@@ -468,9 +494,6 @@ void cuiMain::SetStatus(uint32_t textColour, uint32_t backColour, const std::str
 
 void cuiMain::OnEvent(const cmcEvent& e) {
     switch (e.code) {
-    case EVC_MenuRefresh:
-        ClearSeparatorTexts();
-        break;
     case EVC_MenusBuilt:
         EvMan().Send(EVC_MenuRefresh);
         EvMan().Send(EVC_ToolBarRefresh);
@@ -501,17 +524,8 @@ void cuiMain::OnEvent(const cmcEvent& e) {
     }
 }
 
-void cuiMain::ClearSeparatorTexts() {
-    // A separator keeps the "-" of its definition line as text, which some styles draw as a
-    // section title; the menu bar shows plain lines.
-    if (!menu_) return;
-    for (QAction* a : menu_->Items())
-        if (a->isSeparator() && !a->text().isEmpty()) a->setText(QString());
-}
-
 void cuiMain::ShowAboutBox() {
-    QMessageBox::about(form_, QString::fromStdString(AppTitle()),
-                       QString::fromStdString(GTex().SectionText("GI_AppMess_About")));
+    QMessageBox::about(form_, QString::fromStdString(AppTitle()), QString::fromStdString(cuiAboutRichText()));
 }
 
 bool cuiMain::ChannelJoinsBank(cmcEeprom& working, const cmcEeprom& initial, int modelType, int bank, int pos) {
@@ -562,13 +576,18 @@ bool cuiMain::ChannelLeavesBank(cmcEeprom& working, const cmcEeprom& initial, in
 
 // ---- the unsaved-changes question and closing --------------------------------------------------
 
-unsigned cuiMain::ConfirmDiscard(bool sameFile) {
+unsigned cuiMain::ConfirmDiscard([[maybe_unused]] bool sameFile) {
     // Drop-downs close and open in-place editors commit first, so that their edit counts.
     EvMan().Send(EVC_CloseDropDowns);
     if (!IsModified()) return MB_Ok;
-    const std::string text =
-        FormatOne(GTex().SectionText(sameFile ? "GI_Mess_Confirm_ReadFile" : "GI_Mess_Confirm_WriteFile"), DisplayFileName());
-    return cmcShowMessage(AppTitle(), text, cmcMsgIcon::Warning, MB_Ok | MB_Cancel) == MB_Ok ? MB_Ok : MB_Cancel;
+    // Save, Discard or Cancel. Save runs Save (Save As for an untitled image) and goes on only
+    // when the file was written.
+    const std::string text = FormatOne(GTex().SectionText("GI_Mess_Confirm_SaveChanges"), DisplayFileName());
+    switch (cmcShowMessage(AppTitle(), text, cmcMsgIcon::Warning, MB_Save | MB_Discard | MB_Cancel)) {
+    case MB_Save: return FileSave() ? MB_Ok : MB_Cancel;
+    case MB_Discard: return MB_Ok;
+    default: return MB_Cancel;
+    }
 }
 
 bool cuiMain::CloseQuery() {
@@ -593,6 +612,7 @@ void cuiMain::FormClosed() {
     printJob_.reset();
     sheet_.reset();
     tree_.reset();
+    undoMenu_.reset();
     menu_.reset();
     if (cloneView_) cloneView_->SetMainWindow(nullptr);
     form_ = nullptr;
@@ -625,7 +645,10 @@ void cuiMain::RebuildEditMenu(const std::string& fillerKey) {
     QAction* top = menu_->FindByLabel(CL_Menu_Edit_Top);
     if (!top) return;
     QMenu* sub = top->menu();
-    if (sub && !sub->actions().isEmpty()) return;
+    if (sub) {
+        const QList<QAction*> actions = sub->actions();
+        if (std::any_of(actions.begin(), actions.end(), [](QAction* a) { return !cuiMenu::IsKept(a); })) return;
+    }
     menu_->FillItem(top, fillerKey + "_Body", 0);
 }
 

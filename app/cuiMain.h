@@ -39,6 +39,7 @@ namespace qx {
 class Frmmain;
 class cuiMenu;
 class cuiToolBar;
+class cuiUndoMenu;
 class cuiTree;
 class cuiStatusPanel;
 class cuiPrintJob;
@@ -57,11 +58,12 @@ public:
     static constexpr int kMinWidth = 400;
     static constexpr int kMinHeight = 200;
     static constexpr int kSplitterMin = 8;
+    static constexpr uint32_t kDefaultSplitterV = 200;  // the settings' default tree width
 
-    // Opens the definition files of `defsDir` (empty: the executable's folder), determines the
+    // Opens the definition files of `defsDir` (empty: the data folder), determines the
     // default directory, creates the clone manager with its checks and the tick task, registers
     // for events and becomes the application commands. `dataDir` is where the initial clone files
-    // are (empty: the executable's folder); `port` replaces the serial port (tests).
+    // are (empty: the data folder); `port` replaces the serial port (tests).
     explicit cuiMain(const std::string& defsDir = "", const std::string& dataDir = "",
                      std::unique_ptr<cmcSerialPort> port = nullptr, int imageSize = kImageSize);
     ~cuiMain() override;
@@ -175,6 +177,7 @@ public:
     Frmmain* Form() const { return form_; }
     cuiTree* Tree() const { return tree_.get(); }
     cuiMenu* Menu() const { return menu_.get(); }
+    cuiUndoMenu* UndoMenu() const { return undoMenu_.get(); }
     cuiToolBar* ToolBar() const { return toolBar_; }
     QToolBar* ToolBarHost() const { return toolBarHost_; }
     QWidget* LeftPanel() const { return leftPanel_; }
@@ -201,7 +204,7 @@ private:
     void OnTreeChange();
     void RememberSheet();
     void ShowAboutBox();
-    void ClearSeparatorTexts();
+    int TreeWidthNeeded() const;
     void AfterImageReplaced();
     std::string DisplayFileName() const;
 
@@ -214,6 +217,7 @@ private:
     QStatusBar* statusBar_ = nullptr;
     cuiStatusPanel* statusPanel_ = nullptr;
     std::unique_ptr<cuiMenu> menu_;
+    std::unique_ptr<cuiUndoMenu> undoMenu_;
     cuiToolBar* toolBar_ = nullptr;
     QToolBar* toolBarHost_ = nullptr;
     std::unique_ptr<cuiTree> tree_;

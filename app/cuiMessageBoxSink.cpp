@@ -28,7 +28,8 @@ unsigned cuiMessageBoxSink::Show(const std::string& caption, const std::string& 
                     QMessageBox::NoButton, QApplication::activeWindow());
     struct Map { unsigned ours; QMessageBox::StandardButton qt; };
     static const Map map[] = {{MB_Ok, QMessageBox::Ok}, {MB_Yes, QMessageBox::Yes},
-                              {MB_No, QMessageBox::No}, {MB_Cancel, QMessageBox::Cancel}};
+                              {MB_No, QMessageBox::No}, {MB_Save, QMessageBox::Save},
+                              {MB_Discard, QMessageBox::Discard}, {MB_Cancel, QMessageBox::Cancel}};
     for (const Map& m : map)
         if (buttons & m.ours) box.addButton(m.qt);
     if (buttons == 0) box.addButton(QMessageBox::Ok);

@@ -81,14 +81,16 @@ cuiPortDialog::cuiPortDialog(QWidget* owner, indEnviron& environ) : QDialog(owne
     const int buttonWidth = fm.horizontalAdvance(Text(GTex().Line("GI_AppInd_Opt_ComSel_SizeOfButtons", 0)));
     const int buttonHeight = 2 * textHeight;
     const QSize noticeSize = fm.size(0, notice_->text());
-    // A notice narrower than the two buttons would push OK off the left edge.
-    const int noticeWidth = std::max(noticeSize.width(), 2 * buttonWidth + buttonHeight / 2);
+    // The entry takes a device path as long as a typical /dev/serial/by-id/ name. A notice narrower
+    // than the two buttons would push OK off the left edge.
+    const int editIndent = fm.horizontalAdvance(QStringLiteral("WW"));
+    const int pathWidth = fm.horizontalAdvance(QStringLiteral("/dev/serial/by-id/usb-Maker_USB_Serial_Cable_0123456789-if00-port0"));
+    const int noticeWidth = std::max({noticeSize.width(), 2 * buttonWidth + buttonHeight / 2, editIndent + pathWidth});
     notice_->setGeometry(m, m, noticeWidth, noticeSize.height());
 
     const int editHeight = edit_->sizeHint().height();
     const int editTop = m + noticeSize.height() + textHeight / 2;
-    edit_->setGeometry(m + fm.horizontalAdvance(QStringLiteral("WW")), editTop,
-                       fm.horizontalAdvance(QStringLiteral("255WWWW")), editHeight);
+    edit_->setGeometry(m + editIndent, editTop, noticeWidth - editIndent, editHeight);
 
     const int buttonTop = editTop + 4 * editHeight;
     const int cancelLeft = m + noticeWidth - buttonWidth;

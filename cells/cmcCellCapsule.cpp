@@ -4,6 +4,7 @@
 #include "cells/cmcCellTable.h"
 #include "cells/cmcEditors.h"
 #include "comm/cmcTask.h"
+#include "common/cmcDataDir.h"
 #include "common/cmcMessage.h"
 #include "defs/cmcDefLint.h"
 #include "defs/cmcEvMan.h"
@@ -146,6 +147,22 @@ int cmcCellCapsule::RecordKindOf(int category, int modelType) {
     }
 }
 
+namespace {
+// Requests being served: a request made while serving another is part of the same user action.
+int gDepth = 0;
+}  // namespace
+
+std::string cmcCellCapsule::ActionName(const cmcCellRequest& req) {
+    if (!req.actionName.empty() || req.grid || !req.cell) return req.actionName;
+    // A menu or tool bar entry: its text without the accelerator mark, shortcut and ellipsis.
+    std::string name;
+    const std::string& text = req.cell->Text();
+    for (size_t i = 0; i < text.size() && text[i] != '\t'; ++i)
+        if (text[i] != '&') name += text[i];
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+    return name;
+}
+
 uint8_t cmcCellCapsule::Execute(cmcCellRequest& req, bool notify) {
     req.display.clear();
     req.resultFlags &= static_cast<uint8_t>(~(CRF_Warning | CRF_Error));
@@ -178,6 +195,14 @@ uint8_t cmcCellCapsule::Execute(cmcCellRequest& req, bool notify) {
     loadRecord(call.recordKind, cell->index);
 
     const bool edited = req.action != 0 || req.resultKind != CRK_Plain || req.popupCommand != 0;
+    // A user action starts here (not a request the handler makes while serving one): what the
+    // previous action changed becomes its own undo step, and this one takes its name.
+    if (edited && gDepth == 0) main->BeginAction(ActionName(req));
+    struct Depth {
+        int& d;
+        explicit Depth(int& depth) : d(depth) { ++d; }
+        ~Depth() { --d; }
+    } depth(gDepth);
     call.action = req.action == CA_Commit ? CA_Enter : req.action;
     bool handled = false;
 
@@ -196,7 +221,7 @@ uint8_t cmcCellCapsule::Execute(cmcCellRequest& req, bool notify) {
             AppCommands().RunListCommand(req.popupCommand, req, rec, first, last);
         handled = true;
     } else if (req.popupCommand == CL_PMenu_Help) {
-        const std::string path = cmcProgramDir() + GTex().FirstLine("GI_Sys_MyHelpFile");
+        const std::string path = cmcDataFile(GTex().FirstLine("GI_Sys_MyHelpFile"));
         AppCommands().OpenHelp(path, HelpContextOf(*cell, image, call.modelType, EditorLists()));
         handled = true;
     }
@@ -291,6 +316,7 @@ void RegisterCellHandlerKeys() {
         {kNotAvailableKey, K::Section, "commands not available"},
         {"GI_Sheet_Sel_Misc_OnOff2", K::Sheet, "CL_Mch_SmarTrunk"},
         {"GI_Sheet_Sel_Bank_SelBankFree", K::Sheet, "CL_Bank_SelBankFree"},
+        {"GI_Mess_Confirm_BankLayout", K::Section, "CL_Bank_SelBankFree"},
         {"GI_Sheet_CloneInfo", K::Sheet, "clone information window"},
         {"GI_Sheet_Mch_BankOp", K::Sheet, "bank operation sheet"},
         {"GI_AppInd_Model", K::Section, "CL_CloneInfo_Model"},

@@ -54,6 +54,10 @@ public:
     // ("Unknown Cell Category. (%d)", definition fault).
     static int RecordKindOf(int category, int modelType);
 
+    // The name a user action on the request's cell gets in the undo history: the request's action
+    // name, else (outside grids) the entry's text without "&", shortcut and trailing dots.
+    static std::string ActionName(const cmcCellRequest& req);
+
 private:
     uint8_t Probe(int category, int label, int index, uint8_t mask);
 

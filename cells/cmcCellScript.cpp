@@ -180,7 +180,7 @@ public:
             result->resultKind = CRK_Chooser;
             result->action = 0;
             capsule_.Execute(*result, true);
-            wrote = wrote || capsule_.Wrote();
+            wrote = wrote || capsule_.Wrote() || Shows(cell, EditorLists().Text(chooser.sheetKey, chooser.itemKind, item));
             // A pick that opens the next chooser of a chain answers to this request.
             result->parent = nullptr;
             result->resultKind = CRK_Plain;
@@ -232,6 +232,14 @@ public:
         std::string out;
         for (size_t k = a; k < b; ++k) out += static_cast<char>(std::tolower(static_cast<unsigned char>(text[k])));
         return out;
+    }
+
+    // Whether the cell shows this text now (a pick of the value it already holds writes nothing).
+    bool Shows(cmcCellObj& cell, const std::string& text) {
+        cmcCellRequest req = Request(cell, 0);
+        req.grid = nullptr;
+        capsule_.Execute(req, false);
+        return req.display == text;
     }
 
     static bool HasItem(const cmcScriptViews::Opened& chooser, int item) {

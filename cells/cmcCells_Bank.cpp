@@ -7,6 +7,8 @@
 #include "cells/cmcFieldCell.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcFCache.h"
+#include "defs/cmcGTex.h"
+#include "common/cmcMessage.h"
 #include "image/cmcImageMap.h"
 #include "image/indMain.h"
 
@@ -44,9 +46,31 @@ int ChannelsLeft(const cmcCellCall& c) {
 
 // ---- bank operation sheet ----
 
+// The channels in use that a layout of `newTotal` channels would leave outside every bank.
+int ChannelsDropped(const cmcCellCall& c, int newTotal) {
+    int n = 0;
+    for (int ch = newTotal; ch < Total(c) && ch < kMaxChannels; ++ch)
+        if (datChannelInUse(c.image.Data(), ch)) ++n;
+    return n;
+}
+
+// The bank layout: one bank of 64 channels (0) or free banks (1), which start as 4 and 4 channels.
+// Picking the layout in use changes nothing; a layout that leaves channels in use outside the
+// banks (they would be gone once saved) asks first.
 void SelBankFree(cmcCellCall& c) {
-    int value = FreeBanks(c) ? 1 : 0;
-    if (!ListChoice(c, "GI_Sheet_Sel_Bank_SelBankFree", Flex0, value)) return;
+    const int current = FreeBanks(c) ? 1 : 0;
+    int value = current;
+    if (!ListChoice(c, "GI_Sheet_Sel_Bank_SelBankFree", Flex0, value) || value == current) return;
+    const int newTotal = value == 1 ? 8 : kMaxChannels;
+    if (const int dropped = ChannelsDropped(c, newTotal)) {
+        std::string text = GTex().SectionText("GI_Mess_Confirm_BankLayout");
+        for (int arg : {dropped, newTotal})
+            if (size_t at = text.find("%d"); at != std::string::npos) text.replace(at, 2, std::to_string(arg));
+        if (cmcShowMessage(GTex().FirstLine("GI_Sys_AppTitle"), text, cmcMsgIcon::Warning, MB_Ok | MB_Cancel) != MB_Ok) {
+            c.Show(EditorLists().Text("GI_Sheet_Sel_Bank_SelBankFree", Flex0, current));
+            return;
+        }
+    }
     uint8_t* image = c.Bytes();
     for (int b = 0; b < map::kBankCount; ++b) datSetBankSize(image, b, 0);
     if (value == 1) {

@@ -18,8 +18,6 @@ constexpr int kComment1 = 2;
 constexpr int kComment2 = 18;
 constexpr int kCommentLength = 16;
 constexpr int kRevision = 34;
-constexpr int kSerial = 37;
-constexpr int kSerialLength = 12;
 constexpr int kOption1 = 49;
 constexpr int kOption2 = 50;
 constexpr int kOption3 = 51;
@@ -118,19 +116,10 @@ void OverVolt(cmcCellCall& c) {
     if (Ident(c)[kStatus] & 0x20) c.Show(GTex().Line("GI_Mess_CloneInfo_OverVolt", 0));
 }
 
-// The serial number: 12 hexadecimal characters in groups of 4, 2 and 6, shown as decimal numbers
-// of 4, 2 and 5 digits; anything else shows a single space.
+// The serial number; anything but hexadecimal characters shows a single space.
 void Esn(cmcCellCall& c) {
-    const uint8_t* at = Ident(c) + kSerial;
-    for (int i = 0; i < kSerialLength; ++i) {
-        if (!IsHexDigit(at[i])) {
-            c.Show(" ");
-            return;
-        }
-    }
-    char buf[48];
-    std::snprintf(buf, sizeof buf, "%04ld%02ld%05ld", ReadHex(at, 4), ReadHex(at + 4, 2), ReadHex(at + 6, 6));
-    c.Show(buf);
+    const std::string serial = c.main.SerialNumber();
+    c.Show(serial.empty() ? " " : serial);
 }
 
 void CheckSum(cmcCellCall& c) {

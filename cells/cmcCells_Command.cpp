@@ -3,6 +3,7 @@
 #include "cells/cmcAppCommands.h"
 #include "cells/cmcCellTable.h"
 #include "comm/indEnviron.h"
+#include "common/cmcDataDir.h"
 #include "common/cmcMessage.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
@@ -131,6 +132,13 @@ void PortSpeedHigh(cmcCellCall& c) {
     c.SetState(CS_Checked, static_cast<uint32_t>(c.Index()) == env.ComSpeedHigh);
 }
 
+// Setup > Backup Before Write: a check mark that turns the backup of clone writes on and off.
+void SetupBackup(cmcCellCall& c) {
+    indEnviron& env = Environ();
+    if (c.IsEnter()) env.BackupBeforeWrite = env.BackupBeforeWrite ? 0 : 1;
+    c.SetState(CS_Checked, env.BackupBeforeWrite != 0);
+}
+
 // ---- clone ----
 
 void CloneRead(cmcCellCall& c) {
@@ -158,7 +166,7 @@ void HelpAbout(cmcCellCall& c) {
 }
 
 void HelpContents(cmcCellCall& c) {
-    if (c.IsEnter()) AppCommands().OpenHelp(cmcProgramDir() + GTex().FirstLine("GI_Sys_MyHelpFile"), 0);
+    if (c.IsEnter()) AppCommands().OpenHelp(cmcDataFile(GTex().FirstLine("GI_Sys_MyHelpFile")), 0);
 }
 
 void CallSheetCell(cmcCellCall& c) {
@@ -251,6 +259,7 @@ void RegisterCommandCells(cmcCellTable& t) {
     t.Set(CL_Menu_Port_Com, PortCom);
     t.Set(CL_Menu_Port_Usb, PortUsb);
     t.Set(CL_Menu_Port_SpeedHigh, PortSpeedHigh);
+    t.Set(CL_Menu_Setup_Backup, SetupBackup);
     t.Set(CL_Menu_Clone_Read, CloneRead);
     t.Set(CL_Menu_Clone_Write, CloneWrite);
     t.Set(CL_Menu_Clone_Info, CloneInfo);

@@ -3,6 +3,7 @@
 // read or write runs, a progress bar is drawn on stderr when it is a terminal. The exit status is
 // the clone result code.
 #include "cli/cliCommand.h"
+#include "cli/cliMessageSink.h"
 #include "comm/indCloneMan.h"
 #include "comm/indEnviron.h"
 #include "common/cmcMessage.h"
@@ -12,12 +13,19 @@
 #include "defs/cmcGTex.h"
 #include "image/indMain.h"
 
+#include "comm/indWriteGuard.h"
+
+#include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <algorithm>
 #include <iostream>
+#include <memory>
+#include <set>
 #include <string>
 #include <unistd.h>
 
@@ -34,22 +42,38 @@ constexpr const char* kStatusHelp =
     "opened; 4 echo error (cable); 5 the radio did not answer in time; 6 bad frame or refusal;\n"
     "7 frame count; 8 incomplete read; 9 address error; 10 write not confirmed; 11 not a ZT5531K\n"
     "radio or bad identification data; 14 newer memory layout; 15 image read refused; 16 newer\n"
-    "data; 17 the port stopped accepting bytes; 64 usage.";
+    "data; 17 the port stopped accepting bytes; 18 the radio read back differs from what\n"
+    "was written; 64 usage.";
 
 struct Options {
-    std::string port;
+    std::string port;                // the first --port
+    std::vector<std::string> ports;  // every --port, in order
     bool highSpeed = false;
     bool yes = false;
     std::string output;
     std::string file;
+    bool backup = true;
+    std::string backupDir;
+    bool verify = true;
 };
 
-// Reads the options; false (after a message) on a wrong command line.
-bool Parse(const std::vector<std::string>& args, Options& o, bool wantOutput, bool wantFile) {
+// Reads the options; false (after a message) on a wrong command line. `many`: --port may repeat;
+// `writing`: the backup and verify options are accepted.
+bool Parse(const std::vector<std::string>& args, Options& o, bool wantOutput, bool wantFile, bool many = false,
+           bool writing = false) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if ((a == "--port" || a == "-o") && i + 1 < args.size()) {
-            (a == "--port" ? o.port : o.output) = args[++i];
+        if (a == "--port" && i + 1 < args.size() && (many || o.ports.empty())) {
+            o.ports.push_back(args[++i]);
+            if (o.port.empty()) o.port = o.ports.back();
+        } else if (a == "-o" && i + 1 < args.size()) {
+            o.output = args[++i];
+        } else if (writing && a == "--no-backup") {
+            o.backup = false;
+        } else if (writing && a == "--backup" && i + 1 < args.size()) {
+            o.backupDir = args[++i];
+        } else if (writing && a == "--no-verify") {
+            o.verify = false;
         } else if (a == "--high-speed") {
             o.highSpeed = true;
         } else if (a == "--yes" || a == "-y") {
@@ -87,7 +111,7 @@ public:
         if (filled > kWidth) filled = kWidth;
         std::string bar(static_cast<size_t>(filled), '#');
         bar.append(static_cast<size_t>(kWidth - filled), '.');
-        std::fprintf(stderr, "\rCloning [%s] %3d%%  %d/%d bytes", bar.c_str(),
+        std::fprintf(stderr, "\r%s [%s] %3d%%  %d/%d bytes", phase_.c_str(), bar.c_str(),
                      static_cast<int>(static_cast<long long>(done) * 100 / total), done, total);
         std::fflush(stderr);
         shown_ = true;
@@ -96,42 +120,12 @@ public:
         if (shown_) std::fputc('\n', stderr);
         shown_ = false;
     }
+    void Phase(int phase) override { phase_ = indClonePhaseText(phase); }
 
 private:
+    std::string phase_ = "Cloning";
     bool tty_ = isatty(STDERR_FILENO) != 0;
     bool shown_ = false;
-};
-
-// Questions (OK and Cancel) are asked on the terminal: "yes" answers OK. With --yes every question
-// is answered OK; without a terminal to ask on, Cancel. Everything else goes to the tool's sink.
-class TerminalQuestions final : public cmcMessageSink {
-public:
-    TerminalQuestions(cmcMessageSink& inner, bool yes) : inner_(inner), yes_(yes) {}
-    unsigned Show(const std::string& caption, const std::string& text, cmcMsgIcon icon, unsigned buttons) override {
-        if (!(buttons & MB_Ok) || !(buttons & MB_Cancel)) return inner_.Show(caption, text, icon, buttons);
-        std::fprintf(stderr, "%s\n", text.c_str());
-        if (yes_) {
-            std::fprintf(stderr, "(--yes: answered OK)\n");
-            return MB_Ok;
-        }
-        if (!isatty(STDIN_FILENO)) {
-            std::fprintf(stderr, "No terminal to answer on: cancelled (use --yes to answer OK).\n");
-            return MB_Cancel;
-        }
-        std::fprintf(stderr, "Type yes to continue: ");
-        std::fflush(stderr);
-        std::string answer;
-        if (!std::getline(std::cin, answer)) return MB_Cancel;
-        return answer == "yes" || answer == "y" || answer == "YES" || answer == "Y" ? MB_Ok : MB_Cancel;
-    }
-    [[noreturn]] void Fatal(const std::string& caption, const std::string& text, int status) override {
-        inner_.Fatal(caption, text, status);
-        std::abort();  // the tool's sink ends the process; it never returns
-    }
-
-private:
-    cmcMessageSink& inner_;
-    bool yes_;
 };
 
 // The program's objects for one command: the main object with its start image, the clone
@@ -148,6 +142,10 @@ struct Session {
         manager.SetPortDevice(o.port);
         manager.SetHighSpeed(o.highSpeed ? 1 : 0);
         manager.SetView(&view);
+        commands.backup = o.backup ? 1 : 0;
+        commands.backupDir = o.backupDir;
+        commands.verify = o.verify;
+        commands.backupSaved = [](const std::string& path) { std::fprintf(stderr, "Backup: %s\n", path.c_str()); };
     }
 
     // Runs a command to its end on the event loop; the outcome is the clone result code, or -1
@@ -208,6 +206,181 @@ void PrintInformation(indMain& main) {
     }
 }
 
+
+// ---- several radios at once ------------------------------------------------------------------
+
+// One radio of a fleet: its own main object, clone manager and commands on one port, its
+// messages kept for the summary instead of printed in between the others' progress.
+struct FleetRadio final : public cmcMessageSink {
+    std::string port;
+    indMain main;
+    indCloneMan manager;
+    indCloneCommands commands{main, manager};
+    int phase = -1;
+    int done = 0;
+    int total = 0;
+    bool ended = false;
+    int outcome = -1;
+    std::string error;   // the head line of the first error shown
+    std::string saved;   // read: the file written
+
+    unsigned Show(const std::string&, const std::string& text, cmcMsgIcon icon, unsigned buttons) override {
+        if (icon == cmcMsgIcon::Error && error.empty()) error = text.substr(0, text.find('\n'));
+        // The one confirmation was asked for the whole fleet before anything started.
+        return buttons & MB_Ok ? MB_Ok : buttons & MB_Yes ? MB_Yes : buttons;
+    }
+    [[noreturn]] void Fatal(const std::string& caption, const std::string& text, int status) override {
+        cmcMessages().Fatal(caption, text, status);
+        std::abort();
+    }
+};
+
+// One progress line per radio: redrawn in place on a terminal, else a line whenever a radio
+// moves to another phase or ends.
+class FleetView {
+public:
+    explicit FleetView(std::vector<std::unique_ptr<FleetRadio>>& radios) : radios_(radios) {}
+
+    void Update(FleetRadio& radio, bool phaseChanged) {
+        if (!tty_) {
+            if (phaseChanged) std::fprintf(stderr, "%s\n", Line(radio).c_str());
+            return;
+        }
+        if (drawn_) std::fprintf(stderr, "\x1b[%zuA", radios_.size());
+        for (auto& r : radios_) std::fprintf(stderr, "\r\x1b[2K%s\n", Line(*r).c_str());
+        drawn_ = true;
+        std::fflush(stderr);
+    }
+
+private:
+    std::string Line(const FleetRadio& r) const {
+        size_t width = 0;
+        for (auto& x : radios_) width = std::max(width, x->port.size());
+        std::string line = r.port + std::string(width - r.port.size() + 2, ' ');
+        if (r.ended) return line + (r.outcome == 0 ? "done" : "failed (" + std::to_string(ExitCode(r.outcome)) + ")");
+        if (r.phase < 0) return line + "identifying";
+        constexpr int kWidth = 32;
+        const int filled = r.total > 0 ? std::min(kWidth, static_cast<int>(static_cast<long long>(r.done) * kWidth / r.total)) : 0;
+        std::string bar(static_cast<size_t>(filled), '#');
+        bar.append(static_cast<size_t>(kWidth - filled), '.');
+        const int percent = r.total > 0 ? static_cast<int>(static_cast<long long>(r.done) * 100 / r.total) : 0;
+        char tail[32];
+        std::snprintf(tail, sizeof tail, "] %3d%%  ", percent);
+        return line + "[" + bar + tail + indClonePhaseText(r.phase);
+    }
+    static int ExitCode(int outcome) { return outcome < 0 ? 1 : outcome; }
+
+    std::vector<std::unique_ptr<FleetRadio>>& radios_;
+    bool tty_ = isatty(STDERR_FILENO) != 0;
+    bool drawn_ = false;
+};
+
+// Relays one radio's manager view to the fleet view.
+class FleetRadioView final : public indCloneView {
+public:
+    FleetRadioView(FleetRadio& radio, FleetView& view) : radio_(radio), view_(view) {}
+    void Phase(int phase) override {
+        radio_.phase = phase;
+        radio_.done = 0;
+        view_.Update(radio_, true);
+    }
+    void Progress(int done, int total) override {
+        radio_.done = done;
+        radio_.total = total;
+        view_.Update(radio_, false);
+    }
+
+private:
+    FleetRadio& radio_;
+    FleetView& view_;
+};
+
+// Runs `start` on every radio at once on the one event loop, then `after` on each one that
+// succeeded (its outcome may change there), prints the summary table on stdout and returns the
+// exit status: 0 when every radio succeeded, else the highest code.
+int RunFleet(const Options& o, const std::function<bool(FleetRadio&)>& prepare,
+             const std::function<bool(indCloneCommands&)>& start, const std::function<int(FleetRadio&)>& after) {
+    OpenDefinitionFiles();
+    std::vector<std::unique_ptr<FleetRadio>> radios;
+    for (const std::string& port : o.ports) {
+        auto r = std::make_unique<FleetRadio>();
+        r->port = port;
+        radios.push_back(std::move(r));
+    }
+    FleetView view(radios);
+    std::vector<std::unique_ptr<FleetRadioView>> views;
+    QEventLoop loop;
+    int running = 0;
+    for (auto& r : radios) {
+        FleetRadio& radio = *r;
+        radio.main.LoadStartImage(Environ().ModelType);
+        if (!prepare(radio)) return kExitFileRefused;
+        radio.manager.SetPortDevice(radio.port);
+        radio.manager.SetHighSpeed(o.highSpeed ? 1 : 0);
+        radio.manager.SetMessageSink(&radio);
+        views.push_back(std::make_unique<FleetRadioView>(radio, view));
+        radio.manager.SetView(views.back().get());
+        radio.commands.backup = o.backup ? 1 : 0;
+        radio.commands.backupDir = o.backupDir;
+        radio.commands.verify = o.verify;
+        radio.commands.finished = [&, rp = &radio](int outcome) {
+            rp->ended = true;
+            rp->outcome = outcome;
+            view.Update(*rp, true);
+            if (--running == 0) loop.quit();
+        };
+    }
+    for (auto& r : radios) {
+        ++running;
+        if (!start(r->commands) && !r->ended) {
+            r->ended = true;
+            --running;
+        }
+    }
+    if (running > 0) loop.exec();
+
+    int status = 0;
+    size_t portWidth = 4, serialWidth = 6;
+    for (auto& r : radios) {
+        r->commands.finished = nullptr;
+        if (r->outcome == 0) r->outcome = after(*r);
+        portWidth = std::max(portWidth, r->port.size());
+        serialWidth = std::max(serialWidth, r->main.SerialNumber().size());
+    }
+    std::printf("%-*s  %-*s  RESULT\n", static_cast<int>(portWidth), "PORT", static_cast<int>(serialWidth), "SERIAL");
+    for (auto& r : radios) {
+        const int code = ExitStatus(r->outcome);
+        std::string result = std::to_string(code) + " ";
+        if (code == 0)
+            result += r->saved.empty() ? "ok" : "ok " + r->saved;
+        else
+            result += r->error.empty() ? std::string(code == kExitStopped ? "stopped before cloning" : "failed") : r->error;
+        const std::string serial = r->main.SerialNumber().empty() ? "-" : r->main.SerialNumber();
+        std::printf("%-*s  %-*s  %s\n", static_cast<int>(portWidth), r->port.c_str(), static_cast<int>(serialWidth),
+                    serial.c_str(), result.c_str());
+        status = std::max(status, code);
+    }
+    std::fflush(stdout);
+    return status;
+}
+
+bool IsFolder(const std::string& path) {
+    return (!path.empty() && path.back() == '/') || QFileInfo(QString::fromStdString(path)).isDir();
+}
+
+// The file a radio read into a folder is saved as: its serial number (else its port's name),
+// with "-2", "-3", ... when the name is taken.
+std::string FleetFileName(const std::string& folder, const FleetRadio& r, std::set<std::string>& taken) {
+    std::string base = r.main.SerialNumber();
+    if (base.empty()) base = QFileInfo(QString::fromStdString(r.port)).fileName().toStdString();
+    std::string name = base + ".QCF";
+    for (int n = 2; taken.count(name); ++n) name = base + "-" + std::to_string(n) + ".QCF";
+    taken.insert(name);
+    std::string dir = folder;
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    return dir + "/" + name;
+}
+
 QX_CLI_COMMAND(
     "info",
     "identify the radio and print its clone information",
@@ -228,15 +401,37 @@ QX_CLI_COMMAND(
 QX_CLI_COMMAND(
     "read",
     "read the radio's memory into a clone file",
-    std::string("Usage: qx-p2210-cli read --port DEVICE [--high-speed] -o FILE\n\n"
+    std::string("Usage: qx-p2210-cli read --port DEVICE [--port DEVICE]... [--high-speed] -o FILE|FOLDER\n\n"
                 "Identifies the radio at DEVICE, reads its memory (at 38400 bit/s with --high-speed,\n"
                 "else 9600) and, when the data passes the program's checks, saves it as the clone\n"
                 "file FILE, exactly as the program saves what it has read: opening FILE gives the\n"
-                "same data. A failed or refused read writes nothing.\n\n") +
+                "same data. A failed or refused read writes nothing.\n\n"
+                "With several --port options, or when -o names a folder (an existing one, or a path\n"
+                "ending in /), every radio is read at the same time into FOLDER/<serial number>.QCF;\n"
+                "one progress line per port goes to stderr and a table (port, serial, result) to\n"
+                "stdout. The exit status is 0 only when every radio was read, else the highest code.\n\n") +
         kStatusHelp + " 73: FILE could not be written.",
     [](const std::vector<std::string>& args) -> int {
         Options o;
-        if (!Parse(args, o, true, false)) return kExitUsage;
+        if (!Parse(args, o, true, false, true)) return kExitUsage;
+        if (o.ports.size() > 1 || IsFolder(o.output)) {
+            if (!QDir().mkpath(QString::fromStdString(o.output))) {
+                PrintError("cannot create the folder '" + o.output + "'");
+                return kExitCannotSave;
+            }
+            std::set<std::string> taken;
+            return RunFleet(
+                o, [](FleetRadio&) { return true; }, [](indCloneCommands& c) { return c.CloneRead(); },
+                [&](FleetRadio& r) {
+                    const std::string path = FleetFileName(o.output, r, taken);
+                    if (!r.main.SaveCloneFile(path)) {
+                        r.error = "cannot write " + path;
+                        return kExitCannotSave;
+                    }
+                    r.saved = path;
+                    return 0;
+                });
+        }
         Session s(o);
         int outcome = s.Run([](indCloneCommands& c) { return c.CloneRead(); });
         if (outcome != 0) return ExitStatus(outcome);
@@ -246,20 +441,47 @@ QX_CLI_COMMAND(
 QX_CLI_COMMAND(
     "write",
     "write a clone file into the radio",
-    std::string("Usage: qx-p2210-cli write --port DEVICE [--high-speed] [--yes] FILE\n\n"
+    std::string("Usage: qx-p2210-cli write --port DEVICE [--port DEVICE]... [--high-speed] [--yes]\n"
+                "                          [--no-backup] [--backup DIR] [--no-verify] FILE\n\n"
                 "Opens the clone file FILE as the program does, then runs the program's clone write:\n"
                 "it refuses data without a channel in use, identifies the radio, asks for\n"
                 "confirmation on the terminal (type yes; --yes answers for you, and without a\n"
-                "terminal the write is cancelled), identifies the radio again and writes the\n"
-                "prepared data (at 38400 bit/s with --high-speed, else 9600).\n\n") +
-        kStatusHelp + " 65: FILE was refused.",
+                "terminal the write is cancelled), identifies the radio again, reads what the radio\n"
+                "holds into a backup clone file, writes the prepared data (at 38400 bit/s with\n"
+                "--high-speed, else 9600) and reads the radio back to check what it stored.\n\n"
+                "  --backup DIR   keep the backup in DIR (default: $XDG_DATA_HOME/Vexa/QX-P2210/backups,\n"
+                "                 named by date, time and serial number); its path goes to stderr\n"
+                "  --no-backup    write without reading a backup first\n"
+                "  --no-verify    do not read the radio back after the write\n\n"
+                "With several --port options every radio is written at the same time (the question is\n"
+                "asked once for all); one progress line per port goes to stderr and a table (port,\n"
+                "serial, result) to stdout. The exit status is 0 only when every radio succeeded,\n"
+                "else the highest code.\n\n") +
+        kStatusHelp + " 18: the radio read back differs from what was written. 65: FILE was refused.",
     [](const std::vector<std::string>& args) -> int {
         Options o;
-        if (!Parse(args, o, false, true)) return kExitUsage;
+        if (!Parse(args, o, false, true, true, true)) return kExitUsage;
+        if (o.ports.size() > 1) {
+            OpenDefinitionFiles();
+            {
+                // The file is checked and the question asked once, before any radio is touched.
+                indMain check;
+                check.LoadStartImage(Environ().ModelType);
+                if (check.OpenCloneFile(o.file) != 0) return kExitFileRefused;
+            }
+            TerminalQuestions questions(cmcMessages(), o.yes);
+            if (questions.Show("", GTex().SectionText("GI_Mess_Confirm_CloneWrite") + "\n(" +
+                                       std::to_string(o.ports.size()) + " radios)",
+                               cmcMsgIcon::Warning, MB_Ok | MB_Cancel) != MB_Ok)
+                return kExitStopped;
+            return RunFleet(
+                o, [&](FleetRadio& r) { return r.main.OpenCloneFile(o.file) == 0; },
+                [](indCloneCommands& c) { return c.CloneWrite(); }, [](FleetRadio&) { return 0; });
+        }
         Session s(o);
         if (s.main.OpenCloneFile(o.file) != 0) return kExitFileRefused;
         cmcMessageSink& previous = cmcMessages();
-        TerminalQuestions questions(previous, o.yes);
+        cliQuestionSink questions(previous, o.yes, true);
         cmcSetMessageSink(&questions);
         int outcome = s.Run([](indCloneCommands& c) { return c.CloneWrite(); });
         cmcSetMessageSink(&previous);

@@ -5,6 +5,7 @@
 #include "cells/cmcCellViews.h"
 #include "cells/cmcEditors.h"
 #include "cli/cliCommand.h"
+#include "cli/cliMessageSink.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcFCache.h"
 #include "defs/cmcGTex.h"
@@ -112,7 +113,7 @@ QX_CLI_COMMAND(
 QX_CLI_COMMAND(
     "set",
     "edit cells of a clone file and save the result",
-    "Usage: qx-p2210-cli set FILE -o OUT CELL=TEXT...\n\n"
+    "Usage: qx-p2210-cli set FILE -o OUT [--yes] CELL=TEXT...\n\n"
     "Opens FILE as 'get' does and applies each CELL=TEXT in order (CELL as for 'get'; the first\n"
     "\"=\" outside braces and parentheses ends it):\n"
     "  TEXT            typed into the cell as into its in-place editor\n"
@@ -122,13 +123,18 @@ QX_CLI_COMMAND(
     "                  the choosers that each pick opens\n"
     "Then OUT is saved as the program saves a clone file.\n\n"
     "A value a cell refuses (an editor rejects it, or the cell takes no such input) is reported on\n"
-    "stderr and the command exits 1 without saving. Exit 0 when OUT was saved.",
+    "stderr and the command exits 1 without saving. An edit the program would ask about first (such\n"
+    "as a bank layout that removes channels in use) is refused the same way unless --yes is given,\n"
+    "which answers OK. Exit 0 when OUT was saved.",
     [](const std::vector<std::string>& args) -> int {
         std::string in, out;
         std::vector<std::string> pairs;
+        bool yes = false;
         for (size_t i = 0; i < args.size(); ++i) {
             if (args[i] == "-o" && i + 1 < args.size())
                 out = args[++i];
+            else if (args[i] == "--yes")
+                yes = true;
             else if (in.empty())
                 in = args[i];
             else
@@ -151,6 +157,13 @@ QX_CLI_COMMAND(
         indMain main;
         if (int code = OpenFile(main, in)) return code;
         cmcCellScript editor(main);
+        cmcMessageSink& previous = cmcMessages();
+        cliQuestionSink questions(previous, yes, false);
+        cmcSetMessageSink(&questions);
+        struct Restore {
+            cmcMessageSink& sink;
+            ~Restore() { cmcSetMessageSink(&sink); }
+        } restore{previous};
         for (const auto& [cellArg, text] : edits) {
             cmcCellObj cell;
             ParseCellArgument(cellArg, cell);

@@ -1,6 +1,7 @@
 // "lint": checks the definition files the way the program will read them.
 #include "cli/cliCommand.h"
 #include "cli/cliMessageSink.h"
+#include "common/cmcDataDir.h"
 #include "common/cmcMessage.h"
 #include "defs/cmcDefLint.h"
 
@@ -14,7 +15,7 @@ int RunLint(const std::vector<std::string>& args) {
         PrintError("usage: lint [DIR]");
         return kExitUsage;
     }
-    std::string dir = args.empty() ? cmcProgramDir() : args[0];
+    std::string dir = args.empty() ? cmcDataDir() : args[0];
     if (dir.empty()) dir = "./";
     if (dir.back() != '/') dir += '/';
 
@@ -38,7 +39,7 @@ int RunLint(const std::vector<std::string>& args) {
 
 QX_CLI_COMMAND("lint", "check the definition files",
                "Usage: qx-p2210-cli lint [DIR]\n\n"
-               "Checks ZT5531K.OVL and ZT5531KH.OVL in DIR (default: beside the executable) the way the\n"
+               "Checks ZT5531K.OVL and ZT5531KH.OVL in DIR (default: the data folder) the way the\n"
                "program reads them: every section of cell descriptions (cell models, sheets, menus,\n"
                "popup menus, tool bar, trees, the warning check list) parses without a fatal error and\n"
                "without parts the program would ignore; every '$' model, popup menu and sheet named\n"

@@ -21,4 +21,19 @@ public:
     [[noreturn]] void Fatal(const std::string& caption, const std::string& text, int status) override;
 };
 
+// Questions (OK and Cancel): with `yes` every question is answered OK; otherwise, when `ask` is set
+// and stdin is a terminal, the question is asked there ("yes" answers OK); else Cancel. The text
+// always goes to stderr. Everything else goes to the inner sink.
+class cliQuestionSink final : public cmcMessageSink {
+public:
+    cliQuestionSink(cmcMessageSink& inner, bool yes, bool ask) : inner_(inner), yes_(yes), ask_(ask) {}
+    unsigned Show(const std::string& caption, const std::string& text, cmcMsgIcon icon, unsigned buttons) override;
+    [[noreturn]] void Fatal(const std::string& caption, const std::string& text, int status) override;
+
+private:
+    cmcMessageSink& inner_;
+    bool yes_;
+    bool ask_;
+};
+
 }  // namespace qx::cli

@@ -1,4 +1,4 @@
-// "text": prints a text of the main definition file beside the executable.
+// "text": prints a text of the main definition file in the data folder.
 #include "cli/cliCommand.h"
 #include "defs/cmcGTex.h"
 
@@ -41,8 +41,8 @@ int RunText(const std::vector<std::string>& args) {
 QX_CLI_COMMAND("text", "print a text of the definition file",
                 "Usage: qx-p2210-cli text KEY [LINE]\n"
                 "       qx-p2210-cli text --section KEY\n\n"
-                "Prints line LINE (from 0, default 0) of the section KEY of ZT5531K.OVL beside the\n"
-                "executable, or with --section the section's text: its lines up to the first line that\n"
+                "Prints line LINE (from 0, default 0) of the section KEY of ZT5531K.OVL in the data\n"
+                "folder, or with --section the section's text: its lines up to the first line that\n"
                 "starts with '#', joined by line feeds. A key that is not in the file prints the lookup\n"
                 "error on stderr and exits with status 3.",
                 RunText);

@@ -2,6 +2,7 @@
 #include "cli/cliCommand.h"
 #include "cli/cliMessageSink.h"
 #include "common/cmcMessage.h"
+#include "common/cmcVersion.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -31,12 +32,24 @@ namespace {
 
 void PrintOverview() {
     std::printf("Usage: qx-p2210-cli COMMAND [ARGS...]\n\n"
-                "Reads, checks, edits and clones images of the ZT5531K radio family.\n\n"
+                "Reads, checks, edits and clones images of the ZT5531K radio family. Run\n"
+                "'qx-p2210-cli COMMAND --help' for the arguments of a command.\n\n"
                 "Commands:\n");
     auto cmds = Commands();
     std::sort(cmds.begin(), cmds.end(), [](auto& a, auto& b) { return a.name < b.name; });
     for (auto& c : cmds) std::printf("  %-10s %s\n", c.name.c_str(), c.summary.c_str());
-    std::printf("\nRun 'qx-p2210-cli COMMAND --help' for the arguments of a command.\n");
+    std::printf("\n"
+                "Options:\n"
+                "  -h, --help       show this help and exit\n"
+                "  -v, --version    show the version and exit\n\n"
+                "Exit status:\n"
+                "  0    success\n"
+                "  3    a definition key the command needs is missing from the definition files\n"
+                "  64   the command line was wrong (unknown command or option, missing argument)\n"
+                "  else as the command's help says (clone file error codes, clone result codes, ...)\n\n"
+                "Files:\n"
+                "  PREFIX/share/qx-p2210/   the definition files and initial clone files; a folder\n"
+                "                           beside the executable holding them is used first\n");
 }
 
 }  // namespace
@@ -68,6 +81,10 @@ int main(int argc, char** argv) {
     std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         PrintOverview();
+        return 0;
+    }
+    if (name == "--version" || name == "-v") {
+        std::printf("qx-p2210-cli %s\n", qx::cmcVersion().c_str());
         return 0;
     }
     for (auto& c : Commands()) {

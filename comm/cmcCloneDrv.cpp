@@ -1,6 +1,7 @@
 #include "comm/cmcCloneDrv.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
@@ -81,11 +82,13 @@ void cmcCloneDrv::SetImageSize(int size) { imageSize_ = size; }
 
 void cmcCloneDrv::SetPort(int portNumber, const std::string& settings) {
     portNumber_ = portNumber;
+    byDevice_ = false;
     portDevice_.clear();
     settings_ = settings;
 }
 
 void cmcCloneDrv::SetPortDevice(const std::string& device, const std::string& settings) {
+    byDevice_ = true;
     portDevice_ = device;
     settings_ = settings;
 }
@@ -227,11 +230,13 @@ void cmcCloneDrv::Finish() {
 }
 
 bool cmcCloneDrv::OpenPort(const std::string& settings) {
-    std::string device = portDevice_.empty() ? cmcComm::PortDevice(portNumber_) : portDevice_;
-    if (port_->Open(device, settings)) return true;
+    std::string device = byDevice_ ? portDevice_ : cmcComm::PortDevice(portNumber_);
+    // A port that stands for no device opens nothing: falling back to some other device would talk
+    // to a radio (or anything else) the user did not choose.
+    if (!device.empty() && port_->Open(device, settings)) return true;
     if (result_) {
         result_->portDevice = device;
-        result_->portError = port_->LastError();
+        result_->portError = device.empty() ? ENODEV : port_->LastError();
     }
     return false;
 }
@@ -343,7 +348,10 @@ void cmcCloneDrv::Step() {
             // The outcome is known; a transmit side that does not drain must not hold it back.
             next = S_Finish;
         } else {
-            SetCode(echoCheck_ && echo_.Length() > 0 ? CDRV_Echo : CDRV_Timeout);
+            // A write whose end reply never comes may have left the radio's memory incomplete:
+            // that is reported as an unconfirmed write, not as a plain time-out.
+            if (echoCheck_ && echo_.Length() > 0) SetCode(CDRV_Echo);
+            else SetCode(state_ == S_EndReply ? CDRV_WriteNotConfirmed : CDRV_Timeout);
             next = S_Drain;
         }
     }

@@ -30,7 +30,8 @@
 namespace qx {
 
 // Result codes of a clone operation. The driver produces 0-10 and 17; the clone manager adds
-// 11, 14, 15 and 16 from its checks of the identification and of the image read.
+// 11, 14, 15 and 16 from its checks of the identification and of the image read, and the clone
+// write 18 when reading the radio back finds other data than was written.
 enum cmcCloneResult : int {
     CDRV_Ok = 0,
     CDRV_FrameAccepted = 1,    // internal: a data frame was stored; never ends an operation
@@ -47,6 +48,7 @@ enum cmcCloneResult : int {
     CDRV_ImageRefused = 15,    // the image read fails the content check
     CDRV_ImageNewer = 16,      // the image read holds data newer than the program accepts
     CDRV_PortWrite = 17,       // the port stopped accepting bytes
+    CDRV_VerifyMismatch = 18,  // the radio read back after a write differs from what was sent
 };
 
 // Operation modes.
@@ -65,6 +67,8 @@ struct dst_CDrv_Result {
     // For code 2: the device that failed to open and the system's reason (errno).
     std::string portDevice;
     int portError = 0;
+    // For code 18: the addresses that differ, as the message names them.
+    std::string detail;
 };
 
 class cmcCloneDrv {
@@ -106,7 +110,8 @@ public:
     void SetIdent(int word1, int word2);
     void SetImageSize(int size);
     // The port by number (cmcComm::PortDevice) or by device path, with the operating settings
-    // used after the connection script.
+    // used after the connection script. An empty device path stands for no device: the operation
+    // then ends with CDRV_PortOpen without opening anything.
     void SetPort(int portNumber, const std::string& settings);
     void SetPortDevice(const std::string& device, const std::string& settings);
     void SetPreamble(int count);      // extra FE bytes before each command frame
@@ -175,7 +180,8 @@ private:
     int word2_ = 0;
     int imageSize_ = 1;
     int portNumber_ = 1;
-    std::string portDevice_;  // empty: the device of portNumber_
+    bool byDevice_ = false;   // portDevice_ is used (set by SetPortDevice), not portNumber_
+    std::string portDevice_;
     std::string settings_ = "9600,n,8,1";
     int preamble_ = 0;
     int dataPreambleLater_ = 0;

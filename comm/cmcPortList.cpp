@@ -50,13 +50,32 @@ bool BuiltInPortPresent(const fs::path& ttyDir) {
     return true;
 }
 
-// The USB product name: the "product" attribute of the USB device the tty hangs below.
+// Adapters that often tell no product name, by their USB vendor id: the chips of the common
+// programming cables (the cable udev rule names the same ones).
+const char* KnownAdapter(const std::string& vendor) {
+    static const std::pair<const char*, const char*> kAdapters[] = {
+        {"0403", "FTDI serial adapter"},
+        {"067b", "Prolific serial adapter"},
+        {"10c4", "Silicon Labs serial adapter"},
+        {"1a86", "CH340 serial adapter"},
+    };
+    for (const auto& [id, name] : kAdapters)
+        if (vendor == id) return name;
+    return nullptr;
+}
+
+// The USB product name: the "product" attribute of the USB device the tty hangs below. A device
+// without one is named by its chip maker when known, else by its vendor and product ids.
 std::string UsbProduct(const fs::path& ttyDir) {
     std::error_code ec;
     fs::path dev = fs::canonical(ttyDir / "device", ec);
     if (ec) return {};
     for (int up = 0; up < 4 && !dev.empty() && dev != dev.root_path(); ++up, dev = dev.parent_path()) {
         if (fs::exists(dev / "product", ec)) return ReadFirstLine(dev / "product");
+        if (!fs::exists(dev / "idVendor", ec)) continue;
+        const std::string vendor = ReadFirstLine(dev / "idVendor");
+        if (const char* known = KnownAdapter(vendor)) return known;
+        return "USB serial adapter " + vendor + ":" + ReadFirstLine(dev / "idProduct");
     }
     return {};
 }

@@ -2,6 +2,7 @@
 
 #include "comm/cmcPortList.h"
 #include "comm/indEnviron.h"
+#include "comm/indWriteGuard.h"
 #include "common/cmcMessage.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcDefLint.h"
@@ -61,7 +62,8 @@ std::string AppTitle() { return GTex().Line("GI_Sys_AppTitle", 0); }
 const bool kKeysRegistered = [] {
     for (const char* key : {"GI_Mess_CloneErr_Head", "GI_Mess_CloneErr_Check", "GI_Mess_CloneErr_Port",
                             "GI_Mess_Confirm_ReadFile", "GI_Mess_Confirm_CloneWrite", "GI_Mess_CloneWrite_Succeeded",
-                            "GI_AppMess_CloneErr_NoActualCh", "GI_Mess_DataError", "GI_AppMess_CloneErr_Overflow"})
+                            "GI_AppMess_CloneErr_NoActualCh", "GI_Mess_DataError", "GI_AppMess_CloneErr_Overflow",
+                            "GI_Mess_Backup_Failed", "GI_AppInd_ClonePhase"})
         RequireDefKey({key, cmcDefFileKind::Main, cmcRequiredKind::Section, "cloning"});
     return true;
 }();
@@ -132,15 +134,17 @@ bool indCloneMan::StartIdent(Callback callback) {
     return driver_.StartIdent([this](dst_CDrv_Result& r) { OnEnd(r); });
 }
 
-bool indCloneMan::StartRead(const cmcRange* ranges, Callback callback) {
+bool indCloneMan::StartRead(const cmcRange* ranges, Callback callback, bool checked) {
     if (IsBusy()) return false;
     total_ = SumRanges(ranges);
     mode_ = CDRV_ModeRead;
+    checked_ = checked;
     callback_ = std::move(callback);
     SetUpConnection(false, HighSpeedSetting());
     view_->EnableMain(false);
     bool started = driver_.StartRead(ranges, [this](dst_CDrv_Result& r) { OnEnd(r); });
     view_->ShowCloning();
+    view_->Phase(phase_ >= 0 ? phase_ : CPH_Read);
     progress_->SetInterval(kProgressIntervalMs);
     return started;
 }
@@ -156,6 +160,7 @@ bool indCloneMan::StartWrite(const cmcEeprom& image, const cmcRange* ranges, Cal
     view_->EnableMain(false);
     bool started = driver_.StartWrite(image, ranges, [this](dst_CDrv_Result& r) { OnEnd(r); });
     view_->ShowCloning();
+    view_->Phase(phase_ >= 0 ? phase_ : CPH_Write);
     progress_->SetInterval(kProgressIntervalMs);
     return started;
 }
@@ -171,7 +176,7 @@ void indCloneMan::OnEnd(dst_CDrv_Result& result) {
             identHook_(result);
         else
             result.code = CDRV_WrongRadio;
-    } else if (result.mode == CDRV_ModeRead) {
+    } else if (result.mode == CDRV_ModeRead && checked_) {
         if (readHook_)
             readHook_(result);
         else
@@ -182,12 +187,15 @@ void indCloneMan::OnEnd(dst_CDrv_Result& result) {
     ShowError(result);
     view_->EnableMain(true);
     view_->HideCloning();
+    phase_ = -1;
+    checked_ = true;
     Callback callback = std::move(callback_);
     callback_ = nullptr;
     if (callback) callback(result);
 }
 
-std::string indCloneMan::ErrorText(int code, const std::string& portDevice, int portError, int portNumber) {
+std::string indCloneMan::ErrorText(int code, const std::string& portDevice, int portError, int portNumber,
+                                   const std::string& detail) {
     if (code == CDRV_Ok) return "";
     std::string head = GTex().Line("GI_Mess_CloneErr_Head", code);
     if (code == CDRV_PortOpen) {
@@ -204,6 +212,8 @@ std::string indCloneMan::ErrorText(int code, const std::string& portDevice, int 
             port = portDevice + " (" + reason + ")";
         }
         head = FormatOne(head, port);
+    } else if (code == CDRV_VerifyMismatch) {
+        head = FormatOne(head, detail);
     }
     std::string text = head + "\n\n";
     std::vector<int> lines;
@@ -212,6 +222,7 @@ std::string indCloneMan::ErrorText(int code, const std::string& portDevice, int 
         case CDRV_WrongRadio: lines = {0, 1, 2, 3, 4, 5}; break;
         case CDRV_NewerMap: lines = {0, 4, 5}; break;
         case CDRV_ImageNewer: break;
+        case CDRV_VerifyMismatch: lines = {0, 1, 2}; break;
         default: lines = {0, 1, 2, 3}; break;
     }
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -221,10 +232,14 @@ std::string indCloneMan::ErrorText(int code, const std::string& portDevice, int 
     return text;
 }
 
+unsigned indCloneMan::Show(const std::string& text, cmcMsgIcon icon, unsigned buttons) const {
+    return sink_ ? sink_->Show(AppTitle(), text, icon, buttons) : cmcShowMessage(AppTitle(), text, icon, buttons);
+}
+
 void indCloneMan::ShowError(const dst_CDrv_Result& result) const {
     if (result.code == CDRV_Ok) return;
-    std::string text = ErrorText(result.code, result.portDevice, result.portError, Environ().ComPort);
-    cmcShowMessage(AppTitle(), text, cmcMsgIcon::Error, MB_Ok);
+    Show(ErrorText(result.code, result.portDevice, result.portError, Environ().ComPort, result.detail), cmcMsgIcon::Error,
+         MB_Ok);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -251,16 +266,22 @@ indCloneCommands::~indCloneCommands() {
 void indCloneCommands::Finish(int outcome) {
     lastOutcome_ = outcome;
     ranges_.clear();
+    readRanges_.clear();
     if (finished) finished(outcome);
 }
 
 bool indCloneCommands::CloneRead() {
     if (man_.IsBusy()) return false;
     EvMan().Send(EVC_CloseDropDowns);
-    if (main_.IsModified()) {
+    if (confirmDiscard) {
+        if (!confirmDiscard()) {
+            Finish(-1);
+            return false;
+        }
+    } else if (main_.IsModified()) {
         std::string name = std::filesystem::path(main_.GetDisplayName()).filename().string();
         std::string text = FormatOne(GTex().SectionText("GI_Mess_Confirm_ReadFile"), name);
-        if (cmcShowMessage(AppTitle(), text, cmcMsgIcon::Warning, MB_Ok | MB_Cancel) != MB_Ok) {
+        if (man_.Show(text, cmcMsgIcon::Warning, MB_Ok | MB_Cancel) != MB_Ok) {
             Finish(-1);
             return false;
         }
@@ -285,8 +306,10 @@ void indCloneCommands::OnReadDone(dst_CDrv_Result& r) {
         // Only an image that passed every check replaces the working image.
         main_.WorkingImage().Assign(r.image);
         main_.AfterImageLoaded(main_.WorkingImage());
-        main_.MarkModified();
+        // What the radio holds is not an unsaved change: the image read counts as not modified.
+        main_.NewHistory();
         main_.SetFileName("");
+        main_.MarkSaved();
         if (closeSheet) closeSheet();
         EvMan().Send(EVC_TreeBuilt);
     }
@@ -296,12 +319,12 @@ void indCloneCommands::OnReadDone(dst_CDrv_Result& r) {
 bool indCloneCommands::CloneWrite() {
     if (man_.IsBusy()) return false;
     if (main_.ChannelsInUse() == 0) {
-        cmcShowMessage(AppTitle(), GTex().SectionText("GI_AppMess_CloneErr_NoActualCh"), cmcMsgIcon::Error, MB_Ok);
+        man_.Show(GTex().SectionText("GI_AppMess_CloneErr_NoActualCh"), cmcMsgIcon::Error, MB_Ok);
         Finish(-1);
         return false;
     }
     if (countErrors && countErrors() > 0) {
-        cmcShowMessage(AppTitle(), GTex().SectionText("GI_Mess_DataError"), cmcMsgIcon::Error, MB_Ok);
+        man_.Show(GTex().SectionText("GI_Mess_DataError"), cmcMsgIcon::Error, MB_Ok);
         Finish(-1);
         return false;
     }
@@ -319,7 +342,7 @@ void indCloneCommands::OnWriteIdent(dst_CDrv_Result& r) {
     }
     if (!writeConfirmed_) {
         // The radio answered: ask, then identify it once more before anything is written.
-        if (cmcShowMessage(AppTitle(), GTex().SectionText("GI_Mess_Confirm_CloneWrite"), cmcMsgIcon::Warning,
+        if (man_.Show(GTex().SectionText("GI_Mess_Confirm_CloneWrite"), cmcMsgIcon::Warning,
                            MB_Ok | MB_Cancel) != MB_Ok) {
             Finish(-1);
             return;
@@ -333,20 +356,86 @@ void indCloneCommands::OnWriteIdent(dst_CDrv_Result& r) {
     cmcEeprom scratch;
     if (!main_.PrepareCloneWrite(scratch, ranges_)) {
         // The image does not fit the radio's memory once packed: nothing is sent.
-        cmcShowMessage(AppTitle(), GTex().SectionText("GI_AppMess_CloneErr_Overflow"), cmcMsgIcon::Error, MB_Ok);
+        man_.Show(GTex().SectionText("GI_AppMess_CloneErr_Overflow"), cmcMsgIcon::Error, MB_Ok);
         Finish(-1);
         return;
     }
+    sent_ = scratch;
     man_.SetImageSize(scratch.GetSize());
-    if (!man_.StartWrite(scratch, ranges_.data(), [this](dst_CDrv_Result& r2) { OnWriteDone(r2); })) Finish(-1);
+    lastBackup_.clear();
+    const bool wantBackup = backup < 0 ? Environ().BackupBeforeWrite != 0 : backup != 0;
+    guarded_ = wantBackup || verify;
+    readRanges_ = main_.ReadRanges();
+    if (!wantBackup) {
+        StartWriting();
+        return;
+    }
+    // What the radio holds now is read and kept before anything is written.
+    CopyRadio(CPH_Backup, &indCloneCommands::OnBackupDone);
+}
+
+void indCloneCommands::CopyRadio(int phase, void (indCloneCommands::*done)(dst_CDrv_Result&)) {
+    man_.SetPhase(phase);
+    if (!man_.StartRead(readRanges_.data(), [this, done](dst_CDrv_Result& r) { (this->*done)(r); }, false)) Finish(-1);
+}
+
+void indCloneCommands::OnBackupDone(dst_CDrv_Result& r) {
+    if (r.code != CDRV_Ok) {
+        Finish(r.code);  // the manager has shown why; nothing was written
+        return;
+    }
+    const std::string dir = backupDir.empty() ? indWriteGuard::DefaultBackupDir() : backupDir;
+    std::string error;
+    lastBackup_ = indWriteGuard::SaveBackup(r.image, dir, main_.SerialNumber(), error);
+    if (lastBackup_.empty()) {
+        std::string text = FormatOne(GTex().SectionText("GI_Mess_Backup_Failed"), dir);
+        if (!error.empty() && error != dir) text += "\n\n" + error;
+        man_.Show(text, cmcMsgIcon::Error, MB_Ok);
+        Finish(-1);
+        return;
+    }
+    if (backupSaved) backupSaved(lastBackup_);
+    StartWriting();
+}
+
+void indCloneCommands::StartWriting() {
+    man_.SetPhase(guarded_ ? CPH_GuardedWrite : CPH_Write);
+    if (!man_.StartWrite(sent_, ranges_.data(), [this](dst_CDrv_Result& r2) { OnWriteDone(r2); })) Finish(-1);
 }
 
 void indCloneCommands::OnWriteDone(dst_CDrv_Result& r) {
-    if (r.code == CDRV_Ok) {
-        if (closeSheet) closeSheet();
-        cmcShowMessage(AppTitle(), GTex().SectionText("GI_Mess_CloneWrite_Succeeded"), cmcMsgIcon::Information, MB_Ok);
+    if (r.code != CDRV_Ok) {
+        Finish(r.code);
+        return;
     }
-    Finish(r.code);
+    if (!verify) {
+        Succeeded();
+        return;
+    }
+    // The radio is read back; only the written ranges are compared.
+    CopyRadio(CPH_Verify, &indCloneCommands::OnVerifyDone);
+}
+
+void indCloneCommands::OnVerifyDone(dst_CDrv_Result& r) {
+    if (r.code != CDRV_Ok) {
+        Finish(r.code);
+        return;
+    }
+    const std::vector<int> differ = indWriteGuard::Differences(sent_, r.image, ranges_.data(), r.receivedMap.Data(), r.receivedMap.Length());
+    if (!differ.empty()) {
+        r.code = CDRV_VerifyMismatch;
+        r.detail = indWriteGuard::DescribeAddresses(differ);
+        man_.ShowError(r);
+        Finish(r.code);
+        return;
+    }
+    Succeeded();
+}
+
+void indCloneCommands::Succeeded() {
+    if (closeSheet) closeSheet();
+    man_.Show(GTex().SectionText("GI_Mess_CloneWrite_Succeeded"), cmcMsgIcon::Information, MB_Ok);
+    Finish(CDRV_Ok);
 }
 
 bool indCloneCommands::CloneInformation() {

@@ -16,6 +16,7 @@
 
 #include "comm/cmcCloneDrv.h"
 #include "comm/cmcTask.h"
+#include "common/cmcMessage.h"
 
 #include <functional>
 #include <memory>
@@ -39,6 +40,8 @@ public:
     virtual void HideCloning() {}
     // Image bytes done of the operation's total.
     virtual void Progress(int done, int total) {}
+    // What the operation shown is for (indClonePhase); told after ShowCloning.
+    virtual void Phase(int phase) {}
 
     // The cloning window's progress box has 32 cells; this many are filled (done x 33 / total, so
     // the last cell fills a little before the end; 0 when the total is 0).
@@ -77,6 +80,10 @@ public:
     void SetReadHook(Hook hook) { readHook_ = std::move(hook); }
     // The view is not owned; null restores the default, which shows nothing.
     void SetView(indCloneView* view) { view_ = view ? view : &defaultView_; }
+    // Where this manager's and its commands' messages go (not owned); null: the program's sink.
+    // The command-line tool gives each of several radios its own.
+    void SetMessageSink(cmcMessageSink* sink) { sink_ = sink; }
+    unsigned Show(const std::string& text, cmcMsgIcon icon, unsigned buttons) const;
 
     // Where and how fast to connect. By default the settings decide ("ComPort"/"ComDevice",
     // "ComSpeedHigh"); the command-line tool names a device and a speed of its own.
@@ -84,9 +91,13 @@ public:
     void SetHighSpeed(int highSpeed) { highSpeed_ = highSpeed; }  // -1: the setting; 0 off; 1 on
 
     bool IsBusy() const { return driver_.IsBusy(); }
-    // Refused (false) while an operation runs.
+    // The phase the next read or write is shown as (indClonePhase); it holds for one operation,
+    // after which reads show as reads and writes as writes again.
+    void SetPhase(int phase) { phase_ = phase; }
+    // Refused (false) while an operation runs. A read without `checked` skips the read hook: it
+    // only copies the radio (a backup, a read-back after a write).
     bool StartIdent(Callback callback);
-    bool StartRead(const cmcRange* ranges, Callback callback);
+    bool StartRead(const cmcRange* ranges, Callback callback, bool checked = true);
     bool StartWrite(const cmcEeprom& image, const cmcRange* ranges, Callback callback);
 
     // Progress of the running read or write: image bytes done and the total of its ranges.
@@ -108,8 +119,9 @@ public:
 
     // The clone error message of a nonzero result code: the code's head line, a blank line and
     // the check lines for it. For code 2 the head names the port and the system's reason.
+    // For code 18, `detail` names the addresses that differ.
     static std::string ErrorText(int code, const std::string& portDevice = {}, int portError = 0,
-                                 int portNumber = 0);
+                                 int portNumber = 0, const std::string& detail = {});
     // Shows ErrorText (error icon, captioned "GI_Sys_AppTitle"); code 0 shows nothing.
     void ShowError(const dst_CDrv_Result& result) const;
 
@@ -132,6 +144,9 @@ private:
     int word1_ = 0;
     int total_ = 0;
     int mode_ = 0;
+    int phase_ = -1;
+    cmcMessageSink* sink_ = nullptr;
+    bool checked_ = true;
     cmcTaskPtr progress_;
 };
 
@@ -149,18 +164,32 @@ public:
     // the current sheet remembering its position; opening the clone information window.
     std::function<int()> countErrors;
     std::function<void()> closeSheet;
+    // The unsaved-changes question before a clone read replaces the image: true goes on. Unset, a
+    // modified image is confirmed with OK and Cancel.
+    std::function<bool()> confirmDiscard;
     std::function<void()> showInformation;
     // Called once when a command has finished, with its outcome: the clone result code, or -1 when
     // it stopped before any cloning (refused, or cancelled by the user).
     std::function<void(int outcome)> finished;
+
+    // The safe write. backup: read the radio into a backup file before writing (-1: the setting
+    // "BackupBeforeWrite", 0 off, 1 on); backupDir: where (empty: indWriteGuard::DefaultBackupDir);
+    // verify: read the radio back after a successful write and compare.
+    int backup = -1;
+    std::string backupDir;
+    bool verify = true;
+    // The backup file of the last write (empty when none was made); called when it is saved.
+    const std::string& LastBackup() const { return lastBackup_; }
+    std::function<void(const std::string& path)> backupSaved;
 
     // Clone read: the unsaved-changes question, an identification, then the read of the EEPROM
     // area up to the end the radio names; on success the image read becomes the working image
     // (modified, untitled). False when nothing was started.
     bool CloneRead();
     // Clone write: refusals (no channel in use, warning check errors), an identification, the
-    // confirmation, a second identification, then the write of the prepared image. The working
-    // image is not changed.
+    // confirmation, a second identification, the backup read (a failed one, or a backup that
+    // cannot be saved, stops here), the write of the prepared image, then the read-back that
+    // compares the written ranges (code 18 when they differ). The working image is not changed.
     bool CloneWrite();
     // Clone information: an identification, then the information window.
     bool CloneInformation();
@@ -174,11 +203,21 @@ private:
     void OnReadDone(dst_CDrv_Result& r);
     void OnWriteIdent(dst_CDrv_Result& r);
     void OnWriteDone(dst_CDrv_Result& r);
+    void OnBackupDone(dst_CDrv_Result& r);
+    void OnVerifyDone(dst_CDrv_Result& r);
+    void StartWriting();
+    // Reads the radio as it is, without the read checks (backup, read-back), shown as `phase`.
+    void CopyRadio(int phase, void (indCloneCommands::*done)(dst_CDrv_Result&));
+    void Succeeded();
 
     indMain& main_;
     indCloneMan& man_;
     bool writeConfirmed_ = false;
     std::vector<cmcRange> ranges_;
+    std::vector<cmcRange> readRanges_;
+    cmcEeprom sent_;
+    bool guarded_ = false;
+    std::string lastBackup_;
     int lastOutcome_ = -1;
 };
 

@@ -119,6 +119,7 @@ void indEnviron::SetDefaults(int screenWidth, int screenHeight) {
     ComSpeedHigh = 0;
     CurrentDirectory.clear();
     ComDevice.clear();
+    BackupBeforeWrite = 1;
     Recent.Clear();
     FontSizePercentage = 100;
     ToolbarVisible = 1;
@@ -144,7 +145,8 @@ bool indEnviron::Load() {
         GroupReader g(s, "Global", ok);
         ValidMarker = g.Word("BBT");
         ComPort = std::clamp(g.Int("ComPort"), 1, 256);
-        ComSpeedHigh = std::min<uint32_t>(g.Word("ComSpeedHigh"), 1);
+        // Read signed so that a stored negative value is brought to the lower limit, not wrapped.
+        ComSpeedHigh = static_cast<uint32_t>(std::clamp(g.Int("ComSpeedHigh"), 0, 1));
         CurrentDirectory = g.Text("Current Directory");
     }
     {
@@ -153,7 +155,7 @@ bool indEnviron::Load() {
     }
     {
         GroupReader g(s, "View Option", ok);
-        FontSizePercentage = std::clamp<uint32_t>(g.Word("FontSize Percentage"), 25, 1000);
+        FontSizePercentage = static_cast<uint32_t>(std::clamp(g.Int("FontSize Percentage"), 25, 1000));
         ToolbarVisible = g.Word("Toolbar Visible") != 0 ? 1 : 0;
     }
     {
@@ -176,6 +178,11 @@ bool indEnviron::Load() {
     s.endGroup();
     ComDevice = device.isValid() && device.typeId() != QMetaType::QStringList ? device.toString().toStdString()
                                                                                : std::string();
+    // Optional too; missing or unreadable, the backup stays on.
+    s.beginGroup(QStringLiteral("Setup"));
+    QVariant backup = s.value(QStringLiteral("BackupBeforeWrite"));
+    s.endGroup();
+    BackupBeforeWrite = backup.isValid() && backup.toString().trimmed() == QStringLiteral("0") ? 0 : 1;
     return true;
 }
 
@@ -213,6 +220,7 @@ void indEnviron::Save() const {
 
     s.beginGroup(QStringLiteral("Setup"));
     integer("ModelType", ModelType);
+    integer("BackupBeforeWrite", BackupBeforeWrite);
     s.endGroup();
 
     // Written in one piece (QSettings replaces the file atomically); a failure is ignored.

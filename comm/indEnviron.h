@@ -8,7 +8,8 @@
 //
 // All or nothing: when any group or value is missing or unreadable, or the validity marker "BBT" is
 // not 753951, every field takes its default; a partially stored set is never used. "ComDevice"
-// (Global) is optional and outside that rule: when it is missing it is simply empty.
+// (Global) and "BackupBeforeWrite" (Setup) are optional and outside that rule: when missing, the
+// device is simply empty and the backup on.
 //
 // Integer values are 32-bit words written as decimal text; a text in the range -2^31 .. 2^32-1 is
 // read as the bit pattern of the field's kind (signed or unsigned); any other text is unreadable.
@@ -98,6 +99,9 @@ public:
     // "Global" / "ComDevice": a serial device path chosen by the user; when set it is the port
     // cloning opens, whatever ComPort says (see cmcPortList).
     std::string ComDevice;
+    // "Setup" / "BackupBeforeWrite", 0 or 1: read the radio into a backup file before each clone
+    // write. Optional like ComDevice: when missing it is 1.
+    int BackupBeforeWrite = 1;
 
 private:
     bool Load();

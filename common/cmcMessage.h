@@ -17,6 +17,8 @@ enum cmcMsgButton : unsigned {
     MB_Cancel = 0x02,
     MB_Yes = 0x04,
     MB_No = 0x08,
+    MB_Save = 0x10,     // the unsaved-changes question: save first, then go on
+    MB_Discard = 0x20,  // go on without saving
 };
 
 // Exit statuses of fatal errors.

@@ -96,6 +96,7 @@ struct cmcCellRequest {
     int32_t popupCommand = 0;          // label of the popup entry chosen on this cell, or 0
     const cmcCellObj* popupCell = nullptr;  // the popup entry's cell when popupCommand is set
     std::string input;                 // text typed into an in-place editor (result kind 1)
+    std::string actionName;            // what the user works on (a column header), naming the undo step
     std::string display;               // output: the text to show
     uint8_t resultFlags = 0;           // cmcCellResultFlag bits
     uint8_t markPos = CMP_ByStyle;     // output: where the mark goes

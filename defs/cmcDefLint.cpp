@@ -1,5 +1,6 @@
 #include "defs/cmcDefLint.h"
 
+#include "common/cmcDataDir.h"
 #include "common/cmcMessage.h"
 #include "defs/cmcGTex.h"
 
@@ -93,9 +94,14 @@ const cmcRequiredKey kRequiredKeys[] = {
     {"GI_AppInd_BankUnnamed", F::Main, K::Section, "topic tree, bank branch"},
     {"GI_WarningCheckList", F::Main, K::Section, "warning check"},
     {"GI_AppMess_About", F::Main, K::Section, "about box"},
+    {"GI_AppMess_AboutVersion", F::Main, K::Section, "about box"},
     {"GI_AppInd_PortMenu", F::Main, K::Section, "port menu entries"},
+    {"GI_AppInd_Undo", F::Main, K::Section, "undo and redo menu entries"},
+    {"GI_AppInd_ClonePhase", F::Main, K::Section, "cloning window phases"},
+    {"GI_Mess_Backup_Failed", F::Main, K::Section, "backup before a clone write"},
     {"GI_AppInd_FileDialog", F::Main, K::Section, "open and save dialogs"},
     {"GI_Mess_Confirm_WriteFile", F::Main, K::Section, "unsaved-changes question"},
+    {"GI_Mess_Confirm_SaveChanges", F::Main, K::Section, "unsaved-changes question (Save, Discard, Cancel)"},
     {"GI_Sheet_CloneInfo", F::Main, K::Sheet, "clone information window"},
     // Printing, PDF export and the help window.
     {"GI_Sys_AppTitleRev", F::Main, K::Section, "printed page frame"},
@@ -668,7 +674,7 @@ private:
 }  // namespace
 
 std::vector<cmcLintProblem> LintDefinitionFiles(const std::string& dir) {
-    std::string d = dir.empty() ? cmcProgramDir() : dir;
+    std::string d = dir.empty() ? cmcDataDir() : dir;
     if (d.back() != '/') d += '/';
     cmcDefFile main, help;
     bool mainOk = main.Load(d + kMainFile);

@@ -144,7 +144,7 @@ private:
 using cmcDefLintCheck = std::function<void(cmcDefLintContext&)>;
 void AddDefLintCheck(cmcDefLintCheck check);
 
-// Checks "<dir>ZT5531K.OVL" and "<dir>ZT5531KH.OVL" (dir ending with "/", default the executable's
+// Checks "<dir>ZT5531K.OVL" and "<dir>ZT5531KH.OVL" (dir ending with "/", default the data
 // folder). The main store (GTex) reads the checked main file while the checks run.
 std::vector<cmcLintProblem> LintDefinitionFiles(const std::string& dir = "");
 

@@ -1,5 +1,6 @@
 #include "defs/cmcGTex.h"
 
+#include "common/cmcDataDir.h"
 #include "common/cmcMessage.h"
 #include "defs/cmcGTexStore.h"
 
@@ -44,7 +45,7 @@ void SetGTex(cmcGTex* store) { g_gtexOverride = store; }
 void SetHelpGTex(cmcHelpGTex* store) { g_helpOverride = store; }
 
 void OpenDefinitionFiles(const std::string& dir) {
-    std::string d = dir.empty() ? cmcProgramDir() : dir;
+    std::string d = dir.empty() ? cmcDataDir() : dir;
     if (d.back() != '/') d.push_back('/');
     GTex().SetFileName(d + kModelCode + ".OVL");
     HelpGTex().SetFileName(d + kModelCode + "H.OVL");

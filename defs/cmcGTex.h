@@ -61,7 +61,7 @@ void SetGTex(cmcGTex* store);
 void SetHelpGTex(cmcHelpGTex* store);
 
 // Gives the program-wide stores the definition files in `dir` (ending with '/'), default the
-// executable's folder: "<dir>ZT5531K.OVL" and "<dir>ZT5531KH.OVL".
+// data folder (common/cmcDataDir.h): "<dir>ZT5531K.OVL" and "<dir>ZT5531KH.OVL".
 void OpenDefinitionFiles(const std::string& dir = "");
 
 // The name table: fixed buckets of chained entries. Inserting a key twice is fatal.

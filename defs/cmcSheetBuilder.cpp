@@ -304,6 +304,24 @@ clsSheetCellId& cmcSheetBuilder::Id(int col, int row) {
 
 cmcCellObj& cmcSheetBuilder::Cell(int col, int row) { return *Id(col, row).cell; }
 
+std::string cmcSheetBuilder::CaptionOf(int col, int row) {
+    if (!InGrid(col, row)) return {};
+    const auto trimmed = [](const std::string& text) {
+        const size_t first = text.find_first_not_of(" \n");
+        if (first == std::string::npos) return std::string();
+        return text.substr(first, text.find_last_not_of(" \n") - first + 1);
+    };
+    const auto caption = [&](int c, int r) {
+        const cmcCellObj& cell = Cell(c, r);
+        return cell.label == kLabelNone || cell.label == CL_Null ? trimmed(cell.Text()) : std::string();
+    };
+    for (int r = std::min(FixedRows(), row) - 1; r >= 0; --r)
+        if (std::string text = caption(col, r); !text.empty()) return text;
+    for (int c = col - 1; c >= 0; --c)
+        if (std::string text = caption(c, row); !text.empty()) return text;
+    return {};
+}
+
 std::string cmcSheetBuilder::PrintHeading() { return style_.title.value_or(std::string()); }
 
 bool cmcSheetBuilder::Printable() { return !style_.noPrint; }
@@ -432,14 +450,34 @@ void cmcSheetBuilderChBank::RowDirective(const std::string& d) {
 
 void cmcSheetBuilderChBank::ReadRows() {
     groupRow_ = -1;
+    placeholder_ = false;
     cmcSheetBuilder::ReadRows();
     // An empty bank: the group's rows stay in the cell table (so a channel joining the bank can show
-    // them) but leave the grid when they end it; otherwise the sheet would show, and let the user
-    // edit, the first channel of the next bank.
+    // them); when they end the grid, only the first stays, as a placeholder row that shows nothing
+    // and takes no edits (its cells would otherwise show, and edit, the next bank's first channel).
     if (groupRow_ >= 0 && loopStart_ >= 0 && loopEnd_ >= 0 && loopCount_ == 0) {
         int groupRows = loopRows_;
-        if (groupRow_ + groupRows == rows_ && groupRow_ > 0) rows_ = groupRow_;
+        if (groupRow_ + groupRows == rows_ && groupRow_ > 0) {
+            rows_ = groupRow_ + 1;
+            placeholder_ = true;
+        }
     }
+}
+
+bool cmcSheetBuilderChBank::AddRow() {
+    if (placeholder_) {
+        placeholder_ = false;
+        return true;
+    }
+    return cmcSheetBuilder::AddRow();
+}
+
+bool cmcSheetBuilderChBank::RemoveRow() {
+    if (!placeholder_ && groupRow_ >= 0 && rows_ == groupRow_ + 1 && built_) {
+        placeholder_ = true;
+        return true;
+    }
+    return cmcSheetBuilder::RemoveRow();
 }
 
 void cmcSheetBuilderChBank::RowHook(int row) {

@@ -123,6 +123,10 @@ public:
     cmcCellObj& Cell(int col, int row);
     clsSheetCellId& Id(int col, int row);
     bool InGrid(int col, int row) const { return col >= 0 && row >= 0 && col < cols_ && row < rows_; }
+    // What a cell's value is called on the sheet, for naming a change to it: the nearest text of
+    // its column's header rows, else the nearest caption to its left in its row (spaces trimmed);
+    // empty when there is neither.
+    std::string CaptionOf(int col, int row);
     const clsSheeRowAtr& RowAtr(int row) const { return rowMap_[row]; }
     int RowMapSize() const { return static_cast<int>(rowMap_.size()); }
     const cmcCellObj& BasicCell() const { return basic_; }
@@ -139,8 +143,11 @@ public:
 
     // Grows (or shrinks) the grid by one row without a rebuild (the channel/bank sheet's events
     // 30 and 31). Rows beyond the cell table are refused.
-    bool AddRow();
-    bool RemoveRow();
+    virtual bool AddRow();
+    virtual bool RemoveRow();
+    // Whether a grid row only stands in for an empty list (the channel/bank sheet of an empty
+    // bank): its cells show nothing and take no edits; only the popup menu's Insert acts on it.
+    virtual bool PlaceholderRow(int row) const { return false; }
 
 protected:
     virtual void StyleProperty(const std::string& property);  // slot 3, one "(...)" of the style line
@@ -226,6 +233,12 @@ public:
     bool Printable() override;
     // The grid row where the bank's channel group starts (-1 without a bank loop).
     int GroupRow() const { return groupRow_; }
+    // An empty bank keeps the group's first row as a placeholder, so that the first channel can be
+    // inserted there; the first channel joining the bank turns it into that channel's row, and the
+    // last one leaving turns it back.
+    bool AddRow() override;
+    bool RemoveRow() override;
+    bool PlaceholderRow(int row) const override { return placeholder_ && row == groupRow_; }
 
 protected:
     void RowDirective(const std::string& directive) override;
@@ -238,6 +251,7 @@ private:
     std::string SmarTrunkText();
     int bank_ = 0;
     int groupRow_ = -1;
+    bool placeholder_ = false;
 };
 
 }  // namespace qx

@@ -16,6 +16,7 @@ namespace {
 const char* const kCellProp = "qxCell";
 const char* const kOwnerProp = "qxOwner";   // the builder root the entry counts for
 const char* const kTargetProp = "qxTarget"; // the builder whose click handler the entry uses
+const char* const kYieldedProp = "qxYielded"; // the shortcut an own entry gave up to a mirrored one
 }  // namespace
 
 cuiMenu::cuiMenu(QWidget* owner, QWidget* root, cmcGTex& store, std::string key, ClickHandler click)
@@ -93,10 +94,15 @@ int cuiMenu::FillLevel(QWidget* menu, const std::string& key, int firstLine, cui
         auto cell = std::make_unique<cmcCellObj>();
         std::string desc = plus == std::string::npos ? std::string() : line.substr(plus + 1);
         ParseCell(desc, cell.get(), nullptr, &basic_);
-        auto* a = new QAction(QString::fromStdString(cell->Text()), menu);
-        if (cell->Text() == "-") a->setSeparator(true);
+        // A separator gets no text: some styles draw a separator's text as a section title.
+        const bool separator = cell->Text() == "-";
+        auto* a = new QAction(separator ? QString() : QString::fromStdString(cell->Text()), menu);
+        if (separator) a->setSeparator(true);
         if (cell->name) {
-            if (int keys = ParseKeyName(*cell->name)) a->setShortcut(QKeySequence(keys));
+            if (int keys = ParseKeyName(*cell->name)) {
+                if (owner != this) YieldShortcut(QKeySequence(keys), a);
+                a->setShortcut(QKeySequence(keys));
+            }
         }
         if (images_ && cell->imageIndex >= 0 && cell->imageIndex < static_cast<int>(images_->size()))
             a->setIcon((*images_)[cell->imageIndex]);
@@ -115,6 +121,28 @@ int cuiMenu::FillLevel(QWidget* menu, const std::string& key, int firstLine, cui
     return i;
 }
 
+void cuiMenu::YieldShortcut(const QKeySequence& keys, QAction* mirror) {
+    for (QAction* a : Items()) {
+        if (a == mirror || a->shortcut() != keys) continue;
+        if (a->property(kTargetProp).value<void*>() != this) continue;  // another mirrored entry
+        a->setProperty(kYieldedProp, QVariant::fromValue(keys));
+        a->setShortcut(QKeySequence());
+    }
+}
+
+void cuiMenu::RestoreShortcuts() {
+    const std::vector<QAction*> items = Items();
+    for (QAction* a : items) {
+        const QVariant yielded = a->property(kYieldedProp);
+        if (!yielded.isValid()) continue;
+        const QKeySequence keys = yielded.value<QKeySequence>();
+        const bool held = std::any_of(items.begin(), items.end(), [&](QAction* b) { return b->shortcut() == keys; });
+        if (held) continue;
+        a->setShortcut(keys);
+        a->setProperty(kYieldedProp, QVariant());
+    }
+}
+
 void cuiMenu::ForgetCell(const cmcCellObj* cell) {
     auto it = std::find_if(cells_.begin(), cells_.end(), [&](auto& c) { return c.get() == cell; });
     if (it != cells_.end()) cells_.erase(it);
@@ -125,13 +153,16 @@ void cuiMenu::ClearItem(QAction* item) {
     if (!menu) return;
     const QList<QAction*> actions = menu->actions();
     for (QAction* a : actions) {
+        if (IsKept(a)) continue;
         if (a->menu()) ClearItem(a);
         // Entries filled in here for another builder keep their cells in this builder's ring.
         ForgetCell(CellOf(a));
         menu->removeAction(a);
+        a->setShortcut(QKeySequence());  // deleted later; its key is free now
         if (QMenu* sub = a->menu()) sub->deleteLater();
         a->deleteLater();
     }
+    if (item) RestoreShortcuts();
 }
 
 void cuiMenu::Clicked(QAction* item) {
@@ -189,7 +220,7 @@ void cuiMenu::Refresh() {
         a->setChecked(checked);
         a->setVisible(!(cell->behaviour & BF_Flag1));
         a->setEnabled(!(cell->behaviour & BF_Flag2));
-        if ((cell->behaviour & BF_Flag3) && a->text() != QString::fromStdString(cell->Text()))
+        if ((cell->behaviour & BF_Flag3) && !a->isSeparator() && a->text() != QString::fromStdString(cell->Text()))
             a->setText(QString::fromStdString(cell->Text()));
         if (images_ && cell->imageIndex >= 0 && cell->imageIndex < static_cast<int>(images_->size()))
             a->setIcon((*images_)[cell->imageIndex]);

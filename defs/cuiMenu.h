@@ -13,7 +13,9 @@
 #include "defs/cmcCellObj.h"
 #include "defs/cmcCellRequest.h"
 
+#include <QAction>
 #include <QIcon>
+#include <QKeySequence>
 #include <QObject>
 #include <QPointer>
 
@@ -47,8 +49,11 @@ public:
     // lines of `key` starting at `firstLine`; returns the number of lines used. Entries made for a
     // target builder click through the target's handler and count as the target's.
     int FillItem(QAction* item, const std::string& key, int firstLine, cuiMenu* target = nullptr);
-    // Deletes the entries below `item` (null: the root) and frees their cells.
+    // Deletes the entries below `item` (null: the root) and frees their cells. Entries the program
+    // added itself and marked with Keep (the Edit menu's Undo and Redo) stay.
     void ClearItem(QAction* item);
+    static void Keep(QAction* action) { action->setProperty("cuiMenuKeep", true); }
+    static bool IsKept(const QAction* action) { return action->property("cuiMenuKeep").toBool(); }
     // Asks the cell handler for the state of every entry.
     void Refresh();
 
@@ -70,6 +75,10 @@ public:
 private:
     void OnEvent(const cmcEvent& e);
     int FillLevel(QWidget* menu, const std::string& key, int firstLine, cuiMenu* target);
+    // A mirrored entry's shortcut wins over the same shortcut of this builder's own entries, which
+    // give it up while the mirror is there (two holders would make the key do nothing).
+    void YieldShortcut(const QKeySequence& keys, QAction* mirror);
+    void RestoreShortcuts();
     void Clicked(QAction* item);
     void DefaultClick(QAction* item, cmcCellObj* cell);
     QMenu* SubMenuOf(QAction* item);

@@ -432,7 +432,7 @@ void cuiSheet::DrawCell(QPainter& p, int col, int row, const QRect& cellRect, un
     paint.bottom = rect.top() + rect.height();
     paint.selected = selected;
     paint.printing = printing_;
-    if (Labelled(cell) && handler_) {
+    if (Labelled(cell) && handler_ && !builder_->PlaceholderRow(row)) {
         cmcCellRequest req;
         req.owner = owner_;
         req.grid = grid_;
@@ -715,7 +715,11 @@ void cuiSheet::OnMouseDown(QMouseEvent* e) {
     const bool shift = e->modifiers() & Qt::ShiftModifier;
     if (e->button() == Qt::LeftButton) {
         mouseHeld_ = true;
-        SelectCell(c, r, shift, true);  // trailing and other unselectable cells change nothing
+        // A trailing cell belongs to its owner (a value drawn over joined cells): a click anywhere
+        // on it selects the owner; other unselectable cells change nothing.
+        if (!builder_->Cell(c, r).Selectable() && builder_->Cell(c, r).Trailing() && TrailingOwner(c, r) >= 0)
+            c = TrailingOwner(c, r);
+        SelectCell(c, r, shift, true);
     } else if (e->button() == Qt::RightButton) {
         int target = builder_->Cell(c, r).Selectable() ? c : (builder_->Cell(c, r).Trailing() ? TrailingOwner(c, r) : -1);
         bool ok = false;
@@ -750,9 +754,10 @@ void cuiSheet::OnMouseMove(QMouseEvent* e) {
 
 void cuiSheet::OnDoubleClick(QMouseEvent* e) {
     int c, r;
-    if (grid_->MouseToCell(e->position().toPoint(), c, r) && c == Col() && r == Row() &&
-        builder_->Cell(c, r).Selectable())
-        RunOperation(256);
+    if (!grid_->MouseToCell(e->position().toPoint(), c, r)) return;
+    if (!builder_->Cell(c, r).Selectable() && builder_->Cell(c, r).Trailing() && TrailingOwner(c, r) >= 0)
+        c = TrailingOwner(c, r);
+    if (c == Col() && r == Row() && builder_->Cell(c, r).Selectable()) RunOperation(256);
 }
 
 void cuiSheet::OnTimedScroll(unsigned d) {
@@ -875,6 +880,8 @@ void cuiSheet::FillRequest(cmcCellRequest& req) {
     req.editStart = [this](cmcCellRequest& r) {
         if (r.cell == &CurrentCell()) OpenEditor(r.display, r.caretPos, r.selLength);
     };
+    // A drop-down's keys belong to the action of the cell that opened it, which carries its name.
+    if (!dropDown_) req.actionName = builder_->CaptionOf(Col(), Row());
     req.multiSelection = multiShown_;
     if (multiShown_) {
         req.resultFlags |= CRF_Grid;
@@ -888,6 +895,8 @@ void cuiSheet::FillRequest(cmcCellRequest& req) {
 
 uint8_t cuiSheet::RunOperation(int op, const cmcCellObj* popupCell, const std::string* input) {
     if (!grid_ || !builder_->InGrid(Col(), Row())) return 0;
+    // A placeholder row edits nothing; the popup menu's Insert adds the list's first entry there.
+    if (builder_->PlaceholderRow(Row()) && !(popupCell && popupCell->label == CL_PMenu_Insert)) return 0;
     cmcCellRequest req;
     FillRequest(req);
     QRect rect = grid_->CellRect(Col(), Row());
@@ -908,6 +917,9 @@ uint8_t cuiSheet::RunOperation(int op, const cmcCellObj* popupCell, const std::s
     if (popupCell) {
         req.popupCommand = popupCell->label;
         req.popupCell = popupCell;
+        // A list operation is named after its popup menu entry ("Delete", "Insert").
+        if (std::string name = popupCell->Text().substr(0, popupCell->Text().find('\t')); !name.empty())
+            req.actionName = name;
     }
 
     // A drop-down hands Enter and the commit to the cell that opened it, then goes away.
@@ -1127,6 +1139,11 @@ void iuiSh_ChBank::OnEvent(const cmcEvent& e) {
     case EVC_BankChanged:
         UpdateTitle();
         return;
+    case EVC_RedrawLabelled:
+        // Edits change the channels in use that the title counts.
+        UpdateTitle();
+        cuiSheet::OnEvent(e);
+        return;
     case EVC_BankJoined:
         if (builder_->AddRow()) {
             int r = builder_->RowCount() - 1;
@@ -1138,6 +1155,10 @@ void iuiSh_ChBank::OnEvent(const cmcEvent& e) {
     case EVC_BankLeft:
         if (builder_->RemoveRow()) {
             int row = Row();
+            if (builder_->PlaceholderRow(row)) {  // the bank's last channel left: its row stays
+                grid_->InvalidateAll();
+                return;
+            }
             grid_->SetRowCount(builder_->RowCount());
             if (row > 0 && !MoveCursor(0, -1)) grid_->SetCurrent(Col(), std::min(row - 1, builder_->RowCount() - 1), false);
             grid_->InvalidateAll();

@@ -1,5 +1,6 @@
 #include "image/indMain.h"
 
+#include "common/cmcDataDir.h"
 #include "common/cmcMessage.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
@@ -120,6 +121,7 @@ bool indMain::ChangeModel(int modelType, bool ask) {
         PackImage(working_, false);
         saved_.Assign(working_);
         modified_ = false;
+        NewHistory();
         SetFileName("");
     }
     RefreshModelText();
@@ -127,7 +129,7 @@ bool indMain::ChangeModel(int modelType, bool ask) {
 }
 
 std::string indMain::InitialFilePath(int modelType) const {
-    std::string dir = dataDir_.empty() ? cmcProgramDir() : dataDir_;
+    std::string dir = dataDir_.empty() ? cmcDataDir() : dataDir_;
     return dir + GTex().Line("GI_App_InitialFile", modelType);
 }
 
@@ -150,6 +152,7 @@ void indMain::LoadStartImage(int modelType) {
     PackImage(working_, false);
     saved_.Assign(working_);
     modified_ = false;
+    NewHistory();
     fileName_.clear();
     RefreshTitle();
 }
@@ -195,6 +198,9 @@ void indMain::NoteEdit() {
 void indMain::MarkSaved() {
     saved_.Assign(working_);
     modified_ = false;
+    // The saved image is the one of the history's position once the last action is recorded.
+    CommitAction();
+    history_.MarkSaved();
     RefreshTitle();
 }
 
@@ -206,6 +212,73 @@ void indMain::RestoreModifiedMark(bool modified) {
 void indMain::MarkModified() {
     modified_ = true;
     RefreshTitle();
+}
+
+std::string indMain::SerialNumber() const {
+    constexpr int kSerial = 37, kLength = 12;
+    long groups[3] = {};
+    const int widths[3] = {4, 2, 6};
+    const uint8_t* at = ident_ + kSerial;
+    for (int g = 0, i = 0; g < 3; ++g)
+        for (int k = 0; k < widths[g]; ++k, ++i) {
+            if (i >= kLength || !std::isxdigit(at[i])) return {};
+            const int c = std::toupper(at[i]);
+            groups[g] = groups[g] * 16 + (c <= '9' ? c - '0' : c - 'A' + 10);
+        }
+    char text[48];
+    std::snprintf(text, sizeof text, "%04ld%02ld%05ld", groups[0], groups[1], groups[2]);
+    return text;
+}
+
+// ---------------- undo history ----------------
+
+void indMain::NewHistory() {
+    history_.Reset(working_, !modified_);
+    actionName_.clear();
+}
+
+void indMain::BeginAction(const std::string& name) {
+    if (history_.Pending(working_)) CommitAction();
+    if (!name.empty()) actionName_ = name;
+}
+
+bool indMain::CommitAction() {
+    if (!history_.Pending(working_)) return false;
+    const std::string name = actionName_.empty() ? GTex().Line("GI_AppInd_Undo", 4) : actionName_;
+    if (!history_.Record(working_, name)) return false;
+    actionName_.clear();
+    return true;
+}
+
+bool indMain::Undo() {
+    CommitAction();
+    if (!history_.Undo(working_)) return false;
+    modified_ = !history_.AtSaved();
+    RefreshTitle();
+    return true;
+}
+
+bool indMain::Redo() {
+    CommitAction();
+    if (!history_.Redo(working_)) return false;
+    modified_ = !history_.AtSaved();
+    RefreshTitle();
+    return true;
+}
+
+bool indMain::CanUndo() const { return history_.CanUndo() || history_.Pending(working_); }
+bool indMain::CanRedo() const { return !history_.Pending(working_) && history_.CanRedo(); }
+
+std::string indMain::UndoText() const {
+    if (!CanUndo()) return GTex().Line("GI_AppInd_Undo", 2);
+    std::string name = history_.Pending(working_) ? actionName_ : history_.UndoName();
+    if (name.empty()) name = GTex().Line("GI_AppInd_Undo", 4);
+    return FormatText(GTex().Line("GI_AppInd_Undo", 0), name);
+}
+
+std::string indMain::RedoText() const {
+    if (!CanRedo()) return GTex().Line("GI_AppInd_Undo", 3);
+    return FormatText(GTex().Line("GI_AppInd_Undo", 1), history_.RedoName());
 }
 
 // ---------------- clone files ----------------
@@ -238,6 +311,7 @@ int indMain::OpenCloneFile(const std::string& path) {
     working_.Assign(scratch);
     AfterImageLoaded(working_);
     MarkSaved();
+    NewHistory();
     EvMan().Post(EVC_TreeBuilt);
     return 0;
 }

@@ -27,6 +27,7 @@
 
 #include "image/cmcEeprom.h"
 #include "image/cmcQcfFile.h"
+#include "image/cmcUndoHistory.h"
 
 #include <cstdint>
 #include <string>
@@ -41,7 +42,7 @@ public:
 
     // Creates the working image (imageSize bytes, all 0), the initial image as its copy and an
     // empty saved image, then InitProfile. `dataDir` is the folder of the initial clone files,
-    // ending with '/'; empty means the executable's folder. There is one such object: Instance().
+    // ending with '/'; empty means the data folder (cmcDataDir). There is one such object: Instance().
     explicit indMain(const std::string& dataDir = "", int imageSize = kImageSize);
     virtual ~indMain();
     indMain(const indMain&) = delete;
@@ -139,6 +140,30 @@ public:
     // Puts the modified mark back to `modified` after edits that were undone (the image restored).
     void RestoreModifiedMark(bool modified);
 
+    // ---- undo history ----
+    // A new history starting at the working image (opening a file, a clone read, a new image, a
+    // model change); the start counts as saved when the image is not modified.
+    void NewHistory();
+    // A user action begins: what the previous one changed becomes its step, and the changes from
+    // now on are named `name` (the column or menu entry the action is on; empty keeps the name
+    // already given, or the general one).
+    void BeginAction(const std::string& name);
+    // Records the changes since the last step as one step under the pending name; false when the
+    // image has not changed.
+    bool CommitAction();
+    // Undo and Redo record pending changes first, take one step and set the modified state from
+    // the saved position (undoing back to the saved image makes it unmodified). False when there
+    // was no step to take.
+    bool Undo();
+    bool Redo();
+    // The menu texts of the next undo and redo ("Undo TX Frequency"); pending changes count as
+    // the step Undo would take.
+    std::string UndoText() const;
+    std::string RedoText() const;
+    bool CanUndo() const;
+    bool CanRedo() const;
+    const cmcUndoHistory& History() const { return history_; }
+
     // ---- clone files ----
     // Reads a clone file as the open command does, into `scratch` (a zero-filled image of the
     // working image's size): load without range list, then the content check (level 0, code 8),
@@ -160,6 +185,10 @@ public:
     int CheckIdentification(int code, uint16_t word1, uint16_t word2, const uint8_t* data, int length);
     // The 80 bytes of identification data last stored (all 0 before any identification).
     const uint8_t* Identification() const { return ident_; }
+    // The radio's serial number as the clone information shows it: the 12 hexadecimal characters
+    // at offset 37 of the identification data in groups of 4, 2 and 6, as decimal numbers of 4, 2
+    // and 5 digits. Empty when any of those characters is not hexadecimal.
+    std::string SerialNumber() const;
     uint16_t IdentWord1() const { return identWord1_; }
     uint16_t IdentWord2() const { return identWord2_; }
     // The read end address: characters 58-61 of the identification data as hexadecimal digits
@@ -187,6 +216,8 @@ protected:
     std::string fileName_;
     std::string currentDir_;
     bool modified_ = false;
+    cmcUndoHistory history_;
+    std::string actionName_;
     uint16_t identWord1_ = 0;
     uint16_t identWord2_ = 0;
     uint8_t ident_[kIdentSize] = {};

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the benchmarks need, when any is missing.
+# Installs the Debian packages the build, the tests and the benchmarks need (the packaging test:
+# the desktop entry and AppStream checkers, man, the Debian package tools), when any is missing.
 # Quiet and quick when everything is already there.
 set -euo pipefail
 packages=(
@@ -7,6 +8,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   poppler-utils            # pdftotext and pdfinfo: the tests read back exported PDF files
+  qt6-svg-dev
+  desktop-file-utils appstream shared-mime-info libglib2.0-bin man-db groff-base dpkg-dev file
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -202,7 +202,7 @@ TEST_F(CellCapsule, UnlistedQuietAndMakerLabels) {
     EXPECT_EQ(Show(CT_Null, CL_Null), "");
     EXPECT_EQ(Show(CT_Mch, CL_Mch_Dig_CC_T, 0), "");
     const cmcEeprom before(main_.WorkingImage());
-    for (int label = 571; label < kLabelCount; ++label) {
+    for (int label = 571; label <= CL_Maker_mRSSISL; ++label) {
         for (int action : {0, 13, 32, 8, int('5')}) {
             cmcCellObj cell = Cell(CT_Null, label);
             uint8_t opened = 9;
@@ -711,6 +711,42 @@ TEST_F(CellCapsule, FreeBankSelection) {
     Run(sel, 13, true, &opened);
     EXPECT_EQ(opened, CER_Opened);
     EXPECT_EQ(views.opened, std::vector<std::string>{"GI_Sheet_Sel_Bank_SelBankFree 1 0"});
+}
+
+TEST_F(CellCapsule, BankLayoutThatWouldRemoveChannelsAsksFirst) {
+    SetBanks({64});
+    for (int n = 0; n < 64; ++n) SetChannel(n, 0);
+    for (int n : {2, 8, 30}) SetChannel(n, 446100000 + n * 12500);
+    cmcCellObj sel = Cell(CT_Null, CL_Bank_SelBankFree);
+    const cmcEeprom before(main_.WorkingImage());
+
+    // Picking the layout in use changes nothing and asks nothing.
+    Pick(sel, Flex0, 0);
+    EXPECT_TRUE(main_.WorkingImage().Equals(before));
+    EXPECT_TRUE(test::Messages().messages().empty());
+
+    // Free banks keep the first 8 channels: channels 8 and 30 would go. Cancel keeps the image.
+    test::Messages().QueueAnswer(MB_Cancel);
+    cmcCellRequest req = Pick(sel, Flex0, 1);
+    ASSERT_EQ(test::Messages().messages().size(), 1u);
+    const auto& m = test::Messages().messages()[0];
+    EXPECT_EQ(m.icon, cmcMsgIcon::Warning);
+    EXPECT_EQ(m.buttons, unsigned(MB_Ok | MB_Cancel));
+    EXPECT_EQ(m.caption, GTex().FirstLine("GI_Sys_AppTitle"));
+    EXPECT_NE(m.text.find("removed: 2 "), std::string::npos) << m.text;
+    EXPECT_TRUE(main_.WorkingImage().Equals(before));
+    EXPECT_EQ(req.display, EditorLists().Text("GI_Sheet_Sel_Bank_SelBankFree", Flex0, 0));
+
+    // OK switches.
+    test::Messages().QueueAnswer(MB_Ok);
+    Pick(sel, Flex0, 1);
+    EXPECT_EQ(datBankSize(Image(), 0), 4);
+    EXPECT_EQ(datBankSize(Image(), 1), 4);
+    // Back to one bank loses nothing and asks nothing.
+    test::Messages().Clear();
+    Pick(sel, Flex0, 0);
+    EXPECT_EQ(datBankSize(Image(), 0), 64);
+    EXPECT_TRUE(test::Messages().messages().empty());
 }
 
 TEST_F(CellCapsule, BankCountsOnARealImage) {

@@ -2,6 +2,8 @@
 // radio that answers frames as the tests arrange. Time is stepped by hand.
 #include "comm/cmcCloneDrv.h"
 #include "comm/indCloneMan.h"
+#include "comm/cmcPortList.h"
+#include "comm/indEnviron.h"
 #include "defs/cmcGTex.h"
 #include "support/cmcTestSupport.h"
 
@@ -11,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -542,7 +545,7 @@ TEST_F(CloneDrvTest, WriteFaults) {
         {"other bytes before the acknowledge are skipped", [](CloneDrvTest& t) { t.radio().writeStart = {0x00, 0x13, 0xFB}; }, CDRV_Ok},
         {"end reply with status 1", [](CloneDrvTest& t) { t.radio().endReply = B("FEFE EF EE E6 01 FD"); }, CDRV_WriteNotConfirmed},
         {"end reply of another command", [](CloneDrvTest& t) { t.radio().endReply = B("FEFE EF EE E5 00 FD"); }, CDRV_WriteNotConfirmed},
-        {"no end reply", [](CloneDrvTest& t) { t.radio().endReply = {}; }, CDRV_Timeout},
+        {"no end reply", [](CloneDrvTest& t) { t.radio().endReply = {}; }, CDRV_WriteNotConfirmed},
         {"no block acknowledge", [](CloneDrvTest& t) { t.radio().ackBlocks = false; }, CDRV_Timeout},
     };
     for (auto& c : cases) {
@@ -786,6 +789,37 @@ TEST_F(CloneManTest, ReadShowsProgressAndHooksDecide) {
     EXPECT_EQ(view.lastDone, 0x200);
     EXPECT_EQ(view.lastTotal, 0x200);
     EXPECT_EQ(test::Messages().messages().size(), 1u);
+}
+
+TEST_F(CloneManTest, APortNumberWithoutADeviceOpensNothing) {
+    // One USB adapter: port 1 stands for it, port 5 for no device.
+    std::string root = test::TempDir() + "/one-adapter";
+    std::filesystem::create_directories(root + "/dev");
+    std::filesystem::create_directories(root + "/sys/class/tty/ttyUSB0");
+    std::filesystem::create_directories(root + "/sys/devices/usb1/1-1/1-1:1.0/ttyUSB0");
+    std::filesystem::create_symlink(root + "/sys/devices/usb1/1-1/1-1:1.0/ttyUSB0",
+                                    root + "/sys/class/tty/ttyUSB0/device");
+    test::WriteFile(root + "/dev/ttyUSB0", "");
+    cmcPortList::SetDefaultRoots(root + "/dev", root + "/sys");
+    ASSERT_EQ(cmcPortList().DeviceForNumber(1), root + "/dev/ttyUSB0");
+    indEnvironOptions options;
+    options.persistent = false;
+    indEnviron settings("", "", options);
+    SetEnviron(&settings);
+    settings.SelectPortNumber(5);
+
+    man.SetPortDevice("");  // the device follows the settings
+    man.SetIdentHook([](dst_CDrv_Result&) {});
+    ASSERT_TRUE(man.StartIdent(Done()));
+    RunToEnd();
+    SetEnviron(nullptr);
+    cmcPortList::SetDefaultRoots("", "");
+
+    EXPECT_EQ(code, CDRV_PortOpen);
+    EXPECT_TRUE(line.devices.empty());
+    ASSERT_EQ(test::Messages().messages().size(), 1u);
+    EXPECT_NE(test::Messages().messages()[0].text.find("port 5, where no serial device is present"), std::string::npos)
+        << test::Messages().messages()[0].text;
 }
 
 TEST_F(CloneManTest, WriteWaitsLongForTheRadioToAcceptIt) {

@@ -70,6 +70,7 @@ protected:
         main_->LoadStartImage(3);
         manager_ = std::make_unique<indCloneMan>();
         commands_ = std::make_unique<indCloneCommands>(*main_, *manager_);
+        commands_->backupDir = test::TempDir() + "/backups";
     }
 
     // Runs a command to its end; the outcome (result code, or -1 when nothing was cloned).
@@ -143,7 +144,7 @@ TEST_F(CloneSimTest, ReadAtBothSpeedsGivesTheRadiosImage) {
         EXPECT_EQ(sim.Reports(), (std::vector<std::string>{"ident", "read"}));
         EXPECT_EQ(main_->ModelType(), 2);
         EXPECT_TRUE(main_->WorkingImage().Equals(reference.WorkingImage()));
-        EXPECT_TRUE(main_->IsModified());
+        EXPECT_FALSE(main_->IsModified());  // what the radio holds is no unsaved change
         EXPECT_EQ(main_->FileName(), "");
     }
 }
@@ -157,8 +158,8 @@ TEST_F(CloneSimTest, WriteAtBothSpeedsStoresThePreparedImage) {
         std::string saved = test::TempDir() + (high ? "/written_high.qcf" : "/written.qcf");
         Sim sim({"--save", saved});
         EXPECT_EQ(Run(&indCloneCommands::CloneWrite, sim.Device(), high), 0);
-        // Identified twice around the confirmation, then written.
-        EXPECT_EQ(sim.Reports(), (std::vector<std::string>{"ident", "ident", "write"}));
+        // Identified twice around the confirmation, read for the backup, written, read back.
+        EXPECT_EQ(sim.Reports(), (std::vector<std::string>{"ident", "ident", "read", "write", "read"}));
         ASSERT_EQ(test::Messages().messages().size(), 2u);
         EXPECT_EQ(test::Messages().messages()[0].icon, cmcMsgIcon::Warning);
         EXPECT_EQ(test::Messages().messages()[1].text, GTex().SectionText("GI_Mess_CloneWrite_Succeeded"));
@@ -175,6 +176,75 @@ TEST_F(CloneSimTest, WriteAtBothSpeedsStoresThePreparedImage) {
         ASSERT_EQ(file.Load(saved, indEepromAreaRanges()), 0);
         for (int a = ranges[0].first; a <= ranges[0].last; ++a)
             ASSERT_EQ(radio.GetByte(a), expected.GetByte(a)) << "address " << a;
+    }
+}
+
+// The backup holds what the radio held before the write, byte for byte, and opens as a clone file.
+TEST_F(CloneSimTest, WriteKeepsABackupOfTheRadiosPreviousData) {
+    AddChannel();
+    Sim sim({"--model-type", "2", "--file", test::BinDir() + "/ZT5531K_KPMR.QCF"});
+    std::string announced;
+    commands_->backupSaved = [&](const std::string& path) { announced = path; };
+    ASSERT_EQ(Run(&indCloneCommands::CloneWrite, sim.Device()), 0);
+    const std::string backup = commands_->LastBackup();
+    EXPECT_EQ(announced, backup);
+    EXPECT_EQ(backup.rfind(test::TempDir() + "/backups/", 0), 0u) << backup;
+    EXPECT_NE(backup.find("_" + main_->SerialNumber() + ".QCF"), std::string::npos) << backup;
+
+    const auto raw = [](const std::string& path) {
+        cmcEeprom img;
+        img.Resize(kImageSize);
+        cmcQcfFile file;
+        indPrepareCloneFileReader(file, img);
+        EXPECT_EQ(file.Load(path, indEepromAreaRanges()), 0) << path;
+        return img;
+    };
+    EXPECT_TRUE(raw(backup).Equals(raw(test::BinDir() + "/ZT5531K_KPMR.QCF")));
+    indMain reopened(test::BinDir() + "/");
+    reopened.LoadStartImage(0);
+    EXPECT_EQ(reopened.OpenCloneFile(backup), 0);
+    EXPECT_EQ(reopened.ModelType(), 2);
+}
+
+TEST_F(CloneSimTest, BackupAndVerifyCanBeTurnedOff) {
+    AddChannel();
+    Sim sim;
+    commands_->backup = 0;
+    commands_->verify = false;
+    EXPECT_EQ(Run(&indCloneCommands::CloneWrite, sim.Device()), 0);
+    EXPECT_EQ(sim.Reports(), (std::vector<std::string>{"ident", "ident", "write"}));
+    EXPECT_EQ(commands_->LastBackup(), "");
+}
+
+// The read-back finds the byte the radio stored wrongly and says where it is.
+TEST_F(CloneSimTest, VerifyFindsAByteStoredWrongly) {
+    AddChannel();
+    Sim sim({"--fault", "bad-store"});
+    EXPECT_EQ(Run(&indCloneCommands::CloneWrite, sim.Device()), CDRV_VerifyMismatch);
+    EXPECT_EQ(sim.Reports(), (std::vector<std::string>{"ident", "ident", "read", "write", "read"}));
+    const std::string text = ErrorShown();
+    EXPECT_EQ(text, indCloneMan::ErrorText(CDRV_VerifyMismatch, {}, 0, 0, "0x0120")) << text;
+    EXPECT_NE(text.find("Write the radio again"), std::string::npos) << text;
+}
+
+// Nothing is written when the backup cannot be read or cannot be kept.
+TEST_F(CloneSimTest, AFailedBackupStopsTheWrite) {
+    AddChannel();
+    {
+        Sim sim({"--fault", "bad-checksum"});
+        EXPECT_EQ(Run(&indCloneCommands::CloneWrite, sim.Device()), CDRV_BadFrame);
+        // The radio sent its memory (with a damaged frame the program refused); nothing was written.
+        EXPECT_EQ(sim.Reports(), (std::vector<std::string>{"ident", "ident", "read"}));
+        EXPECT_EQ(ErrorShown(), indCloneMan::ErrorText(CDRV_BadFrame));
+    }
+    test::Messages().Clear();
+    {
+        Sim sim;
+        commands_->backupDir = "/dev/null/backups";
+        EXPECT_EQ(Run(&indCloneCommands::CloneWrite, sim.Device()), -1);
+        EXPECT_EQ(sim.Reports(), (std::vector<std::string>{"ident", "ident", "read"}));
+        EXPECT_NE(ErrorShown().find("/dev/null/backups"), std::string::npos) << ErrorShown();
+        EXPECT_EQ(commands_->LastBackup(), "");
     }
 }
 

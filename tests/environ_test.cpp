@@ -157,6 +157,7 @@ TEST(Environ, StoredValuesAreBroughtIntoTheirLimits) {
         {"Global", "ComPort", "300", 256},          {"Global", "ComPort", "0", 1},
         {"Global", "ComPort", "-5", 1},             {"Global", "ComPort", "256", 256},
         {"Global", "ComSpeedHigh", "7", 1},         {"View Option", "FontSize Percentage", "10", 25},
+        {"Global", "ComSpeedHigh", "-1", 0},        {"View Option", "FontSize Percentage", "-5", 25},
         {"View Option", "FontSize Percentage", "5000", 1000},
         {"View Option", "Toolbar Visible", "5", 1}, {"View Option", "Toolbar Visible", "0", 0},
         {"Setup", "ModelType", "258", 2},           {"Setup", "ModelType", "-1", 255},

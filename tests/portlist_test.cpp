@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 using namespace qx;
 namespace fs = std::filesystem;
@@ -67,6 +68,26 @@ TEST(PortList, ListsUsbThenModemThenRealBuiltInPortsInNumberOrder) {
     EXPECT_EQ(names, (std::vector<std::string>{"ttyUSB2", "ttyUSB10", "ttyACM0", "ttyS0", "ttyS10"}));
     EXPECT_EQ(descriptions,
               (std::vector<std::string>{"FT232R USB UART", "", "Radio Programming Cable", "", ""}));
+}
+
+TEST(PortList, AdaptersWithoutAProductNameAreNamedByTheirIds) {
+    FakeMachine m;
+    auto adapter = [&](const std::string& name, const std::string& usb, const char* vendor, const char* product,
+                       const char* productName) {
+        test::WriteFile(m.dev + "/" + name, "");
+        m.Usb(name, usb, usb + ":1.0/" + name, productName);
+        test::WriteFile(m.sys + "/devices/usb1/" + usb + "/idVendor", std::string(vendor) + "\n");
+        test::WriteFile(m.sys + "/devices/usb1/" + usb + "/idProduct", std::string(product) + "\n");
+    };
+    adapter("ttyUSB3", "2-1", "1a86", "7523", nullptr);
+    adapter("ttyUSB4", "2-2", "0403", "6001", "TTL232R-3V3");
+    adapter("ttyUSB5", "2-3", "abcd", "1234", nullptr);
+    std::map<std::string, std::string> described;
+    for (const cmcPortInfo& p : cmcPortList(m.dev, m.sys).Enumerate()) described[p.name] = p.description;
+    EXPECT_EQ(described["ttyUSB3"], "CH340 serial adapter");
+    EXPECT_EQ(described["ttyUSB4"], "TTL232R-3V3");  // the device's own name comes first
+    EXPECT_EQ(described["ttyUSB5"], "USB serial adapter abcd:1234");
+    EXPECT_EQ(described["ttyUSB10"], "");  // nothing known about it
 }
 
 TEST(PortList, NumberNStandsForTheNthDevice) {

@@ -342,15 +342,18 @@ TEST_F(ChBankFixture, BankLoopNumbersTheBanksChannelsThroughCounterZero) {
     EXPECT_EQ(b.Id(0, 10).bits & clsSheetCellId::RowSelectable, 0);
 }
 
-TEST_F(ChBankFixture, EmptyBankShowsNoChannelRowsAndIsNotPrinted) {
+TEST_F(ChBankFixture, EmptyBankKeepsOnePlaceholderRowAndIsNotPrinted) {
     SetBanks({64});
     Defs d("(FixedRows=1)", rows);
     cmcSheetBuilderChBank b(d.store, "GI_Sheet_T", {0, &image});
     b.SetParameter("Bank 3");
     b.Build(measure);
-    EXPECT_EQ(b.RowCount(), 1);
+    EXPECT_EQ(b.RowCount(), 2);
+    EXPECT_TRUE(b.PlaceholderRow(1));
     EXPECT_FALSE(b.Printable());
-    EXPECT_TRUE(b.AddRow());
+    EXPECT_TRUE(b.AddRow());  // the first channel joining takes the placeholder row
+    EXPECT_EQ(b.RowCount(), 2);
+    EXPECT_FALSE(b.PlaceholderRow(1));
     EXPECT_EQ(b.Cell(0, 1).index, 64);
 }
 

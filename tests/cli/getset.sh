@@ -93,6 +93,19 @@ refused "unknown key" '%CT_Null.CL_Mch_SmarTrunk[2]=@key:tab'
 refused "later pair refused" '%CT_Mch.CL_Mch_FreqR[5]=446.1' '%CT_Mch.CL_Mch_FreqR[6]=.'
 refused "command cell" '%CL_Model_Lmr=@pick:0'
 
+# A bank layout that would remove channels in use is refused unless --yes; picking the layout in
+# use changes nothing.
+refused "layout removing channels" '%CT_Mch.CL_Mch_FreqR[20]=446.1' '%CT_Null.CL_Bank_SelBankFree=@pick:1'
+grep -q "Channels in use that will be removed: 1 (this bank layout holds only the first 8 channels)" "$WORK/err" && ok || fail "layout: no question on stderr: $(cat "$WORK/err")"
+expect "layout kept" 0 "" set "$PMR" -o "$WORK/k.qcf" '%CT_Mch.CL_Mch_FreqR[20]=446.1' \
+    '%CT_Null.CL_Bank_SelBankFree=@pick:0'
+expect "layout kept read" 0 "446.100000${T}ok
+64${T}ok" get "$WORK/k.qcf" '%CT_Mch.CL_Mch_FreqR[20]' '%CT_Null.CL_Mch_Bank[0]'
+expect "layout with --yes" 0 "" set "$PMR" -o "$WORK/y.qcf" --yes '%CT_Mch.CL_Mch_FreqR[20]=446.1' \
+    '%CT_Null.CL_Bank_SelBankFree=@pick:1'
+expect "layout with --yes read" 0 "4${T}ok
+4${T}ok" get "$WORK/y.qcf" '%CT_Null.CL_Mch_Bank[0]' '%CT_Null.CL_Mch_Bank[1]'
+
 # The first "=" outside braces and parentheses splits the pair.
 expect "split" 0 "" set "$PMR" -o "$WORK/c.qcf" '{(%CT_BankOp.CL_Mch_BankText[0])}=A=B'
 expect "split read" 0 "A=B${T}ok" get "$WORK/c.qcf" '%CT_BankOp.CL_Mch_BankText[0]'

@@ -116,10 +116,10 @@ TEST(CloneEndToEnd, ReadInformationWriteAndReadBackThroughTheMenus) {
     Program p(radio.device);
     ASSERT_EQ(p.main->ModelType(), 3);
 
-    // Clone read: the radio's LMR image becomes the working image, modified and untitled.
+    // Clone read: the radio's LMR image becomes the working image, untitled and not modified.
     ASSERT_EQ(p.Run(CL_Menu_Clone_Read), 0);
     EXPECT_EQ(p.main->ModelType(), 0);
-    EXPECT_TRUE(p.main->IsModified());
+    EXPECT_FALSE(p.main->IsModified());
     EXPECT_TRUE(p.main->FileName().empty());
     EXPECT_FALSE(p.main->IsImageInvalid(p.main->WorkingImage(), 1));
     EXPECT_TRUE(p.form->isEnabled());
@@ -167,9 +167,18 @@ TEST(CloneEndToEnd, ReadInformationWriteAndReadBackThroughTheMenus) {
     rec.Load(KIND_ChLmr, 0);
     rec.rxFreq = rec.txFreq = 0;
     rec.Store(KIND_ChLmr, 0);
-    test::Messages().QueueAnswer(MB_Ok);  // the unsaved-changes question
+    p.main->NoteEdit();
+    test::Messages().Clear();
+    test::Messages().QueueAnswer(MB_Discard);  // the unsaved-changes question
     ASSERT_EQ(p.Run(CL_Menu_Clone_Read), 0);
+    ASSERT_FALSE(test::Messages().messages().empty());
+    EXPECT_EQ(test::Messages().messages()[0].buttons, unsigned(MB_Save | MB_Discard | MB_Cancel));
     EXPECT_EQ(ChannelFrequency(p.main->WorkingImage(), 0), 446006250u);
+    // The image read is not an unsaved change: the next read asks nothing.
+    EXPECT_FALSE(p.main->IsModified());
+    test::Messages().Clear();
+    ASSERT_EQ(p.Run(CL_Menu_Clone_Read), 0);
+    EXPECT_FALSE(p.Said("have not been saved"));
 }
 
 TEST(CloneEndToEnd, APortThatCannotBeOpenedSaysWhyAndChangesNothing) {

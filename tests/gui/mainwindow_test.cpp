@@ -7,6 +7,9 @@
 #include "app/cuiIcons.h"
 #include "app/cuiMain.h"
 #include "app/cuiTree.h"
+#include "app/cuiGrid.h"
+#include "cells/cmcAppCommands.h"
+#include "app/cuiUndoMenu.h"
 #include "comm/cmcPortList.h"
 #include "comm/indEnviron.h"
 #include "defs/cmcEvMan.h"
@@ -23,14 +26,20 @@
 #pragma pop_macro("slots")
 
 #include <QAction>
+#include <QMenu>
 #include <QApplication>
 #include <QDir>
 #include <QSplitter>
+#include <QLabel>
+#include <QMenu>
+#include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <set>
@@ -81,6 +90,23 @@ TEST(MainWindowStartUp, ModelTypeOfTheSettingsAndTheWindowItBuilds) {
         EXPECT_EQ(p.form->windowTitle().toStdString(), "QX-P2210 - Untitled");
         EXPECT_TRUE(test::Messages().messages().empty());
     }
+}
+
+TEST(MainWindowStartUp, TheTreeStartsWideEnoughForItsLongestNodeName) {
+    Program p;  // the default splitter position: never moved by the user
+    QTreeWidget* tree = p.Tree().Control();
+    const QFontMetrics fm(tree->font());
+    int widest = 0;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        int depth = 0;
+        for (QTreeWidgetItem* up = (*it)->parent(); up; up = up->parent()) ++depth;
+        widest = std::max(widest, (depth + 1) * tree->indentation() + tree->iconSize().width() +
+                                      fm.horizontalAdvance((*it)->text(0)));
+    }
+    EXPECT_GE(p.main->Splitter()->sizes().at(0), std::min(widest, p.form->width() / 2));
+    // A position the user chose is kept as stored.
+    Program q([](indEnviron& e) { e.SplitterV = 150; });
+    EXPECT_EQ(q.main->Splitter()->sizes().at(0), 150);
 }
 
 TEST(MainWindowStartUp, PanesToolBarStatusBarAndTick) {
@@ -213,6 +239,63 @@ const std::vector<std::string> kModelBody = {
     "  +Status{(%CallSheet:DigStatus)}",
     "  +Timers{(%CallSheet:GI_Sheet_Dig_Tim)(Flag0=1)(Flag5=1)}",
 };
+
+// Edit > Undo and Redo stay at the top of the Edit menu whatever the sheets mirror into it, name
+// the step, take the image back and forth and follow the saved state in the title.
+TEST(MainWindow, EditMenuUndoAndRedo) {
+    Program p;
+    p.Step(200);  // the first sheet is open and has filled the Edit menu
+    QAction* top = p.main->Menu()->FindByLabel(CL_Menu_Edit_Top);
+    ASSERT_TRUE(top && top->menu());
+    QMenu* edit = top->menu();
+    cuiUndoMenu* undo = p.main->UndoMenu();
+    ASSERT_GE(edit->actions().size(), 3);
+    EXPECT_EQ(edit->actions()[0], undo->UndoAction());
+    EXPECT_EQ(edit->actions()[1], undo->RedoAction());
+    EXPECT_GT(edit->actions().size(), 3) << "the sheet's entries follow";
+    EXPECT_EQ(undo->UndoAction()->shortcut(), QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(undo->RedoAction()->shortcuts(), (QList<QKeySequence>{QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));
+    emit edit->aboutToShow();
+    EXPECT_FALSE(undo->UndoAction()->isEnabled());
+    EXPECT_EQ(undo->UndoAction()->text().toStdString(), "&Undo");
+
+    const cmcEeprom saved = p.main->WorkingImage();
+    p.main->BeginAction("TX Frequency");
+    p.main->WorkingImage().SetByte(0x7D80 + 5, p.main->WorkingImage().GetByte(0x7D80 + 5) ^ 1);
+    p.main->NoteEdit();
+    EXPECT_TRUE(p.form->windowTitle().endsWith(" *"));
+    emit edit->aboutToShow();
+    EXPECT_TRUE(undo->UndoAction()->isEnabled());
+    EXPECT_EQ(undo->UndoAction()->text().toStdString(), "&Undo TX Frequency");
+    EXPECT_FALSE(undo->RedoAction()->isEnabled());
+    emit edit->aboutToHide();
+    EXPECT_TRUE(undo->RedoAction()->isEnabled()) << "a closed menu keeps the shortcuts alive";
+
+    undo->UndoAction()->trigger();
+    EXPECT_TRUE(p.main->WorkingImage().Equals(saved));
+    EXPECT_FALSE(p.form->windowTitle().endsWith(" *"));
+    p.Step(200);
+    EXPECT_EQ(edit->actions()[0], undo->UndoAction()) << "still first after the sheet was rebuilt";
+    emit edit->aboutToShow();
+    EXPECT_EQ(undo->RedoAction()->text().toStdString(), "&Redo TX Frequency");
+    undo->RedoAction()->trigger();
+    EXPECT_FALSE(p.main->WorkingImage().Equals(saved));
+    EXPECT_TRUE(p.form->windowTitle().endsWith(" *"));
+}
+
+// Setup > Backup Before Write shows and flips the setting.
+TEST(MainWindow, BackupSettingInTheSetupMenu) {
+    Program p;
+    QAction* entry = p.main->Menu()->FindByLabel(CL_Menu_Setup_Backup);
+    ASSERT_NE(entry, nullptr);
+    p.main->Menu()->Refresh();
+    EXPECT_TRUE(entry->isChecked());
+    entry->trigger();
+    p.Step(0);
+    EXPECT_EQ(p.env.BackupBeforeWrite, 0);
+    p.main->Menu()->Refresh();
+    EXPECT_FALSE(entry->isChecked());
+}
 
 }  // namespace
 
@@ -461,6 +544,132 @@ TEST(MainWindowSheets, TreeSelectionOpensTheSheetAfterTheChangeDelay) {
     EXPECT_EQ(p.main->CurrentSheet()->Name(), "[St_ChBank]GI_Sheet_Mch_Lmr,Bank 1");
 }
 
+// Records the help commands; everything else is refused as by default.
+struct HelpRecorder : cmcAppCommands {
+    std::vector<int> contexts;
+    bool OpenHelp(const std::string&, int context) override {
+        contexts.push_back(context);
+        return true;
+    }
+};
+
+TEST(MainWindowSheets, EditMenuMirrorsThePopupMenuOfTheCurrentCell) {
+    Program p([](indEnviron& e) { e.ModelType = 0; });
+    for (int b = 0; b < 5; ++b) datSetBankSize(p.main->WorkingImage().Data(), b, b == 0 ? 3 : 0);
+    p.main->OpenSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0");
+    cuiSheet* sheet = p.main->CurrentSheet();
+    ASSERT_NE(sheet, nullptr);
+    p.form->activateWindow();
+    QApplication::setActiveWindow(p.form.get());
+    sheet->Grid()->setFocus();
+    p.Step(0);
+    ASSERT_TRUE(sheet->SelectCell(2, 1));  // the receive frequency of the bank's first channel
+    p.Step(0);
+    EvMan().Send(EVC_MenuRefresh);
+
+    // Every mirrored entry is enabled exactly when the popup's entry is, and holds the same command.
+    QAction* edit = p.main->Menu()->FindByLabel(CL_Menu_Edit_Top);
+    ASSERT_NE(edit, nullptr);
+    const std::vector<QAction*> mirrored = p.main->Menu()->Items(edit);
+    const QList<QAction*> popup = sheet->PopupMenu()->actions();
+    ASSERT_EQ(mirrored.size(), static_cast<size_t>(popup.size()));
+    std::map<int, bool> enabled;
+    for (size_t i = 0; i < mirrored.size(); ++i) {
+        const cmcCellObj* m = cuiMenu::CellOf(mirrored[i]);
+        const cmcCellObj* c = cuiMenu::CellOf(popup[static_cast<int>(i)]);
+        ASSERT_TRUE(m && c);
+        if (!mirrored[i]->isSeparator()) EXPECT_EQ(m->category, c->category) << i;
+        EXPECT_EQ(m->label, c->label) << i;
+        EXPECT_EQ(mirrored[i]->isEnabled(), popup[static_cast<int>(i)]->isEnabled()) << mirrored[i]->text().toStdString();
+        if (!mirrored[i]->isSeparator()) enabled[m->label] = mirrored[i]->isEnabled();
+    }
+    EXPECT_TRUE(enabled.at(CL_PMenu_CarryDown));
+    EXPECT_FALSE(enabled.at(CL_PMenu_CarryUp));
+    EXPECT_TRUE(enabled.at(CL_PMenu_Copy));
+
+    // F1 on the sheet is the cell's help; Help, Contents still opens the contents.
+    HelpRecorder help;
+    cmcScopedAppCommands use(&help);
+    QTest::keyClick(sheet->Grid(), Qt::Key_F1);
+    ASSERT_EQ(help.contexts.size(), 1u);
+    QAction* contents = p.main->Menu()->FindByLabel(CL_Help_Contents);
+    ASSERT_NE(contents, nullptr);
+    contents->trigger();
+    EXPECT_EQ(help.contexts, (std::vector<int>{help.contexts[0], 0}));
+    // Without a mirrored help entry, F1 belongs to Help, Contents again.
+    EvMan().Send(EVC_MenuItemClear, 0, CL_Menu_Edit_Top);
+    EXPECT_EQ(contents->shortcut(), QKeySequence(Qt::Key_F1));
+}
+
+TEST(MainWindowSheets, AnEmptyBankKeepsARowThatEditsNothing) {
+    Program p([](indEnviron& e) { e.ModelType = 0; });
+    uint8_t* image = p.main->WorkingImage().Data();
+    for (int b = 0; b < 5; ++b) datSetBankSize(image, b, b == 0 ? 3 : 0);
+    datSetBankSize(image, 2, 2);  // bank 1 is empty; bank 2 follows it
+    p.main->OpenSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 1");
+    auto* sheet = dynamic_cast<iuiSh_ChBank*>(p.main->CurrentSheet());
+    ASSERT_NE(sheet, nullptr);
+    const int group = sheet->Bank().GroupRow();
+    ASSERT_GT(group, 0);
+    EXPECT_EQ(sheet->RowCount(), group + 1);
+    EXPECT_TRUE(sheet->Builder().PlaceholderRow(group));
+    EXPECT_TRUE(sheet->Grid()->isEnabled());
+    ASSERT_TRUE(sheet->SelectCell(2, group));
+    EXPECT_FALSE(sheet->IsSelected(2, 0));  // the header row is not drawn as selected
+
+    // Keys and typed text edit nothing (the cells stand for the next bank's first channel).
+    const cmcEeprom before(p.main->WorkingImage());
+    for (int op : {13, 32, int('4')}) sheet->RunOperation(op);
+    const std::string text = "446.1";
+    sheet->RunOperation(0, nullptr, &text);
+    EXPECT_FALSE(p.main->WorkingImage().Differs(before));
+
+    // The popup menu offers Insert there.
+    EvMan().Send(EVC_MenuRefresh);
+    bool insert = false;
+    for (QAction* a : sheet->PopupMenu()->actions())
+        if (const cmcCellObj* c = cuiMenu::CellOf(a); c && c->label == CL_PMenu_Insert) insert = a->isEnabled();
+    EXPECT_TRUE(insert);
+
+    // A channel joining the bank takes the row; the last one leaving gives it back.
+    EvMan().Send(EVC_BankJoined);
+    EXPECT_EQ(sheet->RowCount(), group + 1);
+    EXPECT_FALSE(sheet->Builder().PlaceholderRow(group));
+    EvMan().Send(EVC_BankJoined);
+    EXPECT_EQ(sheet->RowCount(), group + 2);
+    EvMan().Send(EVC_BankLeft);
+    EvMan().Send(EVC_BankLeft);
+    EXPECT_EQ(sheet->RowCount(), group + 1);
+    EXPECT_TRUE(sheet->Builder().PlaceholderRow(group));
+}
+
+TEST(MainWindowSheets, BankTitleAndTheJoinedLayoutCell) {
+    Program p([](indEnviron& e) { e.ModelType = 0; });
+    uint8_t* image = p.main->WorkingImage().Data();
+    for (int b = 0; b < 5; ++b) datSetBankSize(image, b, b == 0 ? 64 : 0);
+    p.main->OpenSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0");
+    cuiSheet* sheet = p.main->CurrentSheet();
+    EXPECT_NE(sheet->TitleLabel()->text().toStdString().find("(Left CH - 0)"), std::string::npos);
+    datSetBankSize(image, 0, 4);
+    datSetBankSize(image, 1, 4);
+    EvMan().Send(EVC_RedrawLabelled);  // what the program sends after edits
+    EXPECT_NE(sheet->TitleLabel()->text().toStdString().find("(Left CH - 56)"), std::string::npos)
+        << sheet->TitleLabel()->text().toStdString();
+
+    // The bank layout value spans joined cells; a click on any of them selects it.
+    p.main->OpenSheet("GI_Sheet_Mch_BankOp");
+    sheet = p.main->CurrentSheet();
+    ASSERT_TRUE(sheet->SelectByIdentity(CT_Null, CL_Bank_SelBankFree, 0));
+    const int col = sheet->Col(), row = sheet->Row();
+    ASSERT_TRUE(sheet->SelectCell(2, 1));
+    ASSERT_TRUE(sheet->CellAt(col + 2, row).Trailing());
+    const QRect r = sheet->Grid()->CellRect(col + 2, row);
+    ASSERT_FALSE(r.isEmpty());
+    QTest::mouseClick(sheet->Grid()->viewport(), Qt::LeftButton, {}, r.center());
+    EXPECT_EQ(sheet->Col(), col);
+    EXPECT_EQ(sheet->Row(), row);
+}
+
 TEST(MainWindowSheets, HistoryRestoresTheCellAndKeepsOneEntryPerSheet) {
     Program p([](indEnviron& e) { e.ModelType = 0; });
     p.main->OpenSheet("GI_Sheet_Mch_BankOp");
@@ -613,7 +822,7 @@ TEST(MainWindowClosing, UnsavedChangesQuestionAndStoredPosition) {
     p.main->Splitter()->setSizes({150, 500});
     QCoreApplication::processEvents();
     const int leftWidth = p.main->LeftPanel()->width();
-    test::Messages().QueueAnswer(MB_Ok);
+    test::Messages().QueueAnswer(MB_Discard);
     EXPECT_TRUE(p.form->close());
     EXPECT_EQ(p.env.Left, 120);
     EXPECT_EQ(p.env.Top, 90);
@@ -623,6 +832,55 @@ TEST(MainWindowClosing, UnsavedChangesQuestionAndStoredPosition) {
     EXPECT_EQ(p.main->CurrentSheet(), nullptr);
     EXPECT_EQ(p.main->Tree(), nullptr);
     EXPECT_TRUE(p.main->TickTask()->Idle());
+}
+
+TEST(MainWindowClosing, UnsavedChangesCanBeSavedDiscardedOrKept) {
+    Program p([](indEnviron& e) { e.ModelType = 0; });
+    const std::string path = test::TempDir() + "/unsaved.QCF";
+    std::remove(path.c_str());
+    ASSERT_TRUE(p.main->SaveFile(path));
+    auto edit = [&](uint32_t hz) {
+        datCh rec(p.main->WorkingImage().Data());
+        rec.Load(KIND_ChLmr, 0);
+        rec.rxFreq = rec.txFreq = hz;
+        rec.inUse = true;
+        rec.Store(KIND_ChLmr, 0);
+        p.main->NoteEdit();
+        ASSERT_TRUE(p.main->IsModified());
+    };
+    auto savedFrequency = [&] {
+        cmcEeprom stored;
+        EXPECT_EQ(p.main->LoadCloneFile(path, stored), 0);
+        p.main->UnpackImage(stored);
+        datCh rec(stored.Data());
+        rec.Load(KIND_ChLmr, 0);
+        return rec.rxFreq;
+    };
+    const uint32_t before = savedFrequency();
+
+    // Cancel: nothing happens.
+    edit(446006250);
+    test::Messages().Clear();
+    test::Messages().QueueAnswer(MB_Cancel);
+    EXPECT_FALSE(p.main->FileNew());
+    ASSERT_EQ(test::Messages().messages().size(), 1u);
+    EXPECT_EQ(test::Messages().messages()[0].buttons, unsigned(MB_Save | MB_Discard | MB_Cancel));
+    EXPECT_TRUE(p.main->IsModified());
+    EXPECT_EQ(savedFrequency(), before);
+
+    // Discard: goes on without writing.
+    test::Messages().QueueAnswer(MB_Discard);
+    EXPECT_TRUE(p.main->FileNew());
+    EXPECT_FALSE(p.main->IsModified());
+    EXPECT_EQ(savedFrequency(), before);
+
+    // Save: the file is written, then the command goes on.
+    ASSERT_TRUE(p.main->OpenFile(path));
+    edit(446018750);
+    test::Messages().QueueAnswer(MB_Save);
+    EXPECT_TRUE(p.main->FileNew());
+    EXPECT_EQ(savedFrequency(), 446018750u);
+    EXPECT_FALSE(p.main->IsModified());
 }
 
 // ---- cloning window -----------------------------------------------------------------------------

@@ -192,7 +192,9 @@ TEST_F(PortDialog, LayoutFollowsTheTextMeasuresOfItsFont) {
     EXPECT_EQ(label.height(), fm.size(0, d.Notice()->text()).height());
     EXPECT_EQ(edit.left(), m + fm.horizontalAdvance("WW"));
     EXPECT_EQ(edit.top(), label.top() + label.height() + m / 2);
-    EXPECT_EQ(edit.width(), fm.horizontalAdvance("255WWWW"));
+    // The entry shows a whole /dev/serial/by-id/ path and ends where the notice ends.
+    EXPECT_GE(edit.width(), fm.horizontalAdvance("/dev/serial/by-id/usb-Maker_USB_Serial_Cable_0123456789-if00-port0"));
+    EXPECT_EQ(edit.left() + edit.width(), label.left() + label.width());
     EXPECT_EQ(cancel.size(), QSize(w, 2 * m));
     EXPECT_EQ(ok.size(), cancel.size());
     EXPECT_EQ(cancel.top(), edit.top() + 4 * edit.height());

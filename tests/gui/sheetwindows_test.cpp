@@ -177,4 +177,17 @@ TEST(Information, DialogFitsTheSheetDisablesItsOwnerAndCleansUp) {
     Settle();
     EXPECT_FALSE(dlg);
     EXPECT_TRUE(owner.isEnabled());
+
+    // Enter and Esc close it too, also while the sheet has the focus.
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        dlg = cuiInformation::Open(&owner, "Clone information", d.store, "GI_Sheet_D");
+        Settle();
+        QApplication::setActiveWindow(dlg);
+        dlg->Sheet()->Grid()->setFocus();
+        QTest::keyClick(dlg->Sheet()->Grid(), key);
+        Settle();
+        EXPECT_FALSE(dlg) << key;
+        EXPECT_TRUE(owner.isEnabled()) << key;
+        delete dlg;
+    }
 }

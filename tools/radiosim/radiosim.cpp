@@ -20,7 +20,9 @@
 #include "image/cmcQcfFile.h"
 #include "image/cmcQcfWriter.h"
 #include "image/indFileChecks.h"
+#include "common/cmcDataDir.h"
 #include "common/cmcMessage.h"
+#include "common/cmcVersion.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -61,7 +63,7 @@ const std::set<std::string>& FaultNames() {
         "no-echo",        "wrong-echo",      "silence",        "bad-checksum", "missing-frame",
         "wrong-end-count", "refuse-write",   "end-reply-fail", "garbage",      "split",
         "wrong-model",    "bad-ident",       "short-ident",    "new-map",      "lowercase",
-        "extra-address",  "no-ack",
+        "extra-address",  "no-ack",          "bad-store",
     };
     return names;
 }
@@ -71,8 +73,9 @@ void Usage(FILE* out) {
                  "Usage: qx-p2210-radiosim [OPTIONS]\n\n"
                  "Simulates a ZT5531K radio on a pseudo-terminal. The first line printed is the device\n"
                  "to clone through (e.g. qx-p2210-cli info --port /dev/pts/3).\n\n"
+                 "Options:\n"
                  "  --file FILE        radio memory from a clone file (default: the initial file of\n"
-                 "                     the model type, beside the executable)\n"
+                 "                     the model type, in the data folder)\n"
                  "  --save FILE        after each completed write, save the memory as a clone file\n"
                  "  --model-type N     model type the radio reports: 0 LMR, 1 PMR, 2 Korv PMR,\n"
                  "                     3 dPMR446 (default 3)\n"
@@ -88,12 +91,21 @@ void Usage(FILE* out) {
                  "                       wrong-end-count             the read's end frame miscounts\n"
                  "                       refuse-write, no-ack        the write is refused / never acknowledged\n"
                  "                       end-reply-fail              the write's end reply reports failure\n"
+                 "                       bad-store                   the write stores the first byte of its\n"
+                 "                                                   third data frame wrongly (found by verify)\n"
                  "                       garbage, split              junk between frames / replies in\n"
                  "                                                   small delayed pieces (both harmless)\n"
                  "                       wrong-model, bad-ident,     a wrong identification word, data not\n"
                  "                       short-ident, new-map        beginning with 80, 79 bytes, map revision 7\n"
                  "  --exit-after N     exit after N completed operations\n"
-                 "  --verbose          log frames on stderr\n");
+                 "  --verbose          log frames on stderr\n"
+                 "  -h, --help         show this help and exit\n"
+                 "  -v, --version      show the version and exit\n"
+                 "\n"
+                 "Exit status:\n"
+                 "  0    ended by a signal or after --exit-after operations\n"
+                 "  1    the memory file cannot be loaded or no pseudo-terminal can be opened\n"
+                 "  64   the command line was wrong\n");
 }
 
 std::string Hex2(int v) {
@@ -358,6 +370,8 @@ private:
             return;
         }
         std::copy(d.begin() + 3, d.begin() + 3 + n, pending_.begin() + address);
+        // A memory cell that does not keep what it was given: the first byte of the third frame.
+        if (Has("bad-store") && writeFrames_ == 2 && n > 0) pending_[static_cast<size_t>(address)] ^= 0x5A;
         ++writeFrames_;
         opData += n;
         if ((address + n) % 128 == 0 && !Has("no-ack")) Send({0xFB});
@@ -574,6 +588,9 @@ int main(int argc, char** argv) {
         if (a == "--help" || a == "-h") {
             Usage(stdout);
             return 0;
+        } else if (a == "--version" || a == "-v") {
+            std::printf("qx-p2210-radiosim %s\n", qx::cmcVersion().c_str());
+            return 0;
         } else if (a == "--file") {
             file = value();
         } else if (a == "--save") {
@@ -604,7 +621,7 @@ int main(int argc, char** argv) {
     }
 
     qx::OpenDefinitionFiles();
-    if (file.empty()) file = qx::cmcProgramDir() + qx::GTex().Line("GI_App_InitialFile", radio.modelType);
+    if (file.empty()) file = qx::cmcDataFile(qx::GTex().Line("GI_App_InitialFile", radio.modelType));
     if (!LoadMemory(radio, file)) {
         std::fprintf(stderr, "qx-p2210-radiosim: cannot load the radio memory from '%s'\n", file.c_str());
         return 1;

@@ -1,0 +1,70 @@
+#include "app/cuiOpenRequests.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileDevice>
+#include <QSaveFile>
+
+#include <unistd.h>
+
+namespace qx {
+
+namespace {
+
+constexpr int kRetryMs = 500;
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+std::string cuiOpenRequestFolder(const std::string& lockFile) { return lockFile + ".open"; }
+
+bool cuiSendOpenRequest(const std::string& folder, const std::string& path) {
+    // Named by time and process, so that requests sort oldest first and never collide; written
+    // under a temporary name and renamed, so that the running copy never reads half a request.
+    const QString name = QString("%1-%2.req")
+                             .arg(QDateTime::currentMSecsSinceEpoch(), 16, 10, QLatin1Char('0'))
+                             .arg(static_cast<qint64>(getpid()));
+    QSaveFile file(Q(folder) + "/" + name);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    file.write(Q(path).toUtf8());
+    return file.commit();
+}
+
+cuiOpenRequests::cuiOpenRequests(const std::string& folder, Opener open, Ready ready, QObject* parent)
+    : QObject(parent), folder_(folder), open_(std::move(open)), ready_(std::move(ready)) {
+    QDir().mkpath(Q(folder_));
+    QFile::setPermissions(Q(folder_), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    Take();
+    retry_.setSingleShot(true);
+    retry_.setInterval(kRetryMs);
+    connect(&retry_, &QTimer::timeout, this, [this] { Check(); });
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { Check(); });
+    watcher_.addPath(Q(folder_));
+}
+
+std::vector<std::string> cuiOpenRequests::Take() {
+    QDir dir(Q(folder_));
+    std::vector<std::string> paths;
+    for (const QString& name : dir.entryList({"*.req"}, QDir::Files, QDir::Name)) {
+        QFile file(dir.filePath(name));
+        if (file.open(QIODevice::ReadOnly)) {
+            const QString path = QString::fromUtf8(file.readAll());
+            if (!path.isEmpty()) paths.push_back(path.toStdString());
+        }
+        file.remove();
+    }
+    return paths;
+}
+
+void cuiOpenRequests::Check() {
+    if (QDir(Q(folder_)).entryList({"*.req"}, QDir::Files).isEmpty()) return;
+    if (ready_ && !ready_()) {
+        retry_.start();
+        return;
+    }
+    for (const std::string& path : Take()) open_(path);
+}
+
+}  // namespace qx
