@@ -19,7 +19,7 @@ src="$BIN/ZT5531K_PMR.QCF"
 "$CLI" set "$src" -o "$WORK/base.qcf" '%CT_Mch.CL_Mch_FreqR[0]=446.00625' '%CT_Mch.CL_Mch_Text[0]=GATE' > /dev/null
 run "export base" 0 "" export "$WORK/base.qcf" -o "$WORK/base.csv"
 sed -e '2s/GATE/YARD/' -e '2s/446\.006250/446.031250/g' "$WORK/base.csv" > "$WORK/edited.csv"
-run "import edited" 0 "1 channels imported, 0 lines skipped" import "$WORK/base.qcf" "$WORK/edited.csv" -o "$WORK/edited.qcf"
+run "import edited" 0 "$(($(wc -l < "$WORK/edited.csv") - 1)) channels imported, 0 lines skipped" import "$WORK/base.qcf" "$WORK/edited.csv" -o "$WORK/edited.qcf"
 run "diff edited" 1 "" diff "$WORK/base.qcf" "$WORK/edited.qcf"
 grep -q ': GATE -> YARD$' "$WORK/out" || fail "diff: no name line in $(cat "$WORK/out")"
 grep -q ': 446.006250 -> 446.031250$' "$WORK/out" || fail "diff: no frequency line in $(cat "$WORK/out")"
