@@ -469,7 +469,7 @@ QX_CLI_COMMAND(
                 check.LoadStartImage(Environ().ModelType);
                 if (check.OpenCloneFile(o.file) != 0) return kExitFileRefused;
             }
-            TerminalQuestions questions(cmcMessages(), o.yes);
+            cliQuestionSink questions(cmcMessages(), o.yes, true);
             if (questions.Show("", GTex().SectionText("GI_Mess_Confirm_CloneWrite") + "\n(" +
                                        std::to_string(o.ports.size()) + " radios)",
                                cmcMsgIcon::Warning, MB_Ok | MB_Cancel) != MB_Ok)
