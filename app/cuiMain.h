@@ -25,12 +25,14 @@
 #include "image/indMain.h"
 
 #include <QIcon>
+#include <QString>
 #include <QPointer>
 
 #include <memory>
 #include <string>
 #include <vector>
 
+class QDialog;
 class QFrame;
 class QSplitter;
 class QStatusBar;
@@ -134,6 +136,16 @@ public:
     cuiPrintJob* PrintJob() const { return printJob_.get(); }
     bool OpenHelp(const std::string& path, int context) override;
 
+    // ---- channel plans (cuiChannelPlan.cpp) ----
+    // 0 exports the channels as a CSV plan, 1 imports a plan after its preview, 2 compares the
+    // image with a clone file.
+    bool ChannelPlan(int command) override;
+    bool ImportChannelPlanFile(const QString& path);
+    bool CompareWithFile(const QString& path);
+    std::vector<std::string> TreeSheetReferences() const;
+    // The preview or comparison window while one is open.
+    QDialog* PlanWindow() const { return planWindow_; }
+
     // The port entries read the device list again at their next refresh.
     static void ForgetPortDevices();
 
@@ -189,6 +201,7 @@ private:
     cuiFileCommands files_;
     cuiWarningChecker warnings_;
     cuiSheetNavigator sheets_;
+    QDialog* planWindow_ = nullptr;
 };
 
 }  // namespace qx

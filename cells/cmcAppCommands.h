@@ -31,6 +31,9 @@ public:
     virtual bool FileOpen() { return NotAvailable("Open"); }
     virtual bool FileSave() { return NotAvailable("Save"); }
     virtual bool FileSaveAs() { return NotAvailable("Save as"); }
+    // Channel plans: 0 exports the channels as a CSV plan, 1 imports a plan after its preview,
+    // 2 compares the image with a clone file.
+    virtual bool ChannelPlan(int command) { return NotAvailable("Channel plan"); }
     virtual bool CanPrintCurrentSheet() { return false; }  // a sheet is shown and can be printed
     virtual bool PrintCurrentSheet() { return NotAvailable("Print"); }
     virtual bool PrintAllSheets() { return NotAvailable("Print all"); }

@@ -251,6 +251,23 @@ void PopupEdit(cmcCellCall& c) {
 
 }  // namespace
 
+// File > Open holds the channel plan import (entry 1) and the comparison with a file (entry 2);
+// File > Save As holds the channel plan export (entry 1).
+static void FileOpenOrPlan(cmcCellCall& c) {
+    if (!c.IsEnter()) return;
+    if (c.Index() > 0)
+        AppCommands().ChannelPlan(c.Index());
+    else
+        AppCommands().FileOpen();
+}
+static void FileSaveAsOrExport(cmcCellCall& c) {
+    if (!c.IsEnter()) return;
+    if (c.Index() == 1)
+        AppCommands().ChannelPlan(0);
+    else
+        AppCommands().FileSaveAs();
+}
+
 void RegisterCommandCells(cmcCellTable& t) {
     for (int label : {Flex0, Flex1, Flex2, FlexMark, FlexDtcs, FlexKeyOpt, FlexScrmPort, FlexAdjCh})
         t.Set(label, ChooserItem);
@@ -258,9 +275,9 @@ void RegisterCommandCells(cmcCellTable& t) {
     t.Set(CL_Menu_File_Print_All, PrintAll);
     t.Set(CL_Menu_File_Recent, RecentFile);
     t.Set(CL_Menu_File_New, OnEnter<&cmcAppCommands::FileNew>);
-    t.Set(CL_Menu_File_Open, OnEnter<&cmcAppCommands::FileOpen>);
+    t.Set(CL_Menu_File_Open, FileOpenOrPlan);
     t.Set(CL_Menu_File_Save, OnEnter<&cmcAppCommands::FileSave>);
-    t.Set(CL_Menu_File_SaveAs, OnEnter<&cmcAppCommands::FileSaveAs>);
+    t.Set(CL_Menu_File_SaveAs, FileSaveAsOrExport);
     t.Set(CL_Menu_File_Exit, OnEnter<&cmcAppCommands::CloseMainWindow>);
     t.Set(CL_Menu_Edit_Top, EditTop);
     t.Set(CL_Menu_View_FontSize, FontSize);

@@ -1,6 +1,7 @@
 // "get" and "set": read and edit cells of a clone file through the program's own cell handler, the
 // way the sheets show and edit them, for scripting many radios at once.
 #include "cells/cmcCellCapsule.h"
+#include "cells/cmcCellScript.h"
 #include "cells/cmcCellViews.h"
 #include "cells/cmcEditors.h"
 #include "cli/cliCommand.h"
@@ -53,44 +54,6 @@ std::string Escaped(const std::string& text) {
     return out;
 }
 
-const char* MarkWord(uint8_t flags) {
-    if (flags & CRF_Error) return "error";
-    if (flags & CRF_Warning) return "warning";
-    return "ok";
-}
-
-// The grid that a scripted edit comes from: user actions act only on requests from a grid.
-int g_scriptGrid = 0;
-
-// Choosers of a scripted edit: the last one a cell opened is remembered, so that the next pick can
-// be delivered to it. Flag windows and in-place editors started by a pick are not offered.
-class cliScriptViews final : public cmcCellViews {
-public:
-    struct Opened {
-        std::string sheetKey;
-        int itemKind = 0;
-    };
-    bool OpenChooser(cmcCellRequest&, const std::string& sheetKey, int itemKind, int) override {
-        opened_ = Opened{sheetKey, itemKind};
-        hasOpened_ = true;
-        return true;
-    }
-    bool OpenFlagWindow(cmcCellRequest&, uint32_t, int, int, int, int, const std::string&) override { return false; }
-    bool StartInlineEdit(cmcCellRequest&) override { return false; }
-
-    // Takes the chooser opened since the last call, if any.
-    bool Take(Opened* out) {
-        if (!hasOpened_) return false;
-        *out = opened_;
-        hasOpened_ = false;
-        return true;
-    }
-
-private:
-    Opened opened_;
-    bool hasOpened_ = false;
-};
-
 // Splits CELL=TEXT at the first "=" outside braces and parentheses.
 bool SplitAssignment(const std::string& arg, std::string* cell, std::string* text) {
     int depth = 0;
@@ -111,165 +74,11 @@ bool SplitAssignment(const std::string& arg, std::string* cell, std::string* tex
     return false;
 }
 
-// A command cell runs its command on Enter; a scripted edit never presses Enter on one.
-bool IsCommandLabel(int label) {
-    return (label >= CL_Menu_File_New && label <= CallSheet) || (label >= CL_PMenu_NoItem && label <= CL_PMenu_Help);
+const char* MarkWord(uint8_t flags) {
+    if (flags & CRF_Error) return "error";
+    if (flags & CRF_Warning) return "warning";
+    return "ok";
 }
-
-class cliEditor {
-public:
-    explicit cliEditor(indMain& main) : capsule_(&main) {}
-
-    // Applies one CELL=TEXT pair; false (with the reason in *why) when the cell refuses it.
-    bool Apply(cmcCellObj& cell, const std::string& text, std::string* why) {
-        if (text.rfind("@key:", 0) == 0) return Key(cell, text.substr(5), why);
-        if (text.rfind("@pick:", 0) == 0) return Pick(cell, text.substr(6), why);
-        return Type(cell, text, why);
-    }
-
-private:
-    cmcCellRequest Request(cmcCellObj& cell, int action) {
-        cmcCellRequest req;
-        req.owner = &g_scriptGrid;
-        req.grid = &g_scriptGrid;
-        req.cell = &cell;
-        req.action = action;
-        return req;
-    }
-
-    bool Key(cmcCellObj& cell, const std::string& name, std::string* why) {
-        int action = CA_Refresh;
-        if (name == "space")
-            action = CA_Space;
-        else if (name == "backspace")
-            action = CA_Backspace;
-        else {
-            *why = "unknown key '" + name + "' (space or backspace)";
-            return false;
-        }
-        cmcCellRequest req = Request(cell, action);
-        capsule_.Execute(req, true);
-        if (req.redirect) {
-            *why = "the channel is empty: set its receive frequency first";
-            return false;
-        }
-        if (!capsule_.Wrote()) {
-            *why = "the cell does not change with this key";
-            return false;
-        }
-        return true;
-    }
-
-    // Types the text as the in-place editor delivers it. The cell must start an in-place editor
-    // for this text: with its first character typed (or Enter for a text that starts with a space).
-    bool Type(cmcCellObj& cell, const std::string& text, std::string* why) {
-        const unsigned char first = text.empty() ? 0 : static_cast<unsigned char>(text[0]);
-        uint8_t started = CER_None;
-        cmcCellRequest probe = Request(cell, 0);
-        if (first > 32 && first < 127) {
-            probe.action = first;
-            started = capsule_.Execute(probe, false);
-        }
-        if (started != CER_Editor && !IsCommandLabel(cell.label) && (first == 0 || first == ' ')) {
-            probe = Request(cell, 13);
-            started = capsule_.Execute(probe, false);
-        }
-        if (probe.redirect) {
-            *why = "the channel is empty: set its receive frequency first";
-            return false;
-        }
-        if (started != CER_Editor) {
-            *why = "the cell accepts no typed input";
-            return false;
-        }
-        cmcCellRequest req = Request(cell, 0);
-        req.resultKind = CRK_Input;
-        req.input = text;
-        capsule_.Execute(req, true);
-        if (!capsule_.Wrote()) {
-            *why = "the value was refused";
-            return false;
-        }
-        return true;
-    }
-
-    // Picks items: "@pick:N" picks item N of the chooser the cell opens on Enter; "@pick:N,M"
-    // goes on with item M of the chooser that the first pick opens, and so on.
-    bool Pick(cmcCellObj& cell, const std::string& list, std::string* why) {
-        std::vector<int> items;
-        size_t at = 0;
-        while (at <= list.size()) {
-            size_t comma = list.find(',', at);
-            const std::string part = list.substr(at, comma == std::string::npos ? std::string::npos : comma - at);
-            char* end = nullptr;
-            const long n = std::strtol(part.c_str(), &end, 10);
-            if (part.empty() || *end != '\0') {
-                *why = "bad item number '" + part + "'";
-                return false;
-            }
-            items.push_back(static_cast<int>(n));
-            if (comma == std::string::npos) break;
-            at = comma + 1;
-        }
-        if (IsCommandLabel(cell.label)) {
-            *why = "the cell opens no chooser";
-            return false;
-        }
-        cliScriptViews views;
-        cmcScopedCellViews use(&views);
-        auto opener = std::make_unique<cmcCellRequest>(Request(cell, 13));
-        capsule_.Execute(*opener, false);
-        bool wrote = false;
-        for (int item : items) {
-            cliScriptViews::Opened chooser;
-            if (!views.Take(&chooser)) {
-                *why = opener->redirect ? "the channel is empty: set its receive frequency first"
-                                        : "the cell opens no chooser here";
-                return false;
-            }
-            if (!HasItem(chooser, item)) {
-                *why = "item " + std::to_string(item) + " is not in " + chooser.sheetKey;
-                return false;
-            }
-            cmcCellObj picked;
-            picked.label = chooser.itemKind;
-            picked.index = item;
-            cmcCellRequest parent = *opener;
-            parent.cell = &picked;
-            auto result = std::make_unique<cmcCellRequest>(*opener);
-            result->parent = &parent;
-            result->resultKind = CRK_Chooser;
-            result->action = CA_Refresh;
-            capsule_.Execute(*result, true);
-            wrote = wrote || capsule_.Wrote() || Shows(cell, EditorLists().Text(chooser.sheetKey, chooser.itemKind, item));
-            // A pick that opens the next chooser of a chain answers to this request.
-            result->parent = nullptr;
-            result->resultKind = CRK_Plain;
-            opener = std::move(result);
-        }
-        if (!wrote) {
-            *why = "the pick was refused";
-            return false;
-        }
-        return true;
-    }
-
-    // Whether the cell shows this text now (a pick of the value it already holds writes nothing).
-    bool Shows(cmcCellObj& cell, const std::string& text) {
-        cmcCellRequest req = Request(cell, 0);
-        req.grid = nullptr;
-        capsule_.Execute(req, false);
-        return req.display == text;
-    }
-
-    static bool HasItem(const cliScriptViews::Opened& chooser, int item) {
-        for (const auto& e : EditorLists().Table(chooser.sheetKey, chooser.itemKind).byIndex)
-            if (e.index == item) return true;
-        return false;
-    }
-
-    cmcCellCapsule capsule_;
-};
 
 QX_CLI_COMMAND(
     "get",
@@ -347,7 +156,7 @@ QX_CLI_COMMAND(
         OpenDefinitionFiles();
         indMain main;
         if (int code = OpenFile(main, in)) return code;
-        cliEditor editor(main);
+        cmcCellScript editor(main);
         cmcMessageSink& previous = cmcMessages();
         cliQuestionSink questions(previous, yes, false);
         cmcSetMessageSink(&questions);

@@ -19,21 +19,6 @@ namespace {
 constexpr int kExitFileRefused = 65;
 constexpr int kExitCannotWrite = 73;
 
-// The sheet references of the topic tree as the program shows it for the image's model type.
-std::vector<std::string> TreeSheets(indMain& main) {
-    QWidget host;
-    host.setAttribute(Qt::WA_DontShowOnScreen);
-    cuiTree tree(&host, GTex(), "GI_Tree_Main", nullptr, &main);
-    tree.Build();
-    tree.AdjustToModel();
-    std::vector<std::string> sheets;
-    for (int i = 0; i < tree.NodeCount(); ++i) {
-        const cmcCellObj* cell = cuiTree::CellOf(tree.NodeAt(i));
-        sheets.push_back(cell && cell->name ? *cell->name : std::string());
-    }
-    return sheets;
-}
-
 // A sheet given on the command line: a full reference, or a key whose style is taken from the
 // first tree node showing that key.
 std::string SheetReference(const std::string& sheet, const std::string& param, const std::vector<std::string>& tree) {

@@ -1,14 +1,17 @@
 // What the commands that draw sheets share: the graphical application object, the definition files
 // with the program's cell handler, and the check that a sheet exists.
 #include "cli/cliCommand.h"
+#include "app/cuiTree.h"
 #include "cells/cmcCellCapsule.h"
+#include "image/indMain.h"
 #include "defs/cmcGTex.h"
 
 #include <QApplication>
+#include <QWidget>
 
 namespace qx::cli {
 
-bool DrawingCommand(const std::string& name) { return name == "render" || name == "print"; }
+bool DrawingCommand(const std::string& name) { return name == "render" || name == "print" || name == "diff"; }
 
 bool RequireGraphics(const std::string& command) {
     if (qobject_cast<QApplication*>(QCoreApplication::instance())) return true;
@@ -28,6 +31,21 @@ bool HasSheet(const std::string& command, const std::string& key) {
             return false;
         }
     return true;
+}
+
+// The sheet references of the topic tree as the program shows it for the image's model type.
+std::vector<std::string> TreeSheets(indMain& main) {
+    QWidget host;
+    host.setAttribute(Qt::WA_DontShowOnScreen);
+    cuiTree tree(&host, GTex(), "GI_Tree_Main", nullptr, &main);
+    tree.Build();
+    tree.AdjustToModel();
+    std::vector<std::string> sheets;
+    for (int i = 0; i < tree.NodeCount(); ++i) {
+        const cmcCellObj* cell = cuiTree::CellOf(tree.NodeAt(i));
+        sheets.push_back(cell && cell->name ? *cell->name : std::string());
+    }
+    return sheets;
 }
 
 }  // namespace qx::cli

@@ -204,6 +204,11 @@ void indMain::MarkSaved() {
     RefreshTitle();
 }
 
+void indMain::RestoreModifiedMark(bool modified) {
+    modified_ = modified;
+    RefreshTitle();
+}
+
 void indMain::MarkModified() {
     modified_ = true;
     RefreshTitle();

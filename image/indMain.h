@@ -137,6 +137,8 @@ public:
     void NoteEdit();
     void MarkSaved();
     void MarkModified();
+    // Puts the modified mark back to `modified` after edits that were undone (the image restored).
+    void RestoreModifiedMark(bool modified);
 
     // ---- undo history ----
     // A new history starting at the working image (opening a file, a clone read, a new image, a

@@ -1,0 +1,50 @@
+// The windows of the channel plan commands: the import preview (what will change and the
+// problems found) and the comparison list whose lines open the sheet at the cell.
+#pragma once
+
+#include "cells/cmcChannelPlan.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QTableWidget;
+
+namespace qx {
+
+// Shows the preview of an import; exec() returns Accepted when the user imports, and SkipBad()
+// tells whether the lines with problems are to be skipped.
+class cuiPlanPreview : public QDialog {
+    Q_OBJECT
+public:
+    cuiPlanPreview(QWidget* parent, const QString& planFile, const cmcPlanImport& preview);
+    bool SkipBad() const { return skipBad_; }
+    QTableWidget* Table() const { return table_; }
+    QListWidget* Problems() const { return problems_; }
+    QPushButton* ImportButton() const { return import_; }
+
+private:
+    QTableWidget* table_ = nullptr;
+    QListWidget* problems_ = nullptr;
+    QPushButton* import_ = nullptr;
+    bool skipBad_ = false;
+};
+
+// The cells that differ between the open image and a file; activating a line calls `open` with it.
+class cuiPlanCompare : public QDialog {
+    Q_OBJECT
+public:
+    cuiPlanCompare(QWidget* parent, const QString& otherFile, std::vector<cmcDiffLine> lines,
+                   std::function<void(const cmcDiffLine&)> open);
+    QListWidget* List() const { return list_; }
+    const std::vector<cmcDiffLine>& Lines() const { return lines_; }
+
+private:
+    QListWidget* list_ = nullptr;
+    std::vector<cmcDiffLine> lines_;
+};
+
+}  // namespace qx

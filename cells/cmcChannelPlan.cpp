@@ -1,0 +1,729 @@
+// Channel plans (CSV) in and out of an image, and the comparison of two images; see cmcChannelPlan.h.
+#include "cells/cmcChannelPlan.h"
+
+#include "cells/cmcCellCapsule.h"
+#include "cells/cmcCellScript.h"
+#include "cells/cmcEditors.h"
+#include "cells/cmcEditorsInternal.h"
+#include "defs/cmcCellNames.h"
+#include "defs/cmcCellObj.h"
+#include "defs/cmcGTex.h"
+#include "defs/cmcSheetBuilder.h"
+#include "image/cmcEeprom.h"
+#include "image/datCh.h"
+#include "image/datChannelShift.h"
+#include "image/indMain.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+
+namespace qx {
+
+// ---------------- CSV ----------------
+
+std::vector<cmcCsvRecord> ParseCsv(const std::string& text) {
+    std::vector<cmcCsvRecord> out;
+    cmcCsvRecord rec;
+    std::string field;
+    int line = 1;
+    bool quoted = false, any = false;
+    rec.line = 1;
+    auto endField = [&] {
+        rec.fields.push_back(field);
+        field.clear();
+    };
+    auto endRecord = [&] {
+        endField();
+        // A blank line is no record.
+        if (!(rec.fields.size() == 1 && rec.fields[0].empty() && !any)) out.push_back(rec);
+        rec = cmcCsvRecord{};
+        any = false;
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char ch = text[i];
+        if (quoted) {
+            if (ch == '"') {
+                if (i + 1 < text.size() && text[i + 1] == '"') {
+                    field += '"';
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+            } else {
+                if (ch == '\n') ++line;
+                field += ch;
+            }
+        } else if (ch == '"') {
+            quoted = true;
+            any = true;
+        } else if (ch == ',') {
+            endField();
+            any = true;
+        } else if (ch == '\r' || ch == '\n') {
+            if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            endRecord();
+            ++line;
+            rec.line = line;
+        } else {
+            field += ch;
+        }
+    }
+    if (!field.empty() || !rec.fields.empty() || any) endRecord();
+    return out;
+}
+
+std::string CsvField(const std::string& text) {
+    const bool needs = text.find_first_of(",\"\r\n") != std::string::npos ||
+                       (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+    if (!needs) return text;
+    std::string out = "\"";
+    for (char ch : text) {
+        if (ch == '"') out += '"';
+        out += ch;
+    }
+    return out + "\"";
+}
+
+namespace {
+
+// ---------------- the plan fields of a channel ----------------
+
+enum Col : int {
+    C_Location, C_Name, C_Frequency, C_Duplex, C_Offset, C_Tone, C_RTone, C_CTone, C_Dtcs, C_DtcsPol, C_RxDtcs,
+    C_CrossMode, C_Mode, C_TStep, C_Skip, C_Power, C_Comment, C_Bank, C_Count
+};
+
+const std::vector<std::string> kColumns = {"Location", "Name",        "Frequency",  "Duplex",    "Offset",
+                                           "Tone",     "rToneFreq",   "cToneFreq",  "DtcsCode",  "DtcsPolarity",
+                                           "RxDtcsCode", "CrossMode", "Mode",       "TStep",     "Skip",
+                                           "Power",    "Comment",     "Bank"};
+
+constexpr uint32_t kSplitAbove = 10000000;  // Hz: a larger shift is written as a split frequency
+constexpr const char* kDefaultTone = "88.5";  // the tone fields of a channel without that tone
+constexpr const char* kDefaultDtcs = "023";
+
+std::string Mhz(uint32_t hz) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%u.%06u", hz / 1000000, hz % 1000000);
+    return buf;
+}
+
+std::string CtcssText(const datTone& t) {
+    const auto& items = editors::Tones().ctcss;
+    return t.ctcss < items.size() ? items[t.ctcss] : std::string();
+}
+
+std::string DtcsText(const datTone& t) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%03o", t.dtcsCode & 0x1FF);
+    return buf;
+}
+
+cmcCellObj ChannelCell(int label, int channel) {
+    cmcCellObj cell;
+    cell.category = CT_Mch;
+    cell.label = label;
+    cell.index = channel;
+    return cell;
+}
+
+// What a channel cell shows (outside a sheet: the editable form of a display text).
+std::string Shown(cmcCellCapsule& capsule, int label, int channel) {
+    cmcCellObj cell = ChannelCell(label, channel);
+    cmcCellRequest req;
+    req.cell = &cell;
+    capsule.Execute(req, false);
+    return req.display;
+}
+
+std::string TrimRight(std::string s) {
+    while (!s.empty() && s.back() == ' ') s.pop_back();
+    return s;
+}
+
+// The plan fields of memory channel `channel` as the image holds it.
+std::vector<std::string> PlanFields(indMain& main, cmcCellCapsule& capsule, int channel) {
+    uint8_t* image = main.WorkingImage().Data();
+    datCh ch(image);
+    ch.Load(datChannelKind(main.ModelType()), channel);
+    std::vector<std::string> f(C_Count);
+    f[C_Location] = std::to_string(channel + 1);
+    f[C_Name] = TrimRight(Shown(capsule, CL_Mch_Text, channel));
+    f[C_Frequency] = Mhz(ch.rxFreq);
+    f[C_Offset] = "0.000000";
+    if (ch.txInhibit) {
+        f[C_Duplex] = "off";
+    } else if (ch.txFreq != ch.rxFreq) {
+        const uint32_t shift = ch.txFreq > ch.rxFreq ? ch.txFreq - ch.rxFreq : ch.rxFreq - ch.txFreq;
+        if (shift < kSplitAbove) {
+            f[C_Duplex] = ch.txFreq > ch.rxFreq ? "+" : "-";
+            f[C_Offset] = Mhz(shift);
+        } else {
+            f[C_Duplex] = "split";
+            f[C_Offset] = Mhz(ch.txFreq);
+        }
+    }
+    // Tones: the transmit tone is the encode side, the receive tone the squelch side.
+    const datTone& tx = ch.txTone;
+    const datTone& rx = ch.rxTone;
+    f[C_RTone] = kDefaultTone;
+    f[C_CTone] = kDefaultTone;
+    f[C_Dtcs] = kDefaultDtcs;
+    f[C_RxDtcs] = kDefaultDtcs;
+    f[C_DtcsPol] = "NN";
+    f[C_CrossMode] = "Tone->Tone";
+    auto pol = [](const datTone& t) { return t.enabled && t.dtcs && t.inverted ? 'R' : 'N'; };
+    if (!tx.enabled && !rx.enabled) {
+    } else if (tx.enabled && !tx.dtcs && !rx.enabled) {
+        f[C_Tone] = "Tone";
+        f[C_RTone] = CtcssText(tx);
+    } else if (tx.enabled && !tx.dtcs && rx == tx) {
+        f[C_Tone] = "TSQL";
+        f[C_RTone] = f[C_CTone] = CtcssText(tx);
+    } else if (tx.enabled && tx.dtcs && rx.enabled && rx.dtcs && rx.dtcsCode == tx.dtcsCode) {
+        f[C_Tone] = "DTCS";
+        f[C_Dtcs] = f[C_RxDtcs] = DtcsText(tx);
+        f[C_DtcsPol] = std::string{pol(tx), pol(rx)};
+    } else {
+        f[C_Tone] = "Cross";
+        std::string txWord, rxWord;
+        if (tx.enabled && tx.dtcs) {
+            txWord = "DTCS";
+            f[C_Dtcs] = DtcsText(tx);
+        } else if (tx.enabled) {
+            txWord = "Tone";
+            f[C_RTone] = CtcssText(tx);
+        }
+        if (rx.enabled && rx.dtcs) {
+            rxWord = "DTCS";
+            f[C_RxDtcs] = DtcsText(rx);
+        } else if (rx.enabled) {
+            rxWord = "Tone";
+            f[C_CTone] = CtcssText(rx);
+        }
+        f[C_DtcsPol] = std::string{pol(tx), pol(rx)};
+        f[C_CrossMode] = txWord + "->" + rxWord;
+    }
+    f[C_Mode] = ch.narrow ? "NFM" : "FM";
+    f[C_TStep] = ch.narrow ? "6.25" : "12.50";
+    f[C_Skip] = ch.scanInc ? "" : "S";
+    f[C_Power] = Shown(capsule, CL_Mch_RfPo, channel);
+    f[C_Bank] = std::to_string(datBankOfChannel(image, channel) + 1);
+    return f;
+}
+
+// ---------------- import ----------------
+
+struct LineValues {
+    int line = 0;
+    std::vector<std::string> f;  // by Col; empty when the file lacks the column
+    std::vector<bool> given;     // the file has the column
+};
+
+bool ParseMhz(const std::string& text, uint32_t* hz) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    while (end && *end == ' ') ++end;
+    if (!end || *end != '\0' || !(v >= 0) || v > 4294.0) return false;
+    *hz = static_cast<uint32_t>(std::llround(v * 1e6));
+    return true;
+}
+
+bool ParseInt(const std::string& text, int* out) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (*end != '\0') return false;
+    *out = static_cast<int>(v);
+    return true;
+}
+
+class Importer {
+public:
+    Importer(indMain& main, cmcPlanImport& result) : main_(main), result_(result), script_(main), capsule_(&main) {}
+
+    // Applies one line to the working image; false (with problems added) when a value is refused.
+    // The caller restores the image after a refused line.
+    bool Line(const LineValues& v, const cmcPlanOptions& options) {
+        line_ = v.line;
+        problems_ = 0;
+        uint8_t* image = main_.WorkingImage().Data();
+        const int type = main_.ModelType();
+        cmcPlanChange change;
+        change.line = v.line;
+
+        // Values that do not need the image: read and check them first.
+        uint32_t rx = 0;
+        if (!v.given[C_Frequency] || !ParseMhz(v.f[C_Frequency], &rx) || rx == 0)
+            Problem(C_Frequency, v.given[C_Frequency] ? "'" + v.f[C_Frequency] + "' is not a frequency in MHz"
+                                                      : "the file has no Frequency column");
+        int wantedBank = -1;
+        if (options.bank >= 0) {
+            wantedBank = options.bank;
+        } else if (v.given[C_Bank] && !v.f[C_Bank].empty()) {
+            int b = 0;
+            if (!ParseInt(v.f[C_Bank], &b) || b < 1 || b > 5)
+                Problem(C_Bank, "'" + v.f[C_Bank] + "' is not a bank (1 to 5)");
+            else
+                wantedBank = b - 1;
+        }
+        int location = -1;
+        if (options.bank < 0) {
+            if (!v.given[C_Location] || !ParseInt(v.f[C_Location], &location) || location < 1 || location > 64)
+                Problem(C_Location, v.given[C_Location] ? "'" + v.f[C_Location] + "' is not a channel (1 to 64)"
+                                                        : "the file has no Location column");
+        }
+        uint32_t tx = rx;
+        bool txInhibit = false;
+        const std::string duplex = v.given[C_Duplex] ? v.f[C_Duplex] : std::string();
+        if (duplex == "+" || duplex == "-" || duplex == "split") {
+            uint32_t off = 0;
+            if (!v.given[C_Offset] || !ParseMhz(v.f[C_Offset], &off)) {
+                Problem(C_Offset, "'" + (v.given[C_Offset] ? v.f[C_Offset] : std::string()) +
+                                      "' is not a frequency in MHz");
+            } else if (duplex == "+") {
+                tx = rx + off;
+            } else if (duplex == "-") {
+                if (off > rx)
+                    Problem(C_Offset, "the offset is larger than the frequency");
+                else
+                    tx = rx - off;
+            } else {
+                tx = off;
+            }
+        } else if (duplex == "off") {
+            txInhibit = true;
+        } else if (!duplex.empty()) {
+            Problem(C_Duplex, "'" + duplex + "' is not one of +, -, split, off or empty");
+        }
+        // Tones as the two texts the tone cells take ("" for none).
+        std::string txTone, rxTone;
+        int txCol = C_Tone, rxCol = C_Tone;
+        const std::string tone = v.given[C_Tone] ? v.f[C_Tone] : std::string();
+        const std::string pol = v.given[C_DtcsPol] && !v.f[C_DtcsPol].empty() ? v.f[C_DtcsPol] : "NN";
+        if (pol.size() != 2 || (pol[0] != 'N' && pol[0] != 'R') || (pol[1] != 'N' && pol[1] != 'R'))
+            Problem(C_DtcsPol, "'" + pol + "' is not one of NN, NR, RN, RR");
+        auto dtcs = [&](int col, char polarity) {
+            return Field(v, col, kDefaultDtcs) + (polarity == 'R' ? "I" : "N");
+        };
+        if (tone.empty()) {
+        } else if (tone == "Tone") {
+            txTone = Field(v, C_RTone, kDefaultTone);
+            txCol = C_RTone;
+        } else if (tone == "TSQL") {
+            txTone = rxTone = Field(v, C_CTone, kDefaultTone);
+            txCol = rxCol = C_CTone;
+        } else if (tone == "DTCS") {
+            txTone = dtcs(C_Dtcs, pol[0]);
+            rxTone = dtcs(C_Dtcs, pol.size() > 1 ? pol[1] : 'N');
+            txCol = rxCol = C_Dtcs;
+        } else if (tone == "Cross") {
+            const std::string mode = Field(v, C_CrossMode, "Tone->Tone");
+            const size_t arrow = mode.find("->");
+            const std::string a = arrow == std::string::npos ? std::string() : mode.substr(0, arrow);
+            const std::string b = arrow == std::string::npos ? std::string() : mode.substr(arrow + 2);
+            auto known = [](const std::string& w) { return w.empty() || w == "Tone" || w == "DTCS"; };
+            if (arrow == std::string::npos || !known(a) || !known(b) || (a.empty() && b.empty())) {
+                Problem(C_CrossMode, "'" + mode + "' is not a cross mode this radio has");
+            } else {
+                if (a == "Tone") txTone = Field(v, C_RTone, kDefaultTone), txCol = C_RTone;
+                if (a == "DTCS") txTone = dtcs(C_Dtcs, pol[0]), txCol = C_Dtcs;
+                if (b == "Tone") rxTone = Field(v, C_CTone, kDefaultTone), rxCol = C_CTone;
+                if (b == "DTCS") rxTone = dtcs(C_RxDtcs, pol.size() > 1 ? pol[1] : 'N'), rxCol = C_RxDtcs;
+            }
+        } else {
+            Problem(C_Tone, "'" + tone + "' is not a tone mode this radio has (Tone, TSQL, DTCS or Cross)");
+        }
+        const std::string mode = v.given[C_Mode] ? v.f[C_Mode] : std::string();
+        if (!mode.empty() && mode != "FM" && mode != "NFM")
+            Problem(C_Mode, "'" + mode + "' is not a mode this radio has (FM or NFM)");
+        const std::string skip = v.given[C_Skip] ? v.f[C_Skip] : std::string();
+        if (!skip.empty() && skip != "S")
+            Problem(C_Skip, "'" + skip + "' is not one of S or empty");
+        if (problems_) return false;
+
+        // The slot: by location (joining the bank when it lies beyond the bank table), or at the
+        // end of the bank asked for.
+        int channel = location - 1;
+        if (options.bank >= 0) {
+            channel = datBankFirst(image, wantedBank) + datBankSize(image, wantedBank);
+            if (!Join(wantedBank, channel, C_Location)) return false;
+            change.added = true;
+        } else if (channel >= datChannelTotal(image)) {
+            int bank = wantedBank;
+            if (bank < 0) {
+                bank = 0;
+                for (int b = 0; b < 5; ++b)
+                    if (datBankSize(image, b) > 0) bank = b;
+            }
+            for (int b = bank + 1; b < 5; ++b)
+                if (datBankSize(image, b) > 0) {
+                    Problem(C_Bank, "channel " + std::to_string(location) + " cannot join bank " +
+                                        std::to_string(bank + 1) + ": bank " + std::to_string(b + 1) +
+                                        " follows it");
+                    return false;
+                }
+            while (channel >= datChannelTotal(image))
+                if (!Join(bank, datChannelTotal(image), C_Location)) return false;
+            change.added = true;
+        } else if (wantedBank >= 0 && datBankOfChannel(image, channel) != wantedBank) {
+            Problem(C_Bank, "channel " + std::to_string(location) + " is in bank " +
+                                std::to_string(datBankOfChannel(image, channel) + 1));
+            return false;
+        }
+        if (!change.added && datChannelInUse(image, channel))
+            change.before = PlanFields(main_, capsule_, channel);
+        change.channel = channel;
+        change.bank = datBankOfChannel(image, channel);
+
+        // Every value through the cell that edits it, in the order a user would type them.
+        Type(CL_Mch_FreqR, channel, Mhz(rx));
+        {
+            datCh ch(image);
+            ch.Load(datChannelKind(type), channel);
+            if (ch.rxFreq != rx || !ch.inUse) {
+                Problem(C_Frequency, "the radio cannot tune " + Mhz(rx) + " MHz");
+                return false;
+            }
+        }
+        Pick(CL_Mch_TxInh, channel, txInhibit ? 1 : 0, C_Duplex);
+        if (!txInhibit) Type(CL_Mch_FreqT, channel, Mhz(tx));
+        // A plan without a Tone column keeps the channel's tones.
+        const bool tones = v.given[C_Tone];
+        if (tones) {
+            SetTone(CL_Mch_CTone_R, channel, rxTone, rxCol);
+            SetTone(CL_Mch_CTone_T, channel, txTone, txCol);
+        }
+        if (v.given[C_Name]) Type(CL_Mch_Text, channel, v.f[C_Name]);
+        if (!mode.empty()) Pick(CL_Mch_Nar, channel, mode == "NFM" ? 1 : 0, C_Mode);
+        if (v.given[C_Skip]) Pick(CL_Mch_Scan_Inc, channel, skip == "S" ? 0 : 1, C_Skip);
+        if (v.given[C_Power] && !v.f[C_Power].empty()) {
+            cmcCellObj cell = ChannelCell(CL_Mch_RfPo, channel);
+            std::string why;
+            if (!script_.PickText(cell, v.f[C_Power], &why)) Problem(C_Power, Refused(v.f[C_Power], why));
+        }
+        if (problems_) return false;
+
+        // What the radio now holds must be what the line asked for: an editor that snaps a value
+        // (a frequency off the channel raster, a tone by its first digits) is a refusal here.
+        change.after = PlanFields(main_, capsule_, channel);
+        const auto& a = change.after;
+        if (!txInhibit && (a[C_Duplex] == "off" || TxOf(a) != tx))
+            Problem(duplex.empty() ? C_Frequency : C_Offset, "the radio cannot transmit on " + Mhz(tx) + " MHz");
+        if (tones && ToneOf(a, true) != Canonical(txTone)) Problem(txCol, "the radio has no transmit tone '" + txTone + "'");
+        if (tones && ToneOf(a, false) != Canonical(rxTone)) Problem(rxCol, "the radio has no receive tone '" + rxTone + "'");
+        if (v.given[C_Name] && a[C_Name] != TrimRight(v.f[C_Name]))
+            Problem(C_Name, "'" + v.f[C_Name] + "' has characters the display cannot show or is too long");
+        if (problems_) return false;
+        result_.changes.push_back(std::move(change));
+        return true;
+    }
+
+    void Problem(int col, const std::string& message) {
+        result_.problems.push_back({line_, kColumns[col], message});
+        ++problems_;
+    }
+
+private:
+    static std::string Field(const LineValues& v, int col, const char* fallback) {
+        return v.given[col] && !v.f[col].empty() ? v.f[col] : std::string(fallback);
+    }
+
+    static std::string Refused(const std::string& value, const std::string& why) {
+        return "'" + value + "' refused: " + why;
+    }
+
+    bool Join(int bank, int pos, int col) {
+        if (datChannelTotal(main_.WorkingImage().Data()) >= 64) {
+            Problem(col, "all 64 channels are in use");
+            return false;
+        }
+        if (!datChannelJoinsBank(main_.WorkingImage(), main_.InitialImage(), main_.ModelType(), bank, pos)) {
+            Problem(col, "the channel cannot join bank " + std::to_string(bank + 1));
+            return false;
+        }
+        return true;
+    }
+
+    // Types a value; whether the cell took it is checked on what the channel holds afterwards.
+    void Type(int label, int channel, const std::string& text) {
+        cmcCellObj cell = ChannelCell(label, channel);
+        std::string why;
+        script_.Type(cell, text, &why);
+    }
+
+    void Pick(int label, int channel, int item, int col) {
+        cmcCellObj cell = ChannelCell(label, channel);
+        std::string why;
+        const std::string before = Shown(capsule_, label, channel);
+        if (!script_.Apply(cell, "@pick:" + std::to_string(item), &why)) {
+            // A pick of the value the cell holds already writes nothing.
+            uint8_t* image = main_.WorkingImage().Data();
+            datCh ch(image);
+            ch.Load(datChannelKind(main_.ModelType()), channel);
+            const int now = label == CL_Mch_TxInh ? ch.txInhibit : label == CL_Mch_Nar ? ch.narrow : ch.scanInc;
+            if (now != item) Problem(col, Refused(before, why));
+        }
+    }
+
+    void SetTone(int label, int channel, const std::string& text, int col) {
+        cmcCellObj cell = ChannelCell(label, channel);
+        std::string why;
+        if (text.empty()) {
+            script_.Apply(cell, "@pick:" + std::to_string(kToneItemOff), &why);
+            return;  // checked with the other values afterwards
+        }
+        script_.Type(cell, text, &why);
+    }
+
+    static uint32_t TxOf(const std::vector<std::string>& a) {
+        uint32_t rx = 0, off = 0;
+        ParseMhz(a[C_Frequency], &rx);
+        ParseMhz(a[C_Offset], &off);
+        if (a[C_Duplex] == "+") return rx + off;
+        if (a[C_Duplex] == "-") return rx - off;
+        if (a[C_Duplex] == "split") return off;
+        return rx;
+    }
+
+    // A tone text in one form: "" for none, "88.5" for a tone, "023N" / "023I" for a code.
+    static std::string Canonical(const std::string& text) {
+        if (text.empty()) return text;
+        if (text.size() == 4 && (text[3] == 'N' || text[3] == 'I')) return text;
+        char* end = nullptr;
+        const double v = std::strtod(text.c_str(), &end);
+        if (*end != '\0') return "?" + text;
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "%.1f", v);
+        return buf;
+    }
+
+    // The transmit or receive tone of exported plan fields, in the canonical form.
+    static std::string ToneOf(const std::vector<std::string>& a, bool transmit) {
+        const std::string& tone = a[C_Tone];
+        const char tpol = a[C_DtcsPol][0] == 'R' ? 'I' : 'N';
+        const char rpol = a[C_DtcsPol][1] == 'R' ? 'I' : 'N';
+        std::string t, r;
+        if (tone == "Tone") t = a[C_RTone];
+        if (tone == "TSQL") t = r = a[C_CTone];
+        if (tone == "DTCS") t = a[C_Dtcs] + tpol, r = a[C_Dtcs] + rpol;
+        if (tone == "Cross") {
+            const std::string& m = a[C_CrossMode];
+            const size_t arrow = m.find("->");
+            const std::string x = m.substr(0, arrow), y = m.substr(arrow + 2);
+            if (x == "Tone") t = a[C_RTone];
+            if (x == "DTCS") t = a[C_Dtcs] + tpol;
+            if (y == "Tone") r = a[C_CTone];
+            if (y == "DTCS") r = a[C_RxDtcs] + rpol;
+        }
+        return Canonical(transmit ? t : r);
+    }
+
+    indMain& main_;
+    cmcPlanImport& result_;
+    cmcCellScript script_;
+    cmcCellCapsule capsule_;
+    int line_ = 0;
+    int problems_ = 0;
+};
+
+}  // namespace
+
+const char* ChannelPlanHeader() {
+    return "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,RxDtcsCode,"
+           "CrossMode,Mode,TStep,Skip,Power,Comment,Bank";
+}
+
+const std::vector<std::string>& ChannelPlanColumns() { return kColumns; }
+
+std::string ExportChannelPlan(indMain& main) {
+    std::string out = ChannelPlanHeader();
+    out += "\r\n";
+    cmcCellCapsule capsule(&main);
+    const uint8_t* image = main.WorkingImage().Data();
+    const int total = datChannelTotal(image);
+    for (int n = 0; n < total && n < 64; ++n) {
+        if (!datChannelInUse(image, n)) continue;
+        const std::vector<std::string> f = PlanFields(main, capsule, n);
+        for (size_t i = 0; i < f.size(); ++i) {
+            if (i) out += ',';
+            out += CsvField(f[i]);
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::string cmcPlanProblem::Text() const {
+    return "line " + std::to_string(line) + ": " + (column.empty() ? std::string() : column + ": ") + message;
+}
+
+cmcPlanImport ImportChannelPlan(indMain& main, const std::string& csv, const cmcPlanOptions& options) {
+    cmcPlanImport result;
+    const std::vector<cmcCsvRecord> records = ParseCsv(csv);
+    if (records.empty()) {
+        result.problems.push_back({1, "", "the file is empty: a header line naming the columns is needed"});
+        return result;
+    }
+    // Columns by header name; unknown columns are ignored.
+    std::vector<int> where(C_Count, -1);
+    for (size_t i = 0; i < records[0].fields.size(); ++i) {
+        std::string name = records[0].fields[i];
+        if (i == 0 && name.rfind("\xEF\xBB\xBF", 0) == 0) name = name.substr(3);  // byte order mark
+        for (int c = 0; c < C_Count; ++c)
+            if (kColumns[c] == name && where[c] < 0) where[c] = static_cast<int>(i);
+    }
+    if (where[C_Frequency] < 0) {
+        result.problems.push_back({records[0].line, "Frequency", "the header names no Frequency column"});
+        return result;
+    }
+    if (where[C_Location] < 0 && options.bank < 0) {
+        result.problems.push_back(
+            {records[0].line, "Location", "the header names no Location column (or give a bank to append to)"});
+        return result;
+    }
+    if (options.bank > 4) {
+        result.problems.push_back({records[0].line, "Bank", "there are five banks"});
+        return result;
+    }
+
+    const cmcEeprom original(main.WorkingImage());
+    const bool wasModified = main.IsModified();
+    Importer importer(main, result);
+    for (size_t r = 1; r < records.size(); ++r) {
+        LineValues v;
+        v.line = records[r].line;
+        v.f.assign(C_Count, std::string());
+        v.given.assign(C_Count, false);
+        for (int c = 0; c < C_Count; ++c) {
+            if (where[c] < 0) continue;
+            v.given[c] = true;
+            if (where[c] < static_cast<int>(records[r].fields.size())) v.f[c] = records[r].fields[where[c]];
+        }
+        const cmcEeprom before(main.WorkingImage());
+        if (!importer.Line(v, options)) main.WorkingImage().Assign(before);
+    }
+    const bool accept = options.apply && (result.problems.empty() || options.skipBad) && !result.changes.empty();
+    if (!accept) {
+        main.WorkingImage().Assign(original);
+        main.RestoreModifiedMark(wasModified);
+        return result;
+    }
+    main.MarkModified();
+    result.applied = true;
+    return result;
+}
+
+// ---------------- compare ----------------
+
+std::string cmcDiffLine::Text() const {
+    return sheet + " / " + row + " / " + column + ": " + valueA + " -> " + valueB;
+}
+
+namespace {
+
+class NoMeasure final : public cmcTextMeasure {
+public:
+    int TextWidth(const cmcFont&, const std::string& line) override { return static_cast<int>(line.size()) * 8; }
+    int LineHeight(const cmcFont&) override { return 16; }
+};
+
+struct SheetRef {
+    std::string style, key, parameter;
+};
+
+SheetRef SplitReference(const std::string& reference) {
+    SheetRef r;
+    std::string rest = reference;
+    if (!rest.empty() && rest[0] == '[') {
+        const size_t close = rest.find(']');
+        if (close != std::string::npos) {
+            r.style = rest.substr(1, close - 1);
+            rest = rest.substr(close + 1);
+        }
+    }
+    const size_t comma = rest.find(',');
+    r.key = rest.substr(0, comma);
+    if (comma != std::string::npos) r.parameter = rest.substr(comma + 1);
+    return r;
+}
+
+std::unique_ptr<cmcSheetBuilder> BuildSheet(const SheetRef& ref, indMain& main) {
+    cmcSheetContext ctx;
+    ctx.modelType = main.ModelType();
+    ctx.image = &main.WorkingImage();
+    std::unique_ptr<cmcSheetBuilder> b;
+    if (ref.style == "St_ChBank")
+        b = std::make_unique<cmcSheetBuilderChBank>(GTex(), ref.key, ctx);
+    else if (ref.style == "St_Common")
+        b = std::make_unique<cmcSheetBuilderCommon>(GTex(), ref.key, ctx);
+    else
+        b = std::make_unique<cmcSheetBuilder>(GTex(), ref.key, ctx);
+    if (!ref.parameter.empty()) b->SetParameter(ref.parameter);
+    NoMeasure measure;
+    b->Build(measure);
+    return b;
+}
+
+std::string OneLine(std::string text) {
+    for (char& ch : text)
+        if (ch == '\n' || ch == '\r' || ch == '\t') ch = ' ';
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
+// What the cell at (col, row) of a built sheet shows for an image; "" where the sheet has no cell.
+std::string ShownAt(cmcSheetBuilder& b, cmcCellCapsule& capsule, int col, int row) {
+    if (!b.InGrid(col, row) || !b.Id(col, row).cell) return {};
+    cmcCellObj cell = *b.Id(col, row).cell;
+    cmcCellRequest req;
+    req.cell = &cell;
+    capsule.Execute(req, false);
+    return OneLine(req.display);
+}
+
+}  // namespace
+
+std::vector<cmcDiffLine> DiffImages(indMain& a, indMain& b, const std::vector<std::string>& sheetReferences) {
+    std::vector<cmcDiffLine> out;
+    cmcCellCapsule capA(&a), capB(&b);
+    for (const std::string& reference : sheetReferences) {
+        if (reference.empty()) continue;
+        const SheetRef ref = SplitReference(reference);
+        if (!GTex().HasKey(ref.key + "_Cells")) continue;
+        std::unique_ptr<cmcSheetBuilder> sa = BuildSheet(ref, a);
+        std::unique_ptr<cmcSheetBuilder> sb = BuildSheet(ref, b);
+        std::string title = sa->PrintHeading();
+        if (title.empty()) title = ref.key;
+        const int cols = std::max(sa->ColCount(), sb->ColCount());
+        const int rows = std::max(sa->RowCount(), sb->RowCount());
+        for (int r = 0; r < rows; ++r) {
+            for (int c = 0; c < cols; ++c) {
+                const std::string va = ShownAt(*sa, capA, c, r);
+                const std::string vb = ShownAt(*sb, capB, c, r);
+                if (va == vb) continue;
+                cmcDiffLine d;
+                d.sheetReference = reference;
+                d.sheet = title;
+                d.col = c;
+                d.gridRow = r;
+                cmcSheetBuilder& s = sa->InGrid(c, r) ? *sa : *sb;
+                cmcCellCapsule& cap = sa->InGrid(c, r) ? capA : capB;
+                d.row = s.FixedCols() > 0 && c >= s.FixedCols() ? ShownAt(s, cap, 0, r) : std::string();
+                if (d.row.empty()) d.row = "row " + std::to_string(r + 1);
+                d.column = s.FixedRows() > 0 && r >= s.FixedRows() ? ShownAt(s, cap, c, 0) : std::string();
+                if (d.column.empty()) d.column = "column " + std::to_string(c + 1);
+                d.valueA = va;
+                d.valueB = vb;
+                out.push_back(std::move(d));
+            }
+        }
+    }
+    return out;
+}
+
+}  // namespace qx

@@ -1,0 +1,96 @@
+// Channel plans in and out of an image, and the comparison of two images cell by cell.
+//
+// A channel plan is a CSV file in the common channel-plan layout: a header line naming the columns
+// (Location, Name, Frequency, Duplex, Offset, Tone, rToneFreq, cToneFreq, DtcsCode, DtcsPolarity,
+// RxDtcsCode, CrossMode, Mode, TStep, Skip, Power, Comment, and our Bank), then one channel per
+// line. Export writes the channels in use; import checks every value through the cell handler and
+// the editors the channel sheets use, and changes the image only when the whole plan is accepted
+// (or the lines with problems are skipped on request).
+//
+//     std::string csv = ExportChannelPlan(main);
+//     cmcPlanImport r = ImportChannelPlan(main, csv, {.bank = -1, .skipBad = false});
+//     if (!r.applied) for (auto& p : r.problems) ... "line N: column: message"
+//
+//     std::vector<cmcDiffLine> d = DiffImages(a, b, sheetReferences);
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qx {
+
+class indMain;
+
+// ---------------- CSV ----------------
+
+// Splits CSV text into records of fields (quoted fields may hold commas, quotes written twice and
+// line breaks). Each record remembers the line it starts on, counted from 1.
+struct cmcCsvRecord {
+    int line = 0;
+    std::vector<std::string> fields;
+};
+std::vector<cmcCsvRecord> ParseCsv(const std::string& text);
+// One field, quoted when it holds a comma, a quote, a line break or surrounding spaces.
+std::string CsvField(const std::string& text);
+
+// ---------------- export ----------------
+
+// The header line of an exported plan (without the line break).
+const char* ChannelPlanHeader();
+// The plan of the image's channels in use, one line per channel in channel order.
+std::string ExportChannelPlan(indMain& main);
+
+// ---------------- import ----------------
+
+struct cmcPlanOptions {
+    int bank = -1;         // 0-4: append every channel at the end of this bank, Location ignored
+    bool skipBad = false;  // apply the good lines when some lines have problems
+    bool apply = true;     // false: only check and describe (the preview); the image is kept
+};
+
+struct cmcPlanProblem {
+    int line = 0;          // the file's line, the header being line 1
+    std::string column;    // the column as the header names it ("" for the line as a whole)
+    std::string message;
+    std::string Text() const;  // "line N: column: message"
+};
+
+// A channel the plan sets: where it goes and what it held before and holds after.
+struct cmcPlanChange {
+    int line = 0;
+    int channel = 0;       // over all banks, from 0
+    int bank = 0;          // 0-4
+    bool added = false;    // the channel joined its bank (it was not one of the bank's channels)
+    std::vector<std::string> before;  // the plan fields of the channel before (empty when added)
+    std::vector<std::string> after;   // the plan fields as the image holds them after the import
+};
+
+struct cmcPlanImport {
+    std::vector<cmcPlanProblem> problems;
+    std::vector<cmcPlanChange> changes;  // lines accepted, in file order
+    bool applied = false;                // the working image was changed (and marked modified)
+};
+
+// The columns of cmcPlanChange::before/after, as exported.
+const std::vector<std::string>& ChannelPlanColumns();
+
+cmcPlanImport ImportChannelPlan(indMain& main, const std::string& csv, const cmcPlanOptions& options);
+
+// ---------------- compare ----------------
+
+struct cmcDiffLine {
+    std::string sheetReference;  // the sheet as the topic tree names it ("[St_ChBank]key,Bank 1")
+    std::string sheet;           // its title as shown
+    std::string row;             // the text of the row's heading cell, or the row number
+    std::string column;          // the text of the column's heading cell, or the column number
+    int col = 0, gridRow = 0;    // the cell's place in the sheet's grid
+    std::string valueA, valueB;  // what the cell shows for each image
+    std::string Text() const;    // "Sheet / row / column: valueA -> valueB"
+};
+
+// Walks the sheets (references as the topic tree names them) built for image A's model type and
+// lists every cell whose shown text differs between the two images. A cell that only one of the
+// two sheets has (a bank of a different size) compares with an empty text.
+std::vector<cmcDiffLine> DiffImages(indMain& a, indMain& b, const std::vector<std::string>& sheetReferences);
+
+}  // namespace qx

@@ -1,0 +1,162 @@
+// "export", "import" and "diff": channel plans in the common channel-plan CSV layout in and out of
+// clone files, and the cells that differ between two clone files.
+#include "cells/cmcChannelPlan.h"
+#include "cli/cliCommand.h"
+#include "defs/cmcGTex.h"
+#include "image/cmcImageMap.h"
+#include "image/indMain.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace qx::cli {
+namespace {
+
+constexpr int kExitDiffer = 1;
+constexpr int kExitModelTypes = 2;
+constexpr int kExitRefused = 65;
+constexpr int kExitCannotWrite = 73;
+
+// Opens a clone file as the program does; false (the reader has shown why) when it is refused.
+bool Open(indMain& main, const std::string& path) {
+    main.LoadStartImage(kModelDPmr446);
+    return main.OpenCloneFile(path) == 0;
+}
+
+bool ReadText(const std::string& path, std::string* text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream s;
+    s << in.rdbuf();
+    *text = s.str();
+    return true;
+}
+
+int Export(const std::vector<std::string>& args) {
+    std::string file, out;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o") {
+            if (!TakeValue(args, i, out)) break;
+        } else if (file.empty()) {
+            file = args[i];
+        } else {
+            file.clear();
+            break;
+        }
+    }
+    if (file.empty() || out.empty()) {
+        PrintError("export takes FILE and -o PLAN.csv (try 'export --help')");
+        return kExitUsage;
+    }
+    OpenDefinitionFiles();
+    indMain main;
+    if (!Open(main, file)) return kExitRefused;
+    const std::string csv = ExportChannelPlan(main);
+    std::ofstream o(out, std::ios::binary);
+    if (!o || !(o << csv) || !(o.flush())) {
+        PrintError("cannot write " + out);
+        return kExitCannotWrite;
+    }
+    return 0;
+}
+
+int Import(const std::vector<std::string>& args) {
+    std::vector<std::string> positional;
+    std::string out, bank;
+    bool skipBad = false;
+    bool usage = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o")
+            usage = usage || !TakeValue(args, i, out);
+        else if (args[i] == "--bank")
+            usage = usage || !TakeValue(args, i, bank);
+        else if (args[i] == "--skip-bad")
+            skipBad = true;
+        else
+            positional.push_back(args[i]);
+    }
+    int bankNo = -1;
+    if (!bank.empty()) {
+        char* end = nullptr;
+        const long n = std::strtol(bank.c_str(), &end, 10);
+        if (*end != '\0' || n < 1 || n > 5) usage = true;
+        bankNo = static_cast<int>(n) - 1;
+    }
+    if (usage || positional.size() != 2 || out.empty()) {
+        PrintError("import takes FILE, PLAN.csv, -o OUT and optionally --bank N (1 to 5) and --skip-bad "
+                   "(try 'import --help')");
+        return kExitUsage;
+    }
+    std::string csv;
+    if (!ReadText(positional[1], &csv)) {
+        PrintError("cannot read " + positional[1]);
+        return kExitRefused;
+    }
+    OpenDefinitionFiles();
+    indMain main;
+    if (!Open(main, positional[0])) return kExitRefused;
+    const cmcPlanImport r = ImportChannelPlan(main, csv, {.bank = bankNo, .skipBad = skipBad});
+    for (const cmcPlanProblem& p : r.problems) std::fprintf(stderr, "%s\n", p.Text().c_str());
+    if (!r.problems.empty() && !skipBad) {
+        std::fprintf(stderr, "qx-p2210-cli: nothing written\n");
+        return kExitRefused;
+    }
+    if (!main.SaveCloneFile(out)) return kExitCannotWrite;
+    std::printf("%zu channels imported, %zu lines skipped\n", r.changes.size(), r.problems.size());
+    return 0;
+}
+
+int Diff(const std::vector<std::string>& args) {
+    if (args.size() != 2) {
+        PrintError("diff takes two clone files A and B (try 'diff --help')");
+        return kExitUsage;
+    }
+    if (!RequireGraphics("diff")) return 1;
+    StartDrawing();
+    indMain a, b;
+    if (!Open(a, args[0]) || !Open(b, args[1])) return kExitRefused;
+    if (a.ModelType() != b.ModelType()) {
+        PrintError("the two files hold different model types (" + std::to_string(a.ModelType()) + " and " +
+                   std::to_string(b.ModelType()) + ")");
+        return kExitModelTypes;
+    }
+    const std::vector<cmcDiffLine> lines = DiffImages(a, b, TreeSheets(a));
+    for (const cmcDiffLine& d : lines) std::printf("%s\n", d.Text().c_str());
+    return lines.empty() ? 0 : kExitDiffer;
+}
+
+QX_CLI_COMMAND("export", "write the memory channels of a clone file as a CSV channel plan",
+               "Usage: qx-p2210-cli export FILE -o PLAN.csv\n\n"
+               "Opens FILE as the program does and writes its memory channels in use, one line each,\n"
+               "in the common channel-plan CSV layout: Location (the channel over all banks, from 1),\n"
+               "Name, Frequency (receive, MHz), Duplex and Offset (the transmit frequency), Tone,\n"
+               "rToneFreq, cToneFreq, DtcsCode, DtcsPolarity, RxDtcsCode, CrossMode, Mode (FM or NFM),\n"
+               "TStep, Skip (S: not in the scan), Power, Comment, and Bank (1 to 5).\n\n"
+               "Exit 0 written; 65 the file is refused; 73 PLAN.csv cannot be written.",
+               Export);
+
+QX_CLI_COMMAND("import", "set memory channels of a clone file from a CSV channel plan",
+               "Usage: qx-p2210-cli import FILE PLAN.csv -o OUT [--bank N] [--skip-bad]\n\n"
+               "Reads the plan (columns found by their header names; Frequency and Location are\n"
+               "needed, the others are optional, unknown ones ignored) and sets each line's channel\n"
+               "through the channel sheet's cells, so that every value is checked as on the sheet.\n"
+               "A channel goes to its Location (joining its Bank when it lies beyond the channels);\n"
+               "with --bank N every channel is appended at the end of bank N in file order and the\n"
+               "later banks move up.\n\n"
+               "Exit 0 when OUT was saved. When a line has a problem, every problem is printed on stderr\n"
+               "as \"line N: column: message\" (the header is line 1), nothing is written and the exit\n"
+               "status is 65, unless --skip-bad is given: then the good lines are imported and saved.",
+               Import);
+
+QX_CLI_COMMAND("diff", "list the cells whose shown values differ between two clone files",
+               "Usage: qx-p2210-cli diff A B\n\n"
+               "Opens both clone files as the program does, walks the sheets of the topic tree for\n"
+               "their model type and prints every cell that shows different text, one line each:\n"
+               "  Sheet / row / column: valueA -> valueB\n\n"
+               "Exit 0 equal; 1 they differ; 2 the files hold different model types; 65 a file is refused.",
+               Diff);
+
+}  // namespace
+}  // namespace qx::cli

@@ -1,0 +1,310 @@
+// Channel plans: CSV reading, export then import over images of every model type, a hand-written
+// plan without the optional columns, every kind of refused value (with its line and column, and
+// no change), appending to a bank, skipping bad lines, and the comparison of two images.
+#include "cells/cmcCellCapsule.h"
+#include "cells/cmcChannelPlan.h"
+#include "defs/cmcGTex.h"
+#include "image/cmcImageMap.h"
+#include "image/datCh.h"
+#include "image/indMain.h"
+#include "support/cmcTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace qx;
+
+namespace {
+
+const char* Word(int model) {
+    switch (model) {
+    case kModelLmr: return "Lmr";
+    case kModelPmr: return "Pmr";
+    case kModelKorvPmr: return "PmrK";
+    default: return "DPmr446";
+    }
+}
+
+class ChannelPlan : public ::testing::Test {
+protected:
+    void SetUp() override {
+        OpenDefinitionFiles();
+        test::Messages().Clear();
+    }
+
+    static uint8_t* Image(indMain& m) { return m.WorkingImage().Data(); }
+
+    // A start image whose banks hold no channels.
+    static void Empty(indMain& m, int model) {
+        m.LoadStartImage(model);
+        for (int b = 0; b < 5; ++b) datSetBankSize(Image(m), b, 0);
+    }
+
+    template <class F>
+    static void Edit(indMain& m, int n, F f) {
+        datCh ch(Image(m));
+        ch.Load(datChannelKind(m.ModelType()), n);
+        f(ch);
+        ch.Store();
+    }
+
+    static datTone Ctcss(int item) {
+        datTone t;
+        t.enabled = true;
+        t.ctcss = static_cast<uint8_t>(item);
+        return t;
+    }
+    static datTone Dtcs(int code, bool inverted) {
+        datTone t;
+        t.enabled = t.dtcs = true;
+        t.dtcsCode = static_cast<uint16_t>(code);
+        t.inverted = inverted;
+        return t;
+    }
+
+    // Channels of every kind the plan layout describes: plain, shifted up and down, split,
+    // transmit inhibited, tone, tone squelch, codes with polarities, cross modes, names, narrow,
+    // power levels and scan skip; in banks 1, 2 and 5 (dPMR446: only its bank of free frequencies,
+    // whose transmit tone follows the receive tone).
+    static void Fill(indMain& m) {
+        const bool d446 = m.ModelType() == kModelDPmr446;
+        const std::vector<int> sizes = d446 ? std::vector<int>{0, 0, 0, 0, 5} : std::vector<int>{4, 3, 0, 0, 2};
+        for (int b = 0; b < 5; ++b) datSetBankSize(Image(m), b, sizes[b]);
+        const int total = d446 ? 5 : 9;
+        for (int n = 0; n < total; ++n) {
+            Edit(m, n, [&](datCh& ch) {
+                ch.rxFreq = ch.txFreq = 446006250 + 12500 * static_cast<uint32_t>(n);
+                ch.inUse = true;
+                ch.txInhibit = false;
+                ch.rxTone = ch.txTone = datTone{};
+                ch.narrow = n % 2;
+                ch.rfPower = static_cast<uint8_t>(n % 4);
+                ch.scanInc = n % 3 != 0;
+                const char* names[] = {"GATE", "YARD 2", "", "A.B-1", "SITE", "OFFICE", "X", "CH 8", "LAST"};
+                for (int i = 0; i < 8; ++i) ch.text[i] = ' ';
+                for (int i = 0; names[n][i]; ++i) ch.text[i] = static_cast<uint8_t>(names[n][i]);
+                if (d446) {
+                    if (n == 1) ch.rxTone = ch.txTone = Ctcss(12);
+                    if (n == 2) ch.rxTone = ch.txTone = Dtcs(023, true);
+                    return;
+                }
+                switch (n) {
+                case 1: ch.txFreq += 600000; ch.txTone = Ctcss(12); break;                      // +, Tone
+                case 2: ch.txFreq -= 5000000; ch.rxTone = ch.txTone = Ctcss(20); break;         // -, TSQL
+                case 3: ch.txFreq = 156800000; ch.rxTone = ch.txTone = Dtcs(0754, false); break; // split, DTCS
+                case 4: ch.txInhibit = true; ch.txTone = Dtcs(023, true); ch.rxTone = Dtcs(023, false); break;
+                case 5: ch.txTone = Dtcs(0114, false); ch.rxTone = Ctcss(3); break;              // DTCS->Tone
+                case 6: ch.rxTone = Dtcs(0131, true); break;                                     // ->DTCS
+                case 7: ch.txTone = Ctcss(5); ch.rxTone = Ctcss(40); break;                      // Tone->Tone
+                default: break;
+                }
+            });
+        }
+    }
+};
+
+TEST_F(ChannelPlan, CsvFieldsQuotesAndLines) {
+    const auto r = ParseCsv("a,\"b,c\",\"say \"\"hi\"\"\"\r\n\r\nx,\"two\nlines\",\n\"last\"");
+    ASSERT_EQ(r.size(), 3u);
+    EXPECT_EQ(r[0].fields, (std::vector<std::string>{"a", "b,c", "say \"hi\""}));
+    EXPECT_EQ(r[1].line, 3);
+    EXPECT_EQ(r[1].fields, (std::vector<std::string>{"x", "two\nlines", ""}));
+    EXPECT_EQ(r[2].line, 5);
+    EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
+    EXPECT_EQ(CsvField(" x"), "\" x\"");
+    EXPECT_EQ(ParseCsv(CsvField("q\"\n,") + "\n")[0].fields[0], "q\"\n,");
+}
+
+TEST_F(ChannelPlan, ExportThenImportReproducesTheChannelsOfEveryModelType) {
+    for (int model : {kModelLmr, kModelPmr, kModelKorvPmr, kModelDPmr446}) {
+        SCOPED_TRACE(Word(model));
+        indMain a;
+        a.LoadStartImage(model);
+        Fill(a);
+        const std::string plan = ExportChannelPlan(a);
+        // Into an image without channels: the channels join their banks.
+        indMain b;
+        Empty(b, model);
+        const cmcPlanImport r = ImportChannelPlan(b, plan, {});
+        for (const auto& p : r.problems) ADD_FAILURE() << p.Text();
+        EXPECT_TRUE(r.applied);
+        EXPECT_EQ(ExportChannelPlan(b), plan);
+        for (int bank = 0; bank < 5; ++bank) EXPECT_EQ(datBankSize(Image(b), bank), datBankSize(Image(a), bank));
+        // And over the same channels holding other values.
+        indMain c;
+        c.LoadStartImage(model);
+        Fill(c);
+        for (int n = 0; n < 5; ++n) Edit(c, n, [](datCh& ch) { ch.rxFreq = ch.txFreq = 446100000; ch.narrow = !ch.narrow; });
+        EXPECT_TRUE(ImportChannelPlan(c, plan, {}).problems.empty());
+        EXPECT_EQ(ExportChannelPlan(c), plan);
+    }
+}
+
+TEST_F(ChannelPlan, ExportedFieldsOfAShiftedToneChannel) {
+    indMain a;
+    a.LoadStartImage(kModelLmr);
+    Fill(a);
+    const auto lines = ParseCsv(ExportChannelPlan(a));
+    ASSERT_EQ(lines.size(), 10u);
+    EXPECT_EQ(lines[0].fields, ChannelPlanColumns());
+    const auto& f = lines[2].fields;  // channel 2: 600 kHz up, a transmit tone, narrow
+    EXPECT_EQ(f[0], "2");
+    EXPECT_EQ(f[1], "YARD 2");
+    EXPECT_EQ(f[2], "446.018750");
+    EXPECT_EQ(f[3], "+");
+    EXPECT_EQ(f[4], "0.600000");
+    EXPECT_EQ(f[5], "Tone");
+    EXPECT_EQ(f[12], "NFM");
+    EXPECT_EQ(f[15], "Middle");
+    EXPECT_EQ(f[17], "1");
+    EXPECT_EQ(lines[4].fields[3], "split");
+    EXPECT_EQ(lines[4].fields[4], "156.800000");
+    EXPECT_EQ(lines[5].fields[3], "off");
+    EXPECT_EQ(lines[6].fields[11], "DTCS->Tone");
+    EXPECT_EQ(lines[9].fields[17], "5");
+}
+
+TEST_F(ChannelPlan, HandWrittenPlanWithoutOptionalColumns) {
+    indMain m;
+    m.LoadStartImage(kModelPmr);
+    Fill(m);
+    const std::string plan =
+        "Name,Frequency,Remarks,Location\n"
+        "DEPOT,446.031250,extra column,2\n"
+        "\"NEW,1\",446.093750,,10\n";
+    const cmcPlanImport r = ImportChannelPlan(m, plan, {});
+    for (const auto& p : r.problems) ADD_FAILURE() << p.Text();
+    ASSERT_TRUE(r.applied);
+    ASSERT_EQ(r.changes.size(), 2u);
+    EXPECT_FALSE(r.changes[0].before.empty());
+    EXPECT_TRUE(r.changes[1].added);
+    datCh ch(Image(m));
+    ch.Load(datChannelKind(kModelPmr), 1);
+    EXPECT_EQ(ch.rxFreq, 446031250u);
+    EXPECT_EQ(ch.txFreq, 446031250u);  // no Duplex column: transmit on the receive frequency
+    EXPECT_EQ(ch.txTone, Ctcss(12));   // columns the plan lacks are kept
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(ch.text), 8), "DEPOT   ");
+    // Location 10 lies beyond the nine channels: it joins the last bank that holds channels.
+    EXPECT_EQ(datBankSize(Image(m), 4), 3);
+    ch.Load(datChannelKind(kModelPmr), 9);
+    EXPECT_EQ(ch.rxFreq, 446093750u);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(ch.text), 5), "NEW,1");
+}
+
+TEST_F(ChannelPlan, EveryRefusedValueNamesItsLineAndColumnAndChangesNothing) {
+    const std::string header = std::string(ChannelPlanHeader()) + "\n";
+    const std::string good = "1,OK,446.006250,,,,,,,,,,FM,,,High,,1\n";
+    struct Case {
+        const char* line;
+        const char* column;
+    };
+    const Case cases[] = {
+        {"2,A,446.006251,,,,,,,,,,FM,,,,,1", "Frequency"},  // off the channel raster
+        {"2,A,abc,,,,,,,,,,FM,,,,,1", "Frequency"},
+        {"2,A,446.006250,x,,,,,,,,,FM,,,,,1", "Duplex"},
+        {"2,A,446.006250,+,z,,,,,,,,FM,,,,,1", "Offset"},
+        {"2,A,446.006250,,,Tone,88.6,,,,,,FM,,,,,1", "rToneFreq"},  // no such tone
+        {"2,A,446.006250,,,DTCS,,,999,,,,FM,,,,,1", "DtcsCode"},
+        {"2,A,446.006250,,,DTCS,,,023,NX,,,FM,,,,,1", "DtcsPolarity"},
+        {"2,A,446.006250,,,TSQL-R,,,,,,,FM,,,,,1", "Tone"},
+        {"2,A,446.006250,,,Cross,,,,,,Tone->Nothing,FM,,,,,1", "CrossMode"},
+        {"2,A,446.006250,,,,,,,,,,AM,,,,,1", "Mode"},
+        {"2,A,446.006250,,,,,,,,,,FM,,P,,,1", "Skip"},
+        {"2,A,446.006250,,,,,,,,,,FM,,,Max,,1", "Power"},
+        {"2,TOO LONG NAME,446.006250,,,,,,,,,,FM,,,,,1", "Name"},
+        {"2,\xC3\xA9,446.006250,,,,,,,,,,FM,,,,,1", "Name"},  // a character the display lacks
+        {"65,A,446.006250,,,,,,,,,,FM,,,,,1", "Location"},
+        {"2,A,446.006250,,,,,,,,,,FM,,,,,9", "Bank"},
+        {"2,A,446.006250,,,,,,,,,,FM,,,,,3", "Bank"},  // channel 2 is in bank 1
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        indMain m;
+        m.LoadStartImage(kModelLmr);
+        Fill(m);
+        const cmcEeprom before(m.WorkingImage());
+        const cmcPlanImport r = ImportChannelPlan(m, header + good + c.line + "\n", {});
+        ASSERT_FALSE(r.problems.empty());
+        EXPECT_EQ(r.problems[0].line, 3);
+        EXPECT_EQ(r.problems[0].column, c.column) << r.problems[0].Text();
+        EXPECT_FALSE(r.applied);
+        EXPECT_TRUE(std::equal(before.Data(), before.Data() + before.GetSize(), m.WorkingImage().Data()));
+        EXPECT_FALSE(m.IsModified());
+    }
+    // The fixed channels of a dPMR446 bank take no other frequency.
+    indMain d;
+    d.LoadStartImage(kModelDPmr446);
+    datSetBankSize(Image(d), 0, 2);
+    const cmcPlanImport r = ImportChannelPlan(d, header + "1,A,446.106250,,,,,,,,,,FM,,,,,1\n", {});
+    ASSERT_EQ(r.problems.size(), 1u);
+    EXPECT_EQ(r.problems[0].column, "Frequency");
+}
+
+TEST_F(ChannelPlan, HeaderProblemsAndSkippingBadLines) {
+    indMain m;
+    m.LoadStartImage(kModelPmr);
+    Fill(m);
+    EXPECT_EQ(ImportChannelPlan(m, "", {}).problems[0].Text(),
+              "line 1: the file is empty: a header line naming the columns is needed");
+    EXPECT_EQ(ImportChannelPlan(m, "Location,Name\n1,A\n", {}).problems[0].column, "Frequency");
+    EXPECT_EQ(ImportChannelPlan(m, "Name,Frequency\nA,446.1\n", {}).problems[0].column, "Location");
+
+    const std::string plan = "Location,Frequency,Name\n1,446.100000,ONE\n2,446.103,TWO\n3,446.112500,THREE\n";
+    const cmcPlanImport refused = ImportChannelPlan(m, plan, {});
+    EXPECT_FALSE(refused.applied);
+    const cmcPlanImport skipped = ImportChannelPlan(m, plan, {.skipBad = true});
+    EXPECT_TRUE(skipped.applied);
+    ASSERT_EQ(skipped.problems.size(), 1u);
+    EXPECT_EQ(skipped.problems[0].line, 3);
+    ASSERT_EQ(skipped.changes.size(), 2u);
+    EXPECT_EQ(skipped.changes[1].channel, 2);
+    datCh ch(Image(m));
+    ch.Load(datChannelKind(kModelPmr), 1);
+    EXPECT_EQ(ch.rxFreq, 446018750u);  // the skipped line left channel 2 as it was
+}
+
+TEST_F(ChannelPlan, AppendingToABankShiftsTheLaterBanks) {
+    indMain m;
+    m.LoadStartImage(kModelPmr);
+    Fill(m);  // banks 4, 3, 0, 0, 2
+    const cmcPlanImport r =
+        ImportChannelPlan(m, "Frequency,Name,Location\n446.200000,NEW1,1\n446.212500,NEW2,1\n", {.bank = 1});
+    for (const auto& p : r.problems) ADD_FAILURE() << p.Text();
+    ASSERT_EQ(r.changes.size(), 2u);
+    EXPECT_EQ(r.changes[0].channel, 7);
+    EXPECT_EQ(r.changes[1].channel, 8);
+    EXPECT_EQ(datBankSize(Image(m), 1), 5);
+    datCh ch(Image(m));
+    ch.Load(datChannelKind(kModelPmr), 8);
+    EXPECT_EQ(ch.rxFreq, 446212500u);
+    // The channels of bank 5 moved two places on, with their values.
+    ch.Load(datChannelKind(kModelPmr), 9);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(ch.text), 8), "CH 8    ");
+    EXPECT_EQ(ch.rxFreq, 446006250u + 7 * 12500u);
+    EXPECT_EQ(datBankOfChannel(Image(m), 9), 4);
+}
+
+TEST_F(ChannelPlan, DiffListsExactlyTheEditedCells) {
+    indMain a, b;
+    a.LoadStartImage(kModelPmr);
+    Fill(a);
+    b.LoadStartImage(kModelPmr);
+    Fill(b);
+    const std::vector<std::string> sheets = {"[St_ChBank]GI_Sheet_Mch_Pmr,Bank 0", "[St_ChBank]GI_Sheet_Mch_Pmr,Bank 4"};
+    EXPECT_TRUE(DiffImages(a, b, sheets).empty());
+    Edit(b, 8, [](datCh& ch) { ch.narrow = !ch.narrow; });
+    Edit(b, 0, [](datCh& ch) { ch.rxFreq = ch.txFreq = 446150000; });
+    const auto d = DiffImages(a, b, sheets);
+    std::vector<std::string> texts;
+    for (const auto& line : d) texts.push_back(line.Text());
+    ASSERT_EQ(d.size(), 3u) << ::testing::PrintToString(texts);
+    EXPECT_EQ(d[0].valueA, "446.006250");
+    EXPECT_EQ(d[0].valueB, "446.150000");
+    EXPECT_EQ(d[1].valueB, "446.150000<-");  // the transmit frequency follows
+    EXPECT_EQ(d[2].sheetReference, sheets[1]);
+    for (const auto& line : d) EXPECT_EQ(line.Text().find(" / "), line.sheet.size());
+}
+
+}  // namespace

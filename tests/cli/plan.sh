@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# qx-p2210-cli export, import and diff: the round trip of every model type's initial file, a plan
+# edited as a spreadsheet would, refused lines on stderr with nothing written, and the exit statuses.
+set -u
+source "$(dirname "${BASH_SOURCE[0]}")/support/common.sh"
+
+for model in LMR PMR KPMR D446; do
+    src="$BIN/ZT5531K_$model.QCF"
+    run "$model export" 0 "" export "$src" -o "$WORK/$model.csv"
+    head -n 1 "$WORK/$model.csv" | grep -q '^Location,Name,Frequency,Duplex,Offset,Tone,' || fail "$model: header '$(head -n 1 "$WORK/$model.csv")'"
+    run "$model import" 0 "$(($(wc -l < "$WORK/$model.csv") - 1)) channels imported, 0 lines skipped" \
+        import "$src" "$WORK/$model.csv" -o "$WORK/$model.qcf"
+    run "$model diff same" 0 "" diff "$src" "$WORK/$model.qcf"
+    [ ! -s "$WORK/out" ] || fail "$model: diff of a round trip printed $(head -n 1 "$WORK/out")"
+done
+
+# Edited as in a spreadsheet: a new name and frequency for the first channel, a line for a new one.
+src="$BIN/ZT5531K_PMR.QCF"
+"$CLI" set "$src" -o "$WORK/base.qcf" '%CT_Mch.CL_Mch_FreqR[0]=446.00625' '%CT_Mch.CL_Mch_Text[0]=GATE' > /dev/null
+run "export base" 0 "" export "$WORK/base.qcf" -o "$WORK/base.csv"
+sed -e '2s/GATE/YARD/' -e '2s/446\.006250/446.031250/g' "$WORK/base.csv" > "$WORK/edited.csv"
+run "import edited" 0 "$(($(wc -l < "$WORK/edited.csv") - 1)) channels imported, 0 lines skipped" import "$WORK/base.qcf" "$WORK/edited.csv" -o "$WORK/edited.qcf"
+"$CLI" diff "$WORK/base.qcf" "$WORK/edited.qcf" > "$WORK/out" 2> "$WORK/err"
+[ $? -eq 1 ] || fail "diff edited: exit status not 1 ($(cat "$WORK/err"))"
+grep -q ': GATE -> YARD$' "$WORK/out" || fail "diff: no name line in $(cat "$WORK/out")"
+grep -q ': 446.006250 -> 446.031250$' "$WORK/out" || fail "diff: no frequency line in $(cat "$WORK/out")"
+grep -vq ' / .* / .*: .* -> ' "$WORK/out" && fail "diff: a line not in the form 'Sheet / row / column: a -> b'"
+
+# Problems: every one on stderr, nothing written, exit 65; --skip-bad keeps the good lines.
+printf 'Location,Frequency,Name,Tone,rToneFreq\n1,446.006250,OK,,\n2,446.103,X,,\n3,446.018750,Y,Tone,88.6\n' > "$WORK/bad.csv"
+run "import bad" 65 "" import "$WORK/base.qcf" "$WORK/bad.csv" -o "$WORK/bad.qcf"
+grep -q '^line 3: Frequency: ' "$WORK/err" || fail "import bad: stderr $(cat "$WORK/err")"
+grep -q '^line 4: rToneFreq: ' "$WORK/err" || fail "import bad: stderr $(cat "$WORK/err")"
+[ ! -e "$WORK/bad.qcf" ] || fail "import bad: OUT was written"
+run "import skip-bad" 0 "1 channels imported, 2 lines skipped" import "$WORK/base.qcf" "$WORK/bad.csv" -o "$WORK/bad.qcf" --skip-bad
+
+run "diff model types" 2 "" diff "$BIN/ZT5531K_LMR.QCF" "$BIN/ZT5531K_PMR.QCF"
+echo "not a clone file" > "$WORK/junk.qcf"
+expect_status "diff refused" 65 diff "$WORK/junk.qcf" "$src"
+expect_status "export refused" 65 export "$WORK/junk.qcf" -o "$WORK/x.csv"
+expect_status "import no plan" 65 import "$src" "$WORK/none.csv" -o "$WORK/x.qcf"
+expect_usage export "$src" "-o $WORK/x.csv" "$src $src -o $WORK/x.csv"
+expect_usage import "$src $WORK/bad.csv" "$src -o $WORK/x.qcf" "$src $WORK/bad.csv -o $WORK/x.qcf --bank 6" \
+    "$src $WORK/bad.csv -o $WORK/x.qcf --bank"
+expect_usage diff "$src"
+
+[ $failures -eq 0 ] && echo "plan: all passed"
+exit $((failures > 0))

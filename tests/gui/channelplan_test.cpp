@@ -1,0 +1,114 @@
+// The channel plan windows of the main window: the import preview with its table and problems
+// (cancel changes nothing, import applies and refreshes), and the comparison list whose line opens
+// the sheet at the cell.
+#include "app/Frmmain.h"
+#include "app/cuiChannelPlan.h"
+#include "app/cuiMain.h"
+#include "defs/cuiSheet.h"
+#include "image/cmcImageMap.h"
+#include "support/cmcTestSupport.h"
+#include "support/cuiTestProgram.h"
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+
+#pragma push_macro("slots")
+#undef slots
+#include "image/datCh.h"
+#pragma pop_macro("slots")
+
+#include <gtest/gtest.h>
+
+using namespace qx;
+
+namespace {
+
+uint32_t RxOf(indMain& m, int n) {
+    datCh ch(m.WorkingImage().Data());
+    ch.Load(datChannelKind(m.ModelType()), n);
+    return ch.rxFreq;
+}
+
+// Answers the preview once it is shown: records what it shows, then imports or cancels.
+void AnswerPreview(cuiMain& main, bool import, int* rows, int* problems) {
+    QTimer::singleShot(0, [&main, import, rows, problems] {
+        auto* preview = dynamic_cast<cuiPlanPreview*>(main.PlanWindow());
+        if (!preview) return;
+        *rows = preview->Table()->rowCount();
+        *problems = preview->Problems() ? preview->Problems()->count() : 0;
+        if (import)
+            preview->ImportButton()->click();
+        else
+            preview->reject();
+    });
+}
+
+}  // namespace
+
+TEST(ChannelPlanWindows, ImportPreviewThenImport) {
+    test::Program p;
+    cuiMain& main = *p.main;
+    ASSERT_TRUE(main.Files().OpenFile(test::BinDir() + "/ZT5531K_PMR.QCF"));
+    const uint32_t before = RxOf(main, 0);
+    const std::string plan = test::WriteFile(test::TempDir() + "/plan.csv",
+                                             "Location,Frequency,Name\n1,446.031250,DEPOT\n2,446.103,BAD\n");
+    int rows = -1, problems = -1;
+    AnswerPreview(main, false, &rows, &problems);
+    EXPECT_FALSE(main.ImportChannelPlanFile(QString::fromStdString(plan)));
+    EXPECT_EQ(rows, 1);
+    EXPECT_EQ(problems, 1);
+    EXPECT_EQ(RxOf(main, 0), before);
+    EXPECT_FALSE(main.IsModified());
+
+    // Importing with the bad line skipped.
+    AnswerPreview(main, true, &rows, &problems);
+    EXPECT_TRUE(main.ImportChannelPlanFile(QString::fromStdString(plan)));
+    EXPECT_EQ(RxOf(main, 0), 446031250u);
+    EXPECT_TRUE(main.IsModified());
+}
+
+TEST(ChannelPlanWindows, CompareLineOpensTheSheetAtTheCell) {
+    test::Program p;
+    cuiMain& main = *p.main;
+    ASSERT_TRUE(main.Files().OpenFile(test::BinDir() + "/ZT5531K_PMR.QCF"));
+    // The blank image has no channel in use: both images get channel 0 on a frequency, so that
+    // the channel sheet shows its fields.
+    auto useFirstChannel = [](indMain& m) {
+        uint8_t* image = m.WorkingImage().Data();
+        if (datBankSize(image, 0) == 0) datSetBankSize(image, 0, 1);
+        datCh ch(image);
+        ch.Load(datChannelKind(kModelPmr), 0);
+        ch.rxFreq = 446006250;
+        ch.txFreq = 446006250;
+        ch.Store();
+    };
+    useFirstChannel(main);
+    {
+        indMain other;
+        other.LoadStartImage(kModelPmr);
+        ASSERT_EQ(other.OpenCloneFile(test::BinDir() + "/ZT5531K_PMR.QCF"), 0);
+        useFirstChannel(other);
+        datCh ch(other.WorkingImage().Data());
+        ch.Load(datChannelKind(kModelPmr), 0);
+        ch.narrow = !ch.narrow;
+        ch.Store();
+        ASSERT_TRUE(other.SaveCloneFile(test::TempDir() + "/other.qcf"));
+    }
+    ASSERT_TRUE(main.CompareWithFile(QString::fromStdString(test::TempDir() + "/other.qcf")));
+    auto* compare = dynamic_cast<cuiPlanCompare*>(main.PlanWindow());
+    ASSERT_NE(compare, nullptr);
+    ASSERT_EQ(compare->List()->count(), 1);
+    const cmcDiffLine line = compare->Lines()[0];
+    EXPECT_TRUE(line.valueA == "Wide" || line.valueA == "Narrow") << line.Text();
+    EXPECT_EQ(compare->List()->item(0)->text().toStdString(), line.Text());
+    compare->List()->setCurrentRow(0);
+    p.Step(0);
+    p.Step(0);
+    ASSERT_NE(main.Sheets().Current(), nullptr);
+    EXPECT_EQ(main.Sheets().Current()->Name(), line.sheetReference);
+    EXPECT_EQ(main.Sheets().Current()->Col(), line.col);
+    EXPECT_EQ(main.Sheets().Current()->Row(), line.gridRow);
+    compare->close();
+}
