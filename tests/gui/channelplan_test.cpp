@@ -4,6 +4,8 @@
 #include "app/Frmmain.h"
 #include "app/cuiChannelPlan.h"
 #include "app/cuiMain.h"
+#include "cells/cmcCellScript.h"
+#include "defs/cmcCellObj.h"
 #include "defs/cuiSheet.h"
 #include "image/cmcImageMap.h"
 #include "support/cmcTestSupport.h"
@@ -73,27 +75,24 @@ TEST(ChannelPlanWindows, CompareLineOpensTheSheetAtTheCell) {
     test::Program p;
     cuiMain& main = *p.main;
     ASSERT_TRUE(main.Files().OpenFile(test::BinDir() + "/ZT5531K_PMR.QCF"));
-    // The blank image has no channel in use: both images get channel 0 on a frequency, so that
-    // the channel sheet shows its fields.
-    auto useFirstChannel = [](indMain& m) {
-        uint8_t* image = m.WorkingImage().Data();
-        if (datBankSize(image, 0) == 0) datSetBankSize(image, 0, 1);
-        datCh ch(image);
-        ch.Load(datChannelKind(kModelPmr), 0);
-        ch.rxFreq = 446006250;
-        ch.txFreq = 446006250;
-        ch.Store();
+    // The blank image has no channel in use: both images get channel 0 on a frequency through
+    // the cells (as the sheet would), and the other one is switched to the other bandwidth.
+    auto type = [](indMain& m, const char* identity, const std::string& text) {
+        cmcCellObj cell;
+        cmcCellCounters counters;
+        cell.category = CT_Null;
+        ParseCell(std::string("{(") + identity + ")}", &cell, &counters, nullptr);
+        cmcCellScript script(m);
+        std::string why;
+        EXPECT_TRUE(script.Apply(cell, text, &why)) << identity << ": " << why;
     };
-    useFirstChannel(main);
+    type(main, "%CT_Mch.CL_Mch_FreqR[0]", "446.00625");
     {
         indMain other;
         other.LoadStartImage(kModelPmr);
         ASSERT_EQ(other.OpenCloneFile(test::BinDir() + "/ZT5531K_PMR.QCF"), 0);
-        useFirstChannel(other);
-        datCh ch(other.WorkingImage().Data());
-        ch.Load(datChannelKind(kModelPmr), 0);
-        ch.narrow = !ch.narrow;
-        ch.Store();
+        type(other, "%CT_Mch.CL_Mch_FreqR[0]", "446.00625");
+        type(other, "%CT_Mch.CL_Mch_Nar[0]", "@key:space");
         ASSERT_TRUE(other.SaveCloneFile(test::TempDir() + "/other.qcf"));
     }
     ASSERT_TRUE(main.CompareWithFile(QString::fromStdString(test::TempDir() + "/other.qcf")));
