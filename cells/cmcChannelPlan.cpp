@@ -676,10 +676,18 @@ std::string OneLine(std::string text) {
     return text;
 }
 
+// Headings and captions are padded on the left for the sheet's layout; a diff line does not need it.
+std::string WithoutLeadingSpaces(const std::string& text) {
+    const size_t first = text.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : text.substr(first);
+}
+
 // What the cell at (col, row) of a built sheet shows for an image; "" where the sheet has no cell.
 std::string ShownAt(cmcSheetBuilder& b, cmcCellCapsule& capsule, int col, int row) {
     if (!b.InGrid(col, row) || !b.Id(col, row).cell) return {};
     cmcCellObj cell = *b.Id(col, row).cell;
+    // A cell without a label (a column heading, a row caption) shows its own text.
+    if (cell.label == kLabelNone) return OneLine(cell.text.value_or(std::string()));
     cmcCellRequest req;
     req.cell = &cell;
     capsule.Execute(req, false);
@@ -697,7 +705,7 @@ std::vector<cmcDiffLine> DiffImages(indMain& a, indMain& b, const std::vector<st
         if (!GTex().HasKey(ref.key + "_Cells")) continue;
         std::unique_ptr<cmcSheetBuilder> sa = BuildSheet(ref, a);
         std::unique_ptr<cmcSheetBuilder> sb = BuildSheet(ref, b);
-        std::string title = sa->PrintHeading();
+        std::string title = OneLine(sa->PrintHeading());
         if (title.empty()) title = ref.key;
         const int cols = std::max(sa->ColCount(), sb->ColCount());
         const int rows = std::max(sa->RowCount(), sb->RowCount());
@@ -714,8 +722,10 @@ std::vector<cmcDiffLine> DiffImages(indMain& a, indMain& b, const std::vector<st
                 cmcSheetBuilder& s = sa->InGrid(c, r) ? *sa : *sb;
                 cmcCellCapsule& cap = sa->InGrid(c, r) ? capA : capB;
                 d.row = s.FixedCols() > 0 && c >= s.FixedCols() ? ShownAt(s, cap, 0, r) : std::string();
+                d.row = WithoutLeadingSpaces(d.row);
                 if (d.row.empty()) d.row = "row " + std::to_string(r + 1);
                 d.column = s.FixedRows() > 0 && r >= s.FixedRows() ? ShownAt(s, cap, c, 0) : std::string();
+                d.column = WithoutLeadingSpaces(d.column);
                 if (d.column.empty()) d.column = "column " + std::to_string(c + 1);
                 d.valueA = va;
                 d.valueB = vb;
