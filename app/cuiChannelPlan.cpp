@@ -166,6 +166,7 @@ bool cuiMain::ImportChannelPlanFile(const QString& path) {
     const int answer = dialog.exec();
     planWindow_ = nullptr;
     if (answer != QDialog::Accepted) return false;
+    const indMain::ActionGroup action(*this, QObject::tr("Import Channels").toStdString());
     const cmcPlanImport done = qx::ImportChannelPlan(*this, csv, {.skipBad = dialog.SkipBad()});
     if (!done.applied) return false;
     // Bank counts may have changed: the tree's bank nodes and the open sheet follow.

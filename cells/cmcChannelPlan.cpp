@@ -14,6 +14,7 @@
 #include "image/datChannelShift.h"
 #include "image/indMain.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -591,6 +592,9 @@ cmcPlanImport ImportChannelPlan(indMain& main, const std::string& csv, const cmc
         return result;
     }
 
+    // The whole import is one user action: one Undo takes it back, and a preview or a refused
+    // plan, whose edits are rolled back below, leaves no step in the history.
+    const indMain::ActionGroup action(main, "");
     const cmcEeprom original(main.WorkingImage());
     const bool wasModified = main.IsModified();
     Importer importer(main, result);
@@ -676,10 +680,29 @@ std::string OneLine(std::string text) {
     return text;
 }
 
-// Headings and captions are padded on the left for the sheet's layout; a diff line does not need it.
-std::string WithoutLeadingSpaces(const std::string& text) {
-    const size_t first = text.find_first_not_of(' ');
-    return first == std::string::npos ? std::string() : text.substr(first);
+// Headings and captions are padded for the sheet's columns ("  Width", "1-  2"); a diff line is
+// read and searched as text, so the padding goes: no spaces at the ends, one between words, none
+// after the dash of a number pair ("1-2").
+std::string Compact(const std::string& text) {
+    std::string out;
+    for (char ch : text) {
+        if (ch == ' ') {
+            if (out.empty() || out.back() == ' ') continue;
+            if (out.back() == '-' && out.size() >= 2 && std::isdigit(static_cast<unsigned char>(out[out.size() - 2])))
+                continue;
+        }
+        out += ch;
+    }
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
+
+// A sheet's title as a diff line names it: the print heading without an empty ending after its
+// colon ("Memory Channels, Bank 1: " when the bank has no name).
+std::string SheetTitle(const std::string& heading) {
+    std::string title = Compact(heading);
+    while (!title.empty() && (title.back() == ':' || title.back() == ' ')) title.pop_back();
+    return title;
 }
 
 // What the cell at (col, row) of a built sheet shows for an image; "" where the sheet has no cell.
@@ -705,7 +728,7 @@ std::vector<cmcDiffLine> DiffImages(indMain& a, indMain& b, const std::vector<st
         if (!GTex().HasKey(ref.key + "_Cells")) continue;
         std::unique_ptr<cmcSheetBuilder> sa = BuildSheet(ref, a);
         std::unique_ptr<cmcSheetBuilder> sb = BuildSheet(ref, b);
-        std::string title = OneLine(sa->PrintHeading());
+        std::string title = SheetTitle(OneLine(sa->PrintHeading()));
         if (title.empty()) title = ref.key;
         const int cols = std::max(sa->ColCount(), sb->ColCount());
         const int rows = std::max(sa->RowCount(), sb->RowCount());
@@ -722,10 +745,10 @@ std::vector<cmcDiffLine> DiffImages(indMain& a, indMain& b, const std::vector<st
                 cmcSheetBuilder& s = sa->InGrid(c, r) ? *sa : *sb;
                 cmcCellCapsule& cap = sa->InGrid(c, r) ? capA : capB;
                 d.row = s.FixedCols() > 0 && c >= s.FixedCols() ? ShownAt(s, cap, 0, r) : std::string();
-                d.row = WithoutLeadingSpaces(d.row);
+                d.row = Compact(d.row);
                 if (d.row.empty()) d.row = "row " + std::to_string(r + 1);
                 d.column = s.FixedRows() > 0 && r >= s.FixedRows() ? ShownAt(s, cap, c, 0) : std::string();
-                d.column = WithoutLeadingSpaces(d.column);
+                d.column = Compact(d.column);
                 if (d.column.empty()) d.column = "column " + std::to_string(c + 1);
                 d.valueA = va;
                 d.valueB = vb;

@@ -238,8 +238,20 @@ void indMain::NewHistory() {
 }
 
 void indMain::BeginAction(const std::string& name) {
+    if (actionGroups_ > 0) return;
     if (history_.Pending(working_)) CommitAction();
     if (!name.empty()) actionName_ = name;
+}
+
+indMain::ActionGroup::ActionGroup(indMain& main, const std::string& name) : main_(main) {
+    main_.BeginAction(name);
+    ++main_.actionGroups_;
+}
+
+indMain::ActionGroup::~ActionGroup() {
+    // A group that changed nothing in the end (a preview, a refused import) leaves no name behind
+    // for the next action to inherit.
+    if (--main_.actionGroups_ == 0 && !main_.history_.Pending(main_.working_)) main_.actionName_.clear();
 }
 
 bool indMain::CommitAction() {

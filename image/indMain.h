@@ -151,6 +151,19 @@ public:
     // Records the changes since the last step as one step under the pending name; false when the
     // image has not changed.
     bool CommitAction();
+    // Makes every edit until it ends one user action named `name`, whatever requests the edits
+    // go through (an import sets many cells; each cell request would otherwise begin an action of
+    // its own). Groups nest; the outermost one names the action.
+    class ActionGroup {
+    public:
+        ActionGroup(indMain& main, const std::string& name);
+        ~ActionGroup();
+        ActionGroup(const ActionGroup&) = delete;
+        ActionGroup& operator=(const ActionGroup&) = delete;
+
+    private:
+        indMain& main_;
+    };
     // Undo and Redo record pending changes first, take one step and set the modified state from
     // the saved position (undoing back to the saved image makes it unmodified). False when there
     // was no step to take.
@@ -218,6 +231,7 @@ protected:
     bool modified_ = false;
     cmcUndoHistory history_;
     std::string actionName_;
+    int actionGroups_ = 0;  // open ActionGroups: BeginAction does not split them
     uint16_t identWord1_ = 0;
     uint16_t identWord2_ = 0;
     uint8_t ident_[kIdentSize] = {};

@@ -265,6 +265,25 @@ TEST_F(ChannelPlan, HeaderProblemsAndSkippingBadLines) {
     EXPECT_EQ(ch.rxFreq, 446018750u);  // the skipped line left channel 2 as it was
 }
 
+TEST_F(ChannelPlan, AnImportIsOneUndoStepAndAPreviewLeavesNone) {
+    indMain m;
+    m.LoadStartImage(kModelPmr);
+    Fill(m);
+    m.NewHistory();
+    const cmcEeprom start(m.WorkingImage());
+    const std::string plan = "Location,Frequency,Name,Mode\n1,446.100000,ONE,FM\n2,446.112500,TWO,NFM\n";
+    // A preview and a refused plan edit the image while they check it, and put it back.
+    EXPECT_FALSE(ImportChannelPlan(m, plan, {.apply = false}).applied);
+    EXPECT_FALSE(ImportChannelPlan(m, plan + "3,446.103,BAD,FM\n", {}).applied);
+    EXPECT_FALSE(m.CanUndo());
+    EXPECT_FALSE(m.WorkingImage().Differs(start));
+
+    ASSERT_TRUE(ImportChannelPlan(m, plan, {}).applied);
+    ASSERT_TRUE(m.Undo());
+    EXPECT_FALSE(m.WorkingImage().Differs(start));
+    EXPECT_FALSE(m.CanUndo());
+}
+
 TEST_F(ChannelPlan, AppendingToABankShiftsTheLaterBanks) {
     indMain m;
     m.LoadStartImage(kModelPmr);
@@ -300,7 +319,7 @@ TEST_F(ChannelPlan, DiffListsExactlyTheEditedCells) {
     std::vector<std::string> texts;
     for (const auto& line : d) texts.push_back(line.Text());
     ASSERT_EQ(d.size(), 3u) << ::testing::PrintToString(texts);
-    EXPECT_EQ(d[0].valueA, "446.006250");
+    EXPECT_EQ(d[0].Text(), "Memory Channels, Bank 1 / 1-1 / RX frequency: 446.006250 -> 446.150000");
     EXPECT_EQ(d[0].valueB, "446.150000");
     EXPECT_EQ(d[1].valueB, "446.150000<-");  // the transmit frequency follows
     EXPECT_EQ(d[2].sheetReference, sheets[1]);

@@ -63,12 +63,20 @@ TEST(ChannelPlanWindows, ImportPreviewThenImport) {
     EXPECT_EQ(problems, 1);
     EXPECT_EQ(RxOf(main, 0), before);
     EXPECT_FALSE(main.IsModified());
+    EXPECT_FALSE(main.CanUndo());  // the preview left no step behind
 
     // Importing with the bad line skipped.
     AnswerPreview(main, true, &rows, &problems);
     EXPECT_TRUE(main.ImportChannelPlanFile(QString::fromStdString(plan)));
     EXPECT_EQ(RxOf(main, 0), 446031250u);
     EXPECT_TRUE(main.IsModified());
+
+    // One Undo takes the whole import back, to the unmodified file.
+    EXPECT_EQ(main.UndoText(), "&Undo Import Channels");
+    ASSERT_TRUE(main.Undo());
+    EXPECT_EQ(RxOf(main, 0), before);
+    EXPECT_FALSE(main.IsModified());
+    EXPECT_FALSE(main.CanUndo());
 }
 
 TEST(ChannelPlanWindows, CompareLineOpensTheSheetAtTheCell) {
