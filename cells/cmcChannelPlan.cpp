@@ -25,7 +25,7 @@ namespace qx {
 
 // ---------------- CSV ----------------
 
-std::vector<cmcCsvRecord> ParseCsv(const std::string& text) {
+std::vector<cmcCsvRecord> ParseCsv(const std::string& text, char separator) {
     std::vector<cmcCsvRecord> out;
     cmcCsvRecord rec;
     std::string field;
@@ -60,7 +60,7 @@ std::vector<cmcCsvRecord> ParseCsv(const std::string& text) {
         } else if (ch == '"') {
             quoted = true;
             any = true;
-        } else if (ch == ',') {
+        } else if (ch == separator) {
             endField();
             any = true;
         } else if (ch == '\r' || ch == '\n') {
@@ -74,6 +74,11 @@ std::vector<cmcCsvRecord> ParseCsv(const std::string& text) {
     }
     if (!field.empty() || !rec.fields.empty() || any) endRecord();
     return out;
+}
+
+char CsvSeparator(const std::string& text) {
+    const std::string first = text.substr(0, text.find_first_of("\r\n"));
+    return first.find(',') == std::string::npos && first.find(';') != std::string::npos ? ';' : ',';
 }
 
 std::string CsvField(const std::string& text) {
@@ -309,14 +314,14 @@ public:
         if (pol.size() != 2 || (pol[0] != 'N' && pol[0] != 'R') || (pol[1] != 'N' && pol[1] != 'R'))
             Problem(C_DtcsPol, "'" + pol + "' is not one of NN, NR, RN, RR");
         auto dtcs = [&](int col, char polarity) {
-            return Field(v, col, kDefaultDtcs) + (polarity == 'R' ? "I" : "N");
+            return CodeText(Field(v, col, kDefaultDtcs)) + (polarity == 'R' ? "I" : "N");
         };
         if (tone.empty()) {
         } else if (tone == "Tone") {
-            txTone = Field(v, C_RTone, kDefaultTone);
+            txTone = ToneText(Field(v, C_RTone, kDefaultTone));
             txCol = C_RTone;
         } else if (tone == "TSQL") {
-            txTone = rxTone = Field(v, C_CTone, kDefaultTone);
+            txTone = rxTone = ToneText(Field(v, C_CTone, kDefaultTone));
             txCol = rxCol = C_CTone;
         } else if (tone == "DTCS") {
             txTone = dtcs(C_Dtcs, pol[0]);
@@ -331,9 +336,9 @@ public:
             if (arrow == std::string::npos || !known(a) || !known(b) || (a.empty() && b.empty())) {
                 Problem(C_CrossMode, "'" + mode + "' is not a cross mode this radio has");
             } else {
-                if (a == "Tone") txTone = Field(v, C_RTone, kDefaultTone), txCol = C_RTone;
+                if (a == "Tone") txTone = ToneText(Field(v, C_RTone, kDefaultTone)), txCol = C_RTone;
                 if (a == "DTCS") txTone = dtcs(C_Dtcs, pol[0]), txCol = C_Dtcs;
-                if (b == "Tone") rxTone = Field(v, C_CTone, kDefaultTone), rxCol = C_CTone;
+                if (b == "Tone") rxTone = ToneText(Field(v, C_CTone, kDefaultTone)), rxCol = C_CTone;
                 if (b == "DTCS") rxTone = dtcs(C_RxDtcs, pol.size() > 1 ? pol[1] : 'N'), rxCol = C_RxDtcs;
             }
         } else {
@@ -382,7 +387,7 @@ public:
         change.bank = datBankOfChannel(image, channel);
 
         // Every value through the cell that edits it, in the order a user would type them.
-        Type(CL_Mch_FreqR, channel, Mhz(rx));
+        SetFrequency(CL_Mch_FreqR, channel, rx);
         {
             datCh ch(image);
             ch.Load(datChannelKind(type), channel);
@@ -392,7 +397,7 @@ public:
             }
         }
         Pick(CL_Mch_TxInh, channel, txInhibit ? 1 : 0, C_Duplex);
-        if (!txInhibit) Type(CL_Mch_FreqT, channel, Mhz(tx));
+        if (!txInhibit) SetFrequency(CL_Mch_FreqT, channel, tx);
         // A plan without a Tone column keeps the channel's tones.
         const bool tones = v.given[C_Tone];
         if (tones) {
@@ -434,13 +439,28 @@ private:
         return v.given[col] && !v.f[col].empty() ? v.f[col] : std::string(fallback);
     }
 
+    // A spreadsheet that took the plan's tones for numbers writes them back shortened ("100" for
+    // "100.0", "23" for the code "023"); the tone cells take the full forms.
+    static std::string ToneText(const std::string& text) {
+        char* end = nullptr;
+        const double v = std::strtod(text.c_str(), &end);
+        if (text.empty() || *end != '\0' || !(v > 0) || v >= 1000) return text;
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "%.1f", v);
+        return buf;
+    }
+    static std::string CodeText(const std::string& text) {
+        if (text.empty() || text.size() >= 3 || text.find_first_not_of("01234567") != std::string::npos) return text;
+        return std::string(3 - text.size(), '0') + text;
+    }
+
     static std::string Refused(const std::string& value, const std::string& why) {
         return "'" + value + "' refused: " + why;
     }
 
     bool Join(int bank, int pos, int col) {
         if (datChannelTotal(main_.WorkingImage().Data()) >= 64) {
-            Problem(col, "all 64 channels are in use");
+            Problem(col, "the banks already hold all 64 channels");
             return false;
         }
         if (!datChannelJoinsBank(main_.WorkingImage(), main_.InitialImage(), main_.ModelType(), bank, pos)) {
@@ -455,6 +475,16 @@ private:
         cmcCellObj cell = ChannelCell(label, channel);
         std::string why;
         script_.Type(cell, text, &why);
+    }
+
+    // A frequency goes in as typed; a channel of fixed frequencies (the dPMR446 banks) takes no
+    // typing, only a pick from its list, so a fixed frequency is picked there.
+    void SetFrequency(int label, int channel, uint32_t hz) {
+        cmcCellObj cell = ChannelCell(label, channel);
+        std::string why;
+        if (script_.Type(cell, Mhz(hz), &why)) return;
+        const int fixed = FixedChannelIndex(hz);
+        if (fixed >= 0) script_.Apply(cell, "@pick:" + std::to_string(fixed), &why);
     }
 
     void Pick(int label, int channel, int item, int col) {
@@ -565,7 +595,8 @@ std::string cmcPlanProblem::Text() const {
 
 cmcPlanImport ImportChannelPlan(indMain& main, const std::string& csv, const cmcPlanOptions& options) {
     cmcPlanImport result;
-    const std::vector<cmcCsvRecord> records = ParseCsv(csv);
+    const char separator = CsvSeparator(csv);
+    const std::vector<cmcCsvRecord> records = ParseCsv(csv, separator);
     if (records.empty()) {
         result.problems.push_back({1, "", "the file is empty: a header line naming the columns is needed"});
         return result;
@@ -608,6 +639,11 @@ cmcPlanImport ImportChannelPlan(indMain& main, const std::string& csv, const cmc
             v.given[c] = true;
             if (where[c] < static_cast<int>(records[r].fields.size())) v.f[c] = records[r].fields[where[c]];
         }
+        // With semicolons between the fields, numbers may carry a decimal comma.
+        if (separator == ';')
+            for (int c : {C_Frequency, C_Offset, C_RTone, C_CTone, C_TStep})
+                for (char& ch : v.f[c])
+                    if (ch == ',') ch = '.';
         const cmcEeprom before(main.WorkingImage());
         if (!importer.Line(v, options)) main.WorkingImage().Assign(before);
     }

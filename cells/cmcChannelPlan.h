@@ -29,7 +29,10 @@ struct cmcCsvRecord {
     int line = 0;
     std::vector<std::string> fields;
 };
-std::vector<cmcCsvRecord> ParseCsv(const std::string& text);
+std::vector<cmcCsvRecord> ParseCsv(const std::string& text, char separator = ',');
+// The field separator of a CSV text: ';' when its first line has semicolons and no comma (as
+// spreadsheets save CSV where the comma is the decimal mark), otherwise ','.
+char CsvSeparator(const std::string& text);
 // One field, quoted when it holds a comma, a quote, a line break or surrounding spaces.
 std::string CsvField(const std::string& text);
 

@@ -54,6 +54,14 @@ int Export(const std::vector<std::string>& args) {
     indMain main;
     if (!Open(main, file)) return kExitRefused;
     const std::string csv = ExportChannelPlan(main);
+    if (out == "-") {
+        // To standard output, for a pipe into another program.
+        if (std::fwrite(csv.data(), 1, csv.size(), stdout) != csv.size() || std::fflush(stdout) != 0) {
+            PrintError("cannot write the plan to standard output");
+            return kExitCannotWrite;
+        }
+        return 0;
+    }
     std::ofstream o(out, std::ios::binary);
     if (!o || !(o << csv) || !(o.flush())) {
         PrintError("cannot write " + out);
@@ -104,7 +112,8 @@ int Import(const std::vector<std::string>& args) {
         return kExitRefused;
     }
     if (!main.SaveCloneFile(out)) return kExitCannotWrite;
-    std::printf("%zu channels imported, %zu lines skipped\n", r.changes.size(), r.problems.size());
+    std::printf("%zu channel%s imported, %zu line%s skipped\n", r.changes.size(), r.changes.size() == 1 ? "" : "s",
+                r.problems.size(), r.problems.size() == 1 ? "" : "s");
     return 0;
 }
 
@@ -133,15 +142,18 @@ QX_CLI_COMMAND("export", "write the memory channels of a clone file as a CSV cha
                "in the common channel-plan CSV layout: Location (the channel over all banks, from 1),\n"
                "Name, Frequency (receive, MHz), Duplex and Offset (the transmit frequency), Tone,\n"
                "rToneFreq, cToneFreq, DtcsCode, DtcsPolarity, RxDtcsCode, CrossMode, Mode (FM or NFM),\n"
-               "TStep, Skip (S: not in the scan), Power, Comment, and Bank (1 to 5).\n\n"
+               "TStep, Skip (S: not in the scan), Power, Comment, and Bank (1 to 5). -o - writes the\n"
+               "plan to standard output.\n\n"
                "Exit 0 written; 65 the file is refused; 73 PLAN.csv cannot be written.",
                Export);
 
 QX_CLI_COMMAND("import", "set memory channels of a clone file from a CSV channel plan",
                "Usage: qx-p2210-cli import FILE PLAN.csv -o OUT [--bank N] [--skip-bad]\n\n"
                "Reads the plan (columns found by their header names; Frequency and Location are\n"
-               "needed, the others are optional, unknown ones ignored) and sets each line's channel\n"
-               "through the channel sheet's cells, so that every value is checked as on the sheet.\n"
+               "needed, the others are optional, unknown ones ignored; a plan a spreadsheet saved with\n"
+               "semicolons and decimal commas is read too) and sets each line's channel through the\n"
+               "channel sheet's cells, so that every value is checked as on the sheet. A column the\n"
+               "plan lacks leaves that setting of the channel as it is.\n"
                "A channel goes to its Location (joining its Bank when it lies beyond the channels);\n"
                "with --bank N every channel is appended at the end of bank N in file order and the\n"
                "later banks move up.\n\n"

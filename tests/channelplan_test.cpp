@@ -233,13 +233,20 @@ TEST_F(ChannelPlan, EveryRefusedValueNamesItsLineAndColumnAndChangesNothing) {
         EXPECT_TRUE(std::equal(before.Data(), before.Data() + before.GetSize(), m.WorkingImage().Data()));
         EXPECT_FALSE(m.IsModified());
     }
-    // The fixed channels of a dPMR446 bank take no other frequency.
+    // The fixed channels of a dPMR446 bank take one of the fixed frequencies (picked, as they
+    // take no typing), and no other.
     indMain d;
     d.LoadStartImage(kModelDPmr446);
     datSetBankSize(Image(d), 0, 2);
     const cmcPlanImport r = ImportChannelPlan(d, header + "1,A,446.106250,,,,,,,,,,FM,,,,,1\n", {});
     ASSERT_EQ(r.problems.size(), 1u);
     EXPECT_EQ(r.problems[0].column, "Frequency");
+    const cmcPlanImport fixed = ImportChannelPlan(d, header + "1,A,446.109375,,,,,,,,,,,,,,,1\n", {});
+    for (const auto& p : fixed.problems) ADD_FAILURE() << p.Text();
+    datCh ch(Image(d));
+    ch.Load(datChannelKind(kModelDPmr446), 0);
+    EXPECT_EQ(ch.rxFreq, 446109375u);
+    EXPECT_EQ(ch.txFreq, 446109375u);
 }
 
 TEST_F(ChannelPlan, HeaderProblemsAndSkippingBadLines) {
@@ -263,6 +270,31 @@ TEST_F(ChannelPlan, HeaderProblemsAndSkippingBadLines) {
     datCh ch(Image(m));
     ch.Load(datChannelKind(kModelPmr), 1);
     EXPECT_EQ(ch.rxFreq, 446018750u);  // the skipped line left channel 2 as it was
+}
+
+TEST_F(ChannelPlan, PlanSavedBySpreadsheetWithSemicolonsAndShortenedNumbers) {
+    // Where the comma is the decimal mark, spreadsheets separate fields with semicolons; numbers
+    // come back without their trailing and leading zeros.
+    indMain m;
+    Empty(m, kModelLmr);
+    const std::string plan =
+        "\xEF\xBB\xBFLocation;Name;Frequency;Duplex;Offset;Tone;rToneFreq;cToneFreq;DtcsCode;DtcsPolarity;"
+        "RxDtcsCode;CrossMode;Mode;TStep;Skip;Power;Comment;Bank\r\n"
+        "1;GATE;446,00625;+;0,6;Tone;100;88,5;23;NN;23;Tone->Tone;NFM;6,25;;;;1\r\n"
+        "2;YARD;446,01875;;0;DTCS;88,5;88,5;23;RN;23;Tone->Tone;FM;12,5;S;;;1\r\n";
+    const cmcPlanImport r = ImportChannelPlan(m, plan, {});
+    for (const auto& p : r.problems) ADD_FAILURE() << p.Text();
+    ASSERT_TRUE(r.applied);
+    const auto lines = ParseCsv(ExportChannelPlan(m));
+    ASSERT_EQ(lines.size(), 3u);
+    const auto& a = lines[1].fields;
+    EXPECT_EQ(std::vector<std::string>(a.begin(), a.begin() + 7),
+              (std::vector<std::string>{"1", "GATE", "446.006250", "+", "0.600000", "Tone", "100.0"}));
+    const auto& b = lines[2].fields;
+    EXPECT_EQ(b[5], "DTCS");
+    EXPECT_EQ(b[8], "023");
+    EXPECT_EQ(b[9], "RN");
+    EXPECT_EQ(b[14], "S");
 }
 
 TEST_F(ChannelPlan, AnImportIsOneUndoStepAndAPreviewLeavesNone) {
