@@ -61,7 +61,11 @@ public:
     explicit Impl(indMain& main) : capsule_(&main) {}
 
     // Applies one CELL=TEXT pair; false (with the reason in *why) when the cell refuses it.
+    // Every scripted request runs with the script's own views installed: the program's windows
+    // must never see a request from the script's stand-in grid (they would place a window over it).
     bool Apply(cmcCellObj& cell, const std::string& text, std::string* why) {
+        cmcScriptViews views;
+        cmcScopedCellViews use(&views);
         if (text.rfind("@key:", 0) == 0) return Key(cell, text.substr(5), why);
         if (text.rfind("@pick:", 0) == 0) return Pick(cell, text.substr(6), why);
         return Type(cell, text, why);
@@ -102,6 +106,8 @@ public:
     // Types the text as the in-place editor delivers it. The cell must start an in-place editor
     // for this text: with its first character typed (or Enter for a text that starts with a space).
     bool Type(cmcCellObj& cell, const std::string& text, std::string* why) {
+        cmcScriptViews views;
+        cmcScopedCellViews use(&views);
         const unsigned char first = text.empty() ? 0 : static_cast<unsigned char>(text[0]);
         uint8_t started = CER_None;
         cmcCellRequest probe = Request(cell, 0);

@@ -2,6 +2,7 @@
 // (cancel changes nothing, import applies and refreshes), and the comparison list whose line opens
 // the sheet at the cell.
 #include "app/Frmmain.h"
+#include "app/cuiCellViews.h"
 #include "app/cuiChannelPlan.h"
 #include "app/cuiMain.h"
 #include "cells/cmcCellScript.h"
@@ -52,10 +53,14 @@ void AnswerPreview(cuiMain& main, bool import, int* rows, int* problems) {
 TEST(ChannelPlanWindows, ImportPreviewThenImport) {
     test::Program p;
     cuiMain& main = *p.main;
+    // The program's drop-down windows are installed, as in the program: the import's edits of the
+    // name (a text entry) and power (a chooser) must not reach them.
+    cuiCellViews views;
+    cmcScopedCellViews installed(&views);
     ASSERT_TRUE(main.Files().OpenFile(test::BinDir() + "/ZT5531K_PMR.QCF"));
     const uint32_t before = RxOf(main, 0);
     const std::string plan = test::WriteFile(test::TempDir() + "/plan.csv",
-                                             "Location,Frequency,Name\n1,446.031250,DEPOT\n2,446.103,BAD\n");
+                                             "Location,Frequency,Name,Power\n1,446.031250,DEPOT,Low\n2,446.103,BAD,\n");
     int rows = -1, problems = -1;
     AnswerPreview(main, false, &rows, &problems);
     EXPECT_FALSE(main.ImportChannelPlanFile(QString::fromStdString(plan)));
