@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -28,8 +29,40 @@ namespace {
 
 constexpr const char* kCsvFilter = "Channel plans (*.csv);;All files (*)";
 
-// The columns of the preview: where the channel goes, then the plan fields that matter.
-const int kShownFields[] = {1, 2, 3, 4, 5, 12, 14, 15};
+// The columns of the preview after Line, Channel and Bank: a plan field, or -1 for the tones
+// written as one text.
+const int kShownFields[] = {1, 2, 3, 4, -1, 12, 14, 15};
+enum PlanField { F_Duplex = 3, F_Offset = 4, F_Tone = 5, F_RTone = 6, F_CTone = 7, F_Dtcs = 8, F_DtcsPol = 9,
+                 F_RxDtcs = 10, F_CrossMode = 11 };
+
+// The tones of exported plan fields as a person reads them: "TSQL 100.0", "Tone 77.0",
+// "DTCS 754 NN", "Cross DTCS->Tone 114/88.5"; empty for none.
+QString ToneSummary(const std::vector<std::string>& f) {
+    const QString tone = QString::fromStdString(f[F_Tone]);
+    auto q = [&](int i) { return QString::fromStdString(f[i]); };
+    if (tone == "Tone") return tone + " " + q(F_RTone);
+    if (tone == "TSQL") return tone + " " + q(F_CTone);
+    if (tone == "DTCS") return tone + " " + q(F_Dtcs) + " " + q(F_DtcsPol);
+    if (tone != "Cross") return tone;
+    const QString mode = q(F_CrossMode);
+    const QStringList sides = mode.split("->");
+    QStringList values;
+    if (sides.value(0) == "Tone") values << q(F_RTone);
+    if (sides.value(0) == "DTCS") values << q(F_Dtcs) + q(F_DtcsPol).left(1);
+    if (sides.value(1) == "Tone") values << q(F_CTone);
+    if (sides.value(1) == "DTCS") values << q(F_RxDtcs) + q(F_DtcsPol).mid(1, 1);
+    return tone + " " + mode + " " + values.join('/');
+}
+
+// One preview cell of plan fields: the offset only where there is a shift.
+QString Shown(const std::vector<std::string>& f, int field) {
+    if (field < 0) return ToneSummary(f);
+    if (field == F_Offset && (f[F_Duplex].empty() || f[F_Duplex] == "off")) return {};
+    return QString::fromStdString(f[field]);
+}
+
+// An empty value in a before -> after pair.
+QString OrNone(const QString& text) { return text.isEmpty() ? QStringLiteral("–") : text; }
 
 }  // namespace
 
@@ -40,14 +73,16 @@ cuiPlanPreview::cuiPlanPreview(QWidget* parent, const QString& planFile, const c
     auto* layout = new QVBoxLayout(this);
     const int changes = static_cast<int>(preview.changes.size());
     const int problems = static_cast<int>(preview.problems.size());
-    auto* summary = new QLabel(tr("%1: %n channel(s) to set", nullptr, changes).arg(QFileInfo(planFile).fileName()) +
-                               (problems ? tr(", %n problem(s)", nullptr, problems) : QString()));
+    QString text = QFileInfo(planFile).fileName() + ": " +
+                   (changes == 1 ? tr("1 channel to set") : tr("%1 channels to set").arg(changes));
+    if (problems) text += ", " + (problems == 1 ? tr("1 line with a problem") : tr("%1 lines with problems").arg(problems));
+    auto* summary = new QLabel(text);
     layout->addWidget(summary);
 
     const auto& columns = ChannelPlanColumns();
     table_ = new QTableWidget(changes, 3 + static_cast<int>(std::size(kShownFields)), this);
     QStringList heads = {tr("Line"), tr("Channel"), tr("Bank")};
-    for (int f : kShownFields) heads << QString::fromStdString(columns[f]);
+    for (int f : kShownFields) heads << (f < 0 ? tr("Tones") : QString::fromStdString(columns[f]));
     table_->setHorizontalHeaderLabels(heads);
     table_->verticalHeader()->hide();
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -55,13 +90,16 @@ cuiPlanPreview::cuiPlanPreview(QWidget* parent, const QString& planFile, const c
     for (int r = 0; r < changes; ++r) {
         const cmcPlanChange& c = preview.changes[r];
         table_->setItem(r, 0, new QTableWidgetItem(QString::number(c.line)));
-        table_->setItem(r, 1, new QTableWidgetItem(QString::number(c.channel + 1) + (c.added ? tr(" (new)") : "")));
+        // A channel that held nothing before is new, whether it joined its bank or filled a free place.
+        const bool fresh = c.added || c.before.empty();
+        table_->setItem(r, 1, new QTableWidgetItem(QString::number(c.channel + 1) + (fresh ? tr(" (new)") : "")));
         table_->setItem(r, 2, new QTableWidgetItem(QString::number(c.bank + 1)));
         int col = 3;
         for (int f : kShownFields) {
-            const QString after = QString::fromStdString(c.after[f]);
-            const QString before = c.before.empty() ? QString() : QString::fromStdString(c.before[f]);
-            auto* item = new QTableWidgetItem(c.before.empty() || before == after ? after : before + " → " + after);
+            const QString after = Shown(c.after, f);
+            const QString before = c.before.empty() ? QString() : Shown(c.before, f);
+            auto* item = new QTableWidgetItem(c.before.empty() || before == after ? after
+                                                                                  : OrNone(before) + " → " + OrNone(after));
             if (!c.before.empty() && before != after) {
                 QFont bold = item->font();
                 bold.setBold(true);
@@ -71,6 +109,7 @@ cuiPlanPreview::cuiPlanPreview(QWidget* parent, const QString& planFile, const c
         }
     }
     table_->resizeColumnsToContents();
+    table_->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(table_, 3);
 
     if (problems) {
@@ -93,26 +132,43 @@ cuiPlanPreview::cuiPlanPreview(QWidget* parent, const QString& planFile, const c
     layout->addWidget(buttons);
 }
 
-cuiPlanCompare::cuiPlanCompare(QWidget* parent, const QString& otherFile, std::vector<cmcDiffLine> lines,
+cuiPlanCompare::cuiPlanCompare(QWidget* parent, const QString& otherFile, Compute compute,
                                std::function<void(const cmcDiffLine&)> open)
-    : QDialog(parent), lines_(std::move(lines)) {
+    : QDialog(parent), otherFile_(otherFile), compute_(std::move(compute)) {
     setWindowTitle(tr("Compare with %1").arg(QFileInfo(otherFile).fileName()));
-    resize(760, 460);
+    resize(820, 460);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(lines_.empty() ? tr("The two images show the same values in every cell.")
-                                                : tr("%n cell(s) differ (this image -> %1). Select a line to "
-                                                     "open its sheet at the cell.",
-                                                     nullptr, static_cast<int>(lines_.size()))
-                                                      .arg(QFileInfo(otherFile).fileName())));
+    summary_ = new QLabel(this);
+    summary_->setWordWrap(true);
+    layout->addWidget(summary_);
     list_ = new QListWidget(this);
-    for (const cmcDiffLine& d : lines_) list_->addItem(QString::fromStdString(d.Text()));
     layout->addWidget(list_);
     connect(list_, &QListWidget::currentRowChanged, this, [this, open](int row) {
         if (row >= 0 && row < static_cast<int>(lines_.size()) && open) open(lines_[row]);
     });
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    // The list does not follow edits by itself: the user compares again after changing cells.
+    again_ = buttons->addButton(tr("Compare &Again"), QDialogButtonBox::ActionRole);
+    connect(again_, &QPushButton::clicked, this, [this] { Refresh(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+}
+
+bool cuiPlanCompare::Refresh() {
+    std::vector<cmcDiffLine> lines;
+    if (!compute_ || !compute_(&lines)) return false;  // the file could not be read: the list stays
+    lines_ = std::move(lines);
+    const QString file = QFileInfo(otherFile_).fileName();
+    const int n = static_cast<int>(lines_.size());
+    summary_->setText(n == 0   ? tr("This image and %1 show the same values in every cell.").arg(file)
+                      : n == 1 ? tr("1 cell differs (this image -> %1). Select the line to open its sheet at the "
+                                    "cell.").arg(file)
+                               : tr("%1 cells differ (this image -> %2). Select a line to open its sheet at the "
+                                    "cell.").arg(n).arg(file));
+    const QSignalBlocker quiet(list_);
+    list_->clear();
+    for (const cmcDiffLine& d : lines_) list_->addItem(QString::fromStdString(d.Text()));
+    return true;
 }
 
 // ---- the commands of the main window ----
@@ -178,31 +234,43 @@ bool cuiMain::ImportChannelPlanFile(const QString& path) {
     }
     RefreshAllViews();
     RefreshTitle();
+    const int n = static_cast<int>(done.changes.size());
+    const QString file = QFileInfo(path).fileName();
     SetStatus(clWindowText, clBtnFace,
-              QObject::tr("%n channel(s) imported from %1.", nullptr, static_cast<int>(done.changes.size()))
-                  .arg(QFileInfo(path).fileName())
+              (n == 1 ? QObject::tr("1 channel imported from %1.").arg(file)
+                      : QObject::tr("%1 channels imported from %2.").arg(n).arg(file))
                   .toStdString());
     return true;
 }
 
 bool cuiMain::CompareWithFile(const QString& path) {
-    indMain other;
-    other.LoadStartImage(ModelType());
-    if (other.OpenCloneFile(path.toStdString()) != 0) return false;  // the reader has said why
-    if (other.ModelType() != ModelType()) {
-        QMessageBox::information(form_, QObject::tr("Compare with File"),
-                                 QObject::tr("%1 holds another model type (%2); there is nothing to compare.")
-                                     .arg(QFileInfo(path).fileName(), QString::fromStdString(ModelName(other.ModelType()))));
-        return false;
-    }
-    std::vector<cmcDiffLine> lines = DiffImages(*this, other, TreeSheetReferences());
-    auto* dialog = new cuiPlanCompare(form_, path, std::move(lines), [this](const cmcDiffLine& d) {
+    // Reads the file and compares it with the image; false (the reader or a message has said why)
+    // when it cannot be read or holds another model type.
+    auto compute = [this, path](std::vector<cmcDiffLine>* lines) {
+        indMain other;
+        other.LoadStartImage(ModelType());
+        if (other.OpenCloneFile(path.toStdString()) != 0) return false;
+        if (other.ModelType() != ModelType()) {
+            QMessageBox::information(form_, QObject::tr("Compare with File"),
+                                     QObject::tr("%1 holds another model type (%2); there is nothing to compare.")
+                                         .arg(QFileInfo(path).fileName(),
+                                              QString::fromStdString(ModelName(other.ModelType()))));
+            return false;
+        }
+        *lines = DiffImages(*this, other, TreeSheetReferences());
+        return true;
+    };
+    auto* dialog = new cuiPlanCompare(form_, path, compute, [this](const cmcDiffLine& d) {
         ShowSheet(d.sheetReference);
         // ShowSheet opens the sheet once the caller has returned; the cell is selected after that.
         QTimer::singleShot(0, form_, [this, d] {
             if (cuiSheet* sh = sheets_.Current(); sh && sh->Name() == d.sheetReference) sh->SelectCell(d.col, d.gridRow);
         });
     });
+    if (!dialog->Refresh()) {
+        delete dialog;
+        return false;
+    }
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     planWindow_ = dialog;
     QObject::connect(dialog, &QObject::destroyed, form_, [this] { planWindow_ = nullptr; });

@@ -34,16 +34,27 @@ private:
 };
 
 // The cells that differ between the open image and a file; activating a line calls `open` with it.
+// `compute` reads the file and lists the differences (false when the file cannot be read); it runs
+// on Refresh, which the opener calls first, and on Compare Again.
 class cuiPlanCompare : public QDialog {
     Q_OBJECT
 public:
-    cuiPlanCompare(QWidget* parent, const QString& otherFile, std::vector<cmcDiffLine> lines,
+    using Compute = std::function<bool(std::vector<cmcDiffLine>*)>;
+    cuiPlanCompare(QWidget* parent, const QString& otherFile, Compute compute,
                    std::function<void(const cmcDiffLine&)> open);
+    // Compares again; false (the list kept) when the file could not be read.
+    bool Refresh();
     QListWidget* List() const { return list_; }
+    QLabel* Summary() const { return summary_; }
+    QPushButton* CompareAgainButton() const { return again_; }
     const std::vector<cmcDiffLine>& Lines() const { return lines_; }
 
 private:
+    QString otherFile_;
+    Compute compute_;
+    QLabel* summary_ = nullptr;
     QListWidget* list_ = nullptr;
+    QPushButton* again_ = nullptr;
     std::vector<cmcDiffLine> lines_;
 };
 

@@ -733,6 +733,11 @@ std::string Compact(const std::string& text) {
     return out;
 }
 
+std::string WithoutLeadingSpaces(const std::string& text) {
+    const size_t first = text.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : text.substr(first);
+}
+
 // A sheet's title as a diff line names it: the print heading without an empty ending after its
 // colon ("Memory Channels, Bank 1: " when the bank has no name).
 std::string SheetTitle(const std::string& heading) {
@@ -768,8 +773,12 @@ std::vector<cmcDiffLine> DiffImages(indMain& a, indMain& b, const std::vector<st
         if (title.empty()) title = ref.key;
         const int cols = std::max(sa->ColCount(), sb->ColCount());
         const int rows = std::max(sa->RowCount(), sb->RowCount());
-        for (int r = 0; r < rows; ++r) {
-            for (int c = 0; c < cols; ++c) {
+        // Headings and row captions are not settings: a caption that differs only says that a
+        // row is on one sheet alone, and its cells say what it holds.
+        const int fixedCols = std::max(sa->FixedCols(), sb->FixedCols());
+        const int fixedRows = std::max(sa->FixedRows(), sb->FixedRows());
+        for (int r = fixedRows; r < rows; ++r) {
+            for (int c = fixedCols; c < cols; ++c) {
                 const std::string va = ShownAt(*sa, capA, c, r);
                 const std::string vb = ShownAt(*sb, capB, c, r);
                 if (va == vb) continue;
@@ -780,14 +789,16 @@ std::vector<cmcDiffLine> DiffImages(indMain& a, indMain& b, const std::vector<st
                 d.gridRow = r;
                 cmcSheetBuilder& s = sa->InGrid(c, r) ? *sa : *sb;
                 cmcCellCapsule& cap = sa->InGrid(c, r) ? capA : capB;
-                d.row = s.FixedCols() > 0 && c >= s.FixedCols() ? ShownAt(s, cap, 0, r) : std::string();
+                d.row = s.FixedCols() > 0 ? ShownAt(s, cap, 0, r) : std::string();
                 d.row = Compact(d.row);
                 if (d.row.empty()) d.row = "row " + std::to_string(r + 1);
-                d.column = s.FixedRows() > 0 && r >= s.FixedRows() ? ShownAt(s, cap, c, 0) : std::string();
+                d.column = s.FixedRows() > 0 ? ShownAt(s, cap, c, 0) : std::string();
                 d.column = Compact(d.column);
                 if (d.column.empty()) d.column = "column " + std::to_string(c + 1);
-                d.valueA = va;
-                d.valueB = vb;
+                // Values are compared as shown and written without the padding that aligns them
+                // in their column ("  1.000").
+                d.valueA = WithoutLeadingSpaces(va);
+                d.valueB = WithoutLeadingSpaces(vb);
                 out.push_back(std::move(d));
             }
         }

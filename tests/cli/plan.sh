@@ -32,6 +32,10 @@ grep -q ': GATE -> YARD$' "$WORK/out" || fail "diff: no name line in $(cat "$WOR
 grep -q ': 446.006250 -> 446.031250$' "$WORK/out" || fail "diff: no frequency line in $(cat "$WORK/out")"
 grep -vq ' / .* / .*: .* -> ' "$WORK/out" && fail "diff: a line not in the form 'Sheet / row / column: a -> b'"
 
+# Settings are compared too, values without their column padding.
+"$CLI" set "$WORK/base.qcf" -o "$WORK/settings.qcf" '%CT_Null.CL_Comm_AtResetTimer_A=@key:space' > /dev/null
+run "diff settings" 1 "Common Settings / Auto reset timer A / Value: Off -> 1.000" diff "$WORK/base.qcf" "$WORK/settings.qcf"
+
 # Problems: every one on stderr, nothing written, exit 65; --skip-bad keeps the good lines.
 printf 'Location,Frequency,Name,Tone,rToneFreq\n1,446.006250,OK,,\n2,446.103,X,,\n3,446.018750,Y,Tone,88.6\n' > "$WORK/bad.csv"
 run "import bad" 65 "" import "$WORK/base.qcf" "$WORK/bad.csv" -o "$WORK/bad.qcf"

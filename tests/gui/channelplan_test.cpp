@@ -12,6 +12,7 @@
 #include "support/cmcTestSupport.h"
 #include "support/cuiTestProgram.h"
 
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
@@ -122,5 +123,12 @@ TEST(ChannelPlanWindows, CompareLineOpensTheSheetAtTheCell) {
     EXPECT_EQ(main.Sheets().Current()->Name(), line.sheetReference);
     EXPECT_EQ(main.Sheets().Current()->Col(), line.col);
     EXPECT_EQ(main.Sheets().Current()->Row(), line.gridRow);
+
+    // The list does not follow edits; Compare Again reads the file and compares anew.
+    type(main, "%CT_Mch.CL_Mch_Nar[0]", "@key:space");
+    EXPECT_EQ(compare->List()->count(), 1);
+    compare->CompareAgainButton()->click();
+    EXPECT_EQ(compare->List()->count(), 0);
+    EXPECT_TRUE(compare->Summary()->text().contains("same values")) << compare->Summary()->text().toStdString();
     compare->close();
 }
