@@ -47,7 +47,9 @@ indMain::indMain(const std::string& dataDir, int imageSize) : dataDir_(dataDir),
     working_.Fill(0);
     initial_.Assign(working_);
     InitProfile();
-    gInstance = this;
+    // The first object is the program's; a second one (the other file of a comparison, a check
+    // read) must not take its place, nor leave the program without one when it goes.
+    if (!gInstance) gInstance = this;
 }
 
 indMain::~indMain() {

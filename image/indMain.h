@@ -42,7 +42,8 @@ public:
 
     // Creates the working image (imageSize bytes, all 0), the initial image as its copy and an
     // empty saved image, then InitProfile. `dataDir` is the folder of the initial clone files,
-    // ending with '/'; empty means the data folder (cmcDataDir). There is one such object: Instance().
+    // ending with '/'; empty means the data folder (cmcDataDir). The first object made is the
+    // program's, Instance(), until it goes; later ones (another file's image) are not.
     explicit indMain(const std::string& dataDir = "", int imageSize = kImageSize);
     virtual ~indMain();
     indMain(const indMain&) = delete;

@@ -98,6 +98,16 @@ void EditChannels(indMain& main) {
 
 }  // namespace
 
+TEST(IndMainInstance, TheFirstObjectStaysTheProgramsWhileOthersComeAndGo) {
+    indMain program;
+    ASSERT_EQ(indMain::Instance(), &program);
+    {
+        indMain other;  // the other file of a comparison
+        EXPECT_EQ(indMain::Instance(), &program);
+    }
+    EXPECT_EQ(indMain::Instance(), &program);
+}
+
 // ---------------- initial clone files ----------------
 
 TEST_F(IndMain, GeneratorReproducesTheShippedInitialFiles) {

@@ -110,6 +110,8 @@ TEST(ChannelPlanWindows, CompareLineOpensTheSheetAtTheCell) {
         ASSERT_TRUE(other.SaveCloneFile(test::TempDir() + "/other.qcf"));
     }
     ASSERT_TRUE(main.CompareWithFile(QString::fromStdString(test::TempDir() + "/other.qcf")));
+    // Reading the other file leaves the program's image the one the cells show.
+    EXPECT_EQ(indMain::Instance(), static_cast<indMain*>(&main));
     auto* compare = dynamic_cast<cuiPlanCompare*>(main.PlanWindow());
     ASSERT_NE(compare, nullptr);
     ASSERT_EQ(compare->List()->count(), 1);
