@@ -787,13 +787,16 @@ std::vector<cmcDiffLine> DiffImages(indMain& a, indMain& b, const std::vector<st
                 d.sheet = title;
                 d.col = c;
                 d.gridRow = r;
-                cmcSheetBuilder& s = sa->InGrid(c, r) ? *sa : *sb;
-                cmcCellCapsule& cap = sa->InGrid(c, r) ? capA : capB;
-                d.row = s.FixedCols() > 0 ? ShownAt(s, cap, 0, r) : std::string();
-                d.row = Compact(d.row);
+                // The row's caption and the column's heading as either sheet shows them (a row
+                // that only one image has is captioned on that image's sheet alone).
+                auto caption = [&](int col, int row, int fixed) {
+                    if (fixed == 0) return std::string();
+                    std::string text = Compact(ShownAt(*sa, capA, col, row));
+                    return text.empty() ? Compact(ShownAt(*sb, capB, col, row)) : text;
+                };
+                d.row = caption(0, r, fixedCols);
                 if (d.row.empty()) d.row = "row " + std::to_string(r + 1);
-                d.column = s.FixedRows() > 0 ? ShownAt(s, cap, c, 0) : std::string();
-                d.column = Compact(d.column);
+                d.column = caption(c, 0, fixedRows);
                 if (d.column.empty()) d.column = "column " + std::to_string(c + 1);
                 // Values are compared as shown and written without the padding that aligns them
                 // in their column ("  1.000").

@@ -356,6 +356,13 @@ TEST_F(ChannelPlan, DiffListsExactlyTheEditedCells) {
     EXPECT_EQ(d[1].valueB, "446.150000<-");  // the transmit frequency follows
     EXPECT_EQ(d[2].sheetReference, sheets[1]);
     for (const auto& line : d) EXPECT_EQ(line.Text().find(" / "), line.sheet.size());
+
+    // A channel that only B has: its cells compare with nothing, its row named on B's sheet.
+    ASSERT_TRUE(ImportChannelPlan(b, "Frequency,Name\n446.200000,EXTRA\n", {.bank = 0}).applied);
+    std::vector<std::string> added;
+    for (const auto& line : DiffImages(a, b, sheets))
+        if (line.valueB == "EXTRA") added.push_back(line.Text());
+    EXPECT_EQ(added, std::vector<std::string>{"Memory Channels, Bank 1 / 1-5 / Name:  -> EXTRA"});
 }
 
 }  // namespace
