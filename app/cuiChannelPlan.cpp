@@ -174,12 +174,7 @@ bool cuiPlanCompare::Refresh() {
 // ---- the commands of the main window ----
 
 std::vector<std::string> cuiMain::TreeSheetReferences() const {
-    std::vector<std::string> out;
-    for (int i = 0; tree_ && i < tree_->NodeCount(); ++i) {
-        const cmcCellObj* cell = cuiTree::CellOf(tree_->NodeAt(i));
-        if (cell && cell->name) out.push_back(*cell->name);
-    }
-    return out;
+    return tree_ ? tree_->SheetReferences() : std::vector<std::string>{};
 }
 
 bool cuiMain::ChannelPlan(int command) {

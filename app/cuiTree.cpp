@@ -228,6 +228,25 @@ QTreeWidgetItem* cuiTree::NodeAt(int index) const {
     return nullptr;
 }
 
+std::vector<std::string> cuiTree::SheetReferences() const {
+    std::vector<std::string> out;
+    if (!control_) return out;
+    for (QTreeWidgetItemIterator it(control_); *it; ++it) {
+        const cmcCellObj* cell = CellOf(*it);
+        out.push_back(cell && cell->name ? *cell->name : std::string());
+    }
+    return out;
+}
+
+std::vector<std::string> cuiTree::MainTreeSheets(cmcGTex& store, indMain& main) {
+    QWidget host;
+    host.setAttribute(Qt::WA_DontShowOnScreen);
+    cuiTree tree(&host, store, "GI_Tree_Main", nullptr, &main);
+    tree.Build();
+    tree.AdjustToModel();
+    return tree.SheetReferences();
+}
+
 int cuiTree::IndexOf(const QTreeWidgetItem* node) const {
     if (!control_ || !node) return -1;
     int n = 0;

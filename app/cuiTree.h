@@ -95,6 +95,11 @@ public:
     int NodeCount() const;
     QTreeWidgetItem* NodeAt(int index) const;
     int IndexOf(const QTreeWidgetItem* node) const;
+    // The sheet reference of every node from top to bottom ("" for a node that opens no sheet).
+    std::vector<std::string> SheetReferences() const;
+    // The sheet references of the topic tree "GI_Tree_Main" as the program shows it for the
+    // image's model type, from a tree built off screen (the command-line tool, benchmarks).
+    static std::vector<std::string> MainTreeSheets(cmcGTex& store, indMain& main);
     // The node's cell (null for none) and the selected node's cell.
     static cmcCellObj* CellOf(const QTreeWidgetItem* node);
     cmcCellObj* SelectedCell() const;

@@ -1,13 +1,12 @@
 // The cell handler's refresh (action 0), which runs for every visible cell on every repaint and for
 // every channel of a bank in the warning check: a channel/bank sheet's worth of cells.
+#include "bench/qxBenchMain.h"
 #include "cells/cmcCellCapsule.h"
-#include "common/cmcMessage.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcGTex.h"
 #include "image/datCh.h"
 #include "image/indMain.h"
 
-#include <QCoreApplication>
 #include <benchmark/benchmark.h>
 
 #include <vector>
@@ -85,11 +84,4 @@ BENCHMARK(BM_RefreshListCells);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    cmcSetProgramPath(argv[0]);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return qx::bench::Run(argc, argv, qx::bench::App::Core); }

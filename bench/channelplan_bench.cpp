@@ -2,17 +2,14 @@
 // export, import of that plan into an image without channels, and the comparison of two images
 // over every sheet of the topic tree, as `diff` and File > Compare with File do. Goal: under 50 ms
 // each.
+#include "bench/qxBenchMain.h"
 #include "app/cuiTree.h"
 #include "cells/cmcChannelPlan.h"
-#include "common/cmcMessage.h"
-#include "defs/cmcCellObj.h"
 #include "defs/cmcGTex.h"
 #include "image/cmcImageMap.h"
 #include "image/datCh.h"
 #include "image/indMain.h"
 
-#include <QApplication>
-#include <QWidget>
 
 #include <benchmark/benchmark.h>
 
@@ -48,21 +45,6 @@ void FullImage(indMain& main, bool channels) {
     }
 }
 
-// The sheet references of the topic tree for the image's model type.
-std::vector<std::string> TreeSheets(indMain& main) {
-    QWidget host;
-    host.setAttribute(Qt::WA_DontShowOnScreen);
-    cuiTree tree(&host, GTex(), "GI_Tree_Main", nullptr, &main);
-    tree.Build();
-    tree.AdjustToModel();
-    std::vector<std::string> sheets;
-    for (int i = 0; i < tree.NodeCount(); ++i) {
-        const cmcCellObj* cell = cuiTree::CellOf(tree.NodeAt(i));
-        if (cell && cell->name) sheets.push_back(*cell->name);
-    }
-    return sheets;
-}
-
 struct Fixture {
     indMain full, empty, edited;
     std::string plan;
@@ -76,7 +58,7 @@ struct Fixture {
         ch.narrow = !ch.narrow;
         ch.Store();
         plan = ExportChannelPlan(full);
-        sheets = TreeSheets(full);
+        sheets = cuiTree::MainTreeSheets(GTex(), full);
     }
 };
 
@@ -112,13 +94,4 @@ void BM_DiffFullImages(benchmark::State& state) {
 BENCHMARK(BM_ExportFullImage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportFullPlan)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DiffFullImages)->Unit(benchmark::kMillisecond);
-int main(int argc, char** argv) {
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
-    int appArgc = 1;
-    QApplication app(appArgc, argv);
-    cmcSetProgramPath(argv[0]);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return qx::bench::Run(argc, argv, qx::bench::App::Gui); }

@@ -1,16 +1,15 @@
 // Channel sheets of the four model types: building and first painting a full bank (64 channels in
 // use, each named, so every column shows a value and every name is drawn as segments; 74 rows of
 // cells). Goal: under 20 ms each.
+#include "bench/qxBenchMain.h"
 #include "app/cuiGrid.h"
 #include "cells/cmcCellCapsule.h"
-#include "common/cmcMessage.h"
 #include "defs/cmcGTex.h"
 #include "defs/cuiSheet.h"
 #include "image/cmcImageMap.h"
 #include "image/datCh.h"
 #include "image/indMain.h"
 
-#include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <QWidget>
@@ -86,13 +85,4 @@ BENCHMARK(BM_ChannelSheetBuildAndFirstPaint)->DenseRange(0, 3)->Unit(benchmark::
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
-    int appArgc = 1;
-    QApplication app(appArgc, argv);
-    cmcSetProgramPath(argv[0]);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return qx::bench::Run(argc, argv, qx::bench::App::Gui); }

@@ -6,11 +6,10 @@
 //             (computer and radio bytes, the connection script included); 1.0 is the cable's limit
 //   cpu_frac  the program's processor time (user + system) during the operation over its wall time
 //   wall_s, wire_s  the two times
+#include "bench/qxBenchMain.h"
 #include "comm/indCloneMan.h"
-#include "common/cmcMessage.h"
 #include "defs/cmcGTex.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QProcess>
 #include <QTimer>
@@ -106,11 +105,5 @@ BENCHMARK(BM_CloneWriteFull)->Arg(9600)->Arg(38400)->Iterations(1)->UseManualTim
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    cmcSetProgramPath(argv[0]);
-    OpenDefinitionFiles();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return qx::bench::Run(argc, argv, qx::bench::App::Core, [] { qx::OpenDefinitionFiles(); });
 }

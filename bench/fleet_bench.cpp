@@ -6,7 +6,7 @@
 //   wall_s     the command's wall time, from start to its summary table
 //   vs_one     wall time over the wall time of the 1-radio run (run first)
 // The "safe" variant adds the backup read before and the read-back after each write.
-#include "common/cmcMessage.h"
+#include "bench/qxBenchMain.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -89,11 +89,4 @@ BENCHMARK(BM_FleetWriteSafe)->Arg(1)->Arg(4)->Iterations(1)->UseManualTime()->Un
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    cmcSetProgramPath(argv[0]);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return qx::bench::Run(argc, argv, qx::bench::App::Core); }

@@ -1,7 +1,7 @@
 // Opening a clone file through the adoption of its image (load, checks, unpacking, model type,
 // normalisation), the adoption alone, and the preparation of a clone write (a copy normalised in
 // mode 2, packed with the parameter block). Goal: each well under 1 ms.
-#include "common/cmcMessage.h"
+#include "bench/qxBenchMain.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
 #include "image/cmcImageMap.h"
@@ -12,7 +12,6 @@
 #include "image/indInitialImage.h"
 #include "image/indMain.h"
 
-#include <QCoreApplication>
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -118,12 +117,5 @@ BENCHMARK(BM_NormaliseMode2WithPacking)->DenseRange(0, 3)->Unit(benchmark::kMicr
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    cmcSetProgramPath(argv[0]);
-    OpenDefinitionFiles();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return qx::bench::Run(argc, argv, qx::bench::App::Core, [] { qx::OpenDefinitionFiles(); });
 }

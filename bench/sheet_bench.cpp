@@ -1,9 +1,9 @@
 // Sheets: building and first painting the channel/bank sheet of a full bank (64 channels, 74 rows
 // of cells) from the definition files, and repainting it while it scrolls. Goals: build and first
 // paint under 20 ms, a scroll repaint under 5 ms.
+#include "bench/qxBenchMain.h"
 #include "app/cuiGrid.h"
 #include "cells/cmcCellCapsule.h"
-#include "common/cmcMessage.h"
 #include "defs/cmcGTex.h"
 #include "defs/cuiSheet.h"
 #include "image/indMain.h"
@@ -92,13 +92,4 @@ BENCHMARK(BM_ChBankScrollRepaint)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
-    int appArgc = 1;
-    QApplication app(appArgc, argv);
-    cmcSetProgramPath(argv[0]);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return qx::bench::Run(argc, argv, qx::bench::App::Gui); }

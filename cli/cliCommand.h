@@ -44,8 +44,6 @@ bool RequireGraphics(const std::string& command);
 void StartDrawing();
 // False, with a message naming `command`, when the definition files lack a section of sheet `key`.
 bool HasSheet(const std::string& command, const std::string& key);
-// The sheet references of the topic tree as the program shows it for the image's model type.
-std::vector<std::string> TreeSheets(qx::indMain& main);
 
 }  // namespace qx::cli
 

@@ -2,6 +2,7 @@
 // clone files, and the cells that differ between two clone files.
 #include "cells/cmcChannelPlan.h"
 #include "cli/cliCommand.h"
+#include "app/cuiTree.h"
 #include "defs/cmcGTex.h"
 #include "image/cmcImageMap.h"
 #include "image/indMain.h"
@@ -131,7 +132,7 @@ int Diff(const std::vector<std::string>& args) {
                    std::to_string(b.ModelType()) + ")");
         return kExitModelTypes;
     }
-    const std::vector<cmcDiffLine> lines = DiffImages(a, b, TreeSheets(a));
+    const std::vector<cmcDiffLine> lines = DiffImages(a, b, cuiTree::MainTreeSheets(GTex(), a));
     for (const cmcDiffLine& d : lines) std::printf("%s\n", d.Text().c_str());
     return lines.empty() ? 0 : kExitDiffer;
 }

@@ -70,7 +70,7 @@ int Print(const std::vector<std::string>& args) {
         return kExitFileRefused;
     }
 
-    const std::vector<std::string> tree = TreeSheets(main);
+    const std::vector<std::string> tree = cuiTree::MainTreeSheets(GTex(), main);
     std::vector<std::string> sheets;
     if (sheet.empty()) {
         sheets = tree;

@@ -33,19 +33,4 @@ bool HasSheet(const std::string& command, const std::string& key) {
     return true;
 }
 
-// The sheet references of the topic tree as the program shows it for the image's model type.
-std::vector<std::string> TreeSheets(indMain& main) {
-    QWidget host;
-    host.setAttribute(Qt::WA_DontShowOnScreen);
-    cuiTree tree(&host, GTex(), "GI_Tree_Main", nullptr, &main);
-    tree.Build();
-    tree.AdjustToModel();
-    std::vector<std::string> sheets;
-    for (int i = 0; i < tree.NodeCount(); ++i) {
-        const cmcCellObj* cell = cuiTree::CellOf(tree.NodeAt(i));
-        sheets.push_back(cell && cell->name ? *cell->name : std::string());
-    }
-    return sheets;
-}
-
 }  // namespace qx::cli
