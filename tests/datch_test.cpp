@@ -340,7 +340,9 @@ TEST(DatChKinds, OtherKindsRoundTripWithinTheirBytes) {
         for (auto [a, n] : c.spans)
             for (int k = 0; k < n; ++k) inSpan[a + k] = true;
         for (int a = 0; a < kImageSize; ++a) {
-            if (!inSpan[a]) ASSERT_EQ(dst.w()[a], 0) << "written outside the record at " << a;
+            if (!inSpan[a]) {
+                ASSERT_EQ(dst.w()[a], 0) << "written outside the record at " << a;
+            }
         }
 
         cmcEeprom before(src.img);

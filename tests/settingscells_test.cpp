@@ -280,7 +280,9 @@ TEST_F(SettingsCells, EachFieldLandsOnItsOwnBits) {
         }
         for (int a = 0; a < main_.WorkingImage().GetSize(); ++a)
             EXPECT_EQ(Image()[a] & ~allowed[a], before.GetByte(a) & ~allowed[a]) << name << " touched " << std::hex << a;
-        if (c.shown) EXPECT_EQ(Show(cell), c.shown) << name;
+        if (c.shown) {
+            EXPECT_EQ(Show(cell), c.shown) << name;
+        }
     }
 }
 
@@ -477,8 +479,9 @@ TEST_F(SettingsCells, RecordCellsEditTheirRecords) {
     // Nothing outside the three records changed.
     auto inside = [](int a, int base, int size) { return a >= base && a < base + size; };
     for (int a = 0; a < main_.WorkingImage().GetSize(); ++a)
-        if (!inside(a, kDtmf + 63, 21) && !inside(a, kScanList + 40, 10) && !inside(a, kToneField + 8, 4))
+        if (!inside(a, kDtmf + 63, 21) && !inside(a, kScanList + 40, 10) && !inside(a, kToneField + 8, 4)) {
             EXPECT_EQ(Image()[a], before.GetByte(a)) << std::hex << a;
+        }
 
     // The DTMF row captions: the autodial code first, LMR's emergency and log/ID codes last.
     std::vector<std::string> lmr, pmr;

@@ -520,7 +520,9 @@ TEST_F(SignalCells, PlainFieldsLandOnTheirOwnBits) {
         Model(kModelLmr);
         ASSERT_EQ(main_.OpenCloneFile(path), 0);
         for (const Case* c = first; c != end; ++c)
-            if (c->shown) EXPECT_EQ(Show(c->category, c->label, c->index), c->shown) << "reopened " << LabelName(c->label);
+            if (c->shown) {
+                EXPECT_EQ(Show(c->category, c->label, c->index), c->shown) << "reopened " << LabelName(c->label);
+            }
     };
     int model = -1;
     const Case* firstOfModel = cases;
@@ -547,7 +549,9 @@ TEST_F(SignalCells, PlainFieldsLandOnTheirOwnBits) {
             EXPECT_TRUE(own) << "byte " << i << " changed by " << int(diff);
         }
         EXPECT_TRUE(any) << "nothing changed";
-        if (c.shown) EXPECT_EQ(Show(c.category, c.label, c.index), c.shown);
+        if (c.shown) {
+            EXPECT_EQ(Show(c.category, c.label, c.index), c.shown);
+        }
     }
     roundTrip(firstOfModel, std::end(cases));
 }

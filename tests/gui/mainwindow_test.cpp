@@ -583,7 +583,9 @@ TEST(MainWindowSheets, EditMenuMirrorsThePopupMenuOfTheCurrentCell) {
         const cmcCellObj* m = cuiMenu::CellOf(mirrored[i]);
         const cmcCellObj* c = cuiMenu::CellOf(popup[static_cast<int>(i)]);
         ASSERT_TRUE(m && c);
-        if (!mirrored[i]->isSeparator()) EXPECT_EQ(m->category, c->category) << i;
+        if (!mirrored[i]->isSeparator()) {
+            EXPECT_EQ(m->category, c->category) << i;
+        }
         EXPECT_EQ(m->label, c->label) << i;
         EXPECT_EQ(mirrored[i]->isEnabled(), popup[static_cast<int>(i)]->isEnabled()) << mirrored[i]->text().toStdString();
         if (!mirrored[i]->isSeparator()) enabled[m->label] = mirrored[i]->isEnabled();
@@ -821,7 +823,9 @@ TEST(MainWindowMenus, NumberedPortEntriesNameTheirDevice) {
         EXPECT_TRUE(port1->isChecked());
         // Separators show as plain lines, without the definition's "-".
         for (QAction* a : p.main->Menu()->Items())
-            if (a->isSeparator()) EXPECT_TRUE(a->text().isEmpty());
+            if (a->isSeparator()) {
+                EXPECT_TRUE(a->text().isEmpty());
+            }
     }
     cmcPortList::SetDefaultRoots("", "");
     cuiMain::ForgetPortDevices();
