@@ -9,10 +9,12 @@
 #include "defs/cuiSheetPaint.h"
 #include "image/indMain.h"
 
+#include <QClipboard>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
@@ -150,6 +152,13 @@ cuiPlanCompare::cuiPlanCompare(QWidget* parent, const QString& otherFile, Comput
     // The list does not follow edits by itself: the user compares again after changing cells.
     again_ = buttons->addButton(tr("Compare &Again"), QDialogButtonBox::ActionRole);
     connect(again_, &QPushButton::clicked, this, [this] { Refresh(); });
+    // The list as text, for a report or a message to a colleague.
+    copy_ = buttons->addButton(tr("&Copy List"), QDialogButtonBox::ActionRole);
+    connect(copy_, &QPushButton::clicked, this, [this] {
+        QStringList text;
+        for (const cmcDiffLine& d : lines_) text << QString::fromStdString(d.Text());
+        QGuiApplication::clipboard()->setText(text.join('\n') + (text.isEmpty() ? "" : "\n"));
+    });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
 }
@@ -165,6 +174,7 @@ bool cuiPlanCompare::Refresh() {
                                     "cell.").arg(file)
                                : tr("%1 cells differ (this image -> %2). Select a line to open its sheet at the "
                                     "cell.").arg(n).arg(file));
+    copy_->setEnabled(!lines_.empty());
     const QSignalBlocker quiet(list_);
     list_->clear();
     for (const cmcDiffLine& d : lines_) list_->addItem(QString::fromStdString(d.Text()));

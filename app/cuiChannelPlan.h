@@ -47,6 +47,7 @@ public:
     QListWidget* List() const { return list_; }
     QLabel* Summary() const { return summary_; }
     QPushButton* CompareAgainButton() const { return again_; }
+    QPushButton* CopyButton() const { return copy_; }
     const std::vector<cmcDiffLine>& Lines() const { return lines_; }
 
 private:
@@ -55,6 +56,7 @@ private:
     QLabel* summary_ = nullptr;
     QListWidget* list_ = nullptr;
     QPushButton* again_ = nullptr;
+    QPushButton* copy_ = nullptr;
     std::vector<cmcDiffLine> lines_;
 };
 

@@ -12,6 +12,8 @@
 #include "support/cmcTestSupport.h"
 #include "support/cuiTestProgram.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -118,6 +120,8 @@ TEST(ChannelPlanWindows, CompareLineOpensTheSheetAtTheCell) {
     const cmcDiffLine line = compare->Lines()[0];
     EXPECT_TRUE(line.valueA == "Wide" || line.valueA == "Narrow") << line.Text();
     EXPECT_EQ(compare->List()->item(0)->text().toStdString(), line.Text());
+    compare->CopyButton()->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), line.Text() + "\n");
     compare->List()->setCurrentRow(0);
     p.Step(0);
     p.Step(0);
@@ -132,5 +136,6 @@ TEST(ChannelPlanWindows, CompareLineOpensTheSheetAtTheCell) {
     compare->CompareAgainButton()->click();
     EXPECT_EQ(compare->List()->count(), 0);
     EXPECT_TRUE(compare->Summary()->text().contains("same values")) << compare->Summary()->text().toStdString();
+    EXPECT_FALSE(compare->CopyButton()->isEnabled());
     compare->close();
 }
