@@ -83,17 +83,18 @@ cmcPlanImport ImportChannelPlan(indMain& main, const std::string& csv, const cmc
 
 struct cmcDiffLine {
     std::string sheetReference;  // the sheet as the topic tree names it ("[St_ChBank]key,Bank 1")
-    std::string sheet;           // its title as shown
-    std::string row;             // the text of the row's heading cell, or the row number
-    std::string column;          // the text of the column's heading cell, or the column number
+    std::string sheet;           // its heading, without an empty ending ("Memory Channels, Bank 1")
+    std::string row;             // the row's caption without its padding ("1-2"), or "row N"
+    std::string column;          // the column's heading ("RX frequency"), or "column N"
     int col = 0, gridRow = 0;    // the cell's place in the sheet's grid
-    std::string valueA, valueB;  // what the cell shows for each image
+    std::string valueA, valueB;  // what the cell shows for each image, without leading padding
     std::string Text() const;    // "Sheet / row / column: valueA -> valueB"
 };
 
 // Walks the sheets (references as the topic tree names them) built for image A's model type and
-// lists every cell whose shown text differs between the two images. A cell that only one of the
-// two sheets has (a bank of a different size) compares with an empty text.
+// lists every cell whose shown text differs between the two images. Column headings and row
+// captions are not compared; they name the lines. A cell that only one of the two sheets has (a
+// bank of a different size) compares with an empty text.
 std::vector<cmcDiffLine> DiffImages(indMain& a, indMain& b, const std::vector<std::string>& sheetReferences);
 
 }  // namespace qx
