@@ -108,10 +108,8 @@ int Import(const std::vector<std::string>& args) {
     if (!Open(main, positional[0])) return kExitRefused;
     const cmcPlanImport r = ImportChannelPlan(main, csv, {.bank = bankNo, .skipBad = skipBad});
     for (const cmcPlanProblem& p : r.problems) std::fprintf(stderr, "%s\n", p.Text().c_str());
-    if (!r.problems.empty() && !skipBad) {
-        std::fprintf(stderr, "qx-p2210-cli: nothing written\n");
-        return kExitRefused;
-    }
+    // Standard error holds the problem lines and nothing else, so that a script can read them.
+    if (!r.problems.empty() && !skipBad) return kExitRefused;
     if (!main.SaveCloneFile(out)) return kExitCannotWrite;
     std::printf("%zu channel%s imported, %zu line%s skipped\n", r.changes.size(), r.changes.size() == 1 ? "" : "s",
                 r.problems.size(), r.problems.size() == 1 ? "" : "s");

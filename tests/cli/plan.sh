@@ -42,6 +42,7 @@ run "import bad" 65 "" import "$WORK/base.qcf" "$WORK/bad.csv" -o "$WORK/bad.qcf
 grep -q '^line 3: Frequency: ' "$WORK/err" || fail "import bad: stderr $(cat "$WORK/err")"
 grep -q '^line 4: rToneFreq: ' "$WORK/err" || fail "import bad: stderr $(cat "$WORK/err")"
 [ ! -e "$WORK/bad.qcf" ] || fail "import bad: OUT was written"
+grep -vq '^line [0-9]*: [A-Za-z]*: ' "$WORK/err" && fail "import bad: a stderr line that is no problem: $(cat "$WORK/err")"
 run "import skip-bad" 0 "1 channel imported, 2 lines skipped" import "$WORK/base.qcf" "$WORK/bad.csv" -o "$WORK/bad.qcf" --skip-bad
 
 run "diff model types" 2 "" diff "$BIN/ZT5531K_LMR.QCF" "$BIN/ZT5531K_PMR.QCF"
