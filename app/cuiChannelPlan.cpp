@@ -33,33 +33,12 @@ constexpr const char* kCsvFilter = "Channel plans (*.csv);;All files (*)";
 
 // The columns of the preview after Line, Channel and Bank: a plan field, or -1 for the tones
 // written as one text.
-const int kShownFields[] = {1, 2, 3, 4, -1, 12, 14, 15};
-enum PlanField { F_Duplex = 3, F_Offset = 4, F_Tone = 5, F_RTone = 6, F_CTone = 7, F_Dtcs = 8, F_DtcsPol = 9,
-                 F_RxDtcs = 10, F_CrossMode = 11 };
-
-// The tones of exported plan fields as a person reads them: "TSQL 100.0", "Tone 77.0",
-// "DTCS 754 NN", "Cross DTCS->Tone 114/88.5"; empty for none.
-QString ToneSummary(const std::vector<std::string>& f) {
-    const QString tone = QString::fromStdString(f[F_Tone]);
-    auto q = [&](int i) { return QString::fromStdString(f[i]); };
-    if (tone == "Tone") return tone + " " + q(F_RTone);
-    if (tone == "TSQL") return tone + " " + q(F_CTone);
-    if (tone == "DTCS") return tone + " " + q(F_Dtcs) + " " + q(F_DtcsPol);
-    if (tone != "Cross") return tone;
-    const QString mode = q(F_CrossMode);
-    const QStringList sides = mode.split("->");
-    QStringList values;
-    if (sides.value(0) == "Tone") values << q(F_RTone);
-    if (sides.value(0) == "DTCS") values << q(F_Dtcs) + q(F_DtcsPol).left(1);
-    if (sides.value(1) == "Tone") values << q(F_CTone);
-    if (sides.value(1) == "DTCS") values << q(F_RxDtcs) + q(F_DtcsPol).mid(1, 1);
-    return tone + " " + mode + " " + values.join('/');
-}
+const int kShownFields[] = {PC_Name, PC_Frequency, PC_Duplex, PC_Offset, -1, PC_Mode, PC_Skip, PC_Power};
 
 // One preview cell of plan fields: the offset only where there is a shift.
 QString Shown(const std::vector<std::string>& f, int field) {
-    if (field < 0) return ToneSummary(f);
-    if (field == F_Offset && (f[F_Duplex].empty() || f[F_Duplex] == "off")) return {};
+    if (field < 0) return QString::fromStdString(PlanToneText(f));
+    if (field == PC_Offset && (f[PC_Duplex].empty() || f[PC_Duplex] == "off")) return {};
     return QString::fromStdString(f[field]);
 }
 

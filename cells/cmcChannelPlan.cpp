@@ -97,11 +97,6 @@ namespace {
 
 // ---------------- the plan fields of a channel ----------------
 
-enum Col : int {
-    C_Location, C_Name, C_Frequency, C_Duplex, C_Offset, C_Tone, C_RTone, C_CTone, C_Dtcs, C_DtcsPol, C_RxDtcs,
-    C_CrossMode, C_Mode, C_TStep, C_Skip, C_Power, C_Comment, C_Bank, C_Count
-};
-
 const std::vector<std::string> kColumns = {"Location", "Name",        "Frequency",  "Duplex",    "Offset",
                                            "Tone",     "rToneFreq",   "cToneFreq",  "DtcsCode",  "DtcsPolarity",
                                            "RxDtcsCode", "CrossMode", "Mode",       "TStep",     "Skip",
@@ -155,73 +150,85 @@ std::vector<std::string> PlanFields(indMain& main, cmcCellCapsule& capsule, int 
     uint8_t* image = main.WorkingImage().Data();
     datCh ch(image);
     ch.Load(datChannelKind(main.ModelType()), channel);
-    std::vector<std::string> f(C_Count);
-    f[C_Location] = std::to_string(channel + 1);
-    f[C_Name] = TrimRight(Shown(capsule, CL_Mch_Text, channel));
-    f[C_Frequency] = Mhz(ch.rxFreq);
-    f[C_Offset] = "0.000000";
+    std::vector<std::string> f(PC_Count);
+    f[PC_Location] = std::to_string(channel + 1);
+    f[PC_Name] = TrimRight(Shown(capsule, CL_Mch_Text, channel));
+    f[PC_Frequency] = Mhz(ch.rxFreq);
+    f[PC_Offset] = "0.000000";
     if (ch.txInhibit) {
-        f[C_Duplex] = "off";
+        f[PC_Duplex] = "off";
     } else if (ch.txFreq != ch.rxFreq) {
         const uint32_t shift = ch.txFreq > ch.rxFreq ? ch.txFreq - ch.rxFreq : ch.rxFreq - ch.txFreq;
         if (shift < kSplitAbove) {
-            f[C_Duplex] = ch.txFreq > ch.rxFreq ? "+" : "-";
-            f[C_Offset] = Mhz(shift);
+            f[PC_Duplex] = ch.txFreq > ch.rxFreq ? "+" : "-";
+            f[PC_Offset] = Mhz(shift);
         } else {
-            f[C_Duplex] = "split";
-            f[C_Offset] = Mhz(ch.txFreq);
+            f[PC_Duplex] = "split";
+            f[PC_Offset] = Mhz(ch.txFreq);
         }
     }
     // Tones: the transmit tone is the encode side, the receive tone the squelch side.
     const datTone& tx = ch.txTone;
     const datTone& rx = ch.rxTone;
-    f[C_RTone] = kDefaultTone;
-    f[C_CTone] = kDefaultTone;
-    f[C_Dtcs] = kDefaultDtcs;
-    f[C_RxDtcs] = kDefaultDtcs;
-    f[C_DtcsPol] = "NN";
-    f[C_CrossMode] = "Tone->Tone";
+    f[PC_RTone] = kDefaultTone;
+    f[PC_CTone] = kDefaultTone;
+    f[PC_Dtcs] = kDefaultDtcs;
+    f[PC_RxDtcs] = kDefaultDtcs;
+    f[PC_DtcsPol] = "NN";
+    f[PC_CrossMode] = "Tone->Tone";
     auto pol = [](const datTone& t) { return t.enabled && t.dtcs && t.inverted ? 'R' : 'N'; };
     if (!tx.enabled && !rx.enabled) {
     } else if (tx.enabled && !tx.dtcs && !rx.enabled) {
-        f[C_Tone] = "Tone";
-        f[C_RTone] = CtcssText(tx);
+        f[PC_Tone] = "Tone";
+        f[PC_RTone] = CtcssText(tx);
     } else if (tx.enabled && !tx.dtcs && rx == tx) {
-        f[C_Tone] = "TSQL";
-        f[C_RTone] = f[C_CTone] = CtcssText(tx);
+        f[PC_Tone] = "TSQL";
+        f[PC_RTone] = f[PC_CTone] = CtcssText(tx);
     } else if (tx.enabled && tx.dtcs && rx.enabled && rx.dtcs && rx.dtcsCode == tx.dtcsCode) {
-        f[C_Tone] = "DTCS";
-        f[C_Dtcs] = f[C_RxDtcs] = DtcsText(tx);
-        f[C_DtcsPol] = std::string{pol(tx), pol(rx)};
+        f[PC_Tone] = "DTCS";
+        f[PC_Dtcs] = f[PC_RxDtcs] = DtcsText(tx);
+        f[PC_DtcsPol] = std::string{pol(tx), pol(rx)};
     } else {
-        f[C_Tone] = "Cross";
+        f[PC_Tone] = "Cross";
         std::string txWord, rxWord;
         if (tx.enabled && tx.dtcs) {
             txWord = "DTCS";
-            f[C_Dtcs] = DtcsText(tx);
+            f[PC_Dtcs] = DtcsText(tx);
         } else if (tx.enabled) {
             txWord = "Tone";
-            f[C_RTone] = CtcssText(tx);
+            f[PC_RTone] = CtcssText(tx);
         }
         if (rx.enabled && rx.dtcs) {
             rxWord = "DTCS";
-            f[C_RxDtcs] = DtcsText(rx);
+            f[PC_RxDtcs] = DtcsText(rx);
         } else if (rx.enabled) {
             rxWord = "Tone";
-            f[C_CTone] = CtcssText(rx);
+            f[PC_CTone] = CtcssText(rx);
         }
-        f[C_DtcsPol] = std::string{pol(tx), pol(rx)};
-        f[C_CrossMode] = txWord + "->" + rxWord;
+        f[PC_DtcsPol] = std::string{pol(tx), pol(rx)};
+        f[PC_CrossMode] = txWord + "->" + rxWord;
     }
-    f[C_Mode] = ch.narrow ? "NFM" : "FM";
-    f[C_TStep] = ch.narrow ? "6.25" : "12.50";
-    f[C_Skip] = ch.scanInc ? "" : "S";
-    f[C_Power] = Shown(capsule, CL_Mch_RfPo, channel);
-    f[C_Bank] = std::to_string(datBankOfChannel(image, channel) + 1);
+    f[PC_Mode] = ch.narrow ? "NFM" : "FM";
+    f[PC_TStep] = ch.narrow ? "6.25" : "12.50";
+    f[PC_Skip] = ch.scanInc ? "" : "S";
+    f[PC_Power] = Shown(capsule, CL_Mch_RfPo, channel);
+    f[PC_Bank] = std::to_string(datBankOfChannel(image, channel) + 1);
     return f;
 }
 
 // ---------------- import ----------------
+
+// A tone frequency written as a number ("100", "88.50") in the one form the tone cells show
+// ("100.0", "88.5"); false when the text is no such number.
+bool ToneFrequencyText(const std::string& text, std::string* out) {
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !(v > 0) || v >= 1000) return false;
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%.1f", v);
+    *out = buf;
+    return true;
+}
 
 struct LineValues {
     int line = 0;
@@ -264,38 +271,38 @@ public:
 
         // Values that do not need the image: read and check them first.
         uint32_t rx = 0;
-        if (!v.given[C_Frequency] || !ParseMhz(v.f[C_Frequency], &rx) || rx == 0)
-            Problem(C_Frequency, v.given[C_Frequency] ? "'" + v.f[C_Frequency] + "' is not a frequency in MHz"
+        if (!v.given[PC_Frequency] || !ParseMhz(v.f[PC_Frequency], &rx) || rx == 0)
+            Problem(PC_Frequency, v.given[PC_Frequency] ? "'" + v.f[PC_Frequency] + "' is not a frequency in MHz"
                                                       : "the file has no Frequency column");
         int wantedBank = -1;
         if (options.bank >= 0) {
             wantedBank = options.bank;
-        } else if (v.given[C_Bank] && !v.f[C_Bank].empty()) {
+        } else if (v.given[PC_Bank] && !v.f[PC_Bank].empty()) {
             int b = 0;
-            if (!ParseInt(v.f[C_Bank], &b) || b < 1 || b > 5)
-                Problem(C_Bank, "'" + v.f[C_Bank] + "' is not a bank (1 to 5)");
+            if (!ParseInt(v.f[PC_Bank], &b) || b < 1 || b > 5)
+                Problem(PC_Bank, "'" + v.f[PC_Bank] + "' is not a bank (1 to 5)");
             else
                 wantedBank = b - 1;
         }
         int location = -1;
         if (options.bank < 0) {
-            if (!v.given[C_Location] || !ParseInt(v.f[C_Location], &location) || location < 1 || location > 64)
-                Problem(C_Location, v.given[C_Location] ? "'" + v.f[C_Location] + "' is not a channel (1 to 64)"
+            if (!v.given[PC_Location] || !ParseInt(v.f[PC_Location], &location) || location < 1 || location > 64)
+                Problem(PC_Location, v.given[PC_Location] ? "'" + v.f[PC_Location] + "' is not a channel (1 to 64)"
                                                         : "the file has no Location column");
         }
         uint32_t tx = rx;
         bool txInhibit = false;
-        const std::string duplex = v.given[C_Duplex] ? v.f[C_Duplex] : std::string();
+        const std::string duplex = v.given[PC_Duplex] ? v.f[PC_Duplex] : std::string();
         if (duplex == "+" || duplex == "-" || duplex == "split") {
             uint32_t off = 0;
-            if (!v.given[C_Offset] || !ParseMhz(v.f[C_Offset], &off)) {
-                Problem(C_Offset, "'" + (v.given[C_Offset] ? v.f[C_Offset] : std::string()) +
+            if (!v.given[PC_Offset] || !ParseMhz(v.f[PC_Offset], &off)) {
+                Problem(PC_Offset, "'" + (v.given[PC_Offset] ? v.f[PC_Offset] : std::string()) +
                                       "' is not a frequency in MHz");
             } else if (duplex == "+") {
                 tx = rx + off;
             } else if (duplex == "-") {
                 if (off > rx)
-                    Problem(C_Offset, "the offset is larger than the frequency");
+                    Problem(PC_Offset, "the offset is larger than the frequency");
                 else
                     tx = rx - off;
             } else {
@@ -304,52 +311,52 @@ public:
         } else if (duplex == "off") {
             txInhibit = true;
         } else if (!duplex.empty()) {
-            Problem(C_Duplex, "'" + duplex + "' is not one of +, -, split, off or empty");
+            Problem(PC_Duplex, "'" + duplex + "' is not one of +, -, split, off or empty");
         }
         // Tones as the two texts the tone cells take ("" for none).
         std::string txTone, rxTone;
-        int txCol = C_Tone, rxCol = C_Tone;
-        const std::string tone = v.given[C_Tone] ? v.f[C_Tone] : std::string();
-        const std::string pol = v.given[C_DtcsPol] && !v.f[C_DtcsPol].empty() ? v.f[C_DtcsPol] : "NN";
+        int txCol = PC_Tone, rxCol = PC_Tone;
+        const std::string tone = v.given[PC_Tone] ? v.f[PC_Tone] : std::string();
+        const std::string pol = v.given[PC_DtcsPol] && !v.f[PC_DtcsPol].empty() ? v.f[PC_DtcsPol] : "NN";
         if (pol.size() != 2 || (pol[0] != 'N' && pol[0] != 'R') || (pol[1] != 'N' && pol[1] != 'R'))
-            Problem(C_DtcsPol, "'" + pol + "' is not one of NN, NR, RN, RR");
+            Problem(PC_DtcsPol, "'" + pol + "' is not one of NN, NR, RN, RR");
         auto dtcs = [&](int col, char polarity) {
             return CodeText(Field(v, col, kDefaultDtcs)) + (polarity == 'R' ? "I" : "N");
         };
         if (tone.empty()) {
         } else if (tone == "Tone") {
-            txTone = ToneText(Field(v, C_RTone, kDefaultTone));
-            txCol = C_RTone;
+            txTone = ToneText(Field(v, PC_RTone, kDefaultTone));
+            txCol = PC_RTone;
         } else if (tone == "TSQL") {
-            txTone = rxTone = ToneText(Field(v, C_CTone, kDefaultTone));
-            txCol = rxCol = C_CTone;
+            txTone = rxTone = ToneText(Field(v, PC_CTone, kDefaultTone));
+            txCol = rxCol = PC_CTone;
         } else if (tone == "DTCS") {
-            txTone = dtcs(C_Dtcs, pol[0]);
-            rxTone = dtcs(C_Dtcs, pol.size() > 1 ? pol[1] : 'N');
-            txCol = rxCol = C_Dtcs;
+            txTone = dtcs(PC_Dtcs, pol[0]);
+            rxTone = dtcs(PC_Dtcs, pol.size() > 1 ? pol[1] : 'N');
+            txCol = rxCol = PC_Dtcs;
         } else if (tone == "Cross") {
-            const std::string mode = Field(v, C_CrossMode, "Tone->Tone");
+            const std::string mode = Field(v, PC_CrossMode, "Tone->Tone");
             const size_t arrow = mode.find("->");
             const std::string a = arrow == std::string::npos ? std::string() : mode.substr(0, arrow);
             const std::string b = arrow == std::string::npos ? std::string() : mode.substr(arrow + 2);
             auto known = [](const std::string& w) { return w.empty() || w == "Tone" || w == "DTCS"; };
             if (arrow == std::string::npos || !known(a) || !known(b) || (a.empty() && b.empty())) {
-                Problem(C_CrossMode, "'" + mode + "' is not a cross mode this radio has");
+                Problem(PC_CrossMode, "'" + mode + "' is not a cross mode this radio has");
             } else {
-                if (a == "Tone") txTone = ToneText(Field(v, C_RTone, kDefaultTone)), txCol = C_RTone;
-                if (a == "DTCS") txTone = dtcs(C_Dtcs, pol[0]), txCol = C_Dtcs;
-                if (b == "Tone") rxTone = ToneText(Field(v, C_CTone, kDefaultTone)), rxCol = C_CTone;
-                if (b == "DTCS") rxTone = dtcs(C_RxDtcs, pol.size() > 1 ? pol[1] : 'N'), rxCol = C_RxDtcs;
+                if (a == "Tone") txTone = ToneText(Field(v, PC_RTone, kDefaultTone)), txCol = PC_RTone;
+                if (a == "DTCS") txTone = dtcs(PC_Dtcs, pol[0]), txCol = PC_Dtcs;
+                if (b == "Tone") rxTone = ToneText(Field(v, PC_CTone, kDefaultTone)), rxCol = PC_CTone;
+                if (b == "DTCS") rxTone = dtcs(PC_RxDtcs, pol.size() > 1 ? pol[1] : 'N'), rxCol = PC_RxDtcs;
             }
         } else {
-            Problem(C_Tone, "'" + tone + "' is not a tone mode this radio has (Tone, TSQL, DTCS or Cross)");
+            Problem(PC_Tone, "'" + tone + "' is not a tone mode this radio has (Tone, TSQL, DTCS or Cross)");
         }
-        const std::string mode = v.given[C_Mode] ? v.f[C_Mode] : std::string();
+        const std::string mode = v.given[PC_Mode] ? v.f[PC_Mode] : std::string();
         if (!mode.empty() && mode != "FM" && mode != "NFM")
-            Problem(C_Mode, "'" + mode + "' is not a mode this radio has (FM or NFM)");
-        const std::string skip = v.given[C_Skip] ? v.f[C_Skip] : std::string();
+            Problem(PC_Mode, "'" + mode + "' is not a mode this radio has (FM or NFM)");
+        const std::string skip = v.given[PC_Skip] ? v.f[PC_Skip] : std::string();
         if (!skip.empty() && skip != "S")
-            Problem(C_Skip, "'" + skip + "' is not one of S or empty");
+            Problem(PC_Skip, "'" + skip + "' is not one of S or empty");
         if (problems_) return false;
 
         // The slot: by location (joining the bank when it lies beyond the bank table), or at the
@@ -357,7 +364,7 @@ public:
         int channel = location - 1;
         if (options.bank >= 0) {
             channel = datBankFirst(image, wantedBank) + datBankSize(image, wantedBank);
-            if (!Join(wantedBank, channel, C_Location)) return false;
+            if (!Join(wantedBank, channel, PC_Location)) return false;
             change.added = true;
         } else if (channel >= datChannelTotal(image)) {
             int bank = wantedBank;
@@ -368,16 +375,16 @@ public:
             }
             for (int b = bank + 1; b < 5; ++b)
                 if (datBankSize(image, b) > 0) {
-                    Problem(C_Bank, "channel " + std::to_string(location) + " cannot join bank " +
+                    Problem(PC_Bank, "channel " + std::to_string(location) + " cannot join bank " +
                                         std::to_string(bank + 1) + ": bank " + std::to_string(b + 1) +
                                         " follows it");
                     return false;
                 }
             while (channel >= datChannelTotal(image))
-                if (!Join(bank, datChannelTotal(image), C_Location)) return false;
+                if (!Join(bank, datChannelTotal(image), PC_Location)) return false;
             change.added = true;
         } else if (wantedBank >= 0 && datBankOfChannel(image, channel) != wantedBank) {
-            Problem(C_Bank, "channel " + std::to_string(location) + " is in bank " +
+            Problem(PC_Bank, "channel " + std::to_string(location) + " is in bank " +
                                 std::to_string(datBankOfChannel(image, channel) + 1));
             return false;
         }
@@ -392,25 +399,25 @@ public:
             datCh ch(image);
             ch.Load(datChannelKind(type), channel);
             if (ch.rxFreq != rx || !ch.inUse) {
-                Problem(C_Frequency, "the radio cannot tune " + Mhz(rx) + " MHz");
+                Problem(PC_Frequency, "the radio cannot tune " + Mhz(rx) + " MHz");
                 return false;
             }
         }
-        Pick(CL_Mch_TxInh, channel, txInhibit ? 1 : 0, C_Duplex);
+        Pick(CL_Mch_TxInh, channel, txInhibit ? 1 : 0, PC_Duplex);
         if (!txInhibit) SetFrequency(CL_Mch_FreqT, channel, tx);
         // A plan without a Tone column keeps the channel's tones.
-        const bool tones = v.given[C_Tone];
+        const bool tones = v.given[PC_Tone];
         if (tones) {
             SetTone(CL_Mch_CTone_R, channel, rxTone, rxCol);
             SetTone(CL_Mch_CTone_T, channel, txTone, txCol);
         }
-        if (v.given[C_Name]) Type(CL_Mch_Text, channel, v.f[C_Name]);
-        if (!mode.empty()) Pick(CL_Mch_Nar, channel, mode == "NFM" ? 1 : 0, C_Mode);
-        if (v.given[C_Skip]) Pick(CL_Mch_Scan_Inc, channel, skip == "S" ? 0 : 1, C_Skip);
-        if (v.given[C_Power] && !v.f[C_Power].empty()) {
+        if (v.given[PC_Name]) Type(CL_Mch_Text, channel, v.f[PC_Name]);
+        if (!mode.empty()) Pick(CL_Mch_Nar, channel, mode == "NFM" ? 1 : 0, PC_Mode);
+        if (v.given[PC_Skip]) Pick(CL_Mch_Scan_Inc, channel, skip == "S" ? 0 : 1, PC_Skip);
+        if (v.given[PC_Power] && !v.f[PC_Power].empty()) {
             cmcCellObj cell = ChannelCell(CL_Mch_RfPo, channel);
             std::string why;
-            if (!script_.PickText(cell, v.f[C_Power], &why)) Problem(C_Power, Refused(v.f[C_Power], why));
+            if (!script_.PickText(cell, v.f[PC_Power], &why)) Problem(PC_Power, Refused(v.f[PC_Power], why));
         }
         if (problems_) return false;
 
@@ -418,12 +425,12 @@ public:
         // (a frequency off the channel raster, a tone by its first digits) is a refusal here.
         change.after = PlanFields(main_, capsule_, channel);
         const auto& a = change.after;
-        if (!txInhibit && (a[C_Duplex] == "off" || TxOf(a) != tx))
-            Problem(duplex.empty() ? C_Frequency : C_Offset, "the radio cannot transmit on " + Mhz(tx) + " MHz");
+        if (!txInhibit && (a[PC_Duplex] == "off" || TxOf(a) != tx))
+            Problem(duplex.empty() ? PC_Frequency : PC_Offset, "the radio cannot transmit on " + Mhz(tx) + " MHz");
         if (tones && ToneOf(a, true) != Canonical(txTone)) Problem(txCol, "the radio has no transmit tone '" + txTone + "'");
         if (tones && ToneOf(a, false) != Canonical(rxTone)) Problem(rxCol, "the radio has no receive tone '" + rxTone + "'");
-        if (v.given[C_Name] && a[C_Name] != TrimRight(v.f[C_Name]))
-            Problem(C_Name, "'" + v.f[C_Name] + "' has characters the display cannot show or is too long");
+        if (v.given[PC_Name] && a[PC_Name] != TrimRight(v.f[PC_Name]))
+            Problem(PC_Name, "'" + v.f[PC_Name] + "' has characters the display cannot show or is too long");
         if (problems_) return false;
         result_.changes.push_back(std::move(change));
         return true;
@@ -442,12 +449,8 @@ private:
     // A spreadsheet that took the plan's tones for numbers writes them back shortened ("100" for
     // "100.0", "23" for the code "023"); the tone cells take the full forms.
     static std::string ToneText(const std::string& text) {
-        char* end = nullptr;
-        const double v = std::strtod(text.c_str(), &end);
-        if (text.empty() || *end != '\0' || !(v > 0) || v >= 1000) return text;
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "%.1f", v);
-        return buf;
+        std::string full;
+        return ToneFrequencyText(text, &full) ? full : text;
     }
     static std::string CodeText(const std::string& text) {
         if (text.empty() || text.size() >= 3 || text.find_first_not_of("01234567") != std::string::npos) return text;
@@ -513,11 +516,11 @@ private:
 
     static uint32_t TxOf(const std::vector<std::string>& a) {
         uint32_t rx = 0, off = 0;
-        ParseMhz(a[C_Frequency], &rx);
-        ParseMhz(a[C_Offset], &off);
-        if (a[C_Duplex] == "+") return rx + off;
-        if (a[C_Duplex] == "-") return rx - off;
-        if (a[C_Duplex] == "split") return off;
+        ParseMhz(a[PC_Frequency], &rx);
+        ParseMhz(a[PC_Offset], &off);
+        if (a[PC_Duplex] == "+") return rx + off;
+        if (a[PC_Duplex] == "-") return rx - off;
+        if (a[PC_Duplex] == "split") return off;
         return rx;
     }
 
@@ -525,31 +528,27 @@ private:
     static std::string Canonical(const std::string& text) {
         if (text.empty()) return text;
         if (text.size() == 4 && (text[3] == 'N' || text[3] == 'I')) return text;
-        char* end = nullptr;
-        const double v = std::strtod(text.c_str(), &end);
-        if (*end != '\0') return "?" + text;
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "%.1f", v);
-        return buf;
+        std::string tone;
+        return ToneFrequencyText(text, &tone) ? tone : "?" + text;
     }
 
     // The transmit or receive tone of exported plan fields, in the canonical form.
     static std::string ToneOf(const std::vector<std::string>& a, bool transmit) {
-        const std::string& tone = a[C_Tone];
-        const char tpol = a[C_DtcsPol][0] == 'R' ? 'I' : 'N';
-        const char rpol = a[C_DtcsPol][1] == 'R' ? 'I' : 'N';
+        const std::string& tone = a[PC_Tone];
+        const char tpol = a[PC_DtcsPol][0] == 'R' ? 'I' : 'N';
+        const char rpol = a[PC_DtcsPol][1] == 'R' ? 'I' : 'N';
         std::string t, r;
-        if (tone == "Tone") t = a[C_RTone];
-        if (tone == "TSQL") t = r = a[C_CTone];
-        if (tone == "DTCS") t = a[C_Dtcs] + tpol, r = a[C_Dtcs] + rpol;
+        if (tone == "Tone") t = a[PC_RTone];
+        if (tone == "TSQL") t = r = a[PC_CTone];
+        if (tone == "DTCS") t = a[PC_Dtcs] + tpol, r = a[PC_Dtcs] + rpol;
         if (tone == "Cross") {
-            const std::string& m = a[C_CrossMode];
+            const std::string& m = a[PC_CrossMode];
             const size_t arrow = m.find("->");
             const std::string x = m.substr(0, arrow), y = m.substr(arrow + 2);
-            if (x == "Tone") t = a[C_RTone];
-            if (x == "DTCS") t = a[C_Dtcs] + tpol;
-            if (y == "Tone") r = a[C_CTone];
-            if (y == "DTCS") r = a[C_RxDtcs] + rpol;
+            if (x == "Tone") t = a[PC_RTone];
+            if (x == "DTCS") t = a[PC_Dtcs] + tpol;
+            if (y == "Tone") r = a[PC_CTone];
+            if (y == "DTCS") r = a[PC_RxDtcs] + rpol;
         }
         return Canonical(transmit ? t : r);
     }
@@ -570,6 +569,24 @@ const char* ChannelPlanHeader() {
 }
 
 const std::vector<std::string>& ChannelPlanColumns() { return kColumns; }
+
+std::string PlanToneText(const std::vector<std::string>& f) {
+    const std::string& tone = f[PC_Tone];
+    if (tone == "Tone") return tone + " " + f[PC_RTone];
+    if (tone == "TSQL") return tone + " " + f[PC_CTone];
+    if (tone == "DTCS") return tone + " " + f[PC_Dtcs] + " " + f[PC_DtcsPol];
+    if (tone != "Cross") return tone;
+    const std::string& mode = f[PC_CrossMode];
+    const size_t arrow = mode.find("->");
+    const std::string tx = mode.substr(0, arrow), rx = arrow == std::string::npos ? std::string() : mode.substr(arrow + 2);
+    std::string values;
+    auto add = [&](const std::string& v) { values += (values.empty() ? "" : "/") + v; };
+    if (tx == "Tone") add(f[PC_RTone]);
+    if (tx == "DTCS") add(f[PC_Dtcs] + (f[PC_DtcsPol][0] == 'R' ? "R" : "N"));
+    if (rx == "Tone") add(f[PC_CTone]);
+    if (rx == "DTCS") add(f[PC_RxDtcs] + (f[PC_DtcsPol].size() > 1 && f[PC_DtcsPol][1] == 'R' ? "R" : "N"));
+    return tone + " " + mode + " " + values;
+}
 
 std::string ExportChannelPlan(indMain& main) {
     std::string out = ChannelPlanHeader();
@@ -602,18 +619,18 @@ cmcPlanImport ImportChannelPlan(indMain& main, const std::string& csv, const cmc
         return result;
     }
     // Columns by header name; unknown columns are ignored.
-    std::vector<int> where(C_Count, -1);
+    std::vector<int> where(PC_Count, -1);
     for (size_t i = 0; i < records[0].fields.size(); ++i) {
         std::string name = records[0].fields[i];
         if (i == 0 && name.rfind("\xEF\xBB\xBF", 0) == 0) name = name.substr(3);  // byte order mark
-        for (int c = 0; c < C_Count; ++c)
+        for (int c = 0; c < PC_Count; ++c)
             if (kColumns[c] == name && where[c] < 0) where[c] = static_cast<int>(i);
     }
-    if (where[C_Frequency] < 0) {
+    if (where[PC_Frequency] < 0) {
         result.problems.push_back({records[0].line, "Frequency", "the header names no Frequency column"});
         return result;
     }
-    if (where[C_Location] < 0 && options.bank < 0) {
+    if (where[PC_Location] < 0 && options.bank < 0) {
         result.problems.push_back(
             {records[0].line, "Location", "the header names no Location column (or give a bank to append to)"});
         return result;
@@ -632,16 +649,16 @@ cmcPlanImport ImportChannelPlan(indMain& main, const std::string& csv, const cmc
     for (size_t r = 1; r < records.size(); ++r) {
         LineValues v;
         v.line = records[r].line;
-        v.f.assign(C_Count, std::string());
-        v.given.assign(C_Count, false);
-        for (int c = 0; c < C_Count; ++c) {
+        v.f.assign(PC_Count, std::string());
+        v.given.assign(PC_Count, false);
+        for (int c = 0; c < PC_Count; ++c) {
             if (where[c] < 0) continue;
             v.given[c] = true;
             if (where[c] < static_cast<int>(records[r].fields.size())) v.f[c] = records[r].fields[where[c]];
         }
         // With semicolons between the fields, numbers may carry a decimal comma.
         if (separator == ';')
-            for (int c : {C_Frequency, C_Offset, C_RTone, C_CTone, C_TStep})
+            for (int c : {PC_Frequency, PC_Offset, PC_RTone, PC_CTone})
                 for (char& ch : v.f[c])
                     if (ch == ',') ch = '.';
         const cmcEeprom before(main.WorkingImage());

@@ -76,6 +76,14 @@ struct cmcPlanImport {
 
 // The columns of cmcPlanChange::before/after, as exported.
 const std::vector<std::string>& ChannelPlanColumns();
+// Their places in those fields, in the order ChannelPlanColumns() names them.
+enum cmcPlanColumn : int {
+    PC_Location, PC_Name, PC_Frequency, PC_Duplex, PC_Offset, PC_Tone, PC_RTone, PC_CTone, PC_Dtcs, PC_DtcsPol,
+    PC_RxDtcs, PC_CrossMode, PC_Mode, PC_TStep, PC_Skip, PC_Power, PC_Comment, PC_Bank, PC_Count
+};
+// The tones of a channel's plan fields as a person reads them: "TSQL 100.0", "Tone 77.0",
+// "DTCS 754 NN", "Cross DTCS->Tone 114N/88.5"; empty for none.
+std::string PlanToneText(const std::vector<std::string>& fields);
 
 cmcPlanImport ImportChannelPlan(indMain& main, const std::string& csv, const cmcPlanOptions& options);
 

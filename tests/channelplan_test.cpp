@@ -163,6 +163,10 @@ TEST_F(ChannelPlan, ExportedFieldsOfAShiftedToneChannel) {
     EXPECT_EQ(lines[4].fields[4], "156.800000");
     EXPECT_EQ(lines[5].fields[3], "off");
     EXPECT_EQ(lines[6].fields[11], "DTCS->Tone");
+    // The tones as the import preview shows them.
+    EXPECT_EQ(PlanToneText(f), "Tone " + f[PC_RTone]);
+    EXPECT_EQ(PlanToneText(lines[6].fields), "Cross DTCS->Tone 114N/" + lines[6].fields[PC_CTone]);
+    EXPECT_EQ(PlanToneText(lines[1].fields), "");
     EXPECT_EQ(lines[9].fields[17], "5");
 }
 
