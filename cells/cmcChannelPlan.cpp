@@ -427,7 +427,13 @@ public:
         const auto& a = change.after;
         if (!txInhibit && (a[PC_Duplex] == "off" || TxOf(a) != tx))
             Problem(duplex.empty() ? PC_Frequency : PC_Offset, "the radio cannot transmit on " + Mhz(tx) + " MHz");
-        if (tones && ToneOf(a, true) != Canonical(txTone)) Problem(txCol, "the radio has no transmit tone '" + txTone + "'");
+        // A dPMR446 radio transmits the tone it receives: a plan that asks for two tones cannot be held.
+        const bool tied = type == kModelDPmr446 && Canonical(txTone) != Canonical(rxTone);
+        if (tones && tied)
+            Problem(txCol, "this model transmits the tone it receives: '" + (txTone.empty() ? "none" : txTone) +
+                               "' cannot differ from '" + (rxTone.empty() ? "none" : rxTone) + "'");
+        else if (tones && ToneOf(a, true) != Canonical(txTone))
+            Problem(txCol, "the radio has no transmit tone '" + txTone + "'");
         if (tones && ToneOf(a, false) != Canonical(rxTone)) Problem(rxCol, "the radio has no receive tone '" + rxTone + "'");
         if (v.given[PC_Name] && a[PC_Name] != TrimRight(v.f[PC_Name]))
             Problem(PC_Name, "'" + v.f[PC_Name] + "' has characters the display cannot show or is too long");

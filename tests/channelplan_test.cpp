@@ -251,6 +251,10 @@ TEST_F(ChannelPlan, EveryRefusedValueNamesItsLineAndColumnAndChangesNothing) {
     ch.Load(datChannelKind(kModelDPmr446), 0);
     EXPECT_EQ(ch.rxFreq, 446109375u);
     EXPECT_EQ(ch.txFreq, 446109375u);
+    // Its transmit tone is the receive tone: two different ones are refused, saying why.
+    const cmcPlanImport two = ImportChannelPlan(d, header + "1,A,446.109375,,,DTCS,,,023,NR,,,,,,,,1\n", {});
+    ASSERT_EQ(two.problems.size(), 1u);
+    EXPECT_EQ(two.problems[0].Text(), "line 2: DtcsCode: this model transmits the tone it receives: '023N' cannot differ from '023I'");
 }
 
 TEST_F(ChannelPlan, HeaderProblemsAndSkippingBadLines) {
