@@ -6,6 +6,7 @@
 #include "defs/cmcEvMan.h"
 #include "defs/cmcFCache.h"
 #include "defs/cmcGTex.h"
+#include "image/cmcPackedMap.h"
 
 #include <cmath>
 
@@ -14,6 +15,7 @@ namespace qx {
 namespace {
 
 constexpr uint32_t kGreyText = 0x00C0C0C0;  // RGB 192,192,192
+constexpr uint32_t kReadOnlyFill = 0x00F0F0F0; // RGB 240,240,240: a field that takes no input
 
 // ---- places ----
 
@@ -186,6 +188,25 @@ bool EditBytes(cmcCellCall& c, const cmcFieldEditor& e, uint8_t* bytes) {
     return changed;
 }
 
+// Where an image place keeps its value: whether a save stores it for the model type at all, and
+// whether normalisation puts it back from the initial image on every load and save.
+enum class cmcFieldKeep { Kept, NotSaved, Normalised };
+
+cmcFieldKeep KeepOf(const cmcCellCall& c, const cmcFieldPlace& p, const cmcFieldEditor& e) {
+    if (p.source != cmcFieldSource::Image) return cmcFieldKeep::Kept;
+    const int at = ImageOffset(c, p);
+    int length = p.size;
+    if (BytesEditor(e.kind)) length = e.kind == cmcFieldEdit::DigitString ? (e.first + 1) / 2 : e.first;
+    for (int k = 0; k < length; ++k)
+        if (!cmcPackedMap::KeptFor(at + k, c.modelType)) return cmcFieldKeep::NotSaved;
+    uint8_t mask = 0xFF;
+    if (p.size == 1 && p.bitCount > 0) mask = static_cast<uint8_t>(Mask(p) << p.lowBit);
+    for (int k = 0; k < length; ++k)
+        if (cmcPackedMap::NormalisedBits(at + k, c.modelType) & (length == 1 ? mask : 0xFF))
+            return cmcFieldKeep::Normalised;
+    return cmcFieldKeep::Kept;
+}
+
 void SetTextColour(cmcCellCall& c, uint32_t colour) {
     if (!c.req.paint) return;
     c.req.paint->textColorSet = true;
@@ -256,7 +277,17 @@ void RunFieldCell(cmcCellCall& c, const cmcFieldRow& row) {
         return;
     }
 
-    const bool readOnly = editor.kind == cmcFieldEdit::Show || (rules.readOnly && rules.readOnly(c, value));
+    // A field that a save would not keep for this model type accepts nothing: one outside every
+    // block packed for it shows the placeholder, one that normalisation puts back shows its value
+    // read-only, in grey.
+    const cmcFieldKeep keep = KeepOf(c, place, editor);
+    if (keep == cmcFieldKeep::NotSaved) {
+        c.ShowNotApplicable(placeholder);
+        return;
+    }
+    const bool normalised = keep == cmcFieldKeep::Normalised;
+    const bool readOnly =
+        normalised || editor.kind == cmcFieldEdit::Show || (rules.readOnly && rules.readOnly(c, value));
     bool changed = false;
     {
         ActionMask mask(c.req, readOnly);
@@ -288,6 +319,19 @@ void RunFieldCell(cmcCellCall& c, const cmcFieldRow& row) {
     }
     if (rules.offWhenZero && !bytes && value == 0 && c.action == CA_Refresh) c.Show(GTex().Line(kKeyTimerOff, 0));
     if (readOnly && rules.readOnlyColourSet) SetTextColour(c, rules.readOnlyColour);
+    if (normalised) {
+        SetTextColour(c, kGreyText);
+        // The whole cell grey, as a cell that takes no input (the selection shows through).
+        if (c.req.paint && !c.req.paint->selected && !c.req.paint->printing) {
+            cmcCellPaint& p = *c.req.paint;
+            p.fillSet = true;
+            p.fillLeft = p.left;
+            p.fillTop = p.top;
+            p.fillRight = p.right;
+            p.fillBottom = p.bottom - 1;  // the cell's bottom line stays
+            p.fillColor = kReadOnlyFill;
+        }
+    }
     if (rules.grey && rules.grey(c, value)) SetTextColour(c, kGreyText);
     if (rules.warn && rules.warn(c, value)) c.Warn();
     if (rules.error && rules.error(c, value)) c.Fail();

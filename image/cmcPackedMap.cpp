@@ -64,6 +64,28 @@ const cmcBlockDef kBlocks[] = {
 };
 constexpr int kBlockCount = static_cast<int>(sizeof(kBlocks) / sizeof(kBlocks[0]));
 
+constexpr uint8_t kLmrForm = (1 << kModelLmr) | (1 << kModelDPmr446);   // LMR and dPMR446
+constexpr uint8_t kPmrForm = (1 << kModelPmr) | (1 << kModelKorvPmr);   // PMR and digital PMR
+constexpr uint8_t kNotKorv = kAll & ~kKorv;
+
+// Flags and bytes of the work area that normalisation takes back from the initial image on every
+// load and save (the program does not edit them): address, bits, model types.
+struct cmcResetBits {
+    int address;
+    uint8_t mask;
+    uint8_t models;
+};
+const cmcResetBits kResetBits[] = {
+    {kFlags328, 0xF8, kAll}, {kFlags329, 0x3B, kAll}, {38274, 0x04, kAll},
+    {38301, 0x3F, kNotKorv}, {38302, 0x20, kAll},     {38302, 0x03, kLmrForm},
+    {38303, 0x04, kAll},     {38303, 0x02, kLmrForm}, {38304, 0x01, kAll},
+    {38304, 0x40, kLmrForm}, {38305, 0xC0, kNotKorv}, {38306, 0x80, kLmrForm},
+    {38308, 0xF8, kAll},     {38337, 0xFF, kAll},     {38338, 0xFF, kAll},
+    {38340, 0xFF, kAll},     {38317, 0xFF, kLmrForm}, {38335, 0xFF, kLmrForm},
+    {38321, 0xFF, kPmrForm}, {38547, 0xFF, kPmrForm}, {kModelFlags, 0xFF, kAll},
+    {kModelFlags + 1, 0xFF, kAll},
+};
+
 const uint8_t kParamConstant[64] = {
     0x01, 0x0D, 0x00, 0x01, 0x53, 0xEA, 0x00, 0x00, 0x00, 0x00, 0x01, 0x07, 0x00, 0x01, 0x4C, 0xBA,
     0x00, 0x00, 0xCA, 0xAC, 0x10, 0x00, 0x01, 0x14, 0x5E, 0x00, 0x27, 0x3E, 0x6A, 0x30, 0x00, 0xFF,
@@ -282,6 +304,36 @@ int cmcPackedMap::ChannelRoom(const cmcEeprom& image) {
     return 0;
 }
 
+bool cmcPackedMap::KeptFor(int address, int modelType) {
+    if (modelType < 0 || modelType >= kModelTypeCount || address < 0) return false;
+    if (address < kPackedStart) return true;  // fixed fields before the packed area
+    if (address < kZone2Limit) return false;  // rewritten by every packing
+    for (const auto& b : kBlocks) {
+        if (b.id == 39 || b.id == 21) continue;  // built by packing / read from the EEPROM area
+        if (address >= b.home && address < b.home + b.elemSize * b.capacity && PackedFor(b, modelType))
+            return true;
+    }
+    return false;
+}
+
+uint8_t cmcPackedMap::NormalisedBits(int address, int modelType) {
+    if (modelType < 0 || modelType >= kModelTypeCount) return 0;
+    uint8_t bits = 0;
+    // Fixed fields of the EEPROM area: copied from the initial image or recomputed.
+    if ((address >= 0 && address <= 3) || (address >= 8 && address <= 10) || (address >= kSignature && address <= kModelCode + 1) ||
+        (address >= 320 && address <= 324) || (address >= kBankFirstPos && address < kBankFirstPos + kBankCount))
+        bits = 0xFF;
+    if (modelType == kModelDPmr446 && (address == kDesig1 || address == kDesig2)) bits = 0xFF;
+    for (const auto& r : kResetBits)
+        if (r.address == address && (r.models & (1 << modelType))) bits |= r.mask;
+    // Flags derived from the key assignments and the opening text.
+    if (address == 38303) bits |= 0x01;
+    if (address == 38348) bits |= 0x04;
+    if (address == 38307) bits |= 0x0E;
+    if (address == 38305) bits |= 0x20;
+    return bits;
+}
+
 bool cmcPackedMap::Normalise(cmcEeprom& image, const cmcEeprom& initial, int modelType, int mode) {
     uint8_t* w = MapBytes(image);
     const uint8_t* ini = MapBytes(initial);
@@ -343,26 +395,8 @@ bool cmcPackedMap::Normalise(cmcEeprom& image, const cmcEeprom& initial, int mod
     }
 
     // 4. Flags the program does not edit.
-    TakeBits(w, ini, kFlags328, 0xF8);
-    TakeBits(w, ini, kFlags329, 0x3B);
-    TakeBits(w, ini, 38274, 0x04);
-    if (!korv) TakeBits(w, ini, 38301, 0x3F);
-    TakeBits(w, ini, 38302, lmrForm ? 0x23 : 0x20);
-    TakeBits(w, ini, 38303, lmrForm ? 0x06 : 0x04);
-    TakeBits(w, ini, 38304, lmrForm ? 0x41 : 0x01);
-    if (!korv) TakeBits(w, ini, 38305, 0xC0);
-    if (lmrForm) TakeBits(w, ini, 38306, 0x80);
-    TakeBits(w, ini, 38308, 0xF8);
-    for (int a : {38337, 38338, 38340}) w[a] = ini[a];
-    if (lmrForm) {
-        w[38317] = ini[38317];
-        w[38335] = ini[38335];
-    } else {
-        w[38321] = ini[38321];
-        w[38547] = ini[38547];
-    }
-    w[kModelFlags] = ini[kModelFlags];
-    w[kModelFlags + 1] = ini[kModelFlags + 1];
+    for (const auto& r : kResetBits)
+        if (r.models & (1 << modelType)) TakeBits(w, ini, r.address, r.mask);
 
     // 5. Flags derived from the key assignments and the opening text.
     {

@@ -58,6 +58,14 @@ public:
     // whose sum is 0 modulo 256).
     static void BuildParamBlock(cmcEeprom& image);
 
+    // Whether a byte of the working image is kept by a save for the model type: a fixed field before
+    // the packed area, or a work-area byte of a block packed for that model type. Work-area bytes
+    // outside such blocks (and the packed area itself) are never stored in a clone file.
+    static bool KeptFor(int address, int modelType);
+    // The bits of a byte that normalisation puts back on every load and save for the model type
+    // (taken from the initial image, recomputed or derived); 0 when the byte is the program's to edit.
+    static uint8_t NormalisedBits(int address, int modelType);
+
     // Whether n more memory channels fit the packed area, judged by the zone ends at 272 and 274.
     static bool ChannelsFit(const cmcEeprom& image, int n);
     // The largest n from 64 - channel total downward that fits; 0 when none does.
