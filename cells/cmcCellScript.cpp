@@ -6,6 +6,8 @@
 #include "cells/cmcEditors.h"
 #include "defs/cmcCellNames.h"
 #include "defs/cmcFCache.h"
+#include "image/cmcImageMap.h"
+#include "image/datCh.h"
 #include "image/indMain.h"
 
 #include <cctype>
@@ -58,7 +60,7 @@ bool IsCommandLabel(int label) {
 
 class cmcCellScript::Impl {
 public:
-    explicit Impl(indMain& main) : capsule_(&main) {}
+    explicit Impl(indMain& main) : main_(main), capsule_(&main) {}
 
     // Applies one CELL=TEXT pair; false (with the reason in *why) when the cell refuses it.
     // Every scripted request runs with the script's own views installed: the program's windows
@@ -66,9 +68,22 @@ public:
     bool Apply(cmcCellObj& cell, const std::string& text, std::string* why) {
         cmcScriptViews views;
         cmcScopedCellViews use(&views);
+        if (!InSomeBank(cell, why)) return false;
         if (text.rfind("@key:", 0) == 0) return Key(cell, text.substr(5), why);
         if (text.rfind("@pick:", 0) == 0) return Pick(cell, text.substr(6), why);
         return Type(cell, text, why);
+    }
+
+    // A memory channel cell names a channel of a bank: one past the banks' channels (or outside
+    // the channel table) would be edited where no save keeps it.
+    bool InSomeBank(const cmcCellObj& cell, std::string* why) {
+        if (cell.category != CT_Mch && cell.category != CT_Mch_Check) return true;
+        const int channel = cell.index;
+        if (channel >= 0 && channel < map::kChannelCount &&
+            datBankOfChannel(main_.WorkingImage().Data(), channel) < map::kBankCount)
+            return true;
+        *why = "channel " + std::to_string(channel + 1) + " lies in no bank";
+        return false;
     }
 
     cmcCellRequest Request(cmcCellObj& cell, int action) {
@@ -254,6 +269,7 @@ public:
         return false;
     }
 
+    indMain& main_;
     cmcCellCapsule capsule_;
 };
 

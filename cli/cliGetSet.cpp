@@ -6,6 +6,7 @@
 #include "cells/cmcEditors.h"
 #include "cli/cliCommand.h"
 #include "cli/cliMessageSink.h"
+#include "cli/cliVerify.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcFCache.h"
 #include "defs/cmcGTex.h"
@@ -125,7 +126,9 @@ QX_CLI_COMMAND(
     "A value a cell refuses (an editor rejects it, or the cell takes no such input) is reported on\n"
     "stderr and the command exits 1 without saving. An edit the program would ask about first (such\n"
     "as a bank layout that removes channels in use) is refused the same way unless --yes is given,\n"
-    "which answers OK. Exit 0 when OUT was saved.",
+    "which answers OK. After saving, OUT is opened again and every edited cell must show what it\n"
+    "showed before the save; an edit the saved file does not keep is reported with the cell and its\n"
+    "value, OUT is removed and the command exits 1. Exit 0 when OUT was saved.",
     [](const std::vector<std::string>& args) -> int {
         std::string in, out;
         std::vector<std::string> pairs;
@@ -164,9 +167,11 @@ QX_CLI_COMMAND(
             cmcMessageSink& sink;
             ~Restore() { cmcSetMessageSink(&sink); }
         } restore{previous};
+        std::vector<cliEditedCell> edited;
         for (const auto& [cellArg, text] : edits) {
             cmcCellObj cell;
             ParseCellArgument(cellArg, cell);
+            edited.push_back({cellArg, cell});
             const cmcEeprom before(main.WorkingImage());
             std::string why;
             if (!editor.Apply(cell, text, &why)) {
@@ -176,6 +181,8 @@ QX_CLI_COMMAND(
             }
         }
         if (!main.SaveCloneFile(out)) return 1;
+        // Every edit must be in the file: one the save dropped fails the command.
+        if (!VerifySaved(main, out, edited)) return 1;
         return 0;
     });
 

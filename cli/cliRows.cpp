@@ -3,6 +3,7 @@
 #include "cells/cmcCellCapsule.h"
 #include "cells/cmcCellTable.h"
 #include "cli/cliCommand.h"
+#include "cli/cliVerify.h"
 #include "common/cmcMessage.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcEvMan.h"
@@ -12,6 +13,7 @@
 #include "image/datChannelShift.h"
 #include "image/indMain.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -111,6 +113,19 @@ struct cliRowsWindow {
     }
 };
 
+// Whether the popup menu of a row of this category lists the command at all: memory channel rows
+// have the channel menu (with clear, delete and insert), the other lists the list menu.
+bool MenuOffers(int category, int command) {
+    const std::string menu = category == CT_Mch ? "GI_PMenu_Mch_Body" : "GI_PMenu_List_Body";
+    const std::string body = GTex().SectionText(menu);
+    const std::string name = LabelName(command);
+    for (size_t at = body.find(name); at != std::string::npos; at = body.find(name, at + 1)) {
+        const size_t end = at + name.size();
+        if (end < body.size() && (body[end] == ':' || body[end] == ')')) return true;
+    }
+    return false;
+}
+
 int g_rowsGrid = 0;  // the grid the operations come from: commands act only on requests from a grid
 
 QX_CLI_COMMAND(
@@ -180,6 +195,7 @@ QX_CLI_COMMAND(
         EvMan().Register(&cliRowsWindow::OnEvent, &window);
         cmcCellCapsule capsule(&main);
         int rc = 0;
+        std::vector<cliEditedCell> edited;
         for (const cliRowOp& op : ops) {
             cmcCellObj cell;
             cmcCellCounters counters;
@@ -200,7 +216,7 @@ QX_CLI_COMMAND(
             probe.parent = &owner;
             capsule.Execute(probe, false);
             if (cmcCellCapsule::RecordKindOf(cell.category, main.ModelType()) == KIND_None ||
-                (entry.behaviour & CS_Disabled)) {
+                (entry.behaviour & CS_Disabled) || !MenuOffers(cell.category, op.command)) {
                 PrintError(op.text + ": the popup menu does not offer this command on that row; nothing saved");
                 rc = 1;
                 break;
@@ -218,6 +234,14 @@ QX_CLI_COMMAND(
             }
             capsule.Execute(req, false);
             EvMan().Tick();  // the posted status text of a delete
+            // The rows the command names are checked in the saved file.
+            const int first = op.block ? std::min(cell.index, op.lastIndex) : cell.index;
+            const int last = op.block ? std::max(cell.index, op.lastIndex) : cell.index;
+            for (int index = first; index <= last; ++index) {
+                cmcCellObj row = cell;
+                row.index = index;
+                edited.push_back({op.text, row});
+            }
             if (sink.failed) {
                 std::fprintf(stderr, "qx-p2210-cli: %s: refused; nothing saved\n", op.text.c_str());
                 rc = 1;
@@ -228,6 +252,7 @@ QX_CLI_COMMAND(
         cmcSetMessageSink(sink.previous);
         if (rc != 0) return rc;
         if (!main.SaveCloneFile(out)) return 1;
+        if (!VerifySaved(main, out, edited)) return 1;
         return 0;
     });
 

@@ -48,6 +48,8 @@ const cmcRequiredKey kRequiredKeys[] = {
     {"CellModel_iQp", F::Main, K::Section, "flag window"},
     {"GI_PMenu_NoItem", F::Main, K::Menu, "sheets, Edit menu filler"},
     {"GI_PMenu_Edit", F::Main, K::Menu, "cells of CellModel_Basic"},
+    {"GI_PMenu_Mch", F::Main, K::Menu, "qx-p2210-cli rows: commands of a memory channel row"},
+    {"GI_PMenu_List", F::Main, K::Menu, "qx-p2210-cli rows: commands of a list row"},
     {"GI_Form_Main_BasicCell", F::Main, K::Section, "main window font"},
     // Display texts and memory channels.
     {"GI_PCG_Seg_Data", F::Main, K::Section, "segment display of texts"},

@@ -1,0 +1,45 @@
+// Verifying a saved file against the edits that produced it; see cliVerify.h.
+#include "cli/cliVerify.h"
+
+#include "cells/cmcCellCapsule.h"
+#include "cli/cliCommand.h"
+#include "image/indMain.h"
+
+#include <cstdio>
+
+namespace qx::cli {
+
+namespace {
+
+std::string Shown(indMain& main, const cmcCellObj& cell) {
+    cmcCellObj copy = cell;
+    cmcCellCapsule capsule(&main);
+    cmcCellRequest req;
+    req.cell = &copy;
+    capsule.Execute(req, false);
+    return req.display;
+}
+
+}  // namespace
+
+bool VerifySaved(indMain& main, const std::string& out, const std::vector<cliEditedCell>& cells) {
+    indMain saved;
+    saved.LoadStartImage(main.ModelType());
+    if (saved.OpenCloneFile(out) != 0) {
+        std::remove(out.c_str());
+        PrintError(out + ": the saved file does not open again; nothing saved");
+        return false;
+    }
+    for (const cliEditedCell& edited : cells) {
+        const std::string before = Shown(main, edited.cell);
+        const std::string after = Shown(saved, edited.cell);
+        if (before == after) continue;
+        std::remove(out.c_str());
+        PrintError(edited.name + ": the value '" + before + "' is not kept in the saved file (it reads '" + after +
+                   "'); nothing saved");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace qx::cli
