@@ -12,6 +12,7 @@ namespace {
 using namespace field;
 
 constexpr const char* kOnOff = "GI_Sheet_Sel_Misc_OnOff";
+constexpr uint32_t kGreyValue = 0x00C0C0C0;  // a value shown that takes no edit
 constexpr const char* kOnOff2 = "GI_Sheet_Sel_Misc_OnOff2";
 constexpr const char* kEnable2 = "GI_Sheet_Sel_Misc_Enable2";
 constexpr const char* kEnable3 = "GI_Sheet_Sel_Misc_Enable3";
@@ -106,8 +107,10 @@ const cmcFieldRow kFiveToneRows[] = {
     {CL_5TTx_SpTone_Link2, Bits(tone::kLink2ToneByte, 0, 3), SpecialTone(true)},
     {CL_5TTx_PTTCallIna, Bits(0x95A0, 6), List(kOnOff)},
 
-    {CL_UTone_Dec_Low, Rec(kValue, tone::kUserDecodeLow), Decimal(1, 1, 400.0, 3000.0), Warn(WindowInverted)},
-    {CL_UTone_Dec_High, Rec(kValue, tone::kUserDecodeHigh), Decimal(1, 1, 400.0, 3000.0), Warn(WindowInverted)},
+    {CL_UTone_Dec_Low, Rec(kValue, tone::kUserDecodeLow), Decimal(1, 1, 400.0, 3000.0),
+     Warn(WindowInverted) | ReadOnlyWhen(UserToneRewritten, kGreyValue)},
+    {CL_UTone_Dec_High, Rec(kValue, tone::kUserDecodeHigh), Decimal(1, 1, 400.0, 3000.0),
+     Warn(WindowInverted) | ReadOnlyWhen(UserToneRewritten, kGreyValue)},
 };
 
 constexpr uint32_t kOlive = msk::kFixedRowColour;

@@ -13,6 +13,7 @@
 //   5-tone transmit code (kind 10): code[0..3]; input digits opt[0] bits 7..1.
 //   user tone n (kind 11, 0..14): encode value[0], decode low value[1], decode high value[2].
 #include "cells/cmcCellTable.h"
+#include "cells/cmcFieldCell.h"
 #include "cells/cmcEditors.h"
 #include "cells/cmcSignalLayout.h"
 
@@ -128,6 +129,16 @@ bool UserToneRecord(const cmcCellCall& c) { return c.recordKind == KIND_UserTone
 
 void UserToneEncode(cmcCellCall& c) {
     if (!UserToneRecord(c)) return c.ShowNotApplicable();
+    if (field::UserToneRewritten(c, 0)) {
+        // Shown, but a save would put it back: no edit.
+        c.action = 0;
+        c.req.action = 0;
+        c.req.resultKind = CRK_Plain;
+        if (c.req.paint) {
+            c.req.paint->textColorSet = true;
+            c.req.paint->textColor = 0x00C0C0C0;
+        }
+    }
     int raw = c.rec.value[tone::kUserEncode];
     cmcEditor editor(c.req);
     const bool changed = editor.Decimal(raw, kUserToneFreq);

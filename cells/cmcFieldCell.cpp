@@ -359,6 +359,7 @@ bool EditText(cmcCellCall& c, uint8_t* bytes, int length) {
 namespace field {
 
 bool IsKorv(const cmcCellCall& c, int) { return c.IsKorv(); }
+bool UserToneRewritten(const cmcCellCall& c, int) { return c.modelType == kModelLmr; }
 bool KorvMskOn(const cmcCellCall& c, int) { return c.IsKorv() && c.mskOn; }
 bool KorvMskOff(const cmcCellCall& c, int) { return c.IsKorv() && c.mskOff; }
 

@@ -545,6 +545,9 @@ constexpr cmcFieldRules After(cmcFieldAfter fn) {
 bool KorvMskOn(const cmcCellCall& call, int value);    // digital PMR channel with MSK signalling (M)
 bool KorvMskOff(const cmcCellCall& call, int value);   // digital PMR channel without it (N)
 bool IsKorv(const cmcCellCall& call, int value);       // the model type is digital PMR
+// LMR: every save recomputes the 2-tone decode windows over the user tone table, so user tone
+// values cannot be kept there.
+bool UserToneRewritten(const cmcCellCall& call, int value);
 template <int N> bool IndexIs(const cmcCellCall& call, int) { return call.Index() == N; }
 template <int V> bool ValueIs(const cmcCellCall&, int value) { return value == V; }
 template <int V> bool ValueIsNot(const cmcCellCall&, int value) { return value != V; }
