@@ -135,11 +135,8 @@ TEST_F(SettingsCells, EachFieldLandsOnItsOwnBits) {
         {L, CL_KDisp_Key_SmTr_P2, "pick:5", {{0x880E, 0xFF, 5}}, "Monitor"},
         {D, CL_KDisp_Key_Dig_LeftDn, "pick:12", {{0x8813, 0xFF, 12}}, "Emergency"},
         {L, CL_KDisp_Tenkey_Select, "pick:1", {{0x959F, 0x10, 0x10}}, "DTMF keypad"},
-        {L, CL_KDisp_HangAct_Moni, "pick:1", {{0x95A4, 0x80, 0x80}}, "On"},
-        {L, CL_KDisp_HangAct_Scan, "pick:1", {{0x95A4, 0x20, 0x20}}, "On"},
-        {L, CL_KDisp_HangAct_PrioA, "pick:1", {{0x95A4, 0x40, 0x40}}, "Enabled"},
         {L, CL_KDisp_OpeningText, "type:HELLO", TextAt(0x9A0D, "HELLO   "), "HELLO"},
-        {L, CL_KDisp_ScrollTimer, "type:2.5", {{0x9C0D, 0xFF, 25}}, "  2.500"},
+        {K, CL_KDisp_ScrollTimer, "type:2.5", {{0x9C0D, 0xFF, 25}}, "  2.500"},
         {L, CL_KDisp_RfPoSel, "pick:1", {{0x95A2, 0x04, 0x04}}, nullptr},
         {P, CL_KDisp_MrCode, "pick:3", {{0x959E, 0x03, 3}}, "Number and name"},
         {L, CL_KDisp_PwrSW, "pick:1", {{0x95A1, 0x10, 0x10}}, "Disabled"},
@@ -149,8 +146,8 @@ TEST_F(SettingsCells, EachFieldLandsOnItsOwnBits) {
         {L, CL_KDisp_RotarySel, "pick:2", {{0x95A2, 0x18, 0x08}}, "Volume"},
         {L, CL_KDisp_RotarySel, "pick:6", {{0x95A2, 0x18, 0x18}}, nullptr},
         // set mode
-        {L, CL_TSetM_SqlLev, "type:SQL", TextAt(0xA411, "SQL "), "SQL"},
-        {L, CL_TSetI_Both, "type:ALL", TextAt(0xA4B9, "ALL"), nullptr},
+        {D, CL_TSetM_SqlLev, "type:SQ", TextAt(0xA411, "SQ  "), "SQ"},
+        {D, CL_TSetI_Both, "type:ALL", TextAt(0xA4B9, "ALL"), nullptr},
         {L, CL_SetM_Backlight, "pick:2", {{0x013E, 0x0F, 2}}, "Auto"},
         {L, CL_SetM_BeepOn, "pick:0", {{0x0130, 0x80, 0}}, "Off"},
         {L, CL_SetM_BeepLev, "pick:3", {{0x0130, 0x4F, 0x03}}, "Level 3", {{0x0130, 0xFF, 0x45}}},
@@ -202,13 +199,12 @@ TEST_F(SettingsCells, EachFieldLandsOnItsOwnBits) {
         {L, CL_Comm_Tot_Reset, "type:20", {{0x95CA, 0xFF, 15}}, " 15.000"},
         {L, CL_Comm_CloneComment1, "type:Fleet\x01" "A", TextAt(0x95DD, "Fleet A         "), "Fleet A"},
         {L, CL_Comm_CloneComment2, "type:Depot 2", TextAt(0x95ED, "Depot 2         "), nullptr},
-        {L, CL_Comm_LockoutAna, "pick:3", {{0xA376, 0x0C, 0x0C}}, "Busy or wrong tone"},
-        {K, CL_Comm_LockoutDig, "pick:2", {{0xA376, 0x03, 2}}, nullptr},
+        {D, CL_Comm_LockoutAna, "pick:3", {{0xA376, 0x0C, 0x0C}}, "Busy or wrong tone"},
+        {D, CL_Comm_LockoutDig, "pick:2", {{0xA376, 0x03, 2}}, nullptr},
         {L, CL_Comm_LockoutPenaltyTimer, "type:3", {{0x95BB, 0xFF, 3}}, nullptr},
         {L, CL_Comm_LockoutOverride, "pick:1", {{0x95A2, 0x02, 0x02}}, nullptr},
         {L, CL_Comm_Ctcss_ToneBurst, "pick:1", {{0x959F, 0x08, 0x08}}, nullptr},
         {L, CL_Comm_Ctcss_ReverseBurst, "type:0.15", {{0x95A7, 0xFF, 15}}, "  0.150"},
-        {L, CL_Comm_Ctcss_RxAfFilt, "pick:1", {{0x959F, 0x04, 0x04}}, nullptr},
         {L, CL_Comm_Ctcss_ChMuteCont, "pick:1", {{0x959E, 0x08, 0x08}}, nullptr},
         {K, CL_Comm_RS232C_SPPED, "pick:5", {{0x959D, 0x0F, 5}}, "38400 bit/s"},
         {K, CL_Comm_RS232C_Mode, "pick:2", {{0x959D, 0x30, 0x20}}, "Data"},
@@ -222,19 +218,19 @@ TEST_F(SettingsCells, EachFieldLandsOnItsOwnBits) {
         {L, CL_Comm_PwrSave_Timer2, "type:9", {{0x95C6, 0xFF, 9}}, nullptr},
         {L, CL_Comm_ManDown_ON, "pick:1", {{0x959E, 0x04, 0x04}}, nullptr},
         {L, CL_Comm_ManDown_Timer, "type:2", {{0x95C7, 0xFF, 20}}, nullptr},
-        {L, CL_Comm_ManDown_TS1, "type:1", {{0x9BF2, 0xFF, 10}}, nullptr},
-        {L, CL_Comm_ManDown_TS2, "type:2", {{0x9BF3, 0xFF, 20}}, nullptr},
-        {L, CL_Comm_ManDown_TS3, "type:3", {{0x9BF4, 0xFF, 30}}, nullptr},
+        {K, CL_Comm_ManDown_TS1, "type:1", {{0x9BF2, 0xFF, 10}}, nullptr},
+        {K, CL_Comm_ManDown_TS2, "type:2", {{0x9BF3, 0xFF, 20}}, nullptr},
+        {K, CL_Comm_ManDown_TS3, "type:3", {{0x9BF4, 0xFF, 30}}, nullptr},
         {L, CL_Comm_ManDown_Sairen, "pick:1", {{0x959F, 0x80, 0x80}}, "Siren"},
-        {L, CL_Comm_ManDown_ReCycle, "type:9", {{0x9BF0, 0xFF, 8}}, "8"},
+        {K, CL_Comm_ManDown_ReCycle, "type:9", {{0x9BF0, 0xFF, 8}}, "8"},
         {L, CL_Comm_SmartRing_Beep, "pick:5", {{0x95D9, 0x07, 5}}, "Pattern 5"},
         {L, CL_Comm_SmartRing_BeepTimer, "type:61", {{0x95BC, 0xFF, 60}}, " 60.000"},
         {L, CL_Comm_AllSelect, "pick:1", {{0x0148, 0x04, 0x04}}, nullptr},
         {L, CL_Comm_TRDataOut, "pick:1", {{0x95A0, 0x04, 0x04}}, nullptr},
         {P, CL_Comm_Wide, "pick:1", {{0x95A2, 0x80, 0x80}}, "Wide and narrow"},
-        {L, CL_Comm_PTTSide, "pick:1", {{0xA375, 0x40, 0x40}}, nullptr},
-        {L, CL_Comm_PTTOver, "pick:1", {{0xA375, 0x20, 0x20}}, nullptr},
-        {L, CL_Comm_PTTwithRinger, "pick:1", {{0xA375, 0x80, 0x80}}, nullptr},
+        {D, CL_Comm_PTTSide, "pick:1", {{0xA375, 0x40, 0x40}}, nullptr},
+        {D, CL_Comm_PTTOver, "pick:1", {{0xA375, 0x20, 0x20}}, nullptr},
+        {D, CL_Comm_PTTwithRinger, "pick:1", {{0xA375, 0x80, 0x80}}, nullptr},
         {L, CL_Comm_LowBatt1_Periods, "type:30", {{0x95DA, 0xFF, 30}}, nullptr},
         {L, CL_Comm_LowBatt2_Periods, "type:45", {{0x95DB, 0xFF, 45}}, nullptr},
         // extended settings
@@ -316,6 +312,7 @@ TEST_F(SettingsCells, RulesOfTheirOwnShowTheirValues) {
 }
 
 TEST_F(SettingsCells, ExtendedModeOnlyAndGreyText) {
+    Load(kModelDPmr446);  // the time-out switch lives in a dPMR446 block
     cmcCellObj tot = Cell(CT_Null, CL_Comm_Tot);
     Image()[0x000B] &= ~0x10;
     EXPECT_EQ(Show(tot), "");
@@ -326,7 +323,9 @@ TEST_F(SettingsCells, ExtendedModeOnlyAndGreyText) {
     Edit(tot, "pick:1");
     EXPECT_EQ(Image()[0xA376] & 0x80, 0x80);
 
-    // The man-down timers are grey while man-down is off, and stay editable.
+    // The man-down timers are grey while man-down is off, and stay editable (digital PMR, whose
+    // blocks hold the stage times).
+    Load(kModelKorvPmr);
     auto grey = [this](int label) {
         cmcCellObj cell = Cell(CT_Null, label);
         cmcCellPaint paint;
@@ -351,6 +350,46 @@ TEST_F(SettingsCells, ExtendedModeOnlyAndGreyText) {
 
 // ---- key function choice --------------------------------------------------------------------------
 
+
+// Fields that saving does not keep for the model type take no edit: those of blocks packed for
+// another model type show the placeholder, those normalisation puts back show their value, grey on
+// a grey cell.
+TEST_F(SettingsCells, FieldsASaveWouldNotKeepRefuseEdits) {
+    struct Case {
+        int model;
+        int label;
+        bool placeholder;  // "----" (else the value, read-only)
+    } cases[] = {
+        {kModelPmr, CL_KDisp_ScrollTimer, true},       {kModelLmr, CL_Comm_ManDown_TS1, true},
+        {kModelKorvPmr, CL_Comm_PTTSide, true},        {kModelPmr, CL_TSetM_Backlight, true},
+        {kModelKorvPmr, CL_Comm_LockoutDig, true},     {kModelLmr, CL_KDisp_HangAct_Moni, false},
+        {kModelKorvPmr, CL_KDisp_HangAct_Scan, false}, {kModelDPmr446, CL_Comm_Ctcss_RxAfFilt, false},
+        {kModelPmr, CL_Comm_RS232C_SPPED, false},      {kModelLmr, CL_Comm_Wide, false},
+    };
+    for (const Case& c : cases) {
+        const std::string name = LabelName(c.label) + " model " + std::to_string(c.model);
+        Load(c.model);
+        const cmcEeprom before = main_.WorkingImage();
+        cmcCellObj cell = Cell(CT_Null, c.label);
+        cmcCellPaint paint;
+        cmcCellRequest show = Request(cell);
+        show.paint = &paint;
+        capsule_.Execute(show, true);
+        EXPECT_EQ(show.display == "----", c.placeholder) << name << ": " << show.display;
+        EXPECT_TRUE(paint.textColorSet && paint.textColor == 0x00C0C0C0) << name;
+        if (!c.placeholder) EXPECT_TRUE(paint.fillSet) << name;
+        for (const char* edit : {"space", "backspace", "pick:1"}) {
+            Edit(cell, edit);
+            EXPECT_FALSE(capsule_.Wrote()) << name << " " << edit;
+        }
+        EXPECT_TRUE(main_.WorkingImage().Equals(before)) << name;
+    }
+    // The same fields are edited where the save keeps them.
+    Load(kModelKorvPmr);
+    cmcCellObj rs = Cell(CT_Null, CL_Comm_RS232C_SPPED);
+    Edit(rs, "space");
+    EXPECT_TRUE(capsule_.Wrote());
+}
 TEST_F(SettingsCells, KeyFunctionChainStoresKeyPortAndLevel) {
     Load(kModelPmr);
     cmcCellObj p0 = Cell(CT_Null, CL_KDisp_Key_Conv_P0);
