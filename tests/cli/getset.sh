@@ -84,6 +84,26 @@ refused() {  # NAME PAIR...
     fi
 }
 refused "off the raster" '%CT_Mch.CL_Mch_FreqR[5]=446.10001'
+# Fields that no save of a PMR file keeps: a block of another model type (scroll timer, PTT side
+# tone, set mode title) or a flag that normalisation puts back (hang-up action).
+refused "scroll timer on PMR" '%CT_Null.CL_KDisp_ScrollTimer=2.5'
+refused "PTT side tone on PMR" '%CT_Null.CL_Comm_PTTSide=@key:space'
+refused "set mode title on PMR" '%CT_Null.CL_TSetM_Backlight=LITE'
+refused "hang-up action" '%CT_Null.CL_KDisp_HangAct_Moni=@key:space'
+# Channels past the banks' channels (banks 4/4/0/0/0 hold channels 1-8) or outside the table.
+"$CLI" set "$PMR" -o "$WORK/b44.qcf" '%CT_Null.CL_Bank_SelBankFree=@pick:1' 2> "$WORK/err" ||
+    fail "bank fixture: $(cat "$WORK/err")"
+for index in 8 64 70 -1; do
+    rm -f "$WORK/r.qcf"
+    "$CLI" set "$WORK/b44.qcf" -o "$WORK/r.qcf" "%CT_Mch.CL_Mch_FreqR[$index]=146.0" 2> "$WORK/err"
+    rc=$?
+    if [ "$rc" -ne 1 ] || [ -e "$WORK/r.qcf" ] ||
+        ! grep -q "channel $((index + 1)) lies in no bank" "$WORK/err"; then
+        fail "channel index $index: status $rc, $(cat "$WORK/err")"
+    else
+        ok
+    fi
+done
 refused "not a number" '%CT_Mch.CL_Mch_FreqR[5]=abc'
 refused "display only" '%CT_Null.CL_Mch_Bank[0]=5'
 refused "empty channel" '%CT_Mch.CL_Mch_Nar[5]=@key:space'

@@ -107,6 +107,10 @@ rows_fails "insert overflow" 1 "$F" "insert:$R[0]..63"
 grep -q "full" "$WORK/err" || fail "insert overflow: message '$(cat "$WORK/err")'"
 rows_fails "paste without copy" 1 "$F" "paste:$R[0]"
 rows_fails "carry past the bank" 1 "$F" "carry-down:$R[3]"
+# Lists whose popup menu has no clear, delete or insert (DTMF codes) refuse them.
+for op in clear delete insert; do
+    rows_fails "$op on DTMF codes" 1 "$F" "$op:%CT_DTMF.CL_Dtmf_Code[2]"
+done
 
 # Command lines that are wrong.
 rows_fails "no op" 64 "$F"
