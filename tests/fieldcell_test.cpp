@@ -138,10 +138,10 @@ TEST_F(FieldCell, PlacesAndEditors) {
         std::vector<std::pair<int, uint8_t>> after;   // image bytes expected
     } cases[] = {
         {"one bit, the rest of the byte kept",
-         {CL_KDisp_HangAct_Moni, Bits(0x95A4, 7), List("GI_Sheet_Sel_Misc_OnOff")}, kModelPmr,
-         {{0x95A4, 0x7F}}, OnOff(0), Key(CA_Space), OnOff(1), {{0x95A4, 0xFF}}},
+         {CL_KDisp_HangAct_Moni, Bits(0x95A0, 7), List("GI_Sheet_Sel_Misc_OnOff")}, kModelPmr,
+         {{0x95A0, 0x7F}}, OnOff(0), Key(CA_Space), OnOff(1), {{0x95A0, 0xFF}}},
         {"bit range by chooser pick",
-         {CL_Msk_Cfg_Dec_ANI_Disp, Bits(0x9C12, 4, 5), List("GI_Sheet_Sel_Misc_OnOff")}, kModelPmr,
+         {CL_Msk_Cfg_Dec_ANI_Disp, Bits(0x9C12, 4, 5), List("GI_Sheet_Sel_Misc_OnOff")}, kModelKorvPmr,
          {{0x9C12, 0xFF}}, "", Picked(Flex0, 1), OnOff(1), {{0x9C12, 0xDF}}},
         {"16-bit high byte first, 4 decimal digits",
          {CL_Msk_AdrRange_Common, Word(0x9AA1), DecDigits(4, 0, 4095)}, kModelKorvPmr,
@@ -165,7 +165,7 @@ TEST_F(FieldCell, PlacesAndEditors) {
          {CL_Comm_AtResetTimer_A, Byte(0x95BD), Timer(1).Off()}, kModelPmr,
          {{0x95BD, 40}}, " 40.000", Typed("of"), "Off", {{0x95BD, 0}}},
         {"16-bit timer in milliseconds",
-         {CL_Dig_Tim_Chk, Word(0xA365), Timer(1000, 100, 1275)}, kModelPmr,
+         {CL_Dig_Tim_Chk, Word(0xA365), Timer(1000, 100, 1275)}, kModelDPmr446,
          {{0xA365, 0x04}, {0xA366, 0xFB}}, "  1.275", Key(CA_Space), "  0.100", {{0xA365, 0x00}, {0xA366, 0x64}}},
         {"decimal wraps from the maximum to the minimum",
          {CL_Msk_TimingErr_TAC, Byte(0x9BF1), Decimal(2, 2, 0.01, 2.55)}, kModelKorvPmr,
@@ -186,7 +186,7 @@ TEST_F(FieldCell, PlacesAndEditors) {
          {CL_KDisp_OpeningText, Bytes(0x9A0D), Text(8)}, kModelPmr,
          {}, "", Typed("Fleet 7"), "Fleet 7", {{0x9A0D, 'F'}, {0x9A14, ' '}}},
         {"display only takes no action",
-         {CL_Mch_Dig_Sig, Byte(0x9BF7), ShowOnly()}, kModelPmr,
+         {CL_Mch_Dig_Sig, Byte(0x9BF7), ShowOnly()}, kModelKorvPmr,
          {{0x9BF7, 3}}, "3", Typed("5"), "3", {{0x9BF7, 3}}},
     };
     for (const auto& c : cases) {
@@ -210,8 +210,8 @@ TEST_F(FieldCell, RowsOfATableUseTheirIndex) {
 }
 
 TEST_F(FieldCell, StepsAndChoosersOnlyFromAGrid) {
-    const cmcFieldRow row{CL_KDisp_HangAct_Moni, Bits(0x95A4, 7), List("GI_Sheet_Sel_Misc_OnOff")};
-    Image()[0x95A4] = 0;
+    const cmcFieldRow row{CL_KDisp_HangAct_Moni, Bits(0x95A0, 7), List("GI_Sheet_Sel_Misc_OnOff")};
+    Image()[0x95A0] = 0;
     Run(row, Key(CA_Enter));
     EXPECT_EQ(opened_, CER_Opened);
     EXPECT_EQ(views_.opened, 1);
@@ -223,7 +223,7 @@ TEST_F(FieldCell, StepsAndChoosersOnlyFromAGrid) {
     cmcCellTable table;
     table.Fields(&row, 1);
     cmcCellCapsule(&main_, &table).Execute(req, true);
-    EXPECT_EQ(Image()[0x95A4], 0);
+    EXPECT_EQ(Image()[0x95A0], 0);
 }
 
 // ---- record fields -----------------------------------------------------------------------------
@@ -306,6 +306,7 @@ TEST_F(FieldCell, ListByModelTypeAndModelConditions) {
 }
 
 TEST_F(FieldCell, ExtendedModeOnlyCells) {
+    main_.LoadStartImage(kModelDPmr446);  // the digital timers live in a dPMR446 block
     const cmcFieldRow row{CL_Dig_Tim_ND, Byte(0xA36F), Integer(1, 8), ExtendedOnly()};
     Image()[0xA36F] = 3;
     Image()[0x000B] &= ~0x10;
