@@ -146,7 +146,9 @@ QX_CLI_COMMAND(
     "Each status text (\"Copied to the clipboard.\" ...) is printed on stdout, one line each.\n"
     "An error box (a priority channel in a delete, a full channel memory on insert) or a command that\n"
     "the popup menu does not offer on that row prints its message on stderr and the command exits 1\n"
-    "without writing OUT. Exit 0 when OUT was saved; 64 for a wrong command line.",
+    "without writing OUT. After saving, OUT is opened again: a named row whose cell does not show\n"
+    "there what it showed before the save is reported, OUT is removed and the command exits 1.\n"
+    "Exit 0 when OUT was saved; 64 for a wrong command line.",
     [](const std::vector<std::string>& args) -> int {
         std::string in, out;
         int bank = 0;
