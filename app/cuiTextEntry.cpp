@@ -42,6 +42,11 @@ protected:
         p.fillRect(rect(), Qt::white);
         p.setPen(Qt::black);
         p.drawRect(rect().adjusted(0, 0, -1, -1));
+        if (const std::string refusal = entry_->Refusal(); !refusal.empty()) {
+            p.setPen(Qt::red);
+            p.drawText(rect().adjusted(4, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft, QString::fromStdString(refusal));
+            return;
+        }
         const std::vector<uint8_t> bytes = BytesOf(entry_->edit_->text().toStdString());
         const int perLine = std::clamp(entry_->length_, 1, kMaxPerLine);
         cuiDrawSegText(p, rect().adjusted(2, 2, -2, -2), bytes.data(), static_cast<int>(bytes.size()), perLine, 1,
@@ -190,7 +195,25 @@ bool cuiTextEntry::eventFilter(QObject* watched, QEvent* e) {
     return QWidget::eventFilter(watched, e);
 }
 
+std::string cuiTextEntry::Refusal() const { return NoCharacterMessage(edit_->text().toStdString()); }
+
 void cuiTextEntry::Accept() {
+    if (done_) return;
+    const std::string text = edit_->text().toStdString();
+    const size_t at = MissingCharacterAt(text);
+    if (at != std::string::npos) {
+        // The preview names the character; select it so that it can be typed over.
+        const QString typed = edit_->text();
+        const int pos = static_cast<int>(QString::fromStdString(text.substr(0, at)).size());
+        edit_->setFocus();
+        edit_->setSelection(pos, pos < typed.size() && typed[pos].isHighSurrogate() ? 2 : 1);
+        preview_->update();
+        return;
+    }
+    Deliver();
+}
+
+void cuiTextEntry::Deliver() {
     if (done_) return;
     done_ = true;
     if (owner_) DeliverChooserAnswer(request_, handler_ ? handler_ : cmcDefaultCellHandler(),
@@ -211,11 +234,12 @@ void cuiTextEntry::Release() {
 
 bool cuiTextEntry::event(QEvent* e) {
     if (e->type() == QEvent::WindowDeactivate && isVisible() && !done_) {
-        // Clicking elsewhere keeps what was typed, unless Esc was pressed.
+        // Clicking elsewhere keeps what was typed, unless Esc was pressed (a text the display cannot
+        // show goes to the cell all the same, which refuses it with its message).
         if (escaped_)
             Cancel();
         else
-            Accept();
+            Deliver();
     }
     return QWidget::event(e);
 }
@@ -225,7 +249,7 @@ void cuiTextEntry::OnEvent(const cmcEvent& e) {
         if (escaped_)
             Cancel();
         else
-            Accept();
+            Deliver();
     }
     if (e.code == EVC_OwnerGone && owner_ && e.FirstAs<QWidget>() == owner_.data()) Cancel();
 }

@@ -2,6 +2,9 @@
 // ("AB.C", "%1F"), a preview strip drawing it as the radio's display shows it, and the character
 // sheet "GI_Sheet_Sel_Text" whose cells insert their character. OK, Enter in the edit box and
 // leaving the window hand the text to the cell; Cancel and Esc leave the cell as it was.
+// A character the display has no code for ("é") is named in the preview strip in place of the
+// drawing; OK and Enter then keep the window open with that character selected, and leaving the
+// window hands the text over for the cell to refuse with the same message.
 #pragma once
 
 #include "defs/cmcCellRequest.h"
@@ -39,8 +42,11 @@ public:
     QPushButton* CancelButton() const { return cancel_; }
     // Inserts a character code at the caret, replacing the selection (as a click on its cell does).
     void InsertCode(int code);
+    // OK: hands the text to the cell, unless it holds a character the display lacks.
     void Accept();
     void Cancel();
+    // Why the text cannot be taken as it stands (the preview shows it), or empty.
+    std::string Refusal() const;
 
 protected:
     bool event(QEvent* e) override;
@@ -51,6 +57,7 @@ private:
                  cmcCellHandler handler);
     uint8_t HandleSheetCell(cmcCellRequest& req);
     void OnEvent(const cmcEvent& e);
+    void Deliver();
     void Release();
 
     class Preview;

@@ -4,6 +4,7 @@
 #include "cells/cmcCellCapsule.h"
 #include "cells/cmcCellViews.h"
 #include "cells/cmcEditors.h"
+#include "common/cmcMessage.h"
 #include "defs/cmcCellNames.h"
 #include "defs/cmcFCache.h"
 #include "image/cmcImageMap.h"
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qx {
@@ -49,6 +51,37 @@ public:
 private:
     Opened opened_;
     bool hasOpened_ = false;
+};
+
+// While a scripted value is delivered, an error box that an editor shows to refuse it is kept as the
+// reason of the refusal (the script reports it in place of a box). Every other message goes on to
+// the sink that was installed; so do the kept ones when the value was taken after all.
+class cmcRefusalSink final : public cmcMessageSink {
+public:
+    cmcRefusalSink() : inner_(cmcMessages()) { cmcSetMessageSink(this); }
+    ~cmcRefusalSink() override { cmcSetMessageSink(&inner_); }
+    cmcRefusalSink(const cmcRefusalSink&) = delete;
+    cmcRefusalSink& operator=(const cmcRefusalSink&) = delete;
+
+    unsigned Show(const std::string& caption, const std::string& text, cmcMsgIcon icon, unsigned buttons) override {
+        if (icon != cmcMsgIcon::Error || buttons != MB_Ok) return inner_.Show(caption, text, icon, buttons);
+        kept_.push_back({caption, text});
+        return MB_Ok;
+    }
+    [[noreturn]] void Fatal(const std::string& caption, const std::string& text, int status) override {
+        inner_.Fatal(caption, text, status);
+        std::abort();  // a sink's Fatal never returns
+    }
+    // The first refusal text, or empty.
+    std::string Reason() const { return kept_.empty() ? std::string() : kept_.front().second; }
+    void PassOn() {
+        for (const auto& [caption, text] : kept_) inner_.Show(caption, text, cmcMsgIcon::Error, MB_Ok);
+        kept_.clear();
+    }
+
+private:
+    cmcMessageSink& inner_;
+    std::vector<std::pair<std::string, std::string>> kept_;
 };
 
 // A command cell runs its command on Enter; a scripted edit never presses Enter on one.
@@ -130,7 +163,9 @@ public:
             probe.action = first;
             started = capsule_.Execute(probe, false);
         }
-        if (started != CER_Editor && !IsCommandLabel(cell.label) && (first == 0 || first == ' ')) {
+        // A text that starts with a space, or with a character no key of the grid starts an edit
+        // with, is typed after Enter (the editor then judges the character).
+        if (started != CER_Editor && !IsCommandLabel(cell.label) && (first <= ' ' || first >= 127)) {
             probe = Request(cell, 13);
             started = capsule_.Execute(probe, false);
         }
@@ -145,11 +180,13 @@ public:
         cmcCellRequest req = Request(cell, 0);
         req.resultKind = CRK_Input;
         req.input = text;
+        cmcRefusalSink refusals;
         capsule_.Execute(req, true);
         if (!capsule_.Wrote()) {
-            *why = "the value was refused";
+            *why = refusals.Reason().empty() ? "the value was refused" : refusals.Reason();
             return false;
         }
+        refusals.PassOn();
         return true;
     }
 

@@ -3,6 +3,7 @@
 
 #include "cells/cmcCellCapsule.h"
 #include "cells/cmcCellScript.h"
+#include "cells/cmcDispText.h"
 #include "cells/cmcEditors.h"
 #include "cells/cmcEditorsInternal.h"
 #include "defs/cmcCellNames.h"
@@ -411,7 +412,14 @@ public:
             SetTone(CL_Mch_CTone_R, channel, rxTone, rxCol);
             SetTone(CL_Mch_CTone_T, channel, txTone, txCol);
         }
-        if (v.given[PC_Name]) Type(CL_Mch_Text, channel, v.f[PC_Name]);
+        if (v.given[PC_Name]) {
+            // A character the display has no code for is refused by the name's editor, for the
+            // reason it gives everywhere; what else the name cell did is checked below.
+            cmcCellObj cell = ChannelCell(CL_Mch_Text, channel);
+            std::string why;
+            if (!script_.Type(cell, v.f[PC_Name], &why) && why == NoCharacterMessage(v.f[PC_Name]))
+                Problem(PC_Name, Refused(v.f[PC_Name], why));
+        }
         if (!mode.empty()) Pick(CL_Mch_Nar, channel, mode == "NFM" ? 1 : 0, PC_Mode);
         if (v.given[PC_Skip]) Pick(CL_Mch_Scan_Inc, channel, skip == "S" ? 0 : 1, PC_Skip);
         if (v.given[PC_Power] && !v.f[PC_Power].empty()) {
@@ -477,13 +485,6 @@ private:
             return false;
         }
         return true;
-    }
-
-    // Types a value; whether the cell took it is checked on what the channel holds afterwards.
-    void Type(int label, int channel, const std::string& text) {
-        cmcCellObj cell = ChannelCell(label, channel);
-        std::string why;
-        script_.Type(cell, text, &why);
     }
 
     // A frequency goes in as typed; a channel of fixed frequencies (the dPMR446 banks) takes no

@@ -48,13 +48,40 @@ bool AppendCode(std::string& out, unsigned code) {
         out += "%2E";
     } else if (code >= 32 && code <= 126) {
         out += static_cast<char>(code);
-    } else if ((code >= 16 && code <= 31) || code >= 127) {
+    } else if (code != 0) {
+        // User characters, DEL and the blank codes 1-15: kept as codes, so that the text comes
+        // back byte for byte.
         std::snprintf(buf, sizeof buf, "%%%02X", code & 0xFF);
         out += buf;
     } else {
         return false;
     }
     return true;
+}
+
+// The length of the UTF-8 sequence at text[i] and its code point; 0 when it is not one.
+size_t Utf8At(std::string_view text, size_t i, unsigned* codePoint) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    size_t n = 0;
+    unsigned cp = 0, least = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        n = 2, cp = lead & 0x1F, least = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        n = 3, cp = lead & 0x0F, least = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        n = 4, cp = lead & 0x07, least = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + n > text.size()) return 0;
+    for (size_t k = 1; k < n; ++k) {
+        const auto c = static_cast<unsigned char>(text[i + k]);
+        if ((c & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    *codePoint = cp;
+    return n;
 }
 
 }  // namespace
@@ -65,10 +92,10 @@ std::string EditableOf(const uint8_t* bytes, size_t count) {
     for (size_t i = 0; i < count; ++i) {
         const uint8_t b = bytes[i];
         if (b & 0x80) {
-            // A character with its point. Codes that show blank (0-15) are written as a space; the
-            // others in their own editable form, so that user characters keep their point.
+            // A character with its point: the character in its own editable form (a blank code 0
+            // as a space), then the point.
             const unsigned code = b & 0x7F;
-            if (code < 16)
+            if (code == 0)
                 out += ' ';
             else
                 AppendCode(out, code);
@@ -100,7 +127,7 @@ std::vector<uint8_t> BytesOf(std::string_view text) {
             ++i;
         } else if (c == '%' && i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 && HexDigit(text[i + 2]) >= 0) {
             const int code = HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2]);
-            if (code >= 16) {
+            if (code != 0) {
                 out.push_back(static_cast<uint8_t>(code));
                 i += 2;
             } else {
@@ -112,6 +139,39 @@ std::vector<uint8_t> BytesOf(std::string_view text) {
         afterCharacter = true;
     }
     return out;
+}
+
+size_t MissingCharacterAt(std::string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 32 || c > 126) return i;
+    }
+    return std::string_view::npos;
+}
+
+std::string MissingCharacter(std::string_view text) {
+    const size_t at = MissingCharacterAt(text);
+    if (at == std::string_view::npos) return {};
+    char buf[16];
+    unsigned cp = static_cast<unsigned char>(text[at]);
+    const size_t n = cp < 0x80 ? 1 : Utf8At(text, at, &cp);
+    if (n == 0) {
+        std::snprintf(buf, sizeof buf, "0x%02X", cp);
+        return buf;
+    }
+    if (cp < 32 || (cp >= 127 && cp < 0xA0)) {
+        std::snprintf(buf, sizeof buf, "U+%04X", cp);
+        return buf;
+    }
+    return "'" + std::string(text.substr(at, n)) + "'";
+}
+
+std::string NoCharacterMessage(std::string_view text) {
+    const std::string name = MissingCharacter(text);
+    if (name.empty()) return {};
+    std::string message = GTex().FirstLine(kKeyNoCharacter);
+    if (const size_t at = message.find("%s"); at != std::string::npos) message.replace(at, 2, name);
+    return message;
 }
 
 std::vector<uint8_t> ShownBytes(const uint8_t* field, int length, bool zeroTerminated) {

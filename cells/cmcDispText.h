@@ -7,11 +7,17 @@
 //
 // The editable form writes codes 32-126 as themselves, "%" as "%%", a lit point as a "." after
 // its character, and every other code (and the point character, which would read back as a lit
-// point) as "%" and two upper-case hexadecimal digits:
+// point) as "%" and two upper-case hexadecimal digits. Code 0 ends a text; codes 1-15 show blank
+// but are kept like any other code, so that a text holding one survives the editor:
 //
 //     EditableOf({0x41, 0xC2})  == "AB."
 //     BytesOf("AB.C")           == {0x41, 0xC2, 0x43}
 //     BytesOf("%1F")            == {0x1F}             // user character 15
+//     EditableOf({0x41, 0x05})  == "A%05"
+//
+// One byte per character: a typed character the display has no code for (anything but the
+// printable ASCII characters, such as "é" or a tab) is refused with NoCharacterMessage, never
+// turned into other bytes.
 //
 // The segment geometry (cmcSegChar) comes from the definition text "GI_PCG_Seg_Data": one line per
 // segment, segment i lighting for bit (n - 1 - i) of a 16-bit pattern of n segments. Drawing is
@@ -35,11 +41,25 @@ inline constexpr uint8_t kLonePoint = 0xA0;     // a point typed without a chara
 
 // ---- encoding ------------------------------------------------------------------------------------
 
-// Field bytes to the editable form (at most 255 bytes are read; a code 1-15 ends the text).
+// Field bytes to the editable form (at most 255 bytes are read; a byte 0 ends the text).
 std::string EditableOf(const uint8_t* bytes, size_t count);
 inline std::string EditableOf(const std::vector<uint8_t>& bytes) { return EditableOf(bytes.data(), bytes.size()); }
-// The editable form to bytes (at most 255 characters are read).
+// The editable form to bytes (at most 255 characters are read). A character the display lacks
+// still gives bytes here (the preview draws what it can); check the text with MissingCharacter
+// before storing it.
 std::vector<uint8_t> BytesOf(std::string_view editable);
+
+// The first character of an editable text that the display cannot show, named for a message:
+// "'é'" in quotes, or its code point ("U+0009") when it cannot be printed, or "0xE9" for a byte
+// that is not UTF-8. Empty when every character has a display code.
+std::string MissingCharacter(std::string_view editable);
+// Where that character starts in the text (a byte offset), or npos.
+size_t MissingCharacterAt(std::string_view editable);
+// Why such a text is refused, in every place that takes display texts (text entry, in-place
+// editor, scripted edits, channel plan import): the text of kKeyNoCharacter with the character
+// named, "the display has no character 'é'". Empty when the text is fine.
+std::string NoCharacterMessage(std::string_view editable);
+inline constexpr const char* kKeyNoCharacter = "GI_AppMess_DispText_NoChar";
 
 // The text a field shows: its bytes up to `length` or the first 0 byte; trailing spaces are cut
 // from a space-padded field.

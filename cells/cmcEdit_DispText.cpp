@@ -5,6 +5,8 @@
 #include "cells/cmcDispText.h"
 #include "cells/cmcEditors.h"
 #include "cells/cmcEditorsInternal.h"
+#include "common/cmcMessage.h"
+#include "defs/cmcGTex.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -32,7 +34,15 @@ void SetSegments(cmcCellPaint* paint, const std::vector<uint8_t>& bytes, int per
 
 bool cmcEditor::DisplayText(uint8_t* field, int length, const uint8_t* userTable, bool zeroTerminated) {
     bool changed = false;
-    if (Typed() || Picked(Flex0)) changed = StoreEditable(field, length, zeroTerminated, req_.input);
+    if (Typed() || Picked(Flex0)) {
+        // One byte per character: a character the display cannot show is refused, never stored as
+        // the bytes of its encoding.
+        const std::string refusal = NoCharacterMessage(req_.input);
+        if (refusal.empty())
+            changed = StoreEditable(field, length, zeroTerminated, req_.input);
+        else
+            cmcShowMessage(GTex().FirstLine("GI_Sys_AppTitle"), refusal, cmcMsgIcon::Error, MB_Ok);
+    }
 
     const std::vector<uint8_t> shown = ShownBytes(field, length, zeroTerminated);
     const std::string editable = EditableOf(shown);

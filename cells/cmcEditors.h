@@ -179,7 +179,8 @@ public:
     // encoding, with the 32-byte user character table `userTable`. Drawn as segments while
     // painting (the display text is then empty), else shown in its editable form ("AB.C",
     // "%1F"); Enter, Backspace or a printable key open the text entry drop-down; typed text or the
-    // drop-down's answer is read in the editable form.
+    // drop-down's answer is read in the editable form. A text holding a character the display has
+    // no code for is refused whole, with an error message naming it (NoCharacterMessage).
     bool DisplayText(uint8_t* field, int length, const uint8_t* userTable, bool zeroTerminated = false);
     // A user character: a 16-bit segment pattern, high byte first in `field`. Drawn as one
     // character, shown as its decimal pattern otherwise; Enter opens the character editor,

@@ -54,6 +54,7 @@ const cmcRequiredKey kRequiredKeys[] = {
     // Display texts and memory channels.
     {"GI_PCG_Seg_Data", F::Main, K::Section, "segment display of texts"},
     {"GI_Sheet_Sel_Text", F::Main, K::Sheet, "text entry drop-down"},
+    {"GI_AppMess_DispText_NoChar", F::Main, K::Section, "display texts: a character the display has no code for"},
     {"GI_AppInd_CharacterEditorCaption", F::Main, K::Section, "user character editor"},
     {"GI_AppInd_Button_OkCancel", F::Main, K::Section, "drop-downs, flag window, character editor"},
     {"GI_Sheet_Mch_Lmr", F::Main, K::Sheet, "memory channel sheet (LMR)"},

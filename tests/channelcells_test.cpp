@@ -264,6 +264,33 @@ TEST_F(ChannelCells, NameIsADisplayText) {
     EXPECT_EQ(opened, CER_Editor);
 }
 
+// One byte per character: a character the display has no code for is refused, whether typed into
+// the in-place editor or handed over by the text entry, with a message naming it.
+TEST_F(ChannelCells, NameRefusesCharactersTheDisplayLacks) {
+    Type(CL_Mch_Text, 2, "KEEP");
+    const std::vector<uint8_t> before(Channel(2).text, Channel(2).text + 8);
+    test::Messages().Clear();
+    Type(CL_Mch_Text, 2, "A\xC3\xA9\xC2\xB0" "1");  // "Aé°1"
+    Pick(CL_Mch_Text, 2, Flex0, 0, "\xC2\xB0");
+    EXPECT_FALSE(capsule_.Wrote());
+    EXPECT_EQ(std::vector<uint8_t>(Channel(2).text, Channel(2).text + 8), before);
+    ASSERT_EQ(test::Messages().messages().size(), 2u);
+    EXPECT_EQ(test::Messages().messages()[0].text, "the display has no character '\xC3\xA9'");
+    EXPECT_EQ(test::Messages().messages()[0].icon, cmcMsgIcon::Error);
+    EXPECT_EQ(test::Messages().messages()[1].text, "the display has no character '\xC2\xB0'");
+}
+
+// Codes 1-15 show blank but belong to the text: shown, opened and accepted back, nothing is cut.
+TEST_F(ChannelCells, NameWithBlankCodesSurvivesTheEditor) {
+    Edit(2, [](datCh& ch) { std::memcpy(ch.text, "AB\x05" "CD\x8F  ", 8); });
+    EXPECT_EQ(Show(CL_Mch_Text, 2), "AB%05CD%0F.");
+    Run(CL_Mch_Text, 2, 13);
+    EXPECT_EQ(views_.opened.back(), "text 'AB%05CD%0F.' 8 enter user");
+    Pick(CL_Mch_Text, 2, Flex0, 0, "AB%05CD%0F.");  // the drop-down accepted unchanged
+    EXPECT_FALSE(capsule_.Wrote());
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(Channel(2).text), 8), "AB\x05" "CD\x8F  ");
+}
+
 TEST_F(ChannelCells, DigitalPmrRepeaterAndReceiveCodes) {
     UseModel(kModelKorvPmr);
     Edit(1, [](datCh& c) { c.mskSignal = true; c.rxCodeNo = 0x81; c.rptCode = 9; });

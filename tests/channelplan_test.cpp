@@ -257,6 +257,17 @@ TEST_F(ChannelPlan, EveryRefusedValueNamesItsLineAndColumnAndChangesNothing) {
     EXPECT_EQ(two.problems[0].Text(), "line 2: DtcsCode: this model transmits the tone it receives: '023N' cannot differ from '023I'");
 }
 
+// A name with a character the display has no code for is refused for the reason the name cell
+// gives everywhere else (the text entry, the in-place editor, the command line's set).
+TEST_F(ChannelPlan, NameRefusedForTheCharacterTheDisplayLacks) {
+    indMain m;
+    Empty(m, kModelPmr);
+    const cmcPlanImport r = ImportChannelPlan(m, "Location,Frequency,Name\n1,446.100000,A\xC3\xA9\xC2\xB0" "1\n", {});
+    ASSERT_EQ(r.problems.size(), 1u);
+    EXPECT_EQ(r.problems[0].Text(), "line 2: Name: 'A\xC3\xA9\xC2\xB0" "1' refused: the display has no character '\xC3\xA9'");
+    EXPECT_FALSE(r.applied);
+}
+
 TEST_F(ChannelPlan, HeaderProblemsAndSkippingBadLines) {
     indMain m;
     m.LoadStartImage(kModelPmr);

@@ -26,7 +26,9 @@ TEST(DispText, EditableFormToBytes) {
         {"A..", {0xC1, 0xA0}},         // the second point has no character of its own
         {"%1F", {0x1F}},               // user character 15
         {"%41", {0x41}},               // a printable code written in hexadecimal
-        {"%0A", {'%', '0', 'A'}},      // not a code that may be written so: taken literally
+        {"%0A", {0x0A}},               // a blank code 1-15, as the editable form writes it
+        {"%00", {'%', '0', '0'}},      // code 0 would end the text: taken literally
+        {"%0F.", {0x8F}},
         {"%%", {'%'}},
         {"%1F.", {0x9F}},              // a user character with its point
         {"%", {'%'}},
@@ -47,18 +49,46 @@ TEST(DispText, BytesToEditableForm) {
         {{0x7F}, "%7F"},
         {{0xA0}, " ."},
         {{0x80}, " ."},
-        {{0x41, 0x05, 0x42}, "A"},  // a code 1-15 ends the text
+        {{0x41, 0x05, 0x42}, "A%05B"},  // a blank code 1-15 is kept as a code
+        {{0x41, 0x00, 0x42}, "A"},      // a byte 0 ends the text
+        {{0x8F}, "%0F."},
         {{0x9F}, "%1F."},          // a user character keeps its point
         {{0xA5}, "%%."},
         {{0x2E, 0xAE}, "%2E%2E."},  // the point character, not a lit point
     };
     for (const auto& c : cases) EXPECT_EQ(EditableOf(c.bytes), c.text);
-    // Every byte a field can hold survives the round trip through the editable form, except codes
-    // 0-15 (blank: they end the text, or with a point come back as a space with its point).
-    for (int b = 0; b < 256; ++b) {
-        if ((b & 0x7F) < 16) continue;
+    // Every byte a field can hold survives the round trip through the editable form, except 0 (the
+    // end of a text) and 0x80 (a blank with its point, which comes back as a space with its point).
+    for (int b = 1; b < 256; ++b) {
+        if (b == 0x80) continue;
         EXPECT_EQ(BytesOf(EditableOf(Bytes{static_cast<uint8_t>(b)})), Bytes{static_cast<uint8_t>(b)}) << b;
     }
+}
+
+// Characters the display has no code for are found and named; the editable form's own characters
+// (printable ASCII, "%" codes, points) are all shown.
+TEST(DispText, CharactersTheDisplayLacks) {
+    const struct {
+        const char* text;
+        const char* missing;
+        size_t at;
+    } cases[] = {
+        {"AB.C%1F%%~ ", "", std::string::npos},
+        {"A\xC3\xA9\xC2\xB0" "1", "'\xC3\xA9'", 1},  // "Aé°1": é is named as typed
+        {"\xE2\x82\xAC", "'\xE2\x82\xAC'", 0},       // a character of three bytes
+        {"a\tb", "U+0009", 1},                         // control characters by their code point
+        {"x\x7F", "U+007F", 1},
+        {"\xC2\x85", "U+0085", 0},
+        {"ok\xE9", "0xE9", 2},                         // a byte that is not UTF-8
+        {"\xC3", "0xC3", 0},                           // a sequence cut short
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(MissingCharacter(c.text), c.missing) << c.text;
+        EXPECT_EQ(MissingCharacterAt(c.text), c.at) << c.text;
+    }
+    OpenDefinitionFiles(test::SourceDir() + "/data");
+    EXPECT_EQ(NoCharacterMessage("A\xC3\xA9"), "the display has no character '\xC3\xA9'");
+    EXPECT_EQ(NoCharacterMessage("AB"), "");
 }
 
 TEST(DispText, FieldsArePaddedAndCut) {

@@ -113,6 +113,21 @@ refused "unknown key" '%CT_Null.CL_Mch_SmarTrunk[2]=@key:tab'
 refused "later pair refused" '%CT_Mch.CL_Mch_FreqR[5]=446.1' '%CT_Mch.CL_Mch_FreqR[6]=.'
 refused "command cell" '%CL_Model_Lmr=@pick:0'
 
+# Display texts, one byte per character: a character the display has no code for is refused with
+# its name, whether it comes first or later; codes 1-15 are written and read as %01-%0F, and a name
+# edited away and back is the same file again.
+refused "no display character" '%CT_Mch.CL_Mch_FreqR[5]=446.1' '%CT_Mch.CL_Mch_Text[5]=Aé°1'
+grep -q "CL_Mch_Text\[5\]=Aé°1: the display has no character 'é'; nothing saved" "$WORK/err" && ok ||
+    fail "no display character: $(cat "$WORK/err")"
+refused "no display character first" '{(%CT_BankOp.CL_Mch_BankText[1])}=°C'
+grep -q ": the display has no character '°'; nothing saved" "$WORK/err" && ok ||
+    fail "no display character first: $(cat "$WORK/err")"
+expect "blank codes" 0 "" set "$PMR" -o "$WORK/t.qcf" '%CT_Mch.CL_Mch_FreqR[5]=446.1' '%CT_Mch.CL_Mch_Text[5]=A%05B%1F.'
+expect "blank codes read" 0 "A%05B%1F.${T}ok" get "$WORK/t.qcf" '%CT_Mch.CL_Mch_Text[5]'
+expect "name away" 0 "" set "$WORK/t.qcf" -o "$WORK/u.qcf" '%CT_Mch.CL_Mch_Text[5]=Z'
+expect "name back" 0 "" set "$WORK/u.qcf" -o "$WORK/v.qcf" '%CT_Mch.CL_Mch_Text[5]=A%05B%1F.'
+expect "name back equal" 0 "" diff "$WORK/t.qcf" "$WORK/v.qcf"
+
 # A bank layout that would remove channels in use is refused unless --yes; picking the layout in
 # use changes nothing.
 refused "layout removing channels" '%CT_Mch.CL_Mch_FreqR[20]=446.1' '%CT_Null.CL_Bank_SelBankFree=@pick:1'

@@ -28,6 +28,13 @@ void Settle() {
     for (int i = 0; i < 3; ++i) QApplication::processEvents();
 }
 
+// Types text with real key events, characters beyond ASCII included (as a keyboard layout sends
+// them: the key of the character and the character as the event's text).
+void TypeKeys(QWidget* w, const QString& text) {
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, w, static_cast<Qt::Key>(c.toUpper().unicode()), QString(c), Qt::NoModifier);
+}
+
 // The opening cell and the answers it receives.
 struct EditWindows : ::testing::Test {
     cmcScopedEvMan evman;
@@ -113,6 +120,40 @@ TEST_F(EditWindows, TextEntryClosingRules) {
     EvMan().Send(EVC_OwnerGone, reinterpret_cast<intptr_t>(static_cast<QWidget*>(&owner)));
     Settle();
     EXPECT_EQ(answers.size(), 1u);
+    EXPECT_FALSE(w);
+}
+
+// Typed characters the display has no code for are named in the window and never handed over as
+// their UTF-8 bytes: OK and Enter keep the window open with the character selected.
+TEST_F(EditWindows, TextEntryRefusesCharactersTheDisplayLacks) {
+    QPointer<cuiTextEntry> w = OpenText("AB");
+    TypeKeys(w->Edit(), QString::fromUtf8("A\u00e9\u00b0" "1"));
+    EXPECT_EQ(w->Edit()->text(), QString::fromUtf8("A\u00e9\u00b0" "1"));
+    EXPECT_EQ(w->Refusal(), "the display has no character '\u00e9'");
+    QTest::keyClick(w->Edit(), Qt::Key_Return);
+    Settle();
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(answers.empty());
+    EXPECT_EQ(w->Edit()->selectedText(), QString::fromUtf8("\u00e9"));
+    // Typed over, the next one is named; OK refuses it the same way.
+    TypeKeys(w->Edit(), "E");
+    EXPECT_EQ(w->Refusal(), "the display has no character '\u00b0'");
+    w->OkButton()->click();
+    Settle();
+    ASSERT_TRUE(w);
+    EXPECT_EQ(w->Edit()->selectedText(), QString::fromUtf8("\u00b0"));
+    TypeKeys(w->Edit(), "o");
+    EXPECT_EQ(w->Refusal(), "");
+    QTest::keyClick(w->Edit(), Qt::Key_Return);
+    Settle();
+    EXPECT_EQ(answers, std::vector<std::string>{"AEo1"});
+    EXPECT_FALSE(w);
+    // Leaving the window hands the text over all the same: the cell refuses it with its message.
+    w = OpenText("AB");
+    TypeKeys(w->Edit(), QString::fromUtf8("\u00e9"));
+    EvMan().Send(EVC_CloseDropDowns);
+    Settle();
+    EXPECT_EQ(answers.back(), "\u00e9");
     EXPECT_FALSE(w);
 }
 
