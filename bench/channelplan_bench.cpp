@@ -66,7 +66,6 @@ struct Fixture {
         for (int lines = 64; lines < kHugeLines; lines += 64) hugePlan.append(plan, body, std::string::npos);
     }
     static constexpr int kHugeLines = 100000;
-    }
 };
 
 Fixture& F() {
