@@ -53,10 +53,14 @@ cuiPlanPreview::cuiPlanPreview(QWidget* parent, const QString& planFile, const c
     resize(860, 520);
     auto* layout = new QVBoxLayout(this);
     const int changes = static_cast<int>(preview.changes.size());
-    const int problems = static_cast<int>(preview.problems.size());
+    // Lines refused, not problems: a line may have several, and past the first hundred problems
+    // are only counted. A refused header has problems but no refused line.
+    const int lines = preview.refusedLines;
+    const bool problems = preview.ProblemCount() > 0;
     QString text = QFileInfo(planFile).fileName() + ": " +
                    (changes == 1 ? tr("1 channel to set") : tr("%1 channels to set").arg(changes));
-    if (problems) text += ", " + (problems == 1 ? tr("1 line with a problem") : tr("%1 lines with problems").arg(problems));
+    if (lines) text += ", " + (lines == 1 ? tr("1 line with a problem") : tr("%1 lines with problems").arg(lines));
+    else if (problems) text += ", " + tr("the header has a problem");
     auto* summary = new QLabel(text);
     layout->addWidget(summary);
 
@@ -97,6 +101,7 @@ cuiPlanPreview::cuiPlanPreview(QWidget* parent, const QString& planFile, const c
         layout->addWidget(new QLabel(tr("Problems (nothing is imported unless these lines are skipped):")));
         problems_ = new QListWidget(this);
         for (const cmcPlanProblem& p : preview.problems) problems_->addItem(QString::fromStdString(p.Text()));
+        if (preview.moreProblems) problems_->addItem(QString::fromStdString(preview.MoreProblemsText()));
         layout->addWidget(problems_, 1);
     }
 
@@ -106,7 +111,7 @@ cuiPlanPreview::cuiPlanPreview(QWidget* parent, const QString& planFile, const c
     import_->setEnabled(changes > 0);
     buttons->addButton(QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, [this, problems] {
-        skipBad_ = problems > 0;
+        skipBad_ = problems;
         accept();
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -194,12 +199,11 @@ bool cuiMain::ChannelPlan(int command) {
 }
 
 bool cuiMain::ImportChannelPlanFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        QMessageBox::warning(form_, QObject::tr("Import Channels"), QObject::tr("Cannot read %1.").arg(path));
+    std::string csv, why;
+    if (!ReadChannelPlanFile(path.toStdString(), &csv, &why)) {
+        QMessageBox::warning(form_, QObject::tr("Import Channels"), QString::fromStdString(why) + ".");
         return false;
     }
-    const std::string csv = f.readAll().toStdString();
     const cmcPlanImport preview = qx::ImportChannelPlan(*this, csv, {.apply = false});
     cuiPlanPreview dialog(form_, path, preview);
     planWindow_ = &dialog;

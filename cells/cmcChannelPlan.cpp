@@ -16,64 +16,73 @@
 #include "image/indMain.h"
 
 #include <cctype>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <string_view>
 
 namespace qx {
 
 // ---------------- CSV ----------------
 
-std::vector<cmcCsvRecord> ParseCsv(const std::string& text, char separator) {
-    std::vector<cmcCsvRecord> out;
-    cmcCsvRecord rec;
-    std::string field;
-    int line = 1;
-    bool quoted = false, any = false;
-    rec.line = 1;
-    auto endField = [&] {
-        rec.fields.push_back(field);
-        field.clear();
-    };
-    auto endRecord = [&] {
-        endField();
-        // A blank line is no record.
-        if (!(rec.fields.size() == 1 && rec.fields[0].empty() && !any)) out.push_back(rec);
-        rec = cmcCsvRecord{};
-        any = false;
-    };
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char ch = text[i];
-        if (quoted) {
-            if (ch == '"') {
-                if (i + 1 < text.size() && text[i + 1] == '"') {
-                    field += '"';
-                    ++i;
+bool cmcCsvReader::Next(cmcCsvRecord* record) {
+    for (;;) {
+        if (pos_ >= text_.size()) return false;
+        record->line = line_;
+        record->fields.clear();
+        record->dropped = 0;
+        std::string field;
+        bool quoted = false, any = false;
+        auto endField = [&] {
+            if (record->fields.size() < maxFields_)
+                record->fields.push_back(std::move(field));
+            else
+                ++record->dropped;
+            field.clear();
+        };
+        while (pos_ < text_.size()) {
+            const char ch = text_[pos_++];
+            if (quoted) {
+                if (ch == '"') {
+                    if (pos_ < text_.size() && text_[pos_] == '"') {
+                        field += '"';
+                        ++pos_;
+                    } else {
+                        quoted = false;
+                    }
                 } else {
-                    quoted = false;
+                    if (ch == '\n') ++line_;
+                    field += ch;
                 }
+            } else if (ch == '"') {
+                quoted = true;
+                any = true;
+            } else if (ch == separator_) {
+                endField();
+                any = true;
+            } else if (ch == '\r' || ch == '\n') {
+                if (ch == '\r' && pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+                ++line_;
+                break;
             } else {
-                if (ch == '\n') ++line;
                 field += ch;
             }
-        } else if (ch == '"') {
-            quoted = true;
-            any = true;
-        } else if (ch == separator) {
-            endField();
-            any = true;
-        } else if (ch == '\r' || ch == '\n') {
-            if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            endRecord();
-            ++line;
-            rec.line = line;
-        } else {
-            field += ch;
         }
+        endField();
+        // A blank line is no record.
+        if (record->fields.size() == 1 && record->fields[0].empty() && !any) continue;
+        return true;
     }
-    if (!field.empty() || !rec.fields.empty() || any) endRecord();
+}
+
+std::vector<cmcCsvRecord> ParseCsv(const std::string& text, char separator) {
+    std::vector<cmcCsvRecord> out;
+    cmcCsvReader reader(text, separator);
+    cmcCsvRecord record;
+    while (reader.Next(&record)) out.push_back(record);
     return out;
 }
 
@@ -96,6 +105,25 @@ std::string CsvField(const std::string& text) {
 
 namespace {
 
+// A byte of a message: a control character is written as an escape ("\\n", "\\t", "\\x1B"), so
+// that text from a file cannot move a terminal's cursor or break a message into lines.
+void AppendPrintable(std::string& out, unsigned char ch) {
+    if (ch >= 0x20 && ch != 0x7F) {
+        out += static_cast<char>(ch);
+    } else if (ch == '\n') {
+        out += "\\n";
+    } else if (ch == '\r') {
+        out += "\\r";
+    } else if (ch == '\t') {
+        out += "\\t";
+    } else {
+        static const char hex[] = "0123456789ABCDEF";
+        out += "\\x";
+        out += hex[ch >> 4];
+        out += hex[ch & 15];
+    }
+}
+
 // ---------------- the plan fields of a channel ----------------
 
 const std::vector<std::string> kColumns = {"Location", "Name",        "Frequency",  "Duplex",    "Offset",
@@ -107,9 +135,10 @@ constexpr uint32_t kSplitAbove = 10000000;  // Hz: a larger shift is written as 
 constexpr const char* kDefaultTone = "88.5";  // the tone fields of a channel without that tone
 constexpr const char* kDefaultDtcs = "023";
 
-std::string Mhz(uint32_t hz) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%u.%06u", hz / 1000000, hz % 1000000);
+std::string Mhz(uint64_t hz) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%llu.%06llu", static_cast<unsigned long long>(hz / 1000000),
+                  static_cast<unsigned long long>(hz % 1000000));
     return buf;
 }
 
@@ -219,14 +248,56 @@ std::vector<std::string> PlanFields(indMain& main, cmcCellCapsule& capsule, int 
 
 // ---------------- import ----------------
 
+// A plan's number without the spaces a spreadsheet may put around it.
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+// A decimal number as a plan writes it: digits with at most one decimal point and a digit on at
+// least one side of it; no sign, exponent, hexadecimal form, or anything after it (a zero byte
+// included). The value in millionths, rounded at the seventh decimal; false when the text is no
+// such number or its value is above `max`. The value is range-checked as it is read, so that no
+// number wraps into a smaller one.
+bool ParseMillionths(std::string_view text, uint64_t max, uint64_t* out) {
+    text = Trimmed(text);
+    uint64_t whole = 0, fraction = 0;
+    int decimals = 0;
+    bool point = false, digits = false, roundUp = false;
+    for (char ch : text) {
+        if (ch == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (ch < '0' || ch > '9') return false;
+        digits = true;
+        const int d = ch - '0';
+        if (!point) {
+            whole = whole * 10 + static_cast<uint64_t>(d);
+            if (whole > max / 1000000 + 1) return false;
+        } else if (decimals < 6) {
+            fraction = fraction * 10 + static_cast<uint64_t>(d);
+            ++decimals;
+        } else if (decimals++ == 6) {
+            roundUp = d >= 5;
+        }
+    }
+    if (!digits) return false;
+    for (int i = decimals; i < 6; ++i) fraction *= 10;
+    const uint64_t value = whole * 1000000 + fraction + (roundUp ? 1 : 0);
+    if (value > max) return false;
+    *out = value;
+    return true;
+}
+
 // A tone frequency written as a number ("100", "88.50") in the one form the tone cells show
 // ("100.0", "88.5"); false when the text is no such number.
 bool ToneFrequencyText(const std::string& text, std::string* out) {
-    char* end = nullptr;
-    const double v = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !(v > 0) || v >= 1000) return false;
+    uint64_t v = 0;
+    if (!ParseMillionths(text, 999999999, &v) || v == 0) return false;
     char buf[16];
-    std::snprintf(buf, sizeof buf, "%.1f", v);
+    std::snprintf(buf, sizeof buf, "%.1f", static_cast<double>(v) / 1e6);
     *out = buf;
     return true;
 }
@@ -237,21 +308,25 @@ struct LineValues {
     std::vector<bool> given;     // the file has the column
 };
 
+// A frequency in MHz ("446.00625") in Hz; false when it is no decimal number or above what 32 bits
+// of Hz hold.
 bool ParseMhz(const std::string& text, uint32_t* hz) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    const double v = std::strtod(text.c_str(), &end);
-    while (end && *end == ' ') ++end;
-    if (!end || *end != '\0' || !(v >= 0) || v > 4294.0) return false;
-    *hz = static_cast<uint32_t>(std::llround(v * 1e6));
+    uint64_t v = 0;
+    if (!ParseMillionths(text, 0xFFFFFFFFu, &v)) return false;
+    *hz = static_cast<uint32_t>(v);
     return true;
 }
 
+// A whole number written with digits alone; false for anything else or a value above int's range.
 bool ParseInt(const std::string& text, int* out) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (*end != '\0') return false;
+    const std::string_view t = Trimmed(text);
+    if (t.empty()) return false;
+    long long v = 0;
+    for (char ch : t) {
+        if (ch < '0' || ch > '9') return false;
+        v = v * 10 + (ch - '0');
+        if (v > INT_MAX) return false;
+    }
     *out = static_cast<int>(v);
     return true;
 }
@@ -261,10 +336,11 @@ public:
     Importer(indMain& main, cmcPlanImport& result) : main_(main), result_(result), script_(main), capsule_(&main) {}
 
     // Applies one line to the working image; false (with problems added) when a value is refused.
-    // The caller restores the image after a refused line.
+    // The caller restores the image from Snapshot() after a refused line that Touched() it.
     bool Line(const LineValues& v, const cmcPlanOptions& options) {
         line_ = v.line;
         problems_ = 0;
+        touched_ = false;
         uint8_t* image = main_.WorkingImage().Data();
         const int type = main_.ModelType();
         cmcPlanChange change;
@@ -273,7 +349,7 @@ public:
         // Values that do not need the image: read and check them first.
         uint32_t rx = 0;
         if (!v.given[PC_Frequency] || !ParseMhz(v.f[PC_Frequency], &rx) || rx == 0)
-            Problem(PC_Frequency, v.given[PC_Frequency] ? "'" + v.f[PC_Frequency] + "' is not a frequency in MHz"
+            Problem(PC_Frequency, v.given[PC_Frequency] ? QuotedField(v.f[PC_Frequency]) + " is not a frequency in MHz"
                                                       : "the file has no Frequency column");
         int wantedBank = -1;
         if (options.bank >= 0) {
@@ -281,15 +357,21 @@ public:
         } else if (v.given[PC_Bank] && !v.f[PC_Bank].empty()) {
             int b = 0;
             if (!ParseInt(v.f[PC_Bank], &b) || b < 1 || b > 5)
-                Problem(PC_Bank, "'" + v.f[PC_Bank] + "' is not a bank (1 to 5)");
+                Problem(PC_Bank, QuotedField(v.f[PC_Bank]) + " is not a bank (1 to 5)");
             else
                 wantedBank = b - 1;
         }
         int location = -1;
         if (options.bank < 0) {
             if (!v.given[PC_Location] || !ParseInt(v.f[PC_Location], &location) || location < 1 || location > 64)
-                Problem(PC_Location, v.given[PC_Location] ? "'" + v.f[PC_Location] + "' is not a channel (1 to 64)"
+                Problem(PC_Location, v.given[PC_Location] ? QuotedField(v.f[PC_Location]) + " is not a channel (1 to 64)"
                                                         : "the file has no Location column");
+            // Two lines for one channel: the later one would silently overwrite the earlier.
+            else if (const auto seen = locationLines_.find(location); seen != locationLines_.end())
+                Problem(PC_Location, "channel " + std::to_string(location) + " is already set by line " +
+                                         std::to_string(seen->second));
+            else
+                locationLines_.emplace(location, v.line);
         }
         uint32_t tx = rx;
         bool txInhibit = false;
@@ -297,10 +379,15 @@ public:
         if (duplex == "+" || duplex == "-" || duplex == "split") {
             uint32_t off = 0;
             if (!v.given[PC_Offset] || !ParseMhz(v.f[PC_Offset], &off)) {
-                Problem(PC_Offset, "'" + (v.given[PC_Offset] ? v.f[PC_Offset] : std::string()) +
-                                      "' is not a frequency in MHz");
+                Problem(PC_Offset, QuotedField(v.given[PC_Offset] ? v.f[PC_Offset] : std::string()) +
+                                      " is not a frequency in MHz");
             } else if (duplex == "+") {
-                tx = rx + off;
+                // Added in 64 bits: a sum beyond 32 bits of Hz must not wrap to a low frequency.
+                const uint64_t sum = uint64_t{rx} + off;
+                if (sum > 0xFFFFFFFFu)
+                    Problem(PC_Offset, "the radio cannot transmit on " + Mhz(sum) + " MHz");
+                else
+                    tx = static_cast<uint32_t>(sum);
             } else if (duplex == "-") {
                 if (off > rx)
                     Problem(PC_Offset, "the offset is larger than the frequency");
@@ -312,7 +399,7 @@ public:
         } else if (duplex == "off") {
             txInhibit = true;
         } else if (!duplex.empty()) {
-            Problem(PC_Duplex, "'" + duplex + "' is not one of +, -, split, off or empty");
+            Problem(PC_Duplex, QuotedField(duplex) + " is not one of +, -, split, off or empty");
         }
         // Tones as the two texts the tone cells take ("" for none).
         std::string txTone, rxTone;
@@ -320,7 +407,7 @@ public:
         const std::string tone = v.given[PC_Tone] ? v.f[PC_Tone] : std::string();
         const std::string pol = v.given[PC_DtcsPol] && !v.f[PC_DtcsPol].empty() ? v.f[PC_DtcsPol] : "NN";
         if (pol.size() != 2 || (pol[0] != 'N' && pol[0] != 'R') || (pol[1] != 'N' && pol[1] != 'R'))
-            Problem(PC_DtcsPol, "'" + pol + "' is not one of NN, NR, RN, RR");
+            Problem(PC_DtcsPol, QuotedField(pol) + " is not one of NN, NR, RN, RR");
         auto dtcs = [&](int col, char polarity) {
             return CodeText(Field(v, col, kDefaultDtcs)) + (polarity == 'R' ? "I" : "N");
         };
@@ -342,7 +429,7 @@ public:
             const std::string b = arrow == std::string::npos ? std::string() : mode.substr(arrow + 2);
             auto known = [](const std::string& w) { return w.empty() || w == "Tone" || w == "DTCS"; };
             if (arrow == std::string::npos || !known(a) || !known(b) || (a.empty() && b.empty())) {
-                Problem(PC_CrossMode, "'" + mode + "' is not a cross mode this radio has");
+                Problem(PC_CrossMode, QuotedField(mode) + " is not a cross mode this radio has");
             } else {
                 if (a == "Tone") txTone = ToneText(Field(v, PC_RTone, kDefaultTone)), txCol = PC_RTone;
                 if (a == "DTCS") txTone = dtcs(PC_Dtcs, pol[0]), txCol = PC_Dtcs;
@@ -350,15 +437,23 @@ public:
                 if (b == "DTCS") rxTone = dtcs(PC_RxDtcs, pol.size() > 1 ? pol[1] : 'N'), rxCol = PC_RxDtcs;
             }
         } else {
-            Problem(PC_Tone, "'" + tone + "' is not a tone mode this radio has (Tone, TSQL, DTCS or Cross)");
+            Problem(PC_Tone, QuotedField(tone) + " is not a tone mode this radio has (Tone, TSQL, DTCS or Cross)");
         }
         const std::string mode = v.given[PC_Mode] ? v.f[PC_Mode] : std::string();
         if (!mode.empty() && mode != "FM" && mode != "NFM")
-            Problem(PC_Mode, "'" + mode + "' is not a mode this radio has (FM or NFM)");
+            Problem(PC_Mode, QuotedField(mode) + " is not a mode this radio has (FM or NFM)");
         const std::string skip = v.given[PC_Skip] ? v.f[PC_Skip] : std::string();
         if (!skip.empty() && skip != "S")
-            Problem(PC_Skip, "'" + skip + "' is not one of S or empty");
+            Problem(PC_Skip, QuotedField(skip) + " is not one of S or empty");
         if (problems_) return false;
+        if (options.bank >= 0 && datChannelTotal(image) >= 64) {
+            Problem(PC_Location, "the banks already hold all 64 channels");
+            return false;
+        }
+
+        // From here on the line edits the image.
+        snapshot_.Assign(main_.WorkingImage());
+        touched_ = true;
 
         // The slot: by location (joining the bank when it lies beyond the bank table), or at the
         // end of the bank asked for.
@@ -438,11 +533,11 @@ public:
         // A dPMR446 radio transmits the tone it receives: a plan that asks for two tones cannot be held.
         const bool tied = type == kModelDPmr446 && Canonical(txTone) != Canonical(rxTone);
         if (tones && tied)
-            Problem(txCol, "this model transmits the tone it receives: '" + (txTone.empty() ? "none" : txTone) +
-                               "' cannot differ from '" + (rxTone.empty() ? "none" : rxTone) + "'");
+            Problem(txCol, "this model transmits the tone it receives: " + QuotedField(txTone.empty() ? "none" : txTone) +
+                               " cannot differ from " + QuotedField(rxTone.empty() ? "none" : rxTone));
         else if (tones && ToneOf(a, true) != Canonical(txTone))
-            Problem(txCol, "the radio has no transmit tone '" + txTone + "'");
-        if (tones && ToneOf(a, false) != Canonical(rxTone)) Problem(rxCol, "the radio has no receive tone '" + rxTone + "'");
+            Problem(txCol, "the radio has no transmit tone " + QuotedField(txTone));
+        if (tones && ToneOf(a, false) != Canonical(rxTone)) Problem(rxCol, "the radio has no receive tone " + QuotedField(rxTone));
         if (v.given[PC_Name] && a[PC_Name] != TrimRight(v.f[PC_Name]))
             Problem(PC_Name, "'" + v.f[PC_Name] + "' has characters the display cannot show or is too long");
         if (problems_) return false;
@@ -451,9 +546,14 @@ public:
     }
 
     void Problem(int col, const std::string& message) {
-        result_.problems.push_back({line_, kColumns[col], message});
+        if (!problems_) ++result_.refusedLines;
+        result_.AddProblem({line_, kColumns[col], message});
         ++problems_;
     }
+
+    bool Touched() const { return touched_; }
+    // The working image as it was before the last line edited it.
+    const cmcEeprom& Snapshot() const { return snapshot_; }
 
 private:
     static std::string Field(const LineValues& v, int col, const char* fallback) {
@@ -472,7 +572,7 @@ private:
     }
 
     static std::string Refused(const std::string& value, const std::string& why) {
-        return "'" + value + "' refused: " + why;
+        return QuotedField(value) + " refused: " + why;
     }
 
     bool Join(int bank, int pos, int col) {
@@ -566,6 +666,9 @@ private:
     cmcCellCapsule capsule_;
     int line_ = 0;
     int problems_ = 0;
+    bool touched_ = false;
+    cmcEeprom snapshot_;
+    std::map<int, int> locationLines_;  // the line that names each Location, by Location
 };
 
 }  // namespace
@@ -620,30 +723,44 @@ std::string cmcPlanProblem::Text() const {
 cmcPlanImport ImportChannelPlan(indMain& main, const std::string& csv, const cmcPlanOptions& options) {
     cmcPlanImport result;
     const char separator = CsvSeparator(csv);
-    const std::vector<cmcCsvRecord> records = ParseCsv(csv, separator);
-    if (records.empty()) {
-        result.problems.push_back({1, "", "the file is empty: a header line naming the columns is needed"});
+    // One record at a time: a plan of many lines never exists as records all at once. Fields past
+    // the last column a plan could name are only counted.
+    constexpr size_t kMaxColumns = 256;
+    cmcCsvReader reader(csv, separator, kMaxColumns);
+    cmcCsvRecord header;
+    if (!reader.Next(&header)) {
+        result.AddProblem({1, "", "the file is empty: a header line naming the columns is needed"});
         return result;
     }
-    // Columns by header name; unknown columns are ignored.
-    std::vector<int> where(PC_Count, -1);
-    for (size_t i = 0; i < records[0].fields.size(); ++i) {
-        std::string name = records[0].fields[i];
-        if (i == 0 && name.rfind("\xEF\xBB\xBF", 0) == 0) name = name.substr(3);  // byte order mark
-        for (int c = 0; c < PC_Count; ++c)
-            if (kColumns[c] == name && where[c] < 0) where[c] = static_cast<int>(i);
+    if (header.dropped) {
+        result.AddProblem({header.line, "", "the header has more than " + std::to_string(kMaxColumns) + " columns"});
+        return result;
     }
+    // Columns by header name; unknown columns are ignored, a known one named twice is refused
+    // (which of the two would hold the channel's value?).
+    std::vector<int> where(PC_Count, -1);
+    for (size_t i = 0; i < header.fields.size(); ++i) {
+        std::string name = header.fields[i];
+        if (i == 0 && name.rfind("\xEF\xBB\xBF", 0) == 0) name = name.substr(3);  // byte order mark
+        for (int c = 0; c < PC_Count; ++c) {
+            if (kColumns[c] != name) continue;
+            if (where[c] >= 0)
+                result.AddProblem({header.line, kColumns[c], "the column appears twice"});
+            else
+                where[c] = static_cast<int>(i);
+        }
+    }
+    if (!result.problems.empty()) return result;
     if (where[PC_Frequency] < 0) {
-        result.problems.push_back({records[0].line, "Frequency", "the header names no Frequency column"});
+        result.AddProblem({header.line, "Frequency", "the header names no Frequency column"});
         return result;
     }
     if (where[PC_Location] < 0 && options.bank < 0) {
-        result.problems.push_back(
-            {records[0].line, "Location", "the header names no Location column (or give a bank to append to)"});
+        result.AddProblem({header.line, "Location", "the header names no Location column (or give a bank to append to)"});
         return result;
     }
     if (options.bank > 4) {
-        result.problems.push_back({records[0].line, "Bank", "there are five banks"});
+        result.AddProblem({header.line, "Bank", "there are five banks"});
         return result;
     }
 
@@ -653,23 +770,23 @@ cmcPlanImport ImportChannelPlan(indMain& main, const std::string& csv, const cmc
     const cmcEeprom original(main.WorkingImage());
     const bool wasModified = main.IsModified();
     Importer importer(main, result);
-    for (size_t r = 1; r < records.size(); ++r) {
-        LineValues v;
-        v.line = records[r].line;
+    cmcCsvRecord record;
+    LineValues v;
+    while (reader.Next(&record)) {
+        v.line = record.line;
         v.f.assign(PC_Count, std::string());
         v.given.assign(PC_Count, false);
         for (int c = 0; c < PC_Count; ++c) {
             if (where[c] < 0) continue;
             v.given[c] = true;
-            if (where[c] < static_cast<int>(records[r].fields.size())) v.f[c] = records[r].fields[where[c]];
+            if (where[c] < static_cast<int>(record.fields.size())) v.f[c] = std::move(record.fields[where[c]]);
         }
         // With semicolons between the fields, numbers may carry a decimal comma.
         if (separator == ';')
             for (int c : {PC_Frequency, PC_Offset, PC_RTone, PC_CTone})
                 for (char& ch : v.f[c])
                     if (ch == ',') ch = '.';
-        const cmcEeprom before(main.WorkingImage());
-        if (!importer.Line(v, options)) main.WorkingImage().Assign(before);
+        if (!importer.Line(v, options) && importer.Touched()) main.WorkingImage().Assign(importer.Snapshot());
     }
     const bool accept = options.apply && (result.problems.empty() || options.skipBad) && !result.changes.empty();
     if (!accept) {
@@ -680,6 +797,83 @@ cmcPlanImport ImportChannelPlan(indMain& main, const std::string& csv, const cmc
     main.MarkModified();
     result.applied = true;
     return result;
+}
+
+void cmcPlanImport::AddProblem(cmcPlanProblem problem) {
+    if (static_cast<int>(problems.size()) >= kMaxPlanProblems) {
+        ++moreProblems;
+        return;
+    }
+    // A message quotes what the file holds: no control character may reach a terminal or a list
+    // from it, and no field may make it a page long.
+    std::string shown;
+    for (unsigned char ch : problem.message) {
+        AppendPrintable(shown, ch);
+    }
+    constexpr size_t kMaxMessage = 240;
+    if (shown.size() > kMaxMessage) {
+        size_t cut = kMaxMessage;
+        while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) --cut;  // whole characters
+        shown.resize(cut);
+        shown += "...";
+    }
+    problem.message = std::move(shown);
+    problems.push_back(std::move(problem));
+}
+
+std::string cmcPlanImport::MoreProblemsText() const {
+    if (moreProblems <= 0) return {};
+    std::string digits = std::to_string(moreProblems), grouped;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i && (digits.size() - i) % 3 == 0) grouped += ',';
+        grouped += digits[i];
+    }
+    return "and " + grouped + " more problem" + (moreProblems == 1 ? "" : "s");
+}
+
+std::string QuotedField(const std::string& text) {
+    constexpr size_t kShown = 40;
+    std::string out = "'";
+    size_t used = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char ch = static_cast<unsigned char>(text[i]);
+        // Stop at a whole character once the start is shown.
+        if (used >= kShown && (ch & 0xC0) != 0x80) {
+            out += "...";
+            break;
+        }
+        AppendPrintable(out, ch);
+        ++used;
+    }
+    return out + "'";
+}
+
+bool ReadChannelPlanFile(const std::string& path, std::string* text, std::string* why) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        *why = "cannot read " + path;
+        return false;
+    }
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(f, &std::fclose);
+    std::string out;
+    char buffer[65536];
+    // Read with the limit in hand, not by the size the file claims: a pipe or a device has none.
+    for (;;) {
+        const size_t n = std::fread(buffer, 1, sizeof buffer, f);
+        if (out.size() + n > kMaxPlanFileBytes) {
+            *why = path + " is larger than " + std::to_string(kMaxPlanFileBytes / (1024 * 1024)) +
+                   " MiB, far more than a channel plan of 64 channels can be; it was not read";
+            return false;
+        }
+        out.append(buffer, n);
+        if (n < sizeof buffer) break;
+    }
+    if (std::ferror(f)) {
+        *why = "cannot read " + path;
+        return false;
+    }
+    *text = std::move(out);
+    return true;
 }
 
 // ---------------- compare ----------------

@@ -14,6 +14,7 @@
 //     std::vector<cmcDiffLine> d = DiffImages(a, b, sheetReferences);
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -28,8 +29,26 @@ class indMain;
 struct cmcCsvRecord {
     int line = 0;
     std::vector<std::string> fields;
+    size_t dropped = 0;  // fields beyond the reader's limit, counted but not kept
 };
 std::vector<cmcCsvRecord> ParseCsv(const std::string& text, char separator = ',');
+
+// Reads the records of a CSV text one at a time, so that only one record is held at once. A
+// record keeps at most maxFields fields; the rest are counted in `dropped`.
+class cmcCsvReader {
+public:
+    explicit cmcCsvReader(const std::string& text, char separator = ',', size_t maxFields = static_cast<size_t>(-1))
+        : text_(text), separator_(separator), maxFields_(maxFields) {}
+    // The next record (blank lines are none); false at the end of the text.
+    bool Next(cmcCsvRecord* record);
+
+private:
+    const std::string& text_;
+    char separator_;
+    size_t maxFields_;
+    size_t pos_ = 0;
+    int line_ = 1;
+};
 // The field separator of a CSV text: ';' when its first line has semicolons and no comma (as
 // spreadsheets save CSV where the comma is the decimal mark), otherwise ','.
 char CsvSeparator(const std::string& text);
@@ -69,10 +88,34 @@ struct cmcPlanChange {
 };
 
 struct cmcPlanImport {
+    // The first kMaxPlanProblems problems in file order; the others are only counted.
+    static constexpr int kMaxPlanProblems = 100;
     std::vector<cmcPlanProblem> problems;
+    int moreProblems = 0;                // problems found beyond those kept
+    int refusedLines = 0;                // lines with at least one problem
     std::vector<cmcPlanChange> changes;  // lines accepted, in file order
     bool applied = false;                // the working image was changed (and marked modified)
+
+    // Keeps a problem, or counts it once kMaxPlanProblems are kept.
+    void AddProblem(cmcPlanProblem problem);
+    // Every problem found, kept or counted.
+    int ProblemCount() const { return static_cast<int>(problems.size()) + moreProblems; }
+    // "and 9,900 more problems" after the kept ones; empty when every problem is kept.
+    std::string MoreProblemsText() const;
 };
+
+// A plan file is read whole; one larger than this is refused unread. A plan holds at most 64
+// channels, a few kilobytes even with long comments: the limit leaves room for plans made for
+// radios with thousands of channels (their extra lines are refused with their reasons).
+inline constexpr size_t kMaxPlanFileBytes = 16u * 1024 * 1024;
+// Reads a plan file into `text`; false with the reason (naming the file) when it cannot be read
+// or is larger than kMaxPlanFileBytes. A file whose size is unknown beforehand (a pipe, a device)
+// is read up to the limit.
+bool ReadChannelPlanFile(const std::string& path, std::string* text, std::string* why);
+
+// A field as a message quotes it: in single quotes, control characters escaped ("\n", "\x00")
+// and a long text shortened to its start followed by "...".
+std::string QuotedField(const std::string& text);
 
 // The columns of cmcPlanChange::before/after, as exported.
 const std::vector<std::string>& ChannelPlanColumns();

@@ -16,7 +16,7 @@ namespace {
 constexpr const char* kCodes =
     "  1 cannot be opened   2 read failed     3 other model     4 other variant\n"
     "  5 map revision       6 malformed line  7 data missing    8 data refused\n"
-    "  9 newer data than this program accepts";
+    "  9 newer data than this program accepts    10 larger than any clone file (1 MiB)";
 
 // The main object with its start image: the expanded and packed initial image of the dPMR446 model
 // (type 3), which is what the program holds before any file is opened.

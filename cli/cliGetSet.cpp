@@ -6,6 +6,7 @@
 #include "cells/cmcEditors.h"
 #include "cli/cliCommand.h"
 #include "cli/cliMessageSink.h"
+#include "cli/cliNumber.h"
 #include "cli/cliVerify.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcFCache.h"
@@ -96,6 +97,11 @@ QX_CLI_COMMAND(
             PrintError("get takes FILE and at least one CELL (try 'get --help')");
             return kExitUsage;
         }
+        for (size_t i = 1; i < args.size(); ++i)
+            if (std::string why; !CheckCellIndexes(args[i], &why)) {
+                PrintError(why);
+                return kExitUsage;
+            }
         OpenDefinitionFiles();
         indMain main;
         if (int code = OpenFile(main, args[0])) return code;
@@ -152,6 +158,10 @@ QX_CLI_COMMAND(
             std::string cell, text;
             if (!SplitAssignment(p, &cell, &text)) {
                 PrintError("'" + p + "' is not CELL=TEXT");
+                return kExitUsage;
+            }
+            if (std::string why; !CheckCellIndexes(cell, &why) || !CheckPickNumbers(text, &why)) {
+                PrintError(why);
                 return kExitUsage;
             }
             edits.emplace_back(cell, text);

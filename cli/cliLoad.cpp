@@ -35,7 +35,8 @@ QX_CLI_COMMAND(
     "Prints \"ok\" and exits 0 when the file is accepted. Otherwise prints\n"
     "\"error <code> <message key>\" on stdout and the message on stderr, and exits with the code:\n"
     "  1 cannot be opened   2 read failed     3 other model     4 other variant\n"
-    "  5 map revision       6 malformed line  7 data missing    8 data outside the area",
+    "  5 map revision       6 malformed line  7 data missing    8 data outside the area\n"
+    "  10 larger than any clone file (1 MiB), not read",
     [](const std::vector<std::string>& args) -> int {
         if (args.size() != 1) {
             PrintError("load takes one FILE (try 'load --help')");

@@ -2,6 +2,7 @@
 // clone files, and the cells that differ between two clone files.
 #include "cells/cmcChannelPlan.h"
 #include "cli/cliCommand.h"
+#include "cli/cliNumber.h"
 #include "app/cuiTree.h"
 #include "defs/cmcGTex.h"
 #include "image/cmcImageMap.h"
@@ -24,15 +25,6 @@ constexpr int kExitCannotWrite = 73;
 bool Open(indMain& main, const std::string& path) {
     main.LoadStartImage(kModelDPmr446);
     return main.OpenCloneFile(path) == 0;
-}
-
-bool ReadText(const std::string& path, std::string* text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    *text = s.str();
-    return true;
 }
 
 int Export(const std::vector<std::string>& args) {
@@ -88,19 +80,18 @@ int Import(const std::vector<std::string>& args) {
     }
     int bankNo = -1;
     if (!bank.empty()) {
-        char* end = nullptr;
-        const long n = std::strtol(bank.c_str(), &end, 10);
-        if (*end != '\0' || n < 1 || n > 5) usage = true;
-        bankNo = static_cast<int>(n) - 1;
+        int n = 0;
+        if (!ReadCliNumber(bank, 1, 5, &n)) usage = true;
+        bankNo = n - 1;
     }
     if (usage || positional.size() != 2 || out.empty()) {
         PrintError("import takes FILE, PLAN.csv, -o OUT and optionally --bank N (1 to 5) and --skip-bad "
                    "(try 'import --help')");
         return kExitUsage;
     }
-    std::string csv;
-    if (!ReadText(positional[1], &csv)) {
-        PrintError("cannot read " + positional[1]);
+    std::string csv, why;
+    if (!ReadChannelPlanFile(positional[1], &csv, &why)) {
+        PrintError(why);
         return kExitRefused;
     }
     OpenDefinitionFiles();
@@ -108,11 +99,15 @@ int Import(const std::vector<std::string>& args) {
     if (!Open(main, positional[0])) return kExitRefused;
     const cmcPlanImport r = ImportChannelPlan(main, csv, {.bank = bankNo, .skipBad = skipBad});
     for (const cmcPlanProblem& p : r.problems) std::fprintf(stderr, "%s\n", p.Text().c_str());
-    // Standard error holds the problem lines and nothing else, so that a script can read them.
-    if (!r.problems.empty() && !skipBad) return kExitRefused;
+    // Standard error holds the problem lines and nothing else, so that a script can read them;
+    // past the first hundred, one line counts the rest.
+    if (r.moreProblems) std::fprintf(stderr, "%s\n", r.MoreProblemsText().c_str());
+    // With --skip-bad the good lines are saved; when no line was good (or the header itself was
+    // refused) there is nothing to save.
+    if (!r.problems.empty() && (!skipBad || !r.applied)) return kExitRefused;
     if (!main.SaveCloneFile(out)) return kExitCannotWrite;
-    std::printf("%zu channel%s imported, %zu line%s skipped\n", r.changes.size(), r.changes.size() == 1 ? "" : "s",
-                r.problems.size(), r.problems.size() == 1 ? "" : "s");
+    std::printf("%zu channel%s imported, %d line%s skipped\n", r.changes.size(), r.changes.size() == 1 ? "" : "s",
+                r.refusedLines, r.refusedLines == 1 ? "" : "s");
     return 0;
 }
 
@@ -158,7 +153,10 @@ QX_CLI_COMMAND("import", "set memory channels of a clone file from a CSV channel
                "later banks move up.\n\n"
                "Exit 0 when OUT was saved. When a line has a problem, every problem is printed on stderr\n"
                "as \"line N: column: message\" (the header is line 1), nothing is written and the exit\n"
-               "status is 65, unless --skip-bad is given: then the good lines are imported and saved.",
+               "status is 65, unless --skip-bad is given: then the good lines are imported and saved.\n"
+               "Past the first 100 problems one line counts the rest (\"and 9,900 more problems\").\n"
+               "Two lines for one Location, or a column named twice, are problems too. A plan larger\n"
+               "than 16 MiB is refused unread (exit 65).",
                Import);
 
 QX_CLI_COMMAND("diff", "list the cells whose shown values differ between two clone files",

@@ -1,6 +1,7 @@
 // "print": opens a clone file as the program does and prints its sheets into a PDF file through the
 // program's own page cutting and drawing, without a display or a printer.
 #include "cli/cliCommand.h"
+#include "cli/cliNumber.h"
 #include "app/cuiTree.h"
 #include "defs/cmcGTex.h"
 #include "image/cmcImageMap.h"
@@ -55,6 +56,10 @@ int Print(const std::vector<std::string>& args) {
             PrintError("print: bad argument '" + a + "' (try 'print --help')");
             return kExitUsage;
         }
+    }
+    if (std::string why; !CheckSheetParameter(param, &why)) {
+        PrintError(why);
+        return kExitUsage;
     }
     if (file.empty() || out.empty() || (all && !sheet.empty()) || (!param.empty() && sheet.empty())) {
         PrintError("print needs FILE, -o OUT.pdf and at most one of --all and --sheet KEY (try 'print --help')");

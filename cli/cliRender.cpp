@@ -1,6 +1,7 @@
 // "render": builds a sheet from the definition files with the program's own sheet code on an
 // offscreen surface and saves what a user would see as a PNG picture.
 #include "cli/cliCommand.h"
+#include "cli/cliNumber.h"
 #include "app/cuiGrid.h"
 #include "defs/cmcGTex.h"
 #include "defs/cuiSheet.h"
@@ -30,12 +31,9 @@ int Render(const std::vector<std::string>& args) {
         else if (a == "--image") ok = value(imageFile);
         else if (a == "-o") ok = value(out);
         else if (a == "--model" || a == "--width" || a == "--height") {
-            ok = value(v);
-            char* end = nullptr;
-            long n = ok ? std::strtol(v.c_str(), &end, 10) : 0;
-            ok = ok && end && *end == 0 && n >= 0 && n <= 10000;
-            if (ok) (a == "--model" ? model : a == "--width" ? width : height) = static_cast<int>(n);
-            if (ok && a == "--model" && n > 3) ok = false;
+            int n = 0;
+            ok = value(v) && ReadCliNumber(v, 0, a == "--model" ? 3 : 10000, &n);
+            if (ok) (a == "--model" ? model : a == "--width" ? width : height) = n;
         } else if (!a.empty() && a[0] == '-') {
             ok = false;
         } else if (key.empty()) {
@@ -47,6 +45,10 @@ int Render(const std::vector<std::string>& args) {
             PrintError("render: bad argument '" + a + "' (try 'render --help')");
             return kExitUsage;
         }
+    }
+    if (std::string why; !CheckSheetParameter(param, &why)) {
+        PrintError(why);
+        return kExitUsage;
     }
     if (key.empty() || out.empty()) {
         PrintError("render needs a sheet KEY and -o OUT.png (try 'render --help')");

@@ -3,6 +3,7 @@
 #include "cells/cmcCellCapsule.h"
 #include "cells/cmcCellTable.h"
 #include "cli/cliCommand.h"
+#include "cli/cliNumber.h"
 #include "cli/cliVerify.h"
 #include "common/cmcMessage.h"
 #include "defs/cmcCellObj.h"
@@ -48,16 +49,15 @@ bool ParseOp(const std::string& arg, cliRowOp* op) {
     std::string cell = arg.substr(colon + 1);
     const size_t dots = cell.rfind("..");
     if (dots != std::string::npos) {
-        const std::string last = cell.substr(dots + 2);
-        char* end = nullptr;
-        const long n = std::strtol(last.c_str(), &end, 10);
-        if (last.empty() || *end != '\0' || n < 0) return false;
+        int n = 0;
+        if (!ReadCliNumber(cell.substr(dots + 2), 0, kMaxCliCellIndex, &n)) return false;
         op->block = true;
-        op->lastIndex = static_cast<int>(n);
+        op->lastIndex = n;
         cell.resize(dots);
     }
     op->cell = cell;
-    return !cell.empty();
+    std::string why;
+    return !cell.empty() && CheckCellIndexes(cell, &why);
 }
 
 // Questions are answered OK (or Cancel with --cancel) without a word; an error box prints its
@@ -159,13 +159,10 @@ QX_CLI_COMMAND(
             if (a == "-o" && i + 1 < args.size()) {
                 out = args[++i];
             } else if (a == "--bank" && i + 1 < args.size()) {
-                char* end = nullptr;
-                const long n = std::strtol(args[++i].c_str(), &end, 10);
-                if (*end != '\0' || n < 1 || n > map::kBankCount) {
+                if (!ReadCliNumber(args[++i], 1, map::kBankCount, &bank)) {
                     PrintError("--bank takes a bank number 1-5");
                     return kExitUsage;
                 }
-                bank = static_cast<int>(n);
             } else if (a == "--cancel") {
                 cancel = true;
             } else if (in.empty()) {

@@ -13,8 +13,11 @@
 namespace qx {
 namespace {
 
-// Qt timers on the thread's event loop. One QTimer per client; a disarmed QTimer is deleted
-// later, so a client may disarm (or destroy) itself from inside its own event.
+// Qt timers on the thread's event loop. One QTimer per armed client; a disarmed QTimer is deleted
+// at once, unless the client disarms (or destroys) itself from inside that timer's own event: that
+// one is deleted later, by the event loop that is delivering the event. A deletion left for later
+// without an event loop (a command-line run) would never happen until exit, so timers disarmed
+// outside their events - every edit restarts the deferred check - must not take that way.
 class cmcQtTimeSource final : public cmcTimeSource {
 public:
     cmcQtTimeSource() { clock_.start(); }
@@ -25,9 +28,17 @@ public:
         if (!t) {
             // Owned by the application object when there is one, so timers still armed at exit
             // are freed with it rather than left behind.
-            t = new QTimer(QCoreApplication::instance());
-            t->setTimerType(Qt::PreciseTimer);
-            QObject::connect(t, &QTimer::timeout, [client] { client->OnTimerEvent(); });
+            QTimer* timer = new QTimer(QCoreApplication::instance());
+            timer->setTimerType(Qt::PreciseTimer);
+            QObject::connect(timer, &QTimer::timeout, [this, client, timer] {
+                firing_.push_back(timer);
+                struct Pop {
+                    std::vector<QTimer*>& firing;
+                    ~Pop() { firing.pop_back(); }
+                } pop{firing_};
+                client->OnTimerEvent();
+            });
+            t = timer;
         }
         t->start(std::max(1, intervalMs));
     }
@@ -38,7 +49,10 @@ public:
         if (QTimer* t = it->second) {
             t->stop();
             QObject::disconnect(t, nullptr, nullptr, nullptr);
-            t->deleteLater();
+            if (std::find(firing_.begin(), firing_.end(), t) != firing_.end())
+                t->deleteLater();
+            else
+                delete t;
         }
         timers_.erase(it);
     }
@@ -48,6 +62,7 @@ private:
     // Start the tick count at an arbitrary value, as a system tick count would be.
     uint32_t base_ = 0x10000;
     std::unordered_map<cmcTimerClient*, QPointer<QTimer>> timers_;
+    std::vector<QTimer*> firing_;  // timers whose event is being delivered, innermost last
 };
 
 cmcQtTimeSource& QtSource() {

@@ -34,6 +34,7 @@ const cmcRequiredKey kRequiredKeys[] = {
     {"GI_Mess_FileErr_Coverage", F::Main, K::Section, "clone file loading"},
     {"GI_Mess_FileErr_Data", F::Main, K::Section, "clone file loading"},
     {"GI_Mess_FileErr_Newer", F::Main, K::Section, "clone file loading"},
+    {"GI_Mess_FileErr_TooLarge", F::Main, K::Section, "clone file loading"},
     // Port selection dialog.
     {"GI_AppInd_Opt_ComSel_Caption", F::Main, K::Section, "port selection dialog"},
     {"GI_AppInd_Opt_ComSel_Buttons", F::Main, K::Section, "port selection dialog"},

@@ -23,10 +23,11 @@ constexpr int kMapRevTagLength = sizeof(kMapRevTag) - 1;
 
 // Reads a file line by line. A line is delivered with its line feed (when it has one); a carriage
 // return just before the line feed is dropped. Lines of any length are read whole so that a long
-// line never splits into pieces that would be taken for lines of their own.
+// line never splits into pieces that would be taken for lines of their own. Reading stops with
+// TooLarge past kMaxCloneFileBytes, so that an endless file (a device, a pipe) ends too.
 class cmcLineReader {
 public:
-    enum Result { Line, End, Error };
+    enum Result { Line, End, Error, TooLarge };
 
     explicit cmcLineReader(std::FILE* file) : file_(file) {}
 
@@ -38,6 +39,8 @@ public:
                 if (failed_) return Error;
                 if (eof_) return length_ > 0 ? Line : End;
                 size_t n = std::fread(buffer_, 1, sizeof buffer_, file_);
+                total_ += n;
+                if (total_ > static_cast<size_t>(kMaxCloneFileBytes)) return TooLarge;
                 if (n < sizeof buffer_) {
                     if (std::ferror(file_)) failed_ = true;
                     else eof_ = true;
@@ -87,6 +90,7 @@ private:
     }
 
     std::FILE* file_;
+    size_t total_ = 0;  // bytes read from the file
     char buffer_[65536];
     size_t pos_ = 0;
     size_t end_ = 0;
@@ -186,6 +190,8 @@ int cmcQcfFile::LoadFile(const std::string& path, const cmcRange* ranges) {
     cmcFileCloser closer{f};
     struct stat st;
     if (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) return QCF_FileOpen;
+    // A file that says its size is refused before any of it is read.
+    if (S_ISREG(st.st_mode) && st.st_size > kMaxCloneFileBytes) return QCF_TooLarge;
 
     cmcLineReader reader(f);
 
@@ -193,6 +199,7 @@ int cmcQcfFile::LoadFile(const std::string& path, const cmcRange* ranges) {
     switch (reader.Next()) {
     case cmcLineReader::End: return QCF_Format;
     case cmcLineReader::Error: return QCF_FileAccess;
+    case cmcLineReader::TooLarge: return QCF_TooLarge;
     case cmcLineReader::Line: break;
     }
     if (reader.Length() != 9 || reader.Text()[8] != '\n') return QCF_Format;
@@ -205,7 +212,7 @@ int cmcQcfFile::LoadFile(const std::string& path, const cmcRange* ranges) {
         int code = QCF_Model;
         if (!headerCheck_(model, extra, code)) {
             // A refusal must never read as success, whatever the check wrote.
-            return (code >= QCF_FileOpen && code <= QCF_Newer) ? code : QCF_Model;
+            return (code >= QCF_FileOpen && code <= QCF_TooLarge) ? code : QCF_Model;
         }
     } else if (model != expectedModel_) {
         return QCF_Model;
@@ -218,6 +225,7 @@ int cmcQcfFile::LoadFile(const std::string& path, const cmcRange* ranges) {
         const cmcLineReader::Result r = reader.Next();
         if (r == cmcLineReader::End) break;
         if (r == cmcLineReader::Error) return QCF_FileAccess;
+        if (r == cmcLineReader::TooLarge) return QCF_TooLarge;
         if (reader.Length() == 0) continue;
         const char* text = reader.Text();
         if (text[0] == '#') {
@@ -271,18 +279,19 @@ const char* cmcQcfFile::ErrorKey(int code) {
         "GI_Mess_FileErr_FileOpen", "GI_Mess_FileErr_FileAccess", "GI_Mess_FileErr_Model",
         "GI_Mess_FileErr_Extra",    "GI_Mess_FileErr_MapRev",     "GI_Mess_FileErr_Format",
         "GI_Mess_FileErr_Coverage", "GI_Mess_FileErr_Data",       "GI_Mess_FileErr_Newer",
+        "GI_Mess_FileErr_TooLarge",
     };
-    if (code < QCF_FileOpen || code > QCF_Newer) return "";
+    if (code < QCF_FileOpen || code > QCF_TooLarge) return "";
     return keys[code - 1];
 }
 
 std::string cmcQcfFile::ErrorText(int code) {
-    if (code < QCF_FileOpen || code > QCF_Newer) return {};
+    if (code < QCF_FileOpen || code > QCF_TooLarge) return {};
     return GTex().SectionText("GI_Mess_FileErr_Headline") + "\n\n" + GTex().SectionText(ErrorKey(code));
 }
 
 void cmcQcfFile::ShowError(int code) {
-    if (code < QCF_FileOpen || code > QCF_Newer) return;
+    if (code < QCF_FileOpen || code > QCF_TooLarge) return;
     const std::string text = ErrorText(code);
     cmcShowMessage(GTex().FirstLine("GI_Sys_AppTitle"), text, cmcMsgIcon::Warning, MB_Ok);
 }

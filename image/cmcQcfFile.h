@@ -31,7 +31,13 @@ enum cmcQcfError : int {
     QCF_Coverage = 7,    // a required byte is missing
     QCF_Data = 8,        // a byte outside the image or the required ranges; content refused
     QCF_Newer = 9,       // the image holds data newer than the program accepts
+    QCF_TooLarge = 10,   // the file is larger than any clone file can be; it is not read
 };
+
+// The largest clone file read. A clone file holds 0x7D80 bytes in data lines of 1 to 255 bytes
+// plus a header and comments: some 72 KB in the lines of 32 bytes the writer makes, some 320 KB
+// in lines of one byte each; the limit leaves room for long comments.
+inline constexpr long kMaxCloneFileBytes = 1024 * 1024;
 
 class cmcQcfFile {
 public:
@@ -55,7 +61,7 @@ public:
     void SetHeaderCheck(HeaderCheck check) { headerCheck_ = std::move(check); }
 
     // Loads the file into the target image. With a range list the loaded bytes must cover exactly
-    // those ranges. Returns 0 or an error code 1-9; a refusal restores the target image and shows
+    // those ranges. Returns 0 or an error code 1-10; a refusal restores the target image and shows
     // its message (ShowError).
     int Load(const std::string& path, const cmcRange* ranges = nullptr);
     // Compares the bytes stored by the last load with the range list: 0, 7 (a byte missing) or
@@ -67,13 +73,13 @@ public:
     // Bit i set when the last load stored image byte i.
     bool WasLoaded(int address) const;
 
-    // The message key of a code 1-9 ("GI_Mess_FileErr_..."); empty for any other code.
+    // The message key of a code 1-10 ("GI_Mess_FileErr_..."); empty for any other code.
     static const char* ErrorKey(int code);
     // The composed message: "GI_Mess_FileErr_Headline", a blank line, the code's text.
-    // Empty for a code outside 1-9.
+    // Empty for a code outside 1-10.
     static std::string ErrorText(int code);
     // Shows the composed message (warning icon, OK, captioned "GI_Sys_AppTitle");
-    // a code outside 1-9 shows nothing.
+    // a code outside 1-10 shows nothing.
     static void ShowError(int code);
 
 private:

@@ -182,7 +182,7 @@ public:
     // Reads a clone file as the open command does, into `scratch` (a zero-filled image of the
     // working image's size): load without range list, then the content check (level 0, code 8),
     // the newer-data check (code 9) and the coverage of range list kind 3 (codes 7, 8). Every
-    // refusal shows its one message. Returns 0 or the code 1-9.
+    // refusal shows its one message. Returns 0 or the code 1-10.
     int LoadCloneFile(const std::string& path, cmcEeprom& scratch);
     // Opens a clone file into the working image (no confirmation asked): LoadCloneFile, then the
     // current directory and file name, OnCloneFileOpened, working := scratch, AfterImageLoaded,

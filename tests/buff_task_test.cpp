@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -323,4 +324,20 @@ TEST(Task, RunsOnTheProgramsQtTimers) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     EXPECT_EQ(task, nullptr);
     EXPECT_EQ(calls, 3);
+}
+
+TEST(Task, RestartingWithoutAnEventLoopLeavesNoTimersBehind) {
+    // A command-line run has no event loop: every edit restarts the deferred check's task, and a
+    // timer left for the loop to delete would pile up until exit (and make exit slow).
+    auto timers = [] { return QCoreApplication::instance()->findChildren<QTimer*>().size(); };
+    const auto before = timers();
+    cmcTaskPtr task = cmcMakeTask();
+    task->SetCallback([](cmcTask&) {});
+    for (int i = 0; i < 1000; ++i) {
+        task->SetInterval(-1);
+        task->SetInterval(250);
+    }
+    EXPECT_LE(timers(), before + 1);
+    task.reset();
+    EXPECT_EQ(timers(), before);
 }

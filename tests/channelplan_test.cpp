@@ -15,6 +15,7 @@
 #include <vector>
 
 using namespace qx;
+using namespace std::string_literals;
 
 namespace {
 
@@ -201,7 +202,7 @@ TEST_F(ChannelPlan, EveryRefusedValueNamesItsLineAndColumnAndChangesNothing) {
     const std::string header = std::string(ChannelPlanHeader()) + "\n";
     const std::string good = "1,OK,446.006250,,,,,,,,,,FM,,,High,,1\n";
     struct Case {
-        const char* line;
+        std::string line;
         const char* column;
     };
     const Case cases[] = {
@@ -222,6 +223,17 @@ TEST_F(ChannelPlan, EveryRefusedValueNamesItsLineAndColumnAndChangesNothing) {
         {"65,A,446.006250,,,,,,,,,,FM,,,,,1", "Location"},
         {"2,A,446.006250,,,,,,,,,,FM,,,,,9", "Bank"},
         {"2,A,446.006250,,,,,,,,,,FM,,,,,3", "Bank"},  // channel 2 is in bank 1
+        // Numbers beyond their type must not wrap into a valid one (2^32 + 2 is not channel 2),
+        // and only plain decimal numbers are numbers.
+        {"4294967298,A,446.006250,,,,,,,,,,FM,,,,,1", "Location"},
+        {"-2,A,446.006250,,,,,,,,,,FM,,,,,1", "Location"},
+        {"2,A,446.006250,,,,,,,,,,FM,,,,,4294967297", "Bank"},
+        {"2,A,446.006250,+,3998.867296,,,,,,,,FM,,,,,1", "Offset"},  // 446 + 3998.87 MHz past 32 bits
+        {"2,A,5000,,,,,,,,,,FM,,,,,1", "Frequency"},
+        {"2,A,0x1BE.1,,,,,,,,,,FM,,,,,1", "Frequency"},
+        {"2,A,4.46e2,,,,,,,,,,FM,,,,,1", "Frequency"},
+        {"2,A,446.1\0garbage,,,,,,,,,,FM,,,,,1"s, "Frequency"},
+        {"2,A,446.006250,,,Tone,88.5\0x,,,,,,FM,,,,,1"s, "rToneFreq"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -289,6 +301,66 @@ TEST_F(ChannelPlan, HeaderProblemsAndSkippingBadLines) {
     datCh ch(Image(m));
     ch.Load(datChannelKind(kModelPmr), 1);
     EXPECT_EQ(ch.rxFreq, 446018750u);  // the skipped line left channel 2 as it was
+}
+
+TEST_F(ChannelPlan, TwoLinesForOneChannelOrTwoColumnsOfOneNameAreRefused) {
+    indMain m;
+    m.LoadStartImage(kModelPmr);
+    Fill(m);
+    const cmcEeprom before(m.WorkingImage());
+    const std::string plan = "Location,Frequency,Name\n3,446.100000,ONE\n4,446.112500,TWO\n3,446.125000,AGAIN\n";
+    const cmcPlanImport r = ImportChannelPlan(m, plan, {});
+    ASSERT_EQ(r.problems.size(), 1u);
+    EXPECT_EQ(r.problems[0].Text(), "line 4: Location: channel 3 is already set by line 2");
+    EXPECT_FALSE(r.applied);
+    EXPECT_FALSE(m.WorkingImage().Differs(before));
+    // Skipping the bad line keeps the first line's values, not the later one's.
+    ASSERT_TRUE(ImportChannelPlan(m, plan, {.skipBad = true}).applied);
+    datCh ch(Image(m));
+    ch.Load(datChannelKind(kModelPmr), 2);
+    EXPECT_EQ(ch.rxFreq, 446100000u);
+
+    const cmcPlanImport twice = ImportChannelPlan(m, "Location,Frequency,Name,Frequency\n1,446.1,A,446.2\n", {});
+    ASSERT_EQ(twice.problems.size(), 1u);
+    EXPECT_EQ(twice.problems[0].Text(), "line 1: Frequency: the column appears twice");
+    EXPECT_TRUE(twice.changes.empty());
+}
+
+TEST_F(ChannelPlan, ProblemsPastTheFirstHundredAreCountedAndMessagesStayReadable) {
+    indMain m;
+    m.LoadStartImage(kModelPmr);
+    Fill(m);
+    std::string plan = "Location,Frequency,Mode\n";
+    for (int i = 0; i < 250; ++i) plan += "70,446.1,FM\n";
+    const cmcPlanImport r = ImportChannelPlan(m, plan, {});
+    EXPECT_EQ(r.problems.size(), 100u);
+    EXPECT_EQ(r.moreProblems, 150);
+    EXPECT_EQ(r.refusedLines, 250);
+    EXPECT_EQ(r.problems.back().line, 101);
+    EXPECT_EQ(r.MoreProblemsText(), "and 150 more problems");
+    cmcPlanImport many;
+    many.moreProblems = 9900;
+    EXPECT_EQ(many.MoreProblemsText(), "and 9,900 more problems");
+
+    // A field with control characters is shown escaped; a long one by its start.
+    const std::string longField(5000, '7');
+    const cmcPlanImport shown =
+        ImportChannelPlan(m, "Location,Frequency,Mode\n1,446.1,\x1B[2J\tX\n2," + longField + ",FM\n", {});
+    ASSERT_EQ(shown.problems.size(), 2u);
+    EXPECT_EQ(shown.problems[0].message, "'\\x1B[2J\\tX' is not a mode this radio has (FM or NFM)");
+    EXPECT_EQ(shown.problems[1].message, "'" + longField.substr(0, 40) + "...' is not a frequency in MHz");
+}
+
+TEST_F(ChannelPlan, PlanFilesAreReadUpToTheLimit) {
+    std::string text, why;
+    const std::string path = test::WriteFile(test::TempDir() + "/plan.csv", "Location,Frequency\n1,446.1\n");
+    ASSERT_TRUE(ReadChannelPlanFile(path, &text, &why)) << why;
+    EXPECT_EQ(text, "Location,Frequency\n1,446.1\n");
+    // A device without end is read only up to the limit, not until memory runs out.
+    EXPECT_FALSE(ReadChannelPlanFile("/dev/zero", &text, &why));
+    EXPECT_EQ(why, "/dev/zero is larger than 16 MiB, far more than a channel plan of 64 channels can be; it was not read");
+    EXPECT_FALSE(ReadChannelPlanFile(test::TempDir() + "/no-such-plan.csv", &text, &why));
+    EXPECT_EQ(why, "cannot read " + test::TempDir() + "/no-such-plan.csv");
 }
 
 TEST_F(ChannelPlan, PlanSavedBySpreadsheetWithSemicolonsAndShortenedNumbers) {

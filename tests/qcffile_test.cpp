@@ -30,6 +30,7 @@ const std::vector<std::string> kDefinitionLines = {
     "#GI_Mess_FileErr_Coverage", "E7",
     "#GI_Mess_FileErr_Data", "E8",
     "#GI_Mess_FileErr_Newer", "E9", "second line",
+    "#GI_Mess_FileErr_TooLarge", "E10",
     "#End_Of_Ovl",
 };
 
@@ -124,7 +125,7 @@ std::string Repeat(const std::string& s, int n) {
 TEST_F(QcfFile, MessagesComposeHeadlineAndTheCodesText) {
     EXPECT_EQ(cmcQcfFile::ErrorText(3), "Head\n\nE3");
     EXPECT_EQ(cmcQcfFile::ErrorText(9), "Head\n\nE9\nsecond line");
-    for (int code = 1; code <= 9; ++code) {
+    for (int code = 1; code <= 10; ++code) {
         test::Messages().Clear();
         cmcQcfFile::ShowError(code);
         EXPECT_EQ(test::Messages().messages().at(0).text, "Head\n\nE" + std::to_string(code) +
@@ -133,7 +134,7 @@ TEST_F(QcfFile, MessagesComposeHeadlineAndTheCodesText) {
     }
     EXPECT_STREQ(cmcQcfFile::ErrorKey(6), "GI_Mess_FileErr_Format");
     test::Messages().Clear();
-    for (int code : {0, -1, 10}) {
+    for (int code : {0, -1, 11}) {
         cmcQcfFile::ShowError(code);
         EXPECT_STREQ(cmcQcfFile::ErrorKey(code), "");
     }
@@ -249,6 +250,25 @@ TEST_F(QcfFile, LongCommentIsSkippedWhole) {
     EXPECT_EQ(target.GetByte(0), 0xA5);
     // The same length as a data line is too long.
     EXPECT_EQ(Load("61530000\n#MapRev=6\n0000FF" + Repeat("00", 380) + "\n", nullptr, target), 6);
+}
+
+TEST_F(QcfFile, FileLargerThanAnyCloneFileIsRefusedWithoutReadingItWhole) {
+    // A complete file followed by comments past the limit: refused by its size before reading;
+    // an endless device, whose size is unknown, by what was read (a header line that never ends).
+    const std::string padding = "#" + std::string(99, 'x') + "\n";
+    std::string big = CompleteFile();
+    while (big.size() <= static_cast<size_t>(kMaxCloneFileBytes)) big += padding;
+    cmcEeprom target = Target();
+    EXPECT_EQ(Load(big, Area(), target), QCF_TooLarge);
+    ExpectMessageFor(QCF_TooLarge);
+    EXPECT_TRUE(target.Equals(Target()));
+    // Just below the limit the comments are read and skipped.
+    test::Messages().Clear();
+    EXPECT_EQ(Load(big.substr(0, big.size() - 2 * padding.size()), Area(), target), 0);
+    test::Messages().Clear();
+    cmcQcfFile file;
+    indPrepareCloneFileReader(file, target);
+    EXPECT_EQ(file.Load("/dev/zero", Area()), QCF_TooLarge);
 }
 
 TEST_F(QcfFile, FileThatCannotBeOpened) {

@@ -45,6 +45,31 @@ grep -q '^line 4: rToneFreq: ' "$WORK/err" || fail "import bad: stderr $(cat "$W
 grep -vq '^line [0-9]*: [A-Za-z]*: ' "$WORK/err" && fail "import bad: a stderr line that is no problem: $(cat "$WORK/err")"
 run "import skip-bad" 0 "1 channel imported, 2 lines skipped" import "$WORK/base.qcf" "$WORK/bad.csv" -o "$WORK/bad.qcf" --skip-bad
 
+# Nothing taken silently: a second line for a channel, a number past its range, a column named
+# twice; past a hundred problems one line counts the rest.
+printf 'Location,Frequency\n3,446.100000\n3,446.112500\n4294967297,446.1\n' > "$WORK/dup.csv"
+run "import duplicate" 65 "" import "$src" "$WORK/dup.csv" -o "$WORK/dup.qcf"
+grep -qx 'line 3: Location: channel 3 is already set by line 2' "$WORK/err" || fail "import duplicate: stderr $(cat "$WORK/err")"
+grep -q "^line 4: Location: '4294967297' is not a channel" "$WORK/err" || fail "import wrap: stderr $(cat "$WORK/err")"
+printf 'Location,Frequency,Frequency\n1,446.1,446.2\n' > "$WORK/twice.csv"
+run "import column twice" 65 "" import "$src" "$WORK/twice.csv" -o "$WORK/twice.qcf" --skip-bad
+grep -qx 'line 1: Frequency: the column appears twice' "$WORK/err" || fail "import column twice: stderr $(cat "$WORK/err")"
+[ ! -e "$WORK/twice.qcf" ] || fail "import column twice: OUT was written"
+{ echo 'Location,Frequency'; for i in $(seq 1 10000); do echo "$((i % 64 + 1)),446.1"; done; } > "$WORK/many.csv"
+run "import many lines" 65 "" import "$src" "$WORK/many.csv" -o "$WORK/many.qcf"
+[ "$(wc -l < "$WORK/err")" -eq 101 ] || fail "import many lines: $(wc -l < "$WORK/err") stderr lines"
+[ "$(tail -n 1 "$WORK/err")" = "and 9,836 more problems" ] || fail "import many lines: last line $(tail -n 1 "$WORK/err")"
+run "import many lines skip-bad" 0 "64 channels imported, 9936 lines skipped" import "$src" "$WORK/many.csv" -o "$WORK/many.qcf" --skip-bad
+
+# Files larger than any real plan or clone file are refused without being read whole.
+run "import endless plan" 65 "" import "$src" /dev/zero -o "$WORK/zero.qcf"
+grep -q 'larger than 16 MiB' "$WORK/err" || fail "import endless plan: stderr $(cat "$WORK/err")"
+for command in check channels; do
+    run "$command endless clone file" 10 "error 10 GI_Mess_FileErr_TooLarge" "$command" /dev/zero
+done
+run "export endless clone file" 65 "" export /dev/zero -o "$WORK/zero.csv"
+grep -q 'larger than any clone file' "$WORK/err" || fail "export endless clone file: stderr $(cat "$WORK/err")"
+
 run "diff model types" 2 "" diff "$BIN/ZT5531K_LMR.QCF" "$BIN/ZT5531K_PMR.QCF"
 echo "not a clone file" > "$WORK/junk.qcf"
 expect_status "diff refused" 65 diff "$WORK/junk.qcf" "$src"

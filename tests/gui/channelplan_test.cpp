@@ -87,6 +87,26 @@ TEST(ChannelPlanWindows, ImportPreviewThenImport) {
     EXPECT_FALSE(main.CanUndo());
 }
 
+TEST(ChannelPlanWindows, PreviewListsTheFirstHundredProblemsAndCountsTheRest) {
+    test::Program p;
+    cuiMain& main = *p.main;
+    ASSERT_TRUE(main.Files().OpenFile(test::BinDir() + "/ZT5531K_PMR.QCF"));
+    std::string text = "Location,Frequency\n1,446.031250\n";
+    for (int i = 0; i < 150; ++i) text += "70,446.1\n";
+    const std::string plan = test::WriteFile(test::TempDir() + "/many.csv", text);
+    QString last;
+    int rows = -1, problems = -1;
+    QTimer::singleShot(0, [&main, &last] {
+        if (auto* preview = dynamic_cast<cuiPlanPreview*>(main.PlanWindow()))
+            last = preview->Problems()->item(preview->Problems()->count() - 1)->text();
+    });
+    AnswerPreview(main, false, &rows, &problems);
+    EXPECT_FALSE(main.ImportChannelPlanFile(QString::fromStdString(plan)));
+    EXPECT_EQ(rows, 1);
+    EXPECT_EQ(problems, 101);
+    EXPECT_EQ(last, "and 50 more problems");
+}
+
 TEST(ChannelPlanWindows, CompareLineOpensTheSheetAtTheCell) {
     test::Program p;
     cuiMain& main = *p.main;
