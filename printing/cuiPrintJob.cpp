@@ -162,7 +162,11 @@ std::unique_ptr<cuiPrintJob> cuiPrintJob::Start(QWidget* form, cuiPrintSheets sh
 }
 
 cuiPrintJob::~cuiPrintJob() {
-    if (!done_) Finish();
+    // A job ended before its last sheet (the program closes) is a cancelled one: no half PDF file.
+    if (!done_) {
+        cancel_ = true;
+        Finish();
+    }
 }
 
 int cuiPrintJob::Pages() const { return out_ ? out_->Pages() : 0; }
