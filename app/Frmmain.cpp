@@ -21,6 +21,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <cstdio>
 #include <exception>
 #include <optional>
 
@@ -150,10 +151,17 @@ int cuiRunProgram(int& argc, char** argv, const std::function<void(Frmmain&)>& s
         options.screenWidth = screen->size().width();
         options.screenHeight = screen->size().height();
     }
+    // Requests to open a file that are older than this moment were left by an earlier run.
+    const qint64 startedAt = cuiOpenRequestClock();
     indEnviron environ("Vexa QX-P2210 APP Exclusive Mutex", "Software\\Vexa\\QX-P2210", options);
     if (!environ.IsFirstInstance()) {
-        // A clone file named to a second copy is opened by the copy already running.
-        if (!file.empty()) cuiSendOpenRequest(cuiOpenRequestFolder(environ.LockFile()), file);
+        // A clone file named to a second copy is opened by the copy already running; a request
+        // that cannot be left is said on stderr rather than lost.
+        if (!file.empty() && !cuiSendOpenRequest(cuiOpenRequestFolder(environ.LockFile()), file)) {
+            std::fprintf(stderr, "%s: cannot hand %s to the running copy (%s)\n", cmcProgramFileName().c_str(),
+                         file.c_str(), cuiOpenRequestFolder(environ.LockFile()).c_str());
+            return 1;
+        }
         return 0;
     }
     SetEnviron(&environ);
@@ -182,7 +190,7 @@ int cuiRunProgram(int& argc, char** argv, const std::function<void(Frmmain&)>& s
             // Files named to later copies, once the program is free (not cloning, printing or
             // asking something).
             cuiOpenRequests requests(
-                cuiOpenRequestFolder(environ.LockFile()),
+                cuiOpenRequestFolder(environ.LockFile()), startedAt,
                 [&form, openFile](const std::string& path) {
                     form.raise();
                     form.activateWindow();

@@ -5,6 +5,8 @@
 #include "app/Frmmain.h"
 #include "app/cuiMain.h"
 #include "app/cuiTree.h"
+#include "common/cmcMessage.h"
+#include "common/cmcSafeFile.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cuiSheetPaint.h"
 #include "image/indMain.h"
@@ -180,14 +182,7 @@ bool cuiMain::ChannelPlan(int command) {
         QString path = QFileDialog::getSaveFileName(form_, QObject::tr("Export Channels"), dir + base + ".csv", kCsvFilter);
         if (path.isEmpty()) return false;
         if (QFileInfo(path).suffix().isEmpty()) path += ".csv";
-        QFile f(path);
-        const QByteArray csv = QByteArray::fromStdString(ExportChannelPlan(*this));
-        if (!f.open(QIODevice::WriteOnly) || f.write(csv) != csv.size()) {
-            QMessageBox::warning(form_, QObject::tr("Export Channels"), QObject::tr("Cannot write %1.").arg(path));
-            return false;
-        }
-        SetStatus(clWindowText, clBtnFace, QObject::tr("Channels exported to %1.").arg(path).toStdString());
-        return true;
+        return ExportChannelPlanFile(path);
     }
     if (command == 1) {
         const QString path = QFileDialog::getOpenFileName(form_, QObject::tr("Import Channels"), dir, kCsvFilter);
@@ -196,6 +191,17 @@ bool cuiMain::ChannelPlan(int command) {
     const QString path = QFileDialog::getOpenFileName(form_, QObject::tr("Compare with File"), dir,
                                                       "Clone files (*.qcf *.QCF);;All files (*)");
     return path.isEmpty() ? false : CompareWithFile(path);
+}
+
+bool cuiMain::ExportChannelPlanFile(const QString& path) {
+    // Written whole or not at all; a failure keeps the old plan and says why.
+    std::string error;
+    if (!cmcWriteFileSafely(path.toStdString(), ExportChannelPlan(*this), &error)) {
+        cmcShowMessage(QObject::tr("Export Channels").toStdString(), error, cmcMsgIcon::Error);
+        return false;
+    }
+    SetStatus(clWindowText, clBtnFace, QObject::tr("Channels exported to %1.").arg(path).toStdString());
+    return true;
 }
 
 bool cuiMain::ImportChannelPlanFile(const QString& path) {

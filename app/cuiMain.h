@@ -140,6 +140,8 @@ public:
     // 0 exports the channels as a CSV plan, 1 imports a plan after its preview, 2 compares the
     // image with a clone file.
     bool ChannelPlan(int command) override;
+    // Writes the plan of the working image (false, with a message saying why, when it cannot).
+    bool ExportChannelPlanFile(const QString& path);
     bool ImportChannelPlanFile(const QString& path);
     bool CompareWithFile(const QString& path);
     std::vector<std::string> TreeSheetReferences() const;

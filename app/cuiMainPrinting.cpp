@@ -49,7 +49,7 @@ bool cuiMain::StartPrinting(bool allSheets, const std::string& pdfPath) {
     printJob_ = cuiPrintJob::Start(form_, std::move(sheets), allSheets, pdfPath);
     if (!printJob_) return false;
     printJob_->finished = [this](cuiPrintJob& job) {
-        if (job.Failed() || job.PdfPath().empty()) return;
+        if (job.PdfPath().empty() || !job.Written()) return;
         // "Exported %d pages to %s."
         std::string text = GTex().Line("GI_AppInd_PdfDialog", 2);
         size_t at = text.find("%d");

@@ -27,6 +27,8 @@ struct cliRegistrar {
 
 // Exit status for a command line that is wrong (unknown command, missing argument).
 inline constexpr int kExitUsage = 64;
+// Exit status for a command whose standard output could not be written (checked in main()).
+inline constexpr int kExitOutputLost = 74;
 
 // Prints "qx-p2210-cli: <text>" on stderr.
 void PrintError(const std::string& text);

@@ -3,12 +3,15 @@
 #include "cells/cmcChannelPlan.h"
 #include "cli/cliCommand.h"
 #include "cli/cliNumber.h"
+#include "common/cmcSafeFile.h"
 #include "app/cuiTree.h"
 #include "defs/cmcGTex.h"
 #include "image/cmcImageMap.h"
 #include "image/indMain.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -50,14 +53,15 @@ int Export(const std::vector<std::string>& args) {
     if (out == "-") {
         // To standard output, for a pipe into another program.
         if (std::fwrite(csv.data(), 1, csv.size(), stdout) != csv.size() || std::fflush(stdout) != 0) {
-            PrintError("cannot write the plan to standard output");
+            PrintError(std::string("cannot write the plan to standard output: ") + std::strerror(errno));
             return kExitCannotWrite;
         }
         return 0;
     }
-    std::ofstream o(out, std::ios::binary);
-    if (!o || !(o << csv) || !(o.flush())) {
-        PrintError("cannot write " + out);
+    // Replaced only once the whole plan is on the disk; a failure says why.
+    std::string error;
+    if (!cmcWriteFileSafely(out, csv, &error)) {
+        PrintError(error);
         return kExitCannotWrite;
     }
     return 0;
@@ -138,7 +142,8 @@ QX_CLI_COMMAND("export", "write the memory channels of a clone file as a CSV cha
                "rToneFreq, cToneFreq, DtcsCode, DtcsPolarity, RxDtcsCode, CrossMode, Mode (FM or NFM),\n"
                "TStep, Skip (S: not in the scan), Power, Comment, and Bank (1 to 5). -o - writes the\n"
                "plan to standard output.\n\n"
-               "Exit 0 written; 65 the file is refused; 73 PLAN.csv cannot be written.",
+               "PLAN.csv is replaced only once the new plan is complete (a symbolic link is followed).\n\n"
+               "Exit 0 written; 65 the file is refused; 73 PLAN.csv cannot be written (the reason on stderr).",
                Export);
 
 QX_CLI_COMMAND("import", "set memory channels of a clone file from a CSV channel plan",

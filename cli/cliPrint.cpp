@@ -2,6 +2,7 @@
 // program's own page cutting and drawing, without a display or a printer.
 #include "cli/cliCommand.h"
 #include "cli/cliNumber.h"
+#include "common/cmcSafeFile.h"
 #include "app/cuiTree.h"
 #include "defs/cmcGTex.h"
 #include "image/cmcImageMap.h"
@@ -9,7 +10,6 @@
 #include "image/indMain.h"
 #include "printing/cuiPrintJob.h"
 
-#include <QPrinter>
 #include <QWidget>
 
 #include <cstdio>
@@ -88,12 +88,22 @@ int Print(const std::vector<std::string>& args) {
     cmcSheetContext ctx;
     ctx.modelType = main.ModelType();
     ctx.image = &main.WorkingImage();
-    QPrinter printer(QPrinter::HighResolution);
-    cuiSetUpPdfPrinter(printer, out);
+    // The document is made in memory and written only when complete, so that OUT never holds half
+    // a PDF (a full disk) and a sheet without pages leaves no empty document behind.
+    cuiPdfDocument pdf;
     std::vector<int> perSheet;
-    const int pages = cuiPrintSheetsNow(printer, sheets, ctx, &perSheet);
+    const int pages = cuiPrintSheetsNow(pdf.Device(), sheets, ctx, &perSheet);
     if (pages < 0) {
-        PrintError("print: cannot write '" + out + "'");
+        PrintError("print: cannot make the PDF document");
+        return kExitCannotWrite;
+    }
+    if (pages == 0) {
+        PrintError("print: nothing to print (the sheets give no pages); " + out + " was not written");
+        return kExitFileRefused;
+    }
+    std::string error;
+    if (!cmcWriteFileSafely(out, std::string_view(pdf.Bytes().constData(), pdf.Bytes().size()), &error)) {
+        PrintError("print: " + error);
         return kExitCannotWrite;
     }
     std::printf("%s %d %s\n", out.c_str(), pages, pages == 1 ? "page" : "pages");
@@ -116,10 +126,12 @@ QX_CLI_COMMAND(
     "                 \"[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0\"; a key alone takes its style from the tree\n"
     "  --param P      the sheet parameter, for instance \"Bank 0\" for the first bank's channel sheet\n\n"
     "Sheets marked not to be printed, and banks without channels, give no pages.\n"
+    "OUT.pdf is replaced only once the whole document is written (a symbolic link is followed).\n"
     "Prints \"OUT.pdf N pages\" (\"1 page\"), then one line per sheet: its pages, a tab and its reference, and\n"
     "exits 0. A refused FILE prints \"error <code> <message key>\"\n"
-    "and exits 65; OUT that cannot be written exits 73; a sheet missing from the definition\n"
-    "files exits 1; a wrong command line 64.",
+    "and exits 65; sheets that give no pages at all write no file and exit 65 (\"nothing to print\");\n"
+    "OUT that cannot be written exits 73 with the reason on stderr; a sheet missing from the\n"
+    "definition files exits 1; a wrong command line 64.",
     Print);
 
 }  // namespace qx::cli

@@ -2,12 +2,14 @@
 // offscreen surface and saves what a user would see as a PNG picture.
 #include "cli/cliCommand.h"
 #include "cli/cliNumber.h"
+#include "common/cmcSafeFile.h"
 #include "app/cuiGrid.h"
 #include "defs/cmcGTex.h"
 #include "defs/cuiSheet.h"
 #include "image/indMain.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QImage>
 #include <QWidget>
 
@@ -82,8 +84,15 @@ int Render(const std::vector<std::string>& args) {
     host.show();
     QApplication::processEvents();
     QImage picture = host.grab().toImage();
-    if (!picture.save(QString::fromStdString(out), "PNG")) {
-        PrintError("render: cannot write '" + out + "'");
+    // Encoded in memory, then written as every output file is: whole or not at all.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    std::string error;
+    if (!picture.save(&buffer, "PNG")) error = "render: cannot encode the picture";
+    else if (!cmcWriteFileSafely(out, std::string_view(png.constData(), png.size()), &error)) error = "render: " + error;
+    if (!error.empty()) {
+        PrintError(error);
         return 1;
     }
     std::printf("%s %dx%d\n", out.c_str(), picture.width(), picture.height());

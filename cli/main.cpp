@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -46,10 +47,25 @@ void PrintOverview() {
                 "  0    success\n"
                 "  3    a definition key the command needs is missing from the definition files\n"
                 "  64   the command line was wrong (unknown command or option, missing argument)\n"
+                "  74   standard output could not be written (a full disk, a closed terminal); what\n"
+                "       the command wrote to its own files is kept\n"
                 "  else as the command's help says (clone file error codes, clone result codes, ...)\n\n"
                 "Files:\n"
                 "  PREFIX/share/qx-p2210/   the definition files and initial clone files; a folder\n"
                 "                           beside the executable holding them is used first\n");
+}
+
+// Every command's standard output is checked here, once: when some of it could not be written (a
+// full disk, a closed pipe) the reason goes to stderr, and statuses 0-2, the outcomes the output
+// reports (success, "differ", ...), become kExitOutputLost. Higher statuses are failures of their
+// own, already explained on stderr, and stay.
+int FinishOutput(int status) {
+    int err = 0;
+    if (std::fflush(stdout) != 0) err = errno;
+    if (std::ferror(stdout) && err == 0) err = EIO;
+    if (err == 0) return status;
+    PrintError(std::string("cannot write standard output: ") + std::strerror(err));
+    return status < 3 ? kExitOutputLost : status;
 }
 
 }  // namespace
@@ -81,22 +97,20 @@ int main(int argc, char** argv) {
     std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         PrintOverview();
-        return 0;
+        return FinishOutput(0);
     }
     if (name == "--version" || name == "-v") {
         std::printf("qx-p2210-cli %s\n", qx::cmcVersion().c_str());
-        return 0;
+        return FinishOutput(0);
     }
     for (auto& c : Commands()) {
         if (c.name != name) continue;
         std::vector<std::string> args(argv + 2, argv + argc);
         if (std::find_if(args.begin(), args.end(), [](auto& a) { return a == "--help" || a == "-h"; }) != args.end()) {
             std::printf("%s\n", c.usage.c_str());
-            return 0;
+            return FinishOutput(0);
         }
-        int rc = c.run(args);
-        std::fflush(stdout);
-        return rc;
+        return FinishOutput(c.run(args));
     }
     PrintError("unknown command '" + name + "' (try --help)");
     return kExitUsage;

@@ -1,6 +1,7 @@
 // The clone file writer: writes the bytes of an image, over given address ranges, as a clone file
-// that the clone file reader accepts. The file is written beside its destination under a temporary
-// name and renamed over it only when complete, so a failed write never leaves a half-written file.
+// that the clone file reader accepts. The file is written as every output file is
+// (cmcWriteFileSafely): under a temporary name beside its destination, renamed over it only when
+// complete, so a failed write never leaves a half-written file.
 #pragma once
 
 #include "image/cmcEeprom.h"

@@ -2,10 +2,12 @@
 
 #include "app/cuiInformation.h"
 #include "common/cmcMessage.h"
+#include "common/cmcSafeFile.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
 #include "printing/cuiSheetPrinter.h"
 
+#include <QBuffer>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QGuiApplication>
@@ -13,6 +15,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -112,6 +115,25 @@ void cuiSetUpPdfPrinter(QPrinter& printer, const std::string& path) {
     printer.setCreator(QString::fromStdString(AppTitle()));
 }
 
+struct cuiPdfDocument::Parts {
+    QByteArray bytes;
+    QBuffer buffer{&bytes};
+    QPdfWriter writer{&buffer};
+};
+
+cuiPdfDocument::cuiPdfDocument() : parts_(std::make_unique<Parts>()) {
+    parts_->buffer.open(QIODevice::WriteOnly);
+    QPdfWriter& w = parts_->writer;
+    // As cuiSetUpPdfPrinter: the resolution of a high-resolution printer, the whole paper.
+    w.setResolution(QPrinter(QPrinter::HighResolution).resolution());
+    w.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(0, 0, 0, 0)));
+    w.setCreator(QString::fromStdString(AppTitle()));
+}
+
+cuiPdfDocument::~cuiPdfDocument() = default;
+QPagedPaintDevice& cuiPdfDocument::Device() { return parts_->writer; }
+const QByteArray& cuiPdfDocument::Bytes() const { return parts_->bytes; }
+
 std::unique_ptr<cuiPrintJob> cuiPrintJob::Start(QWidget* form, cuiPrintSheets sheets, bool all,
                                                 const std::string& pdfPath) {
     // Drop-downs close and open editors commit, so that what is printed is what was typed.
@@ -119,14 +141,14 @@ std::unique_ptr<cuiPrintJob> cuiPrintJob::Start(QWidget* form, cuiPrintSheets sh
     if (sheets.current.empty()) return nullptr;
 
     std::unique_ptr<cuiPrintJob> job(new cuiPrintJob);
-    job->printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     if (!pdfPath.empty()) {
-        cuiSetUpPdfPrinter(*job->printer_, pdfPath);
+        job->pdf_ = std::make_unique<cuiPdfDocument>();
     } else {
+        job->printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
         const PrinterChooser& chooser = Chooser() ? Chooser() : PrinterChooser(DefaultChooser);
         if (!chooser(*job->printer_, form)) return nullptr;
+        job->printer_->setCopyCount(1);
     }
-    job->printer_->setCopyCount(1);
     job->form_ = form;
     job->sheets_ = std::move(sheets);
     job->all_ = all;
@@ -140,7 +162,11 @@ std::unique_ptr<cuiPrintJob> cuiPrintJob::Start(QWidget* form, cuiPrintSheets sh
 }
 
 cuiPrintJob::~cuiPrintJob() {
-    if (!done_) Finish();
+    // A job ended before its last sheet (the program closes) is a cancelled one: no half PDF file.
+    if (!done_) {
+        cancel_ = true;
+        Finish();
+    }
 }
 
 int cuiPrintJob::Pages() const { return out_ ? out_->Pages() : 0; }
@@ -152,15 +178,16 @@ void cuiPrintJob::Tick() {
     if (!started_) {
         started_ = true;
         painter_ = std::make_unique<QPainter>();
-        if (!painter_->begin(printer_.get())) {
+        QPagedPaintDevice& device = pdf_ ? pdf_->Device() : static_cast<QPagedPaintDevice&>(*printer_);
+        if (!painter_->begin(&device)) {
             failed_ = true;
-            const std::string name = pdfPath_.empty() ? printer_->printerName().toStdString() : pdfPath_;
+            const std::string name = pdf_ ? pdfPath_ : printer_->printerName().toStdString();
             cmcShowMessage(AppTitle(), FormatOne(GTex().SectionText("GI_AppMess_PrintOutputError"), name),
                            cmcMsgIcon::Error, MB_Ok);
             Finish();
             return;
         }
-        out_ = std::make_unique<cuiSheetPrinter>(*printer_, *painter_);
+        out_ = std::make_unique<cuiSheetPrinter>(device, *painter_);
         if (ctx_) out_->SetContext(*ctx_);
         out_->cancelled = [this] { return cancel_; };
     }
@@ -178,6 +205,23 @@ void cuiPrintJob::Tick() {
 void cuiPrintJob::Finish() {
     done_ = true;
     if (painter_ && painter_->isActive()) painter_->end();
+    // The PDF file is written now, whole or not at all; a cancelled export or one without pages
+    // leaves any file of that name as it was.
+    if (pdf_ && !failed_ && !cancel_) {
+        std::string error;
+        if (Pages() == 0) {
+            failed_ = true;
+            cmcShowMessage(AppTitle(), GTex().SectionText("GI_AppMess_PrintNothing"), cmcMsgIcon::Error, MB_Ok);
+        } else if (!cmcWriteFileSafely(pdfPath_, std::string_view(pdf_->Bytes().constData(), pdf_->Bytes().size()),
+                                       &error)) {
+            failed_ = true;
+            cmcShowMessage(AppTitle(),
+                           FormatOne(GTex().SectionText("GI_AppMess_PrintOutputError"), pdfPath_) + "\n\n" + error,
+                           cmcMsgIcon::Error, MB_Ok);
+        } else {
+            written_ = true;
+        }
+    }
     delete dialog_.data();
     if (form_) {
         form_->setEnabled(true);
@@ -191,11 +235,11 @@ void cuiPrintJob::Finish() {
     }
 }
 
-int cuiPrintSheetsNow(QPrinter& printer, const std::vector<std::string>& references, const cmcSheetContext& ctx,
+int cuiPrintSheetsNow(QPagedPaintDevice& device, const std::vector<std::string>& references, const cmcSheetContext& ctx,
                       std::vector<int>* perSheet) {
     QPainter painter;
-    if (!painter.begin(&printer)) return -1;
-    cuiSheetPrinter out(printer, painter);
+    if (!painter.begin(&device)) return -1;
+    cuiSheetPrinter out(device, painter);
     out.SetContext(ctx);
     for (const std::string& reference : references) {
         const int pages = reference.empty() ? 0 : out.PrintSheet(reference);

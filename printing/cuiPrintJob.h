@@ -18,13 +18,16 @@
 
 class QDialog;
 class QLabel;
+class QPagedPaintDevice;
 class QPainter;
 class QPrinter;
 class QPushButton;
 class QWidget;
+class QByteArray;
 
 namespace qx {
 
+class cuiPdfDocument;
 class cuiSheetPrinter;
 
 // The sheets a job may print: the topic tree's nodes and the sheet shown.
@@ -56,9 +59,12 @@ public:
     bool Done() const { return done_; }
     void Cancel() { cancel_ = true; }
     bool Cancelled() const { return cancel_; }
-    // Pages printed so far; whether the output could be opened (false: a message was shown).
+    // Pages printed so far; whether the output could not be opened or written (a message was shown).
     int Pages() const;
     bool Failed() const { return failed_; }
+    // A PDF export writes its file when the job ends: whole, and only when the job was not
+    // cancelled and printed pages. Whether it did.
+    bool Written() const { return written_; }
     const std::string& PdfPath() const { return pdfPath_; }
     QDialog* Dialog() const;
     QPushButton* CancelButton() const;
@@ -75,7 +81,8 @@ private:
     cuiPrintSheets sheets_;
     bool all_ = false;
     std::string pdfPath_;
-    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<QPrinter> printer_;       // to a printer
+    std::unique_ptr<cuiPdfDocument> pdf_;      // to the PDF file pdfPath_
     std::unique_ptr<QPainter> painter_;
     std::unique_ptr<cuiSheetPrinter> out_;
     QPointer<cuiPrintingDialog> dialog_;  // a child of the form: gone with it
@@ -85,15 +92,31 @@ private:
     bool cancel_ = false;
     bool done_ = false;
     bool failed_ = false;
+    bool written_ = false;
 };
 
 // A PDF printer: A4 landscape, high resolution, the whole paper (the margins are the program's).
 void cuiSetUpPdfPrinter(QPrinter& printer, const std::string& path);
 
-// Prints the sheets given by their references into `printer` at once (no dialog, no tick): the
+// A PDF document built in memory with the same page set-up; PDF files are written from it only
+// once it is complete (cmcWriteFileSafely), so a full disk never leaves half a PDF behind.
+class cuiPdfDocument {
+public:
+    cuiPdfDocument();
+    ~cuiPdfDocument();
+    QPagedPaintDevice& Device();
+    // The document's bytes; complete once the painter on Device() has ended.
+    const QByteArray& Bytes() const;
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
+};
+
+// Prints the sheets given by their references into `device` at once (no dialog, no tick): the
 // command-line tool's print. Returns the pages printed, or -1 when the output cannot be opened;
 // `perSheet` receives the pages of each reference.
-int cuiPrintSheetsNow(QPrinter& printer, const std::vector<std::string>& references, const cmcSheetContext& ctx,
+int cuiPrintSheetsNow(QPagedPaintDevice& device, const std::vector<std::string>& references, const cmcSheetContext& ctx,
                       std::vector<int>* perSheet = nullptr);
 
 }  // namespace qx

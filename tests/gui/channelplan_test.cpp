@@ -8,6 +8,7 @@
 #include "cells/cmcCellScript.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cuiSheet.h"
+#include "defs/cuiSheetPaint.h"
 #include "image/cmcImageMap.h"
 #include "support/cmcTestSupport.h"
 #include "support/cuiTestProgram.h"
@@ -25,6 +26,7 @@
 #include "image/datCh.h"
 #pragma pop_macro("slots")
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace qx;
@@ -105,6 +107,28 @@ TEST(ChannelPlanWindows, PreviewListsTheFirstHundredProblemsAndCountsTheRest) {
     EXPECT_EQ(rows, 1);
     EXPECT_EQ(problems, 101);
     EXPECT_EQ(last, "and 50 more problems");
+}
+
+// Export Channels reports success only for a plan that reached the disk; a failure says why.
+TEST(ChannelPlanWindows, ExportReportsAFailedWriteWithItsReason) {
+    test::Program p;
+    cuiMain& main = *p.main;
+    ASSERT_TRUE(main.Files().OpenFile(test::BinDir() + "/ZT5531K_PMR.QCF"));
+    main.SetStatus(clWindowText, clBtnFace, "");
+    test::Messages().Clear();
+    // /dev/full through a link: a writer that wrongly renamed over its output replaces the link.
+    const std::string full = test::TempDir() + "/full.csv";
+    std::filesystem::remove(full);
+    std::filesystem::create_symlink("/dev/full", full);
+    EXPECT_FALSE(main.ExportChannelPlanFile(QString::fromStdString(full)));
+    ASSERT_EQ(test::Messages().messages().size(), 1u);
+    EXPECT_EQ(test::Messages().messages()[0].text, "Cannot write '" + full + "': No space left on device");
+    EXPECT_EQ(main.StatusText(), "") << "a failed export reported success";
+
+    const std::string path = test::TempDir() + "/exported.csv";
+    ASSERT_TRUE(main.ExportChannelPlanFile(QString::fromStdString(path)));
+    EXPECT_EQ(test::ReadFile(path), ExportChannelPlan(main));
+    EXPECT_NE(main.StatusText().find(path), std::string::npos);
 }
 
 TEST(ChannelPlanWindows, CompareLineOpensTheSheetAtTheCell) {

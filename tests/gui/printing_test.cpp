@@ -10,6 +10,7 @@
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
 #include "defs/cuiSheet.h"
+#include "defs/cuiSheetPaint.h"
 #include "printing/cmcPrintBlocks.h"
 #include "printing/cuiPrintJob.h"
 #include "printing/cuiSheetPrinter.h"
@@ -20,6 +21,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPainter>
 #include <QPrinter>
@@ -321,6 +323,37 @@ TEST(PrintJob, CurrentSheetAndRefusals) {
     ASSERT_EQ(test::Messages().messages().size(), 1u);
     EXPECT_NE(test::Messages().messages()[0].text.find("/nonexistent-folder/x.pdf"), std::string::npos);
     EXPECT_TRUE(prog.form->isEnabled());
+
+    // A PDF file is written whole when the job ends, or not at all: a full device says why, a
+    // cancelled export and a sheet without pages leave no file, and none of them reports success.
+    auto exportPdf = [&](const std::string& pdf, bool cancel) {
+        test::Messages().Clear();
+        prog.main->SetStatus(clWindowText, clBtnFace, "");
+        EXPECT_TRUE(prog.main->StartPrinting(false, pdf));
+        if (cancel) prog.main->PrintJob()->Cancel();
+        prog.Step(cuiMain::kTickMs);
+        EXPECT_FALSE(prog.main->PrintJob());
+        EXPECT_EQ(prog.main->StatusText(), "") << pdf;
+    };
+    // /dev/full through a link: a writer that wrongly renamed over its output replaces the link.
+    const std::string full = test::TempDir() + "/full.pdf";
+    QFile::remove(QString::fromStdString(full));
+    ASSERT_TRUE(QFile::link("/dev/full", QString::fromStdString(full)));
+    exportPdf(full, false);
+    ASSERT_EQ(test::Messages().messages().size(), 1u);
+    EXPECT_NE(test::Messages().messages()[0].text.find("Cannot write '" + full + "': No space left on device"),
+              std::string::npos)
+        << test::Messages().messages()[0].text;
+    const std::string none = test::TempDir() + "/cancelled.pdf";
+    exportPdf(none, true);
+    EXPECT_TRUE(test::Messages().messages().empty());
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(none)));
+    prog.ShowSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 4");
+    ASSERT_TRUE(prog.main->Sheets().Current());
+    exportPdf(none, false);
+    ASSERT_EQ(test::Messages().messages().size(), 1u);
+    EXPECT_EQ(test::Messages().messages()[0].text, GTex().SectionText("GI_AppMess_PrintNothing"));
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(none)));
 
     // No printer on the system: the message, no job.
     if (QPrinterInfo::availablePrinters().isEmpty()) {
