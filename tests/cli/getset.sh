@@ -93,7 +93,7 @@ refused "hang-up action" '%CT_Null.CL_KDisp_HangAct_Moni=@key:space'
 # Channels past the banks' channels (banks 4/4/0/0/0 hold channels 1-8) or outside the table.
 "$CLI" set "$PMR" -o "$WORK/b44.qcf" '%CT_Null.CL_Bank_SelBankFree=@pick:1' 2> "$WORK/err" ||
     fail "bank fixture: $(cat "$WORK/err")"
-for index in 8 64 70 -1; do
+for index in 8 64 70; do
     rm -f "$WORK/r.qcf"
     "$CLI" set "$WORK/b44.qcf" -o "$WORK/r.qcf" "%CT_Mch.CL_Mch_FreqR[$index]=146.0" 2> "$WORK/err"
     rc=$?
@@ -104,6 +104,15 @@ for index in 8 64 70 -1; do
         ok
     fi
 done
+# A negative index is no cell at all: the command line is wrong.
+rm -f "$WORK/r.qcf"
+"$CLI" set "$WORK/b44.qcf" -o "$WORK/r.qcf" '%CT_Mch.CL_Mch_FreqR[-1]=146.0' 2> "$WORK/err"
+rc=$?
+if [ "$rc" -ne 64 ] || [ -e "$WORK/r.qcf" ] || ! grep -q "is not a number from 0 to 65535" "$WORK/err"; then
+    fail "channel index -1: status $rc, $(cat "$WORK/err")"
+else
+    ok
+fi
 refused "not a number" '%CT_Mch.CL_Mch_FreqR[5]=abc'
 refused "display only" '%CT_Null.CL_Mch_Bank[0]=5'
 refused "empty channel" '%CT_Mch.CL_Mch_Nar[5]=@key:space'
