@@ -269,6 +269,38 @@ TEST_F(ChannelSheet, EditMenuEntriesFollowTheFocusPastTheMenuBar) {
     EXPECT_NE(Entry(EditMenu(), "Copy"), nullptr);
 }
 
+// In the one bank of 64 channels, Insert from the popup menu opens a row within the bank: the
+// sheet keeps its 64 rows, the cursor stays on the new row and the layout cell still names it.
+TEST(OneBankSheet, InsertOpensARowWithinTheBank) {
+    ProgramClipboard().Clear();
+    Program p([](indEnviron& e) { e.ModelType = kModelPmr; });
+    uint8_t* image = p.main->WorkingImage().Data();
+    for (int b = 0; b < map::kBankCount; ++b) datSetBankSize(image, b, b == 0 ? 64 : 0);
+    for (int n = 0; n < 9; ++n) {
+        datCh ch(image);
+        ch.Load(KIND_ChPmr, n);
+        ch.rxFreq = ch.txFreq = 446006250 + 12500 * static_cast<uint32_t>(n);
+        ch.inUse = true;
+        ch.Store();
+    }
+    p.main->ShowSheet("[St_ChBank]GI_Sheet_Mch_Pmr,Bank 0");
+    p.Step(0);
+    test::Messages().Clear();
+    ByHand hand(p);
+    const int rows = hand.Grid()->RowCount();
+    ASSERT_TRUE(hand.Sheet()->SelectByIdentity(CT_Mch, CL_Mch_FreqR, 3));
+    hand.FromPopupMenu("Insert", ByHand::Keys);
+    EXPECT_TRUE(test::Messages().messages().empty());
+    EXPECT_EQ(datBankSize(image, 0), 64);
+    EXPECT_EQ(hand.Grid()->RowCount(), rows);
+    EXPECT_EQ(hand.Sheet()->CurrentCell().index, 3);
+    datCh ch(image);
+    ch.Load(KIND_ChPmr, 3);
+    EXPECT_FALSE(ch.inUse);
+    EXPECT_EQ(datBanksInUse(image), 9);
+    EXPECT_EQ(p.main->StatusText(), GTex().FirstLine("GI_AppMess_S_Insert"));
+}
+
 TEST_F(ChannelSheet, PopupAndEditMenuCopyPasteCarry) {
     Select(0, 1);
     EXPECT_TRUE(Sheet()->MultiSelectionShown());
