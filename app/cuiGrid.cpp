@@ -493,13 +493,13 @@ void cuiGrid::OnTimerEvent() {
 // --- Focus -------------------------------------------------------------------------------------
 
 void cuiGrid::focusInEvent(QFocusEvent* e) {
-    if (onFocusGained) onFocusGained();
+    if (onFocusGained) onFocusGained(e->reason());
     QAbstractScrollArea::focusInEvent(e);
     InvalidateCell(col_, row_);
 }
 
 void cuiGrid::focusOutEvent(QFocusEvent* e) {
-    if (onFocusLost) onFocusLost();
+    if (onFocusLost) onFocusLost(e->reason());
     QAbstractScrollArea::focusOutEvent(e);
     dragging_ = false;
     if (timedScrollArmed_) {

@@ -57,9 +57,10 @@ public:
     std::function<void(QMouseEvent* e)> onMouseUp;
     std::function<void(QMouseEvent* e)> onMouseMove;
     std::function<void(QMouseEvent* e)> onDoubleClick;
-    // Focus notifications: the handler runs first, the grid's own handling always follows.
-    std::function<void()> onFocusGained;
-    std::function<void()> onFocusLost;
+    // Focus notifications with their reason: the handler runs first, the grid's own handling
+    // always follows.
+    std::function<void(Qt::FocusReason)> onFocusGained;
+    std::function<void(Qt::FocusReason)> onFocusLost;
 
     // --- Shape.
     void SetColCount(int n);

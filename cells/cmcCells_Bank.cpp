@@ -26,7 +26,8 @@ constexpr int kBankRenameLength = 26;              // the name block EVC_BankRen
 constexpr uint32_t kPillarGrey = 0x00808080;       // RGB 128,128,128
 
 bool BankValid(int bank) { return bank >= 0 && bank < map::kBankCount; }
-bool FreeBanks(const cmcCellCall& c) { return datBankSize(c.image.Data(), 1) != 0; }
+// Any bank sizes other than the one bank of 64 channels are free bank sizes.
+bool FreeBanks(const cmcCellCall& c) { return !OneBankLayout(c.image.Data()); }
 int Total(const cmcCellCall& c) { return datChannelTotal(c.image.Data()); }
 
 
@@ -48,7 +49,8 @@ int ChannelsDropped(const cmcCellCall& c, int newTotal) {
 }
 
 // The bank layout: one bank of 64 channels (0) or free banks (1), which start as 4 and 4 channels.
-// Picking the layout in use changes nothing; a layout that leaves channels in use outside the
+// The cell names the layout the banks have: bank sizes other than 64, 0, 0, 0, 0 (say a file whose
+// one bank holds fewer channels) are free bank sizes. Picking the layout in use changes nothing; a layout that leaves channels in use outside the
 // banks (they would be gone once saved) asks first.
 void SelBankFree(cmcCellCall& c) {
     const int current = FreeBanks(c) ? 1 : 0;

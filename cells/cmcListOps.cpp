@@ -77,6 +77,13 @@ bool ChannelsFit(const uint8_t* image, int n) {
     return 34L * n < zone1 && zone2 - 34L * n >= 12L * n;
 }
 
+bool OneBankLayout(const uint8_t* image) {
+    if (datBankSize(image, 0) != map::kChannelCount) return false;
+    for (int b = 1; b < map::kBankCount; ++b)
+        if (datBankSize(image, b) != 0) return false;
+    return true;
+}
+
 // ---- the operations -----------------------------------------------------------------------------
 
 namespace {
@@ -230,8 +237,13 @@ bool Delete(ListCall& c) {
             r.Store();
         }
         const int bank = CurrentBank(image, at);
+        const bool keepRows = OneBankLayout(image);
         cmcBulkEdit bulk;
         for (int i = a; i <= b; ++i) EvMan().Send(EVC_ChannelLeavesBank, bank, at);
+        // The one bank of 64 channels stays so: blank rows come in at its end.
+        if (keepRows)
+            for (int i = a; i <= b; ++i)
+                EvMan().Send(EVC_ChannelJoinsBank, bank, datBankFirst(image, bank) + datBankSize(image, bank));
     }
     c.req.selFlags &= static_cast<uint8_t>(~2);
     c.Cursor(a);
@@ -249,18 +261,33 @@ bool Insert(ListCall& c, int category) {
     const int at = std::clamp(std::min(c.from, c.row), bankFirst, bankFirst + datBankSize(image, bank));
     const int count = c.to - c.from + 1;
     int inserted = 0;
+    bool withinBank = false;
     for (int i = 0; i < count; ++i) {
         if (datChannelTotal(image) >= map::kChannelCount || (category == CT_Mch && !ChannelsFit(image, 1))) {
-            ErrorBox("GI_AppMess_ChErr_Overflow");
-            break;
+            // No room for one more channel: a bank whose last row is not in use (the one bank of
+            // 64 channels) makes room within itself. That row goes, the rows from the position
+            // move down, and the bank keeps its size.
+            const int lastRow = bankFirst + datBankSize(image, bank) - 1;
+            if (lastRow < bankFirst || at > lastRow || c.AnyInUse(lastRow, lastRow)) {
+                ErrorBox("GI_AppMess_ChErr_Overflow");
+                break;
+            }
+            cmcBulkEdit bulk;
+            EvMan().Send(EVC_ChannelLeavesBank, bank, lastRow);
+            EvMan().Send(EVC_ChannelJoinsBank, bank, at);
+            withinBank = true;
+        } else {
+            EvMan().Send(EVC_ChannelJoinsBank, bank, at);
         }
-        EvMan().Send(EVC_ChannelJoinsBank, bank, at);
         c.main.PackImage(c.main.WorkingImage(), false);
         ++inserted;
     }
     if (inserted == 0) return false;
+    // Rows leaving the bank's end moved the grid's cursor: it goes back to the position, and the
+    // status comes after that move (a move clears it), as Delete's does.
+    if (withinBank) c.Cursor(at);
     c.Select(at, at + inserted - 1);
-    Status("GI_AppMess_S_Insert");
+    Status("GI_AppMess_S_Insert", withinBank);
     return true;
 }
 

@@ -71,10 +71,17 @@ datClipCh& ProgramClipboard();
 // 12-byte names.
 bool ChannelsFit(const uint8_t* image, int n);
 
+// Whether the banks have the one-bank layout: bank 0 holds all 64 channels, the others none. Its
+// bank keeps its 64 rows: delete and insert shift channels within it.
+bool OneBankLayout(const uint8_t* image);
+
 // Runs popup command `command` (CL_PMenu_Copy .. CL_PMenu_Insert) on the rows of `req` (the
 // selected block when selFlags bit 0 is set, else the record's row) within the list bounds
 // first..last. Sets the selection to show (selFlags bit 1) and moves the cursor (index copy with the
 // redirect flag); reloads `record` before returning. False when the command did nothing.
+// Delete and Insert change the bank's size, except where the bank keeps its rows: in the one-bank
+// layout, and on insert into a full channel memory when the bank's last row is not in use (that
+// row goes, the rows from the position move down).
 bool cmcRunListCommand(indMain& main, int command, cmcCellRequest& req, datCh& record, int first, int last);
 
 }  // namespace qx

@@ -93,7 +93,9 @@ int cuiMenu::FillLevel(QWidget* menu, const std::string& key, int firstLine, cui
         if (ind < indent) break;
         auto cell = std::make_unique<cmcCellObj>();
         std::string desc = plus == std::string::npos ? std::string() : line.substr(plus + 1);
-        ParseCell(desc, cell.get(), nullptr, &basic_);
+        // Entries filled in for another builder take that builder's basic cell, so that they are
+        // the same cells as its own entries (a popup menu's basic cell gives its category).
+        ParseCell(desc, cell.get(), nullptr, owner == this ? &basic_ : &owner->basic_);
         // A separator gets no text: some styles draw a separator's text as a section title.
         const bool separator = cell->Text() == "-";
         auto* a = new QAction(separator ? QString() : QString::fromStdString(cell->Text()), menu);

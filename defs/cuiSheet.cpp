@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -49,6 +50,9 @@ cuiSheet::ContextProvider& Provider() {
 
 bool Labelled(const cmcCellObj& c) { return c.label != kLabelNone; }
 
+// The popup menu builder whose entries the Edit menu shows (the last one filled in), or null.
+const cuiMenu* gMirrored = nullptr;
+
 }  // namespace
 
 void cuiSheet::SetContextProvider(ContextProvider provider) { Provider() = std::move(provider); }
@@ -66,6 +70,8 @@ cuiSheet::cuiSheet(QWidget* host, const cmcCellRequest* opener, int initLabel, i
       initLabel_(initLabel), initIndex_(initIndex), handler_(cmcDefaultCellHandler()) {
     if (opener) opener_ = *opener;
     EvMan().Register<&cuiSheet::OnEvent>(this);
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        connect(app, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { OnFocusMoved(now); });
 }
 
 cuiSheet::~cuiSheet() {
@@ -74,9 +80,8 @@ cuiSheet::~cuiSheet() {
     building_ = true;  // nothing is drawn or handled while the widgets go
     if (grid_) DetachGrid();
     if (popupBuilder_) {
-        popupBuilder_.reset();
-        EvMan().Send(EVC_MenuItemClear, 0, CL_Menu_Edit_Top);
-        EvMan().Send(EVC_MenuRefresh);
+        popupClickDepth_ = 0;  // going away: the builder goes with the sheet
+        DropPopupBuilder();
     }
     if (grid_) EvMan().Send(EVC_OwnerGone, grid_, 0);
     delete frame_;
@@ -103,8 +108,12 @@ void cuiSheet::Build() {
     const cmcSheetStyle& style = builder_->Style();
 
     if (grid_) DetachGrid();
+    // The builder empties its menu when it goes: before the menu goes with the old grid.
+    if (popupBuilder_) {
+        popupClickDepth_ = 0;
+        DropPopupBuilder();
+    }
     delete frame_;
-    popupBuilder_.reset();
     frame_ = new QWidget(host_);
     auto* v = new QVBoxLayout(frame_);
     v->setContentsMargins(0, 0, 0, 0);
@@ -243,20 +252,23 @@ void cuiSheet::InstallHandlers() {
     grid_->onMouseMove = [this](QMouseEvent* e) { OnMouseMove(e); };
     grid_->onDoubleClick = [this](QMouseEvent* e) { OnDoubleClick(e); };
     grid_->onTimedScroll = [this](unsigned d) { OnTimedScroll(d); };
-    grid_->onFocusGained = [this] {
+    grid_->onFocusGained = [this](Qt::FocusReason reason) {
         grid_->InvalidateAll();
-        UpdatePopupMenu(true);
+        // Back from a menu (the popup menu or the menu bar) whose entries are this sheet's: they
+        // stay, so that the entry picked there runs once the menu has closed. Otherwise the popup
+        // menu is built afresh and mirrored into the Edit menu.
+        const bool fromMenu = reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason;
+        UpdatePopupMenu(!(fromMenu && popupBuilder_ && gMirrored == popupBuilder_.get()));
     };
-    grid_->onFocusLost = [this] {
+    grid_->onFocusLost = [this](Qt::FocusReason reason) {
         grid_->InvalidateAll();
-        // The popup menu opening and the in-place editor taking the focus keep the popup builder.
-        if (QApplication::activePopupWidget() || (editor_ && QApplication::focusWidget() == editor_)) return;
-        if (popupBuilder_) {
-            popupBuilder_.reset();
-            popupKey_.clear();
-            EvMan().Send(EVC_MenuItemClear, 0, CL_Menu_Edit_Top);
-        }
-        EvMan().Send(EVC_MenuRefresh);
+        // Opening a menu (the popup menu, the menu bar, Alt) keeps the popup menu: the entry picked
+        // there must still run. Where the focus goes from the menu decides later (OnFocusMoved).
+        // The in-place editor taking the focus keeps it too.
+        if (reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason || QApplication::activePopupWidget())
+            return;
+        if (editor_ && QApplication::focusWidget() == editor_) return;
+        DropPopupBuilder();
     };
 }
 
@@ -690,6 +702,11 @@ void cuiSheet::OnKeyDown(QKeyEvent* e) {
     case Qt::Key_Escape:
         if (onEscape) onEscape();
         break;
+    case Qt::Key_Menu:
+        // The keyboard's menu key opens the popup menu of the current cell over the cell.
+        if (!popup_->actions().isEmpty() && !printing_)
+            popup_->popup(grid_->viewport()->mapToGlobal(grid_->CellRect(Col(), Row()).center()));
+        break;
     default:
         if (e->key() >= Qt::Key_F1 && e->key() <= Qt::Key_F12) RunOperation(CA_KeyF(1 + e->key() - Qt::Key_F1));
         break;
@@ -1042,24 +1059,79 @@ void cuiSheet::RedrawRelated(const cmcCellRequest& req, uint32_t f) {
 void cuiSheet::UpdatePopupMenu(bool force) {
     if (printing_ || !grid_) return;
     if (!grid_->hasFocus() && !force) return;
+    if (popupClickDepth_ > 0) {
+        popupUpdatePending_ = true;
+        return;
+    }
     const std::string* key = CurrentCell().PopupMenuKey();
     if (key || force) {
         if (!key || *key != popupKey_ || force) {
             popupBuilder_.reset();
             popupKey_.clear();
+            gMirrored = nullptr;
             EvMan().Send(EVC_MenuItemClear, 0, CL_Menu_Edit_Top);
             if (key) {
                 popupBuilder_ = std::make_unique<cuiMenu>(
                     owner_, popup_, store_, *key,
-                    [this](cuiMenu&, QAction*, cmcCellObj* cell) { RunOperation(CA_Refresh, cell); });
+                    [this](cuiMenu&, QAction*, cmcCellObj* cell) { PopupEntryClicked(cell); });
                 popupBuilder_->SetCellHandler(handler_);
                 popupBuilder_->Build();
                 popupKey_ = *key;
                 EvMan().Send(EVC_MenuItemFill, popupBuilder_.get(), CL_Menu_Edit_Top, *key);
+                gMirrored = popupBuilder_.get();
             }
         }
     }
     EvMan().Send(EVC_MenuRefresh);
+}
+
+void cuiSheet::DropPopupBuilder() {
+    if (popupClickDepth_ > 0) {
+        popupUpdatePending_ = true;
+        return;
+    }
+    if (popupBuilder_) {
+        // Another sheet may have mirrored its own entries since: those stay.
+        const bool mirrored = gMirrored == popupBuilder_.get();
+        popupBuilder_.reset();
+        popupKey_.clear();
+        if (mirrored) {
+            gMirrored = nullptr;
+            EvMan().Send(EVC_MenuItemClear, 0, CL_Menu_Edit_Top);
+        }
+    }
+    EvMan().Send(EVC_MenuRefresh);
+}
+
+// The focus moved on while the grid does not have it (from the menu bar to the tree, from the
+// in-place editor elsewhere): once it is on a widget other than a menu, the grid or its editor, the
+// popup menu goes, and its entries leave the Edit menu.
+void cuiSheet::OnFocusMoved(QWidget* now) {
+    if (!grid_ || building_ || printing_ || !popupBuilder_) return;
+    if (!now || now == grid_ || grid_->hasFocus() || (editor_ && now == editor_)) return;
+    if (qobject_cast<QMenu*>(now) || qobject_cast<QMenuBar*>(now) || QApplication::activePopupWidget()) return;
+    DropPopupBuilder();
+}
+
+// An entry of the popup menu (or its mirror in the Edit menu) runs on the current cell. Focus
+// changes while it runs (a question box) may not destroy the builder it came from: the update they
+// ask for follows from the message loop, once the builder's click has returned.
+void cuiSheet::PopupEntryClicked(const cmcCellObj* cell) {
+    ++popupClickDepth_;
+    RunOperation(CA_Refresh, cell);
+    --popupClickDepth_;
+    if (popupClickDepth_ == 0 && popupUpdatePending_) {
+        popupUpdatePending_ = false;
+        QTimer::singleShot(0, this, [this] { UpdatePopupMenuAfterClick(); });
+    }
+}
+
+void cuiSheet::UpdatePopupMenuAfterClick() {
+    if (!grid_ || building_) return;
+    if (grid_->hasFocus())
+        UpdatePopupMenu(true);
+    else
+        OnFocusMoved(QApplication::focusWidget());
 }
 
 // --- Events ------------------------------------------------------------------------------------

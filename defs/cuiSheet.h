@@ -126,6 +126,8 @@ protected:
     virtual void OnEvent(const cmcEvent& e);
     void OnTimerEvent() override;  // repeat operations
     void UpdatePopupMenu(bool force);
+    // Destroys the popup menu builder; its entries leave the Edit menu when they are there.
+    void DropPopupBuilder();
     void ClearMultiSelection();
     void LayoutHost();
     void ApplyGridShape();
@@ -158,6 +160,8 @@ protected:
     QMenu* popup_ = nullptr;
     std::unique_ptr<cuiMenu> popupBuilder_;
     std::string popupKey_;
+    int popupClickDepth_ = 0;          // popup entries running (their builder must outlive them)
+    bool popupUpdatePending_ = false;  // an update of the popup menu waits for them
 
     int anchorCol_ = -1, anchorRow_ = -1;
     int lastCol_ = 0, lastRow_ = 0;  // where the last cursor movement ended
@@ -181,6 +185,9 @@ private:
     void OnMouseMove(QMouseEvent* e);
     void OnDoubleClick(QMouseEvent* e);
     void OnTimedScroll(unsigned dirs);
+    void OnFocusMoved(QWidget* now);
+    void PopupEntryClicked(const cmcCellObj* cell);
+    void UpdatePopupMenuAfterClick();
     void AfterMove(int oldCol, int oldRow, bool extend);
     void ClearStatus();
     bool FindStep(int dx, int dy, bool wrap, int& c, int& r);

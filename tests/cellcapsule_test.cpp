@@ -725,6 +725,27 @@ TEST_F(CellCapsule, FreeBankSelection) {
     EXPECT_EQ(views.opened, std::vector<std::string>{"GI_Sheet_Sel_Bank_SelBankFree 1 0"});
 }
 
+// The layout cell names "one bank of 64 channels" only for the sizes 64, 0, 0, 0, 0; any other sizes
+// are free bank sizes. Picking one bank from sizes like 63, 0, 0, 0, 0 makes it hold 64.
+TEST_F(CellCapsule, BankLayoutCellNamesTheLayoutTheBanksHave) {
+    struct Case {
+        std::vector<int> sizes;
+        int layout;
+    };
+    const Case cases[] = {{{64}, 0}, {{63}, 1}, {{4, 4}, 1}, {{60, 4}, 1}, {{10, 0, 5}, 1}, {{0}, 1}};
+    cmcCellObj sel = Cell(CT_Null, CL_Bank_SelBankFree);
+    for (const Case& c : cases) {
+        for (int b = 0; b < map::kBankCount; ++b)
+            datSetBankSize(Image(), b, b < static_cast<int>(c.sizes.size()) ? c.sizes[static_cast<size_t>(b)] : 0);
+        EXPECT_EQ(Run(sel).display, EditorLists().Text("GI_Sheet_Sel_Bank_SelBankFree", Flex0, c.layout))
+            << c.sizes[0];
+    }
+    SetBanks({63});
+    Pick(sel, Flex0, 0);
+    EXPECT_EQ(datBankSize(Image(), 0), 64);
+    EXPECT_EQ(Run(sel).display, EditorLists().Text("GI_Sheet_Sel_Bank_SelBankFree", Flex0, 0));
+}
+
 TEST_F(CellCapsule, BankLayoutThatWouldRemoveChannelsAsksFirst) {
     SetBanks({64});
     for (int n = 0; n < 64; ++n) SetChannel(n, 0);

@@ -298,12 +298,50 @@ TEST_F(ListOps, InsertJoinsTheBankUntilTheMemoryIsFull) {
     EXPECT_EQ(Rx(9), r8);
     EXPECT_EQ(datBankSize(Image(), 0), 8);
 
-    // With 63 channels one more row goes in; the second reports overflow.
+    // With 63 channels one more row goes in; the second reports overflow, as the bank's last row
+    // is in use (no row within the bank to give).
+    SetChannel(datBankLast(Image(), 0), 446900000);
     datSetBankSize(Image(), 3, 63 - datChannelTotal(Image()));
     test::Messages().Clear();
     Run(CL_PMenu_Insert, 0, 0, 1);
     EXPECT_EQ(datChannelTotal(Image()), 64);
     EXPECT_EQ(Questions(), std::vector<std::string>{Text("GI_AppMess_ChErr_Overflow")});
+}
+
+// The one bank of 64 channels keeps its rows: insert shifts the channels from the position down
+// within the bank while its last row is free, delete brings blank rows in at its end.
+TEST_F(ListOps, OneBankLayoutKeepsItsSixtyFourRows) {
+    for (int b = 0; b < map::kBankCount; ++b) datSetBankSize(Image(), b, b == 0 ? 64 : 0);
+    for (int n = 0; n < 9; ++n) SetChannel(n, 446000000 + 12500 * static_cast<uint32_t>(n));
+    ASSERT_TRUE(OneBankLayout(Image()));
+    const std::vector<uint32_t> before = Rxs(0, 63);
+
+    cmcCellRequest req = Run(CL_PMenu_Insert, 2, 2, 3);
+    EXPECT_TRUE(Questions().empty());
+    EXPECT_EQ(datBankSize(Image(), 0), 64);
+    EXPECT_EQ(Rxs(0, 5), (std::vector<uint32_t>{before[0], before[1], 0, 0, before[2], before[3]}));
+    EXPECT_EQ(Rx(10), before[8]);
+    EXPECT_EQ(datBanksInUse(Image()), 9);
+    EXPECT_EQ(req.index, 2);  // the cursor stays on the position
+    EXPECT_EQ(req.selFirst, 2);
+    EXPECT_EQ(req.selLast, 3);
+
+    Run(CL_PMenu_Delete, 2, 2, 3);
+    EXPECT_TRUE(OneBankLayout(Image()));
+    EXPECT_EQ(Rxs(0, 63), before);
+
+    Run(CL_PMenu_Delete, 0);
+    EXPECT_TRUE(OneBankLayout(Image()));
+    EXPECT_EQ(Rx(0), before[1]);
+    EXPECT_EQ(Rx(63), 0u);
+
+    // With the last row in use there is no room left: overflow, nothing moves.
+    SetChannel(63, 446900000);
+    const std::vector<uint32_t> full = Rxs(0, 63);
+    test::Messages().Clear();
+    Run(CL_PMenu_Insert, 0);
+    EXPECT_EQ(Questions(), std::vector<std::string>{Text("GI_AppMess_ChErr_Overflow")});
+    EXPECT_EQ(Rxs(0, 63), full);
 }
 
 TEST_F(ListOps, OtherListsCopyPasteAndCarry) {

@@ -94,6 +94,16 @@ rows_ok "round trip" "Copied to the clipboard.
 Pasted from the clipboard." "0:0:$A 1:0:$B 2:0:$C 4:1:$D 8:2:$D " \
     "$WORK/second.qcf" "copy:$R[4]" "paste:$R[8]"
 
+# The one bank of 64 channels keeps its rows: insert shifts within it, delete brings a blank row in.
+O="$WORK/onebank.qcf"
+"$CLI" set "$BIN/ZT5531K_PMR.QCF" -o "$O" "$R[0]=446.00625" "$R[1]=446.01875" "$R[63]=446.03125" 2> "$WORK/err" ||
+    fail "one bank fixture: $(cat "$WORK/err")"
+rows_fails "one bank full" 1 "$O" "insert:$R[0]"
+rows_ok "one bank insert" "Deleted.
+Inserted." "0:0:$A 2:0:$B " "$O" "delete:$R[63]" "insert:$R[1]"
+"$CLI" get "$WORK/out.qcf" '%CT_Null.CL_Mch_Bank[0]' '%CT_Null.CL_Bank_SelBankFree' | cut -f1 | tr '\n' ' ' > "$WORK/out"
+[ "$(cat "$WORK/out")" = "64 One bank of 64 channels " ] && passed=$((passed + 1)) || fail "one bank layout: $(cat "$WORK/out")"
+
 # Other lists: ID groups of the digital PMR model.
 G='%CT_MSK_IdGroup.CL_Msk_IdGroup_Text'
 "$CLI" set "$BIN/ZT5531K_KPMR.QCF" -o "$WORK/k.qcf" "$G[1]=ALPHA" "$G[2]=BRAVO" > /dev/null 2>&1

@@ -139,8 +139,8 @@ TEST_F(GridFixture, FocusHandlersRunAndTheGridStillRepaintsItsCursor) {
     grid.clearFocus();
     QApplication::processEvents();
     std::vector<std::string> seen;
-    grid.onFocusGained = [&] { seen.push_back("in"); };
-    grid.onFocusLost = [&] { seen.push_back("out"); };
+    grid.onFocusGained = [&](Qt::FocusReason) { seen.push_back("in"); };
+    grid.onFocusLost = [&](Qt::FocusReason) { seen.push_back("out"); };
     grid.setFocus();
     QApplication::processEvents();
     EXPECT_TRUE(grid.hasFocus());
