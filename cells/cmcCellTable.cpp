@@ -26,6 +26,7 @@ cmcCellTable BuildTable() {
     RegisterToneCells(table);
     RegisterMskCells(table);
     RegisterSignalFieldCells(table);
+    RegisterUserCharCells(table);
     return table;
 }
 

@@ -168,6 +168,7 @@ void RegisterSettingsFieldCells(cmcCellTable& table);  // plain settings fields
 void RegisterToneCells(cmcCellTable& table);        // 2-tone, 5-tone and user tone cells with rules of their own
 void RegisterMskCells(cmcCellTable& table);         // digital PMR address ranges and call list addresses
 void RegisterSignalFieldCells(cmcCellTable& table); // plain fields of the tone, MSK and digital sheets
+void RegisterUserCharCells(cmcCellTable& table);    // CL_CEdit: the user characters of display texts
 
 // ---- helpers shared by the groups ----
 

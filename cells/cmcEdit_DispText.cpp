@@ -9,6 +9,7 @@
 #include "defs/cmcGTex.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
@@ -81,16 +82,38 @@ bool cmcEditor::DisplayText(uint8_t* field, int length, const uint8_t* userTable
     return changed;
 }
 
+namespace {
+// A typed pattern: decimal, or hexadecimal after "0x"; false for anything else or above 16 bits.
+bool ReadPattern(const std::string& text, uint16_t* pattern) {
+    const std::string t = Trim(text);
+    const bool hex = t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X');
+    const std::string digits = hex ? t.substr(2) : t;
+    if (digits.empty() || digits.size() > 5) return false;
+    for (char ch : digits)
+        if (!(hex ? std::isxdigit(static_cast<unsigned char>(ch)) : std::isdigit(static_cast<unsigned char>(ch))))
+            return false;
+    const unsigned long v = std::strtoul(digits.c_str(), nullptr, hex ? 16 : 10);
+    if (v > 0xFFFF) return false;
+    *pattern = static_cast<uint16_t>(v);
+    return true;
+}
+}  // namespace
+
 bool cmcEditor::UserChar(uint8_t* field) {
-    bool changed = false;
-    if (Picked(Flex0) || Typed()) {
-        const std::string t = Trim(req_.input);
-        char* end = nullptr;
-        const unsigned long v = std::strtoul(t.c_str(), &end, 10);
-        const uint16_t pattern = (!t.empty() && end && *end == '\0' && v <= 0xFFFF) ? static_cast<uint16_t>(v) : 0;
-        changed = field[0] != (pattern >> 8) || field[1] != (pattern & 0xFF);
-        field[0] = static_cast<uint8_t>(pattern >> 8);
-        field[1] = static_cast<uint8_t>(pattern & 0xFF);
+    bool accepted = false;
+    uint16_t typed = 0;
+    if (Picked(Flex0)) {
+        // The character editor always answers a number; anything else stores the blank pattern.
+        if (!ReadPattern(req_.input, &typed)) typed = 0;
+        accepted = true;
+    } else if (Typed()) {
+        // Typed text that is not a 16-bit number keeps the pattern: a slip of the keyboard must not
+        // wipe a character drawn segment by segment.
+        accepted = ReadPattern(req_.input, &typed);
+    }
+    if (accepted) {
+        field[0] = static_cast<uint8_t>(typed >> 8);
+        field[1] = static_cast<uint8_t>(typed & 0xFF);
     }
     const uint16_t pattern = static_cast<uint16_t>((field[0] << 8) | field[1]);
     if (req_.canvas && req_.paint) {
@@ -99,14 +122,19 @@ bool cmcEditor::UserChar(uint8_t* field) {
     } else {
         req_.display = std::to_string(pattern);
     }
-    if (FromGrid() && Action() == 13) {
+    if (!FromGrid()) return accepted;
+    char c;
+    if (Action() == CA_Enter) {
         cmcCellViews* views = CellViews();
         if (views && views->OpenCharEditor(req_, pattern))
             result_ = CER_Opened;
         else
             StartEdit(std::to_string(pattern));
+    } else if (TypedChar(&c) && std::isdigit(static_cast<unsigned char>(c))) {
+        // A digit starts the in-place editor with it, as number cells do.
+        StartEditWith(c);
     }
-    return changed;
+    return accepted;
 }
 
 }  // namespace qx

@@ -183,8 +183,10 @@ public:
     // no code for is refused whole, with an error message naming it (NoCharacterMessage).
     bool DisplayText(uint8_t* field, int length, const uint8_t* userTable, bool zeroTerminated = false);
     // A user character: a 16-bit segment pattern, high byte first in `field`. Drawn as one
-    // character, shown as its decimal pattern otherwise; Enter opens the character editor,
-    // whose answer (or typed text) is the decimal pattern (unreadable text stores 0).
+    // character, shown as its decimal pattern otherwise; Enter opens the character editor, whose
+    // answer is the decimal pattern (an unreadable answer stores 0); a digit key starts the
+    // in-place editor. Typed text is a decimal or "0x" hexadecimal pattern up to 0xFFFF; other
+    // text keeps the pattern. True when a pattern was accepted (also an unchanged one).
     bool UserChar(uint8_t* field);
 
 private:

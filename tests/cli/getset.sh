@@ -166,6 +166,25 @@ Volume-linked 5${T}ok
     '%CT_DTMF.CL_Dtmf_Code[2]'
 refused "no level for option 23" '%CT_Null.CL_KDisp_Key_Conv_P1=@pick:56,1,1'
 
+# User characters: 16-bit segment patterns, typed in decimal or as 0x hexadecimal; a pattern edited,
+# saved and reopened is the same pattern, and a name using the character keeps its code. Text that
+# is not a pattern keeps the old one; index 16 is past the table.
+expect "user characters" 0 "" set "$PMR" -o "$WORK/uc.qcf" '%CT_CEdit.CL_CEdit[0]=0x3F24' \
+    '%CT_CEdit.CL_CEdit[15]=65535' '%CT_Mch.CL_Mch_FreqR[5]=446.1' '%CT_Mch.CL_Mch_Text[5]=A%10%1F'
+expect "user characters read" 0 "16164${T}ok
+0${T}ok
+65535${T}ok
+A%10%1F${T}ok
+----${T}ok" \
+    get "$WORK/uc.qcf" '%CT_CEdit.CL_CEdit[0]' '%CT_CEdit.CL_CEdit[1]' '%CT_CEdit.CL_CEdit[15]' \
+    '%CT_Mch.CL_Mch_Text[5]' '%CT_CEdit.CL_CEdit[16]'
+expect "user character again" 0 "" set "$WORK/uc.qcf" -o "$WORK/uc2.qcf" '%CT_CEdit.CL_CEdit[0]=16164'
+expect "user character same" 0 "" diff "$WORK/uc.qcf" "$WORK/uc2.qcf"
+refused "user character not a number" '%CT_CEdit.CL_CEdit[0]=12x'
+refused "user character above 16 bits" '%CT_CEdit.CL_CEdit[0]=0x10000'
+refused "user character letters" '%CT_CEdit.CL_CEdit[0]=abc'
+refused "user character past the table" '%CT_CEdit.CL_CEdit[16]=1'
+
 # Command lines that are wrong.
 expect "get usage" 64 "" get "$PMR"
 expect "set usage" 64 "" set "$PMR" '%CT_Null.CL_Mch_Bank[0]=1'
