@@ -138,7 +138,7 @@ TEST_F(ChannelPlan, ExportThenImportReproducesTheChannelsOfEveryModelType) {
         c.LoadStartImage(model);
         Fill(c);
         for (int n = 0; n < 5; ++n) Edit(c, n, [](datCh& ch) { ch.rxFreq = ch.txFreq = 446100000; ch.narrow = !ch.narrow; });
-        EXPECT_TRUE(ImportChannelPlan(c, plan, {}).problems.empty());
+        for (const auto& p : ImportChannelPlan(c, plan, {}).problems) ADD_FAILURE() << p.Text();
         EXPECT_EQ(ExportChannelPlan(c), plan);
     }
 }
@@ -158,8 +158,8 @@ TEST_F(ChannelPlan, ExportedFieldsOfAShiftedToneChannel) {
     EXPECT_EQ(f[4], "0.600000");
     EXPECT_EQ(f[5], "Tone");
     EXPECT_EQ(f[12], "NFM");
-    EXPECT_EQ(f[15], "Middle");
-    EXPECT_EQ(f[17], "1");
+    EXPECT_EQ(f[PC_Power], "2.5W");  // LMR's Middle level
+    EXPECT_EQ(f[PC_Bank], "1");
     EXPECT_EQ(lines[4].fields[3], "split");
     EXPECT_EQ(lines[4].fields[4], "156.800000");
     EXPECT_EQ(lines[5].fields[3], "off");
@@ -168,7 +168,7 @@ TEST_F(ChannelPlan, ExportedFieldsOfAShiftedToneChannel) {
     EXPECT_EQ(PlanToneText(f), "Tone " + f[PC_RTone]);
     EXPECT_EQ(PlanToneText(lines[6].fields), "Cross DTCS->Tone 114N/" + lines[6].fields[PC_CTone]);
     EXPECT_EQ(PlanToneText(lines[1].fields), "");
-    EXPECT_EQ(lines[9].fields[17], "5");
+    EXPECT_EQ(lines[9].fields[PC_Bank], "5");
 }
 
 TEST_F(ChannelPlan, HandWrittenPlanWithoutOptionalColumns) {
@@ -199,7 +199,9 @@ TEST_F(ChannelPlan, HandWrittenPlanWithoutOptionalColumns) {
 }
 
 TEST_F(ChannelPlan, EveryRefusedValueNamesItsLineAndColumnAndChangesNothing) {
-    const std::string header = std::string(ChannelPlanHeader()) + "\n";
+    // The column set of older plans: Bank right after Comment.
+    const std::string header = "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
+                               "RxDtcsCode,CrossMode,Mode,TStep,Skip,Power,Comment,Bank\n";
     const std::string good = "1,OK,446.006250,,,,,,,,,,FM,,,High,,1\n";
     struct Case {
         std::string line;
@@ -216,7 +218,7 @@ TEST_F(ChannelPlan, EveryRefusedValueNamesItsLineAndColumnAndChangesNothing) {
         {"2,A,446.006250,,,TSQL-R,,,,,,,FM,,,,,1", "Tone"},
         {"2,A,446.006250,,,Cross,,,,,,Tone->Nothing,FM,,,,,1", "CrossMode"},
         {"2,A,446.006250,,,,,,,,,,AM,,,,,1", "Mode"},
-        {"2,A,446.006250,,,,,,,,,,FM,,P,,,1", "Skip"},
+        {"2,A,446.006250,,,,,,,,,,FM,,Q,,,1", "Skip"},
         {"2,A,446.006250,,,,,,,,,,FM,,,Max,,1", "Power"},
         {"2,TOO LONG NAME,446.006250,,,,,,,,,,FM,,,,,1", "Name"},
         {"2,\xC3\xA9,446.006250,,,,,,,,,,FM,,,,,1", "Name"},  // a character the display lacks
@@ -331,7 +333,7 @@ TEST_F(ChannelPlan, ProblemsPastTheFirstHundredAreCountedAndMessagesStayReadable
     m.LoadStartImage(kModelPmr);
     Fill(m);
     std::string plan = "Location,Frequency,Mode\n";
-    for (int i = 0; i < 250; ++i) plan += "70,446.1,FM\n";
+    for (int i = 0; i < 250; ++i) plan += "x,446.1,FM\n";
     const cmcPlanImport r = ImportChannelPlan(m, plan, {});
     EXPECT_EQ(r.problems.size(), 100u);
     EXPECT_EQ(r.moreProblems, 150);

@@ -94,7 +94,7 @@ TEST(ChannelPlanWindows, PreviewListsTheFirstHundredProblemsAndCountsTheRest) {
     cuiMain& main = *p.main;
     ASSERT_TRUE(main.Files().OpenFile(test::BinDir() + "/ZT5531K_PMR.QCF"));
     std::string text = "Location,Frequency\n1,446.031250\n";
-    for (int i = 0; i < 150; ++i) text += "70,446.1\n";
+    for (int i = 0; i < 150; ++i) text += "x,446.1\n";
     const std::string plan = test::WriteFile(test::TempDir() + "/many.csv", text);
     QString last;
     int rows = -1, problems = -1;
