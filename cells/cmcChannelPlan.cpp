@@ -879,11 +879,10 @@ std::string WattsText(double watts) {
 }
 
 int PowerLevelOf(const std::vector<cmcPowerLevel>& levels, const std::string& text) {
-    const std::string folded = Folded(text);
+    // A level's name, alone or as the Power list shows it ("High (5 W)").
+    const std::string folded = Folded(std::string_view(text).substr(0, text.find(" (")));
     for (size_t i = 0; i < levels.size(); ++i)
-        if (!levels[i].name.empty() && (folded == Folded(levels[i].name) ||
-                                        folded == Folded(levels[i].name + " (" + WattsText(levels[i].watts) + ")")))
-            return static_cast<int>(i);
+        if (!levels[i].name.empty() && folded == Folded(levels[i].name)) return static_cast<int>(i);
     // Watts: "5W", "5.0W", "0.5 W", "5".
     std::string_view number = Trimmed(text);
     if (!number.empty() && (number.back() == 'W' || number.back() == 'w')) number.remove_suffix(1);
@@ -920,8 +919,8 @@ std::string FitName(const std::string& name) {
         else if (c >= 0xF0) n = 4;
         static const char kLatin[] = "AAAAAAACEEEEIIIIDNOOOOOxOUUUUYTSAAAAAAACEEEEIIIIDNOOOOO-OUUUUYTY";
         char letter = '-';
-        if (cp >= 0xC0 && cp <= 0xFF) letter = kLatin[cp - 0xC0];
-        if (cp == 0xDF) mapped += 'S';  // sharp s as "SS"
+        if (n == 2 && cp >= 0xC0 && cp <= 0xFF) letter = kLatin[cp - 0xC0];
+        if (n == 2 && cp == 0xDF) mapped += 'S';  // sharp s as "SS"
         mapped += letter == 'x' ? '-' : letter;
         i += std::min(n, name.size() - i);
     }
