@@ -11,6 +11,7 @@
 #include "defs/cuiSheetPaint.h"
 #include "image/indMain.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDialogButtonBox>
 #include <QFile>
@@ -49,31 +50,62 @@ QString OrNone(const QString& text) { return text.isEmpty() ? QStringLiteral("â€
 
 }  // namespace
 
-cuiPlanPreview::cuiPlanPreview(QWidget* parent, const QString& planFile, const cmcPlanImport& preview)
-    : QDialog(parent) {
+cuiPlanPreview::cuiPlanPreview(QWidget* parent, const QString& planFile, Check check)
+    : QDialog(parent), planFile_(planFile), check_(std::move(check)) {
     setWindowTitle(tr("Import Channels"));
     resize(860, 520);
     auto* layout = new QVBoxLayout(this);
-    const int changes = static_cast<int>(preview.changes.size());
-    // Lines refused, not problems: a line may have several, and past the first hundred problems
-    // are only counted. A refused header has problems but no refused line.
-    const int lines = preview.refusedLines;
-    const bool problems = preview.ProblemCount() > 0;
-    QString text = QFileInfo(planFile).fileName() + ": " +
-                   (changes == 1 ? tr("1 channel to set") : tr("%1 channels to set").arg(changes));
-    if (lines) text += ", " + (lines == 1 ? tr("1 line with a problem") : tr("%1 lines with problems").arg(lines));
-    else if (problems) text += ", " + tr("the header has a problem");
-    auto* summary = new QLabel(text);
-    layout->addWidget(summary);
-
+    summary_ = new QLabel(this);
+    layout->addWidget(summary_);
+    table_ = new QTableWidget(0, 3 + static_cast<int>(std::size(kShownFields)), this);
     const auto& columns = ChannelPlanColumns();
-    table_ = new QTableWidget(changes, 3 + static_cast<int>(std::size(kShownFields)), this);
     QStringList heads = {tr("Line"), tr("Channel"), tr("Bank")};
     for (int f : kShownFields) heads << (f < 0 ? tr("Tones") : QString::fromStdString(columns[f]));
     table_->setHorizontalHeaderLabels(heads);
     table_->verticalHeader()->hide();
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    layout->addWidget(table_, 3);
+    problemsLabel_ = new QLabel(this);
+    layout->addWidget(problemsLabel_);
+    problems_ = new QListWidget(this);
+    layout->addWidget(problems_, 1);
+    // Names longer than the display or with characters it lacks: shortened on request, each one
+    // listed as a note.
+    fitNames_ = new QCheckBox(tr("&Fit names to the display (upper case, 8 characters)"), this);
+    layout->addWidget(fitNames_);
+    connect(fitNames_, &QCheckBox::toggled, this, [this](bool on) { Show(check_(on)); });
+
+    auto* buttons = new QDialogButtonBox(this);
+    import_ = buttons->addButton(tr("Import"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QDialogButtonBox::Cancel);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        skipBad_ = problemsFound_;
+        accept();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    Show(check_(false));
+}
+
+bool cuiPlanPreview::FitNames() const { return fitNames_->isChecked(); }
+
+QListWidget* cuiPlanPreview::Problems() const { return problems_->count() ? problems_ : nullptr; }
+
+void cuiPlanPreview::Show(const cmcPlanImport& preview) {
+    const int changes = static_cast<int>(preview.changes.size());
+    // Lines refused, not problems: a line may have several, and past the first hundred problems
+    // are only counted. A refused header has problems but no refused line.
+    const int lines = preview.refusedLines;
+    problemsFound_ = preview.ProblemCount() > 0;
+    const bool problems = problemsFound_;
+    QString text = QFileInfo(planFile_).fileName() + ": " +
+                   (changes == 1 ? tr("1 channel to set") : tr("%1 channels to set").arg(changes));
+    if (lines) text += ", " + (lines == 1 ? tr("1 line with a problem") : tr("%1 lines with problems").arg(lines));
+    else if (problems) text += ", " + tr("the header has a problem");
+    summary_->setText(text);
+
+    table_->setRowCount(changes);
     for (int r = 0; r < changes; ++r) {
         const cmcPlanChange& c = preview.changes[r];
         table_->setItem(r, 0, new QTableWidgetItem(QString::number(c.line)));
@@ -97,27 +129,18 @@ cuiPlanPreview::cuiPlanPreview(QWidget* parent, const QString& planFile, const c
     }
     table_->resizeColumnsToContents();
     table_->horizontalHeader()->setStretchLastSection(true);
-    layout->addWidget(table_, 3);
 
-    if (problems) {
-        layout->addWidget(new QLabel(tr("Problems (nothing is imported unless these lines are skipped):")));
-        problems_ = new QListWidget(this);
-        for (const cmcPlanProblem& p : preview.problems) problems_->addItem(QString::fromStdString(p.Text()));
-        if (preview.moreProblems) problems_->addItem(QString::fromStdString(preview.MoreProblemsText()));
-        layout->addWidget(problems_, 1);
-    }
-
-    auto* buttons = new QDialogButtonBox(this);
-    import_ = buttons->addButton(problems ? tr("Import, Skipping Lines with Problems") : tr("Import"),
-                                 QDialogButtonBox::AcceptRole);
+    problems_->clear();
+    for (const cmcPlanProblem& n : preview.notes) problems_->addItem(tr("Note: ") + QString::fromStdString(n.Text()));
+    for (const cmcPlanProblem& p : preview.problems) problems_->addItem(QString::fromStdString(p.Text()));
+    if (preview.moreProblems) problems_->addItem(QString::fromStdString(preview.MoreProblemsText()));
+    const bool any = problems_->count() > 0;
+    problemsLabel_->setText(problems ? tr("Problems (nothing is imported unless these lines are skipped):")
+                                     : tr("Notes:"));
+    problemsLabel_->setVisible(any);
+    problems_->setVisible(any);
+    import_->setText(problems ? tr("Import, Skipping Lines with Problems") : tr("Import"));
     import_->setEnabled(changes > 0);
-    buttons->addButton(QDialogButtonBox::Cancel);
-    connect(buttons, &QDialogButtonBox::accepted, this, [this, problems] {
-        skipBad_ = problems;
-        accept();
-    });
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
 }
 
 cuiPlanCompare::cuiPlanCompare(QWidget* parent, const QString& otherFile, Compute compute,
@@ -210,14 +233,16 @@ bool cuiMain::ImportChannelPlanFile(const QString& path) {
         QMessageBox::warning(form_, QObject::tr("Import Channels"), QString::fromStdString(why) + ".");
         return false;
     }
-    const cmcPlanImport preview = qx::ImportChannelPlan(*this, csv, {.apply = false});
-    cuiPlanPreview dialog(form_, path, preview);
+    cuiPlanPreview dialog(form_, path, [this, &csv](bool fitNames) {
+        return qx::ImportChannelPlan(*this, csv, {.apply = false, .fitNames = fitNames});
+    });
     planWindow_ = &dialog;
     const int answer = dialog.exec();
     planWindow_ = nullptr;
     if (answer != QDialog::Accepted) return false;
     const indMain::ActionGroup action(*this, QObject::tr("Import Channels").toStdString());
-    const cmcPlanImport done = qx::ImportChannelPlan(*this, csv, {.skipBad = dialog.SkipBad()});
+    const cmcPlanImport done =
+        qx::ImportChannelPlan(*this, csv, {.skipBad = dialog.SkipBad(), .fitNames = dialog.FitNames()});
     if (!done.applied) return false;
     // Bank counts may have changed: the tree's bank nodes and the open sheet follow.
     EvMan().Post(EVC_BankIcons);

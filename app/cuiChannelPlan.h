@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class QCheckBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -15,21 +16,35 @@ class QTableWidget;
 
 namespace qx {
 
-// Shows the preview of an import; exec() returns Accepted when the user imports, and SkipBad()
-// tells whether the lines with problems are to be skipped.
+// Shows the preview of an import; exec() returns Accepted when the user imports, SkipBad() tells
+// whether the lines with problems are to be skipped and FitNames() whether names are fitted to the
+// display. `check` runs the import as a preview with names fitted or not; the window shows its
+// result and runs it again when the check box changes.
 class cuiPlanPreview : public QDialog {
     Q_OBJECT
 public:
-    cuiPlanPreview(QWidget* parent, const QString& planFile, const cmcPlanImport& preview);
+    using Check = std::function<cmcPlanImport(bool fitNames)>;
+    cuiPlanPreview(QWidget* parent, const QString& planFile, Check check);
     bool SkipBad() const { return skipBad_; }
+    bool FitNames() const;
     QTableWidget* Table() const { return table_; }
-    QListWidget* Problems() const { return problems_; }
+    // The notes (Locations from 0, fitted names) and problems, notes first; null when there are none.
+    QListWidget* Problems() const;
+    QCheckBox* FitNamesBox() const { return fitNames_; }
     QPushButton* ImportButton() const { return import_; }
 
 private:
+    void Show(const cmcPlanImport& preview);
+
+    QString planFile_;
+    Check check_;
+    QLabel* summary_ = nullptr;
     QTableWidget* table_ = nullptr;
+    QLabel* problemsLabel_ = nullptr;
     QListWidget* problems_ = nullptr;
+    QCheckBox* fitNames_ = nullptr;
     QPushButton* import_ = nullptr;
+    bool problemsFound_ = false;  // the preview shown has problems
     bool skipBad_ = false;
 };
 

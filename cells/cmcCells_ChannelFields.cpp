@@ -28,7 +28,10 @@ const cmcFieldRow kRows[] = {
     {CL_Mch_AutoChScan, Rec(&datCh::autoChScan), List(kOnOff)},
     {CL_Mch_PwrSave, Rec(&datCh::pwrSave), List(kOnOff)},
     {CL_Mch_Tot, Rec(&datCh::tot), List(kOnOff)},
-    {CL_Mch_RfPo, Rec(&datCh::rfPower), List("GI_Sheet_Sel_Mch_RfPwr")},
+    // Each model type's levels with their nominal watts, which channel plans read and write.
+    {CL_Mch_RfPo, Rec(&datCh::rfPower),
+     ModelList("GI_Sheet_Sel_Mch_RfPwr_Lmr", "GI_Sheet_Sel_Mch_RfPwr_Pmr", "GI_Sheet_Sel_Mch_RfPwr_PmrK",
+               "GI_Sheet_Sel_Mch_RfPwr_DPmr446")},
     {CL_Mch_Lockout, Rec(&datCh::lockout),
      ModelList("GI_Sheet_Sel_Mch_Lockout_Lmr", "GI_Sheet_Sel_Mch_Lockout_Pmr", "GI_Sheet_Sel_Mch_Lockout_Pmr",
                "GI_Sheet_Sel_Mch_Lockout_Lmr")},

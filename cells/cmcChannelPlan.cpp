@@ -8,13 +8,16 @@
 #include "cells/cmcEditorsInternal.h"
 #include "defs/cmcCellNames.h"
 #include "defs/cmcCellObj.h"
+#include "defs/cmcFCache.h"
 #include "defs/cmcGTex.h"
 #include "defs/cmcSheetBuilder.h"
 #include "image/cmcEeprom.h"
 #include "image/datCh.h"
 #include "image/datChannelShift.h"
+#include "image/cmcImageMap.h"
 #include "image/indMain.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cmath>
@@ -87,7 +90,14 @@ std::vector<cmcCsvRecord> ParseCsv(const std::string& text, char separator) {
 }
 
 char CsvSeparator(const std::string& text) {
-    const std::string first = text.substr(0, text.find_first_of("\r\n"));
+    // The first line that is no comment (a byte order mark before it is no character of it).
+    size_t start = text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+    while (start < text.size() && text[start] == '#') {
+        const size_t end = text.find_first_of("\r\n", start);
+        start = end == std::string::npos ? text.size() : text.find_first_not_of("\r\n", end);
+        if (start == std::string::npos) start = text.size();
+    }
+    const std::string first = text.substr(start, text.find_first_of("\r\n", start) - start);
     return first.find(',') == std::string::npos && first.find(';') != std::string::npos ? ';' : ',';
 }
 
@@ -129,7 +139,8 @@ void AppendPrintable(std::string& out, unsigned char ch) {
 const std::vector<std::string> kColumns = {"Location", "Name",        "Frequency",  "Duplex",    "Offset",
                                            "Tone",     "rToneFreq",   "cToneFreq",  "DtcsCode",  "DtcsPolarity",
                                            "RxDtcsCode", "CrossMode", "Mode",       "TStep",     "Skip",
-                                           "Power",    "Comment",     "Bank"};
+                                           "Power",    "Comment",     "URCALL",     "RPT1CALL",  "RPT2CALL",
+                                           "DVCODE",   "Bank"};
 
 constexpr uint32_t kSplitAbove = 10000000;  // Hz: a larger shift is written as a split frequency
 constexpr const char* kDefaultTone = "88.5";  // the tone fields of a channel without that tone
@@ -168,6 +179,20 @@ std::string Shown(cmcCellCapsule& capsule, int label, int channel) {
     req.cell = &cell;
     capsule.Execute(req, false);
     return req.display;
+}
+
+// The channel raster a channel's frequencies lie on, in kHz as a plan's TStep writes it: the
+// coarsest of the steps the frequency editor snaps to that both frequencies are multiples of.
+std::string Raster(uint32_t rx, uint32_t tx) {
+    static const struct {
+        uint32_t hz;
+        const char* text;
+    } kSteps[] = {{12500, "12.5"}, {6250, "6.25"}, {5000, "5.0"}, {3125, "3.125"}, {2500, "2.5"}};
+    for (const auto& s : kSteps)
+        if (rx % s.hz == 0 && tx % s.hz == 0) return s.text;
+    for (const auto& s : kSteps)
+        if (rx % s.hz == 0) return s.text;
+    return "2.5";
 }
 
 std::string TrimRight(std::string s) {
@@ -239,9 +264,11 @@ std::vector<std::string> PlanFields(indMain& main, cmcCellCapsule& capsule, int 
         f[PC_CrossMode] = txWord + "->" + rxWord;
     }
     f[PC_Mode] = ch.narrow ? "NFM" : "FM";
-    f[PC_TStep] = ch.narrow ? "6.25" : "12.50";
+    f[PC_TStep] = Raster(ch.rxFreq, ch.txInhibit ? ch.rxFreq : ch.txFreq);
     f[PC_Skip] = ch.scanInc ? "" : "S";
-    f[PC_Power] = Shown(capsule, CL_Mch_RfPo, channel);
+    // The level's nominal watts; a level the list does not name (a damaged image) as the list shows it.
+    const std::vector<cmcPowerLevel> levels = ChannelPowerLevels(main.ModelType());
+    f[PC_Power] = ch.rfPower < levels.size() ? WattsText(levels[ch.rfPower].watts) : Shown(capsule, CL_Mch_RfPo, channel);
     f[PC_Bank] = std::to_string(datBankOfChannel(image, channel) + 1);
     return f;
 }
@@ -333,13 +360,17 @@ bool ParseInt(const std::string& text, int* out) {
 
 class Importer {
 public:
-    Importer(indMain& main, cmcPlanImport& result) : main_(main), result_(result), script_(main), capsule_(&main) {}
+    Importer(indMain& main, cmcPlanImport& result, const cmcPlanOptions& options, int firstLocation)
+        : main_(main), result_(result), options_(options), firstLocation_(firstLocation), script_(main),
+          capsule_(&main), levels_(ChannelPowerLevels(main.ModelType())) {}
 
     // Applies one line to the working image; false (with problems added) when a value is refused.
-    // The caller restores the image from Snapshot() after a refused line that Touched() it.
-    bool Line(const LineValues& v, const cmcPlanOptions& options) {
+    // Every value of the line is checked, so that one refused value does not hide the others. The
+    // caller restores the image from Snapshot() after a refused line that Touched() it.
+    bool Line(const LineValues& v) {
         line_ = v.line;
         problems_ = 0;
+        problemColumns_.clear();
         touched_ = false;
         uint8_t* image = main_.WorkingImage().Data();
         const int type = main_.ModelType();
@@ -348,12 +379,13 @@ public:
 
         // Values that do not need the image: read and check them first.
         uint32_t rx = 0;
-        if (!v.given[PC_Frequency] || !ParseMhz(v.f[PC_Frequency], &rx) || rx == 0)
+        const bool rxRead = v.given[PC_Frequency] && ParseMhz(v.f[PC_Frequency], &rx) && rx != 0;
+        if (!rxRead)
             Problem(PC_Frequency, v.given[PC_Frequency] ? QuotedField(v.f[PC_Frequency]) + " is not a frequency in MHz"
                                                       : "the file has no Frequency column");
         int wantedBank = -1;
-        if (options.bank >= 0) {
-            wantedBank = options.bank;
+        if (options_.bank >= 0) {
+            wantedBank = options_.bank;
         } else if (v.given[PC_Bank] && !v.f[PC_Bank].empty()) {
             int b = 0;
             if (!ParseInt(v.f[PC_Bank], &b) || b < 1 || b > 5)
@@ -361,23 +393,40 @@ public:
             else
                 wantedBank = b - 1;
         }
-        int location = -1;
-        if (options.bank < 0) {
-            if (!v.given[PC_Location] || !ParseInt(v.f[PC_Location], &location) || location < 1 || location > 64)
-                Problem(PC_Location, v.given[PC_Location] ? QuotedField(v.f[PC_Location]) + " is not a channel (1 to 64)"
-                                                        : "the file has no Location column");
-            // Two lines for one channel: the later one would silently overwrite the earlier.
-            else if (const auto seen = locationLines_.find(location); seen != locationLines_.end())
-                Problem(PC_Location, "channel " + std::to_string(location) + " is already set by line " +
-                                         std::to_string(seen->second));
-            else
+        // The slot: by Location, or after the last channel in use of the bank asked for.
+        int channel = -1;
+        if (options_.bank < 0) {
+            int location = 0;
+            const int last = firstLocation_ + 63;
+            if (!v.given[PC_Location] || !ParseInt(v.f[PC_Location], &location) || location < firstLocation_) {
+                Problem(PC_Location, v.given[PC_Location] ? QuotedField(v.f[PC_Location]) + " is not a channel (" +
+                                                                std::to_string(firstLocation_) + " to " +
+                                                                std::to_string(last) + ")"
+                                                          : "the file has no Location column");
+            } else if (location > last) {
+                // A plan made for a radio of more channels: the lines past the last channel do not
+                // fit. One problem names the first of them and counts the others.
+                return DoesNotFit("Location " + std::to_string(location) + " lies beyond channel 64 (Location " +
+                                  std::to_string(last) + ")");
+            } else if (const auto seen = locationLines_.find(location); seen != locationLines_.end()) {
+                // Two lines for one channel: the later one would silently overwrite the earlier.
+                Problem(PC_Location, "channel " + std::to_string(location - firstLocation_ + 1) +
+                                         " is already set by line " + std::to_string(seen->second));
+            } else {
                 locationLines_.emplace(location, v.line);
+                channel = location - firstLocation_;
+            }
+        } else {
+            channel = FreeSlot(options_.bank);
+            if (channel < 0)
+                return DoesNotFit("bank " + std::to_string(options_.bank + 1) + " has no free channel left");
         }
         uint32_t tx = rx;
-        bool txInhibit = false;
+        bool txInhibit = false, txRead = true;
         const std::string duplex = v.given[PC_Duplex] ? v.f[PC_Duplex] : std::string();
         if (duplex == "+" || duplex == "-" || duplex == "split") {
             uint32_t off = 0;
+            txRead = false;
             if (!v.given[PC_Offset] || !ParseMhz(v.f[PC_Offset], &off)) {
                 Problem(PC_Offset, QuotedField(v.given[PC_Offset] ? v.f[PC_Offset] : std::string()) +
                                       " is not a frequency in MHz");
@@ -387,14 +436,14 @@ public:
                 if (sum > 0xFFFFFFFFu)
                     Problem(PC_Offset, "the radio cannot transmit on " + Mhz(sum) + " MHz");
                 else
-                    tx = static_cast<uint32_t>(sum);
+                    tx = static_cast<uint32_t>(sum), txRead = true;
             } else if (duplex == "-") {
                 if (off > rx)
                     Problem(PC_Offset, "the offset is larger than the frequency");
                 else
-                    tx = rx - off;
+                    tx = rx - off, txRead = true;
             } else {
-                tx = off;
+                tx = off, txRead = true;
             }
         } else if (duplex == "off") {
             txInhibit = true;
@@ -404,10 +453,14 @@ public:
         // Tones as the two texts the tone cells take ("" for none).
         std::string txTone, rxTone;
         int txCol = PC_Tone, rxCol = PC_Tone;
+        bool tonesRead = true;
         const std::string tone = v.given[PC_Tone] ? v.f[PC_Tone] : std::string();
-        const std::string pol = v.given[PC_DtcsPol] && !v.f[PC_DtcsPol].empty() ? v.f[PC_DtcsPol] : "NN";
-        if (pol.size() != 2 || (pol[0] != 'N' && pol[0] != 'R') || (pol[1] != 'N' && pol[1] != 'R'))
+        std::string pol = v.given[PC_DtcsPol] && !v.f[PC_DtcsPol].empty() ? v.f[PC_DtcsPol] : "NN";
+        if (pol.size() != 2 || (pol[0] != 'N' && pol[0] != 'R') || (pol[1] != 'N' && pol[1] != 'R')) {
             Problem(PC_DtcsPol, QuotedField(pol) + " is not one of NN, NR, RN, RR");
+            pol = "NN";
+            tonesRead = false;
+        }
         auto dtcs = [&](int col, char polarity) {
             return CodeText(Field(v, col, kDefaultDtcs)) + (polarity == 'R' ? "I" : "N");
         };
@@ -420,7 +473,7 @@ public:
             txCol = rxCol = PC_CTone;
         } else if (tone == "DTCS") {
             txTone = dtcs(PC_Dtcs, pol[0]);
-            rxTone = dtcs(PC_Dtcs, pol.size() > 1 ? pol[1] : 'N');
+            rxTone = dtcs(PC_Dtcs, pol[1]);
             txCol = rxCol = PC_Dtcs;
         } else if (tone == "Cross") {
             const std::string mode = Field(v, PC_CrossMode, "Tone->Tone");
@@ -430,23 +483,62 @@ public:
             auto known = [](const std::string& w) { return w.empty() || w == "Tone" || w == "DTCS"; };
             if (arrow == std::string::npos || !known(a) || !known(b) || (a.empty() && b.empty())) {
                 Problem(PC_CrossMode, QuotedField(mode) + " is not a cross mode this radio has");
+                tonesRead = false;
             } else {
                 if (a == "Tone") txTone = ToneText(Field(v, PC_RTone, kDefaultTone)), txCol = PC_RTone;
                 if (a == "DTCS") txTone = dtcs(PC_Dtcs, pol[0]), txCol = PC_Dtcs;
                 if (b == "Tone") rxTone = ToneText(Field(v, PC_CTone, kDefaultTone)), rxCol = PC_CTone;
-                if (b == "DTCS") rxTone = dtcs(PC_RxDtcs, pol.size() > 1 ? pol[1] : 'N'), rxCol = PC_RxDtcs;
+                if (b == "DTCS") rxTone = dtcs(PC_RxDtcs, pol[1]), rxCol = PC_RxDtcs;
             }
         } else {
+            // The reverse modes (TSQL-R, DTCS-R: quiet while the tone is heard) are among these.
             Problem(PC_Tone, QuotedField(tone) + " is not a tone mode this radio has (Tone, TSQL, DTCS or Cross)");
+            tonesRead = false;
+        }
+        // A tone the radio does not have, found without the image so that it is named even when
+        // the channel cannot be set; the same message as the check of what the cells took.
+        if (tonesRead && !KnownTone(txTone)) {
+            Problem(txCol, "the radio has no transmit tone " + QuotedField(txTone));
+            tonesRead = false;
+        }
+        if (tonesRead && !KnownTone(rxTone)) {
+            Problem(rxCol, "the radio has no receive tone " + QuotedField(rxTone));
+            tonesRead = false;
         }
         const std::string mode = v.given[PC_Mode] ? v.f[PC_Mode] : std::string();
-        if (!mode.empty() && mode != "FM" && mode != "NFM")
-            Problem(PC_Mode, QuotedField(mode) + " is not a mode this radio has (FM or NFM)");
+        const bool modeRead = mode.empty() || mode == "FM" || mode == "NFM";
+        if (!modeRead) Problem(PC_Mode, QuotedField(mode) + " is not a mode this radio has (FM or NFM)");
+        // P (a priority channel in other tools) is scanned like any channel without S.
         const std::string skip = v.given[PC_Skip] ? v.f[PC_Skip] : std::string();
-        if (!skip.empty() && skip != "S")
-            Problem(PC_Skip, QuotedField(skip) + " is not one of S or empty");
-        if (problems_) return false;
-        if (options.bank >= 0 && datChannelTotal(image) >= 64) {
+        const bool skipRead = skip.empty() || skip == "S" || skip == "P";
+        if (!skipRead) Problem(PC_Skip, QuotedField(skip) + " is not one of S, P or empty");
+        int power = -1;
+        const std::string powerText = v.given[PC_Power] ? std::string(Trimmed(v.f[PC_Power])) : std::string();
+        if (!powerText.empty()) {
+            power = PowerLevelOf(levels_, powerText);
+            if (power < 0) Problem(PC_Power, QuotedField(powerText) + " is not a power in watts or a level (" + LevelNames() + ")");
+        }
+        std::string name = v.given[PC_Name] ? v.f[PC_Name] : std::string();
+        bool nameRead = v.given[PC_Name];
+        if (nameRead && options_.fitNames) {
+            const std::string fitted = FitName(name);
+            if (fitted != TrimRight(name))
+                result_.notes.push_back({line_, kColumns[PC_Name], QuotedField(name) + " fitted to the display as " + QuotedField(fitted)});
+            name = fitted;
+        }
+        if (nameRead) {
+            // A character the display has no code for is refused by the name's editor, for the
+            // reason it gives everywhere.
+            if (const std::string why = NoCharacterMessage(name); !why.empty()) {
+                Problem(PC_Name, Refused(name, why));
+                nameRead = false;
+            } else if (BytesOf(TrimRight(name)).size() > 8) {
+                Problem(PC_Name, QuotedField(name) + " is longer than the 8 characters the display shows");
+                nameRead = false;
+            }
+        }
+        if (channel < 0 || !rxRead) return false;
+        if (options_.bank < 0 && channel >= datChannelTotal(image) && datChannelTotal(image) >= 64) {
             Problem(PC_Location, "the banks already hold all 64 channels");
             return false;
         }
@@ -455,14 +547,13 @@ public:
         snapshot_.Assign(main_.WorkingImage());
         touched_ = true;
 
-        // The slot: by location (joining the bank when it lies beyond the bank table), or at the
-        // end of the bank asked for.
-        int channel = location - 1;
-        if (options.bank >= 0) {
-            channel = datBankFirst(image, wantedBank) + datBankSize(image, wantedBank);
-            if (!Join(wantedBank, channel, PC_Location)) return false;
-            change.added = true;
+        if (options_.bank >= 0) {
+            if (channel >= datBankFirst(image, wantedBank) + datBankSize(image, wantedBank)) {
+                if (!Join(wantedBank, channel, PC_Location)) return false;
+                change.added = true;
+            }
         } else if (channel >= datChannelTotal(image)) {
+            // Beyond the bank table: the channel joins its bank (the last bank with channels).
             int bank = wantedBank;
             if (bank < 0) {
                 bank = 0;
@@ -471,7 +562,7 @@ public:
             }
             for (int b = bank + 1; b < 5; ++b)
                 if (datBankSize(image, b) > 0) {
-                    Problem(PC_Bank, "channel " + std::to_string(location) + " cannot join bank " +
+                    Problem(PC_Bank, "channel " + std::to_string(channel + 1) + " cannot join bank " +
                                         std::to_string(bank + 1) + ": bank " + std::to_string(b + 1) +
                                         " follows it");
                     return false;
@@ -480,16 +571,16 @@ public:
                 if (!Join(bank, datChannelTotal(image), PC_Location)) return false;
             change.added = true;
         } else if (wantedBank >= 0 && datBankOfChannel(image, channel) != wantedBank) {
-            Problem(PC_Bank, "channel " + std::to_string(location) + " is in bank " +
+            Problem(PC_Bank, "channel " + std::to_string(channel + 1) + " is in bank " +
                                 std::to_string(datBankOfChannel(image, channel) + 1));
-            return false;
         }
         if (!change.added && datChannelInUse(image, channel))
             change.before = PlanFields(main_, capsule_, channel);
         change.channel = channel;
         change.bank = datBankOfChannel(image, channel);
 
-        // Every value through the cell that edits it, in the order a user would type them.
+        // Every value through the cell that edits it, in the order a user would type them; a value
+        // refused above is left out, the others are still checked.
         SetFrequency(CL_Mch_FreqR, channel, rx);
         {
             datCh ch(image);
@@ -499,36 +590,31 @@ public:
                 return false;
             }
         }
-        Pick(CL_Mch_TxInh, channel, txInhibit ? 1 : 0, PC_Duplex);
-        if (!txInhibit) SetFrequency(CL_Mch_FreqT, channel, tx);
+        if (txRead) {
+            Pick(CL_Mch_TxInh, channel, txInhibit ? 1 : 0, PC_Duplex);
+            if (!txInhibit) SetFrequency(CL_Mch_FreqT, channel, tx);
+        }
         // A plan without a Tone column keeps the channel's tones.
-        const bool tones = v.given[PC_Tone];
+        const bool tones = v.given[PC_Tone] && tonesRead;
         if (tones) {
             SetTone(CL_Mch_CTone_R, channel, rxTone, rxCol);
             SetTone(CL_Mch_CTone_T, channel, txTone, txCol);
         }
-        if (v.given[PC_Name]) {
-            // A character the display has no code for is refused by the name's editor, for the
-            // reason it gives everywhere; what else the name cell did is checked below.
+        if (nameRead) {
+            // A name the cell holds already writes nothing; what the cell took is checked below.
             cmcCellObj cell = ChannelCell(CL_Mch_Text, channel);
             std::string why;
-            if (!script_.Type(cell, v.f[PC_Name], &why) && why == NoCharacterMessage(v.f[PC_Name]))
-                Problem(PC_Name, Refused(v.f[PC_Name], why));
+            script_.Type(cell, name, &why);
         }
-        if (!mode.empty()) Pick(CL_Mch_Nar, channel, mode == "NFM" ? 1 : 0, PC_Mode);
-        if (v.given[PC_Skip]) Pick(CL_Mch_Scan_Inc, channel, skip == "S" ? 0 : 1, PC_Skip);
-        if (v.given[PC_Power] && !v.f[PC_Power].empty()) {
-            cmcCellObj cell = ChannelCell(CL_Mch_RfPo, channel);
-            std::string why;
-            if (!script_.PickText(cell, v.f[PC_Power], &why)) Problem(PC_Power, Refused(v.f[PC_Power], why));
-        }
-        if (problems_) return false;
+        if (!mode.empty() && modeRead) Pick(CL_Mch_Nar, channel, mode == "NFM" ? 1 : 0, PC_Mode);
+        if (v.given[PC_Skip] && skipRead) Pick(CL_Mch_Scan_Inc, channel, skip == "S" ? 0 : 1, PC_Skip);
+        if (power >= 0) Pick(CL_Mch_RfPo, channel, power, PC_Power);
 
         // What the radio now holds must be what the line asked for: an editor that snaps a value
         // (a frequency off the channel raster, a tone by its first digits) is a refusal here.
         change.after = PlanFields(main_, capsule_, channel);
         const auto& a = change.after;
-        if (!txInhibit && (a[PC_Duplex] == "off" || TxOf(a) != tx))
+        if (txRead && !txInhibit && (a[PC_Duplex] == "off" || TxOf(a) != tx))
             Problem(duplex.empty() ? PC_Frequency : PC_Offset, "the radio cannot transmit on " + Mhz(tx) + " MHz");
         // A dPMR446 radio transmits the tone it receives: a plan that asks for two tones cannot be held.
         const bool tied = type == kModelDPmr446 && Canonical(txTone) != Canonical(rxTone);
@@ -538,17 +624,30 @@ public:
         else if (tones && ToneOf(a, true) != Canonical(txTone))
             Problem(txCol, "the radio has no transmit tone " + QuotedField(txTone));
         if (tones && ToneOf(a, false) != Canonical(rxTone)) Problem(rxCol, "the radio has no receive tone " + QuotedField(rxTone));
-        if (v.given[PC_Name] && a[PC_Name] != TrimRight(v.f[PC_Name]))
-            Problem(PC_Name, "'" + v.f[PC_Name] + "' has characters the display cannot show or is too long");
+        if (nameRead && a[PC_Name] != TrimRight(name))
+            Problem(PC_Name, QuotedField(name) + " has characters the display cannot show or is too long");
         if (problems_) return false;
         result_.changes.push_back(std::move(change));
         return true;
     }
 
+    // A problem of the line; one per column (a value refused before the image is edited is not
+    // refused again by its cell).
     void Problem(int col, const std::string& message) {
+        if (std::find(problemColumns_.begin(), problemColumns_.end(), col) != problemColumns_.end()) return;
+        problemColumns_.push_back(col);
         if (!problems_) ++result_.refusedLines;
         result_.AddProblem({line_, kColumns[col], message});
         ++problems_;
+    }
+
+    // The lines that did not fit: the first is named by a problem, counted with the others.
+    void FinishNoRoom() {
+        if (noRoomLines_ == 0 || noRoomProblem_ < 0) return;
+        std::string& message = result_.problems[static_cast<size_t>(noRoomProblem_)].message;
+        message += noRoomLines_ == 1 ? ": this line does not fit"
+                                     : ": this line and " + std::to_string(noRoomLines_ - 1) + " more line" +
+                                           (noRoomLines_ == 2 ? "" : "s") + " do not fit";
     }
 
     bool Touched() const { return touched_; }
@@ -558,6 +657,46 @@ public:
 private:
     static std::string Field(const LineValues& v, int col, const char* fallback) {
         return v.given[col] && !v.f[col].empty() ? v.f[col] : std::string(fallback);
+    }
+
+    bool DoesNotFit(const std::string& why) {
+        ++result_.refusedLines;
+        if (noRoomLines_++ == 0) {
+            result_.AddProblem({line_, kColumns[PC_Location], why});
+            noRoomProblem_ = result_.moreProblems ? -1 : static_cast<int>(result_.problems.size()) - 1;
+        }
+        return false;
+    }
+
+    // The first channel after the last channel in use of a bank, within the bank; past its end
+    // when every channel of the bank up to the end is in use (the bank then grows); -1 when the
+    // bank cannot grow because the banks hold all 64 channels.
+    int FreeSlot(int bank) const {
+        const uint8_t* image = main_.WorkingImage().Data();
+        const int first = datBankFirst(image, bank);
+        const int end = first + datBankSize(image, bank);
+        int slot = first;
+        for (int n = first; n < end; ++n)
+            if (datChannelInUse(image, n)) slot = n + 1;
+        if (slot < end) return slot;
+        return datChannelTotal(image) < 64 ? end : -1;
+    }
+
+    std::string LevelNames() const {
+        std::string out;
+        for (const cmcPowerLevel& l : levels_) out += (out.empty() ? "" : ", ") + l.name;
+        return out;
+    }
+
+    static bool KnownTone(const std::string& text) {
+        if (text.empty()) return true;
+        const std::string c = Canonical(text);
+        if (c.size() == 4 && (c[3] == 'N' || c[3] == 'I')) {
+            const auto& codes = editors::Tones().dtcs;
+            return std::find(codes.begin(), codes.end(), c.substr(0, 3)) != codes.end();
+        }
+        const auto& tones = editors::Tones().ctcss;
+        return std::find(tones.begin(), tones.end(), c) != tones.end();
     }
 
     // A spreadsheet that took the plan's tones for numbers writes them back shortened ("100" for
@@ -606,7 +745,10 @@ private:
             uint8_t* image = main_.WorkingImage().Data();
             datCh ch(image);
             ch.Load(datChannelKind(main_.ModelType()), channel);
-            const int now = label == CL_Mch_TxInh ? ch.txInhibit : label == CL_Mch_Nar ? ch.narrow : ch.scanInc;
+            const int now = label == CL_Mch_TxInh ? ch.txInhibit
+                            : label == CL_Mch_Nar ? ch.narrow
+                            : label == CL_Mch_RfPo ? ch.rfPower
+                                                   : ch.scanInc;
             if (now != item) Problem(col, Refused(before, why));
         }
     }
@@ -662,10 +804,16 @@ private:
 
     indMain& main_;
     cmcPlanImport& result_;
+    const cmcPlanOptions& options_;
+    const int firstLocation_;  // the Location of channel 1
     cmcCellScript script_;
     cmcCellCapsule capsule_;
+    const std::vector<cmcPowerLevel> levels_;
     int line_ = 0;
     int problems_ = 0;
+    std::vector<int> problemColumns_;  // the columns of this line with a problem
+    int noRoomLines_ = 0;              // lines that did not fit
+    int noRoomProblem_ = -1;           // the problem naming the first of them, when kept
     bool touched_ = false;
     cmcEeprom snapshot_;
     std::map<int, int> locationLines_;  // the line that names each Location, by Location
@@ -675,7 +823,113 @@ private:
 
 const char* ChannelPlanHeader() {
     return "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,RxDtcsCode,"
-           "CrossMode,Mode,TStep,Skip,Power,Comment,Bank";
+           "CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE,Bank";
+}
+
+namespace {
+
+const char* PowerListKey(int modelType) {
+    switch (modelType) {
+    case kModelPmr: return "GI_Sheet_Sel_Mch_RfPwr_Pmr";
+    case kModelKorvPmr: return "GI_Sheet_Sel_Mch_RfPwr_PmrK";
+    case kModelDPmr446: return "GI_Sheet_Sel_Mch_RfPwr_DPmr446";
+    default: return "GI_Sheet_Sel_Mch_RfPwr_Lmr";
+    }
+}
+
+// Upper case, spaces around the text cut, for comparing level names.
+std::string Folded(std::string_view text) {
+    std::string out(Trimmed(text));
+    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+}  // namespace
+
+std::vector<cmcPowerLevel> ChannelPowerLevels(int modelType) {
+    // The Power list writes each level as "Name (watts W)"; the watts are written nowhere else.
+    std::vector<cmcPowerLevel> out;
+    const std::string key = PowerListKey(modelType);
+    for (int i = 0; i < 4; ++i) {
+        const std::string text = EditorLists().Text(key, Flex0, i);
+        cmcPowerLevel level;
+        const size_t open = text.rfind(" (");
+        level.name = text.substr(0, open);
+        uint64_t microwatts = 0;
+        if (open != std::string::npos && text.size() > open + 4 && text.compare(text.size() - 3, 3, " W)") == 0 &&
+            ParseMillionths(std::string_view(text).substr(open + 2, text.size() - open - 5), 999999999, &microwatts))
+            level.watts = static_cast<double>(microwatts) / 1e6;
+        out.push_back(std::move(level));
+    }
+    return out;
+}
+
+std::string WattsText(double watts) {
+    char buf[32];
+    if (watts >= 10) {
+        std::snprintf(buf, sizeof buf, "%.0fW", watts);
+        return buf;
+    }
+    // One decimal at least, more only where the level needs them (0.05W).
+    for (int decimals = 1; decimals < 6; ++decimals) {
+        std::snprintf(buf, sizeof buf, "%.*f", decimals, watts);
+        if (std::fabs(std::strtod(buf, nullptr) - watts) < 1e-9) break;
+    }
+    return std::string(buf) + "W";
+}
+
+int PowerLevelOf(const std::vector<cmcPowerLevel>& levels, const std::string& text) {
+    // A level's name, alone or as the Power list shows it ("High (5 W)").
+    const std::string folded = Folded(std::string_view(text).substr(0, text.find(" (")));
+    for (size_t i = 0; i < levels.size(); ++i)
+        if (!levels[i].name.empty() && folded == Folded(levels[i].name)) return static_cast<int>(i);
+    // Watts: "5W", "5.0W", "0.5 W", "5".
+    std::string_view number = Trimmed(text);
+    if (!number.empty() && (number.back() == 'W' || number.back() == 'w')) number.remove_suffix(1);
+    uint64_t microwatts = 0;
+    if (!ParseMillionths(number, 999999999999, &microwatts) || microwatts == 0) return -1;
+    // The nearest level by ratio (in decibels): 4 W is nearer 5 W than 2.5 W, 0.7 W nearer 0.5 W than 1 W.
+    const double watts = static_cast<double>(microwatts) / 1e6;
+    int best = -1;
+    double bestDistance = 0;
+    for (size_t i = 0; i < levels.size(); ++i) {
+        if (levels[i].watts <= 0) continue;
+        const double d = std::fabs(std::log(watts / levels[i].watts));
+        if (best < 0 || d < bestDistance - 1e-12) best = static_cast<int>(i), bestDistance = d;
+    }
+    return best;
+}
+
+std::string FitName(const std::string& name) {
+    // Each character as the display can show it, in the editable form ('%' written twice).
+    std::string mapped;
+    for (size_t i = 0; i < name.size();) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (c >= 32 && c < 127) {
+            const char u = static_cast<char>(std::toupper(c));
+            mapped += u == '%' ? std::string("%%") : std::string(1, u);
+            ++i;
+            continue;
+        }
+        // A character of more than one byte: an accented Latin letter becomes its letter.
+        unsigned cp = c;
+        size_t n = 1;
+        if (c >= 0xC0 && c < 0xE0 && i + 1 < name.size()) cp = ((c & 0x1Fu) << 6) | (name[i + 1] & 0x3Fu), n = 2;
+        else if (c >= 0xE0 && c < 0xF0) n = 3;
+        else if (c >= 0xF0) n = 4;
+        static const char kLatin[] = "AAAAAAACEEEEIIIIDNOOOOOxOUUUUYTSAAAAAAACEEEEIIIIDNOOOOO-OUUUUYTY";
+        char letter = '-';
+        if (n == 2 && cp >= 0xC0 && cp <= 0xFF) letter = kLatin[cp - 0xC0];
+        if (n == 2 && cp == 0xDF) mapped += 'S';  // sharp s as "SS"
+        mapped += letter == 'x' ? '-' : letter;
+        i += std::min(n, name.size() - i);
+    }
+    // At most 8 display characters: a point after a character shares its place.
+    std::vector<uint8_t> bytes = BytesOf(mapped);
+    while (!bytes.empty() && (bytes.back() & 0x7F) == ' ') bytes.pop_back();
+    if (bytes.size() > 8) bytes.resize(8);
+    while (!bytes.empty() && bytes.back() == ' ') bytes.pop_back();
+    return EditableOf(bytes);
 }
 
 const std::vector<std::string>& ChannelPlanColumns() { return kColumns; }
@@ -717,6 +971,7 @@ std::string ExportChannelPlan(indMain& main) {
 }
 
 std::string cmcPlanProblem::Text() const {
+    if (line == 0) return message;
     return "line " + std::to_string(line) + ": " + (column.empty() ? std::string() : column + ": ") + message;
 }
 
@@ -728,7 +983,16 @@ cmcPlanImport ImportChannelPlan(indMain& main, const std::string& csv, const cmc
     constexpr size_t kMaxColumns = 256;
     cmcCsvReader reader(csv, separator, kMaxColumns);
     cmcCsvRecord header;
-    if (!reader.Next(&header)) {
+    // A line whose first field starts with '#' is a comment, before the header as after it.
+    auto comment = [](const cmcCsvRecord& r) {
+        std::string_view first = r.fields.empty() ? std::string_view() : std::string_view(r.fields[0]);
+        if (r.line == 1 && first.rfind("\xEF\xBB\xBF", 0) == 0) first.remove_prefix(3);
+        return !first.empty() && first.front() == '#';
+    };
+    bool any = false;
+    while ((any = reader.Next(&header)) && comment(header)) {
+    }
+    if (!any) {
         result.AddProblem({1, "", "the file is empty: a header line naming the columns is needed"});
         return result;
     }
@@ -763,16 +1027,36 @@ cmcPlanImport ImportChannelPlan(indMain& main, const std::string& csv, const cmc
         result.AddProblem({header.line, "Bank", "there are five banks"});
         return result;
     }
+    // Plans of radios whose channels count from 0 start at Location 0: channel 1 is then Location 0.
+    int firstLocation = options.firstLocation;
+    if (firstLocation < 0) {
+        firstLocation = 1;
+        if (options.bank < 0) {
+            cmcCsvReader scan(csv, separator, static_cast<size_t>(where[PC_Location]) + 1);
+            cmcCsvRecord r;
+            while (scan.Next(&r)) {
+                if (r.line <= header.line || comment(r) || where[PC_Location] >= static_cast<int>(r.fields.size()))
+                    continue;
+                int location = 0;
+                if (ParseInt(r.fields[where[PC_Location]], &location) && location == 0) {
+                    firstLocation = 0;
+                    result.notes.push_back({0, "", "Locations count from 0 in this plan: Location 0 is channel 1"});
+                    break;
+                }
+            }
+        }
+    }
 
     // The whole import is one user action: one Undo takes it back, and a preview or a refused
     // plan, whose edits are rolled back below, leaves no step in the history.
     const indMain::ActionGroup action(main, "");
     const cmcEeprom original(main.WorkingImage());
     const bool wasModified = main.IsModified();
-    Importer importer(main, result);
+    Importer importer(main, result, options, firstLocation);
     cmcCsvRecord record;
     LineValues v;
     while (reader.Next(&record)) {
+        if (comment(record)) continue;
         v.line = record.line;
         v.f.assign(PC_Count, std::string());
         v.given.assign(PC_Count, false);
@@ -781,13 +1065,19 @@ cmcPlanImport ImportChannelPlan(indMain& main, const std::string& csv, const cmc
             v.given[c] = true;
             if (where[c] < static_cast<int>(record.fields.size())) v.f[c] = std::move(record.fields[where[c]]);
         }
+        // A plan with one tone column (rToneFreq) means that tone for both directions.
+        if (where[PC_CTone] < 0 && where[PC_RTone] >= 0) {
+            v.f[PC_CTone] = v.f[PC_RTone];
+            v.given[PC_CTone] = true;
+        }
         // With semicolons between the fields, numbers may carry a decimal comma.
         if (separator == ';')
             for (int c : {PC_Frequency, PC_Offset, PC_RTone, PC_CTone})
                 for (char& ch : v.f[c])
                     if (ch == ',') ch = '.';
-        if (!importer.Line(v, options) && importer.Touched()) main.WorkingImage().Assign(importer.Snapshot());
+        if (!importer.Line(v) && importer.Touched()) main.WorkingImage().Assign(importer.Snapshot());
     }
+    importer.FinishNoRoom();
     const bool accept = options.apply && (result.problems.empty() || options.skipBad) && !result.changes.empty();
     if (!accept) {
         main.WorkingImage().Assign(original);

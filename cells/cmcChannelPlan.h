@@ -2,13 +2,15 @@
 //
 // A channel plan is a CSV file in the common channel-plan layout: a header line naming the columns
 // (Location, Name, Frequency, Duplex, Offset, Tone, rToneFreq, cToneFreq, DtcsCode, DtcsPolarity,
-// RxDtcsCode, CrossMode, Mode, TStep, Skip, Power, Comment, and our Bank), then one channel per
-// line. Export writes the channels in use; import checks every value through the cell handler and
+// RxDtcsCode, CrossMode, Mode, TStep, Skip, Power, Comment, URCALL, RPT1CALL, RPT2CALL, DVCODE, and
+// our Bank), then one channel per line; lines starting with '#' are comments. Power is written in
+// watts (the nominal watts of each model type's levels, from the Power lists of the definition
+// file), so that plans written by other programming tools and ours read each other. Export writes the channels in use; import checks every value through the cell handler and
 // the editors the channel sheets use, and changes the image only when the whole plan is accepted
 // (or the lines with problems are skipped on request).
 //
 //     std::string csv = ExportChannelPlan(main);
-//     cmcPlanImport r = ImportChannelPlan(main, csv, {.bank = -1, .skipBad = false});
+//     cmcPlanImport r = ImportChannelPlan(main, csv, {.bank = -1, .skipBad = false, .fitNames = true});
 //     if (!r.applied) for (auto& p : r.problems) ... "line N: column: message"
 //
 //     std::vector<cmcDiffLine> d = DiffImages(a, b, sheetReferences);
@@ -49,7 +51,7 @@ private:
     size_t pos_ = 0;
     int line_ = 1;
 };
-// The field separator of a CSV text: ';' when its first line has semicolons and no comma (as
+// The field separator of a CSV text: ';' when its first line (after '#' comment lines) has semicolons and no comma (as
 // spreadsheets save CSV where the comma is the decimal mark), otherwise ','.
 char CsvSeparator(const std::string& text);
 // One field, quoted when it holds a comma, a quote, a line break or surrounding spaces.
@@ -65,16 +67,18 @@ std::string ExportChannelPlan(indMain& main);
 // ---------------- import ----------------
 
 struct cmcPlanOptions {
-    int bank = -1;         // 0-4: append every channel at the end of this bank, Location ignored
-    bool skipBad = false;  // apply the good lines when some lines have problems
-    bool apply = true;     // false: only check and describe (the preview); the image is kept
+    int bank = -1;           // 0-4: append every channel after the last channel in use of this bank
+    bool skipBad = false;    // apply the good lines when some lines have problems
+    bool apply = true;       // false: only check and describe (the preview); the image is kept
+    int firstLocation = -1;  // the Location of channel 1; -1: 0 when the smallest Location is 0, else 1
+    bool fitNames = false;   // shorten names to what the display shows (upper case, 8 characters)
 };
 
 struct cmcPlanProblem {
-    int line = 0;          // the file's line, the header being line 1
+    int line = 0;          // the file's line, the header being line 1; 0 for the plan as a whole
     std::string column;    // the column as the header names it ("" for the line as a whole)
     std::string message;
-    std::string Text() const;  // "line N: column: message"
+    std::string Text() const;  // "line N: column: message" ("message" for the plan as a whole)
 };
 
 // A channel the plan sets: where it goes and what it held before and holds after.
@@ -94,6 +98,8 @@ struct cmcPlanImport {
     int moreProblems = 0;                // problems found beyond those kept
     int refusedLines = 0;                // lines with at least one problem
     std::vector<cmcPlanChange> changes;  // lines accepted, in file order
+    // What the import did that the plan did not say: Locations counted from 0, names fitted.
+    std::vector<cmcPlanProblem> notes;
     bool applied = false;                // the working image was changed (and marked modified)
 
     // Keeps a problem, or counts it once kMaxPlanProblems are kept.
@@ -122,8 +128,26 @@ const std::vector<std::string>& ChannelPlanColumns();
 // Their places in those fields, in the order ChannelPlanColumns() names them.
 enum cmcPlanColumn : int {
     PC_Location, PC_Name, PC_Frequency, PC_Duplex, PC_Offset, PC_Tone, PC_RTone, PC_CTone, PC_Dtcs, PC_DtcsPol,
-    PC_RxDtcs, PC_CrossMode, PC_Mode, PC_TStep, PC_Skip, PC_Power, PC_Comment, PC_Bank, PC_Count
+    PC_RxDtcs, PC_CrossMode, PC_Mode, PC_TStep, PC_Skip, PC_Power, PC_Comment, PC_UrCall, PC_Rpt1Call,
+    PC_Rpt2Call, PC_DvCode, PC_Bank, PC_Count
 };
+
+// The power levels of a model type as its Power list names them ("High (5 W)"): the level's name
+// and its nominal watts, in the order of the channel's power field.
+struct cmcPowerLevel {
+    std::string name;   // "High"
+    double watts = 0;   // 5.0
+};
+std::vector<cmcPowerLevel> ChannelPowerLevels(int modelType);
+// Watts as a plan writes them: "5.0W", "0.5W", "0.05W", "25W".
+std::string WattsText(double watts);
+// A plan's Power field as the level it names: watts ("5W", "5.0W", "0.5 W", a bare number) as the
+// nearest level (by ratio), or a level's name ("High", "Very low"); -1 when it is neither.
+int PowerLevelOf(const std::vector<cmcPowerLevel>& levels, const std::string& text);
+// A name shortened to what the display can show: upper case, a character the display lacks
+// replaced (an accented letter by its letter, anything else by '-'), at most 8 display
+// characters; in the editable form the name cell takes.
+std::string FitName(const std::string& name);
 // The tones of a channel's plan fields as a person reads them: "TSQL 100.0", "Tone 77.0",
 // "DTCS 754 NN", "Cross DTCS->Tone 114N/88.5"; empty for none.
 std::string PlanToneText(const std::vector<std::string>& fields);

@@ -69,16 +69,20 @@ int Export(const std::vector<std::string>& args) {
 
 int Import(const std::vector<std::string>& args) {
     std::vector<std::string> positional;
-    std::string out, bank;
-    bool skipBad = false;
+    std::string out, bank, first;
+    bool skipBad = false, fitNames = false;
     bool usage = false;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-o")
             usage = usage || !TakeValue(args, i, out);
         else if (args[i] == "--bank")
             usage = usage || !TakeValue(args, i, bank);
+        else if (args[i] == "--first-location")
+            usage = usage || !TakeValue(args, i, first);
         else if (args[i] == "--skip-bad")
             skipBad = true;
+        else if (args[i] == "--fit-names")
+            fitNames = true;
         else
             positional.push_back(args[i]);
     }
@@ -88,9 +92,11 @@ int Import(const std::vector<std::string>& args) {
         if (!ReadCliNumber(bank, 1, 5, &n)) usage = true;
         bankNo = n - 1;
     }
+    int firstLocation = -1;
+    if (!first.empty() && !ReadCliNumber(first, 0, 1000000, &firstLocation)) usage = true;
     if (usage || positional.size() != 2 || out.empty()) {
-        PrintError("import takes FILE, PLAN.csv, -o OUT and optionally --bank N (1 to 5) and --skip-bad "
-                   "(try 'import --help')");
+        PrintError("import takes FILE, PLAN.csv, -o OUT and optionally --bank N (1 to 5), --first-location N "
+                   "(0 or more), --fit-names and --skip-bad (try 'import --help')");
         return kExitUsage;
     }
     std::string csv, why;
@@ -101,10 +107,14 @@ int Import(const std::vector<std::string>& args) {
     OpenDefinitionFiles();
     indMain main;
     if (!Open(main, positional[0])) return kExitRefused;
-    const cmcPlanImport r = ImportChannelPlan(main, csv, {.bank = bankNo, .skipBad = skipBad});
+    const cmcPlanImport r = ImportChannelPlan(
+        main, csv, {.bank = bankNo, .skipBad = skipBad, .firstLocation = firstLocation, .fitNames = fitNames});
+    // What the import did that the plan did not say (Locations counted from 0, fitted names), each
+    // line starting with "note: ", so that a script tells them from the problems.
+    for (const cmcPlanProblem& n : r.notes) std::fprintf(stderr, "note: %s\n", n.Text().c_str());
     for (const cmcPlanProblem& p : r.problems) std::fprintf(stderr, "%s\n", p.Text().c_str());
-    // Standard error holds the problem lines and nothing else, so that a script can read them;
-    // past the first hundred, one line counts the rest.
+    // Standard error holds the notes and problem lines and nothing else, so that a script can read
+    // them; past the first hundred problems, one line counts the rest.
     if (r.moreProblems) std::fprintf(stderr, "%s\n", r.MoreProblemsText().c_str());
     // With --skip-bad the good lines are saved; when no line was good (or the header itself was
     // refused) there is nothing to save.
@@ -140,26 +150,39 @@ QX_CLI_COMMAND("export", "write the memory channels of a clone file as a CSV cha
                "in the common channel-plan CSV layout: Location (the channel over all banks, from 1),\n"
                "Name, Frequency (receive, MHz), Duplex and Offset (the transmit frequency), Tone,\n"
                "rToneFreq, cToneFreq, DtcsCode, DtcsPolarity, RxDtcsCode, CrossMode, Mode (FM or NFM),\n"
-               "TStep, Skip (S: not in the scan), Power, Comment, and Bank (1 to 5). -o - writes the\n"
-               "plan to standard output.\n\n"
+               "TStep (the channel raster, kHz), Skip (S: not in the scan), Power (the level's nominal\n"
+               "watts, e.g. 5.0W), Comment, URCALL, RPT1CALL, RPT2CALL, DVCODE (empty), and Bank (1 to\n"
+               "5), so that other programming tools read the plan. -o - writes the plan to standard\n"
+               "output.\n\n"
                "PLAN.csv is replaced only once the new plan is complete (a symbolic link is followed).\n\n"
                "Exit 0 written; 65 the file is refused; 73 PLAN.csv cannot be written (the reason on stderr).",
                Export);
 
 QX_CLI_COMMAND("import", "set memory channels of a clone file from a CSV channel plan",
-               "Usage: qx-p2210-cli import FILE PLAN.csv -o OUT [--bank N] [--skip-bad]\n\n"
+               "Usage: qx-p2210-cli import FILE PLAN.csv -o OUT [--bank N] [--first-location N]\n"
+               "                          [--fit-names] [--skip-bad]\n\n"
                "Reads the plan (columns found by their header names; Frequency and Location are\n"
-               "needed, the others are optional, unknown ones ignored; a plan a spreadsheet saved with\n"
-               "semicolons and decimal commas is read too) and sets each line's channel through the\n"
-               "channel sheet's cells, so that every value is checked as on the sheet. A column the\n"
-               "plan lacks leaves that setting of the channel as it is.\n"
-               "A channel goes to its Location (joining its Bank when it lies beyond the channels);\n"
-               "with --bank N every channel is appended at the end of bank N in file order and the\n"
-               "later banks move up.\n\n"
+               "needed, the others are optional, unknown ones ignored; lines starting with # are\n"
+               "comments; a plan a spreadsheet saved with semicolons and decimal commas is read too)\n"
+               "and sets each line's channel through the channel sheet's cells, so that every value is\n"
+               "checked as on the sheet. A column the plan lacks leaves that setting of the channel as\n"
+               "it is. Power is read as watts (5W, 5.0W, 0.5 W, 5: the nearest level) or a level's name\n"
+               "(High, Middle, Low, Very low); Skip P reads as scanned; a plan with rToneFreq but no\n"
+               "cToneFreq uses rToneFreq for both directions.\n"
+               "A channel goes to its Location (joining its Bank when it lies beyond the channels). A\n"
+               "plan whose smallest Location is 0 counts from 0 (Location 0 is channel 1; a note on\n"
+               "stderr says so); --first-location N makes Location N channel 1. With --bank N every\n"
+               "channel goes after the last channel in use of bank N, in file order (the bank grows\n"
+               "and the later banks move up when its channels are all in use).\n"
+               "--fit-names shortens each name to what the display shows (upper case, a character the\n"
+               "display lacks replaced, 8 characters); each shortened name is a note on stderr.\n\n"
                "Exit 0 when OUT was saved. When a line has a problem, every problem is printed on stderr\n"
                "as \"line N: column: message\" (the header is line 1), nothing is written and the exit\n"
                "status is 65, unless --skip-bad is given: then the good lines are imported and saved.\n"
                "Past the first 100 problems one line counts the rest (\"and 9,900 more problems\").\n"
+               "Lines that do not fit (Locations past channel 64, or no free channel left in bank N) are\n"
+               "one problem naming the first of them; --skip-bad imports the lines that fit.\n"
+               "Notes are printed before the problems as \"note: line N: column: message\".\n"
                "Two lines for one Location, or a column named twice, are problems too. A plan larger\n"
                "than 16 MiB is refused unread (exit 65).",
                Import);

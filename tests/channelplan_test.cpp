@@ -3,6 +3,7 @@
 // no change), appending to a bank, skipping bad lines, and the comparison of two images.
 #include "cells/cmcCellCapsule.h"
 #include "cells/cmcChannelPlan.h"
+#include "cells/cmcDispText.h"
 #include "defs/cmcGTex.h"
 #include "image/cmcImageMap.h"
 #include "image/datCh.h"
@@ -138,7 +139,7 @@ TEST_F(ChannelPlan, ExportThenImportReproducesTheChannelsOfEveryModelType) {
         c.LoadStartImage(model);
         Fill(c);
         for (int n = 0; n < 5; ++n) Edit(c, n, [](datCh& ch) { ch.rxFreq = ch.txFreq = 446100000; ch.narrow = !ch.narrow; });
-        EXPECT_TRUE(ImportChannelPlan(c, plan, {}).problems.empty());
+        for (const auto& p : ImportChannelPlan(c, plan, {}).problems) ADD_FAILURE() << p.Text();
         EXPECT_EQ(ExportChannelPlan(c), plan);
     }
 }
@@ -158,8 +159,8 @@ TEST_F(ChannelPlan, ExportedFieldsOfAShiftedToneChannel) {
     EXPECT_EQ(f[4], "0.600000");
     EXPECT_EQ(f[5], "Tone");
     EXPECT_EQ(f[12], "NFM");
-    EXPECT_EQ(f[15], "Middle");
-    EXPECT_EQ(f[17], "1");
+    EXPECT_EQ(f[PC_Power], "2.5W");  // LMR's Middle level
+    EXPECT_EQ(f[PC_Bank], "1");
     EXPECT_EQ(lines[4].fields[3], "split");
     EXPECT_EQ(lines[4].fields[4], "156.800000");
     EXPECT_EQ(lines[5].fields[3], "off");
@@ -168,7 +169,7 @@ TEST_F(ChannelPlan, ExportedFieldsOfAShiftedToneChannel) {
     EXPECT_EQ(PlanToneText(f), "Tone " + f[PC_RTone]);
     EXPECT_EQ(PlanToneText(lines[6].fields), "Cross DTCS->Tone 114N/" + lines[6].fields[PC_CTone]);
     EXPECT_EQ(PlanToneText(lines[1].fields), "");
-    EXPECT_EQ(lines[9].fields[17], "5");
+    EXPECT_EQ(lines[9].fields[PC_Bank], "5");
 }
 
 TEST_F(ChannelPlan, HandWrittenPlanWithoutOptionalColumns) {
@@ -199,7 +200,9 @@ TEST_F(ChannelPlan, HandWrittenPlanWithoutOptionalColumns) {
 }
 
 TEST_F(ChannelPlan, EveryRefusedValueNamesItsLineAndColumnAndChangesNothing) {
-    const std::string header = std::string(ChannelPlanHeader()) + "\n";
+    // The column set of older plans: Bank right after Comment.
+    const std::string header = "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
+                               "RxDtcsCode,CrossMode,Mode,TStep,Skip,Power,Comment,Bank\n";
     const std::string good = "1,OK,446.006250,,,,,,,,,,FM,,,High,,1\n";
     struct Case {
         std::string line;
@@ -216,7 +219,7 @@ TEST_F(ChannelPlan, EveryRefusedValueNamesItsLineAndColumnAndChangesNothing) {
         {"2,A,446.006250,,,TSQL-R,,,,,,,FM,,,,,1", "Tone"},
         {"2,A,446.006250,,,Cross,,,,,,Tone->Nothing,FM,,,,,1", "CrossMode"},
         {"2,A,446.006250,,,,,,,,,,AM,,,,,1", "Mode"},
-        {"2,A,446.006250,,,,,,,,,,FM,,P,,,1", "Skip"},
+        {"2,A,446.006250,,,,,,,,,,FM,,Q,,,1", "Skip"},
         {"2,A,446.006250,,,,,,,,,,FM,,,Max,,1", "Power"},
         {"2,TOO LONG NAME,446.006250,,,,,,,,,,FM,,,,,1", "Name"},
         {"2,\xC3\xA9,446.006250,,,,,,,,,,FM,,,,,1", "Name"},  // a character the display lacks
@@ -331,7 +334,7 @@ TEST_F(ChannelPlan, ProblemsPastTheFirstHundredAreCountedAndMessagesStayReadable
     m.LoadStartImage(kModelPmr);
     Fill(m);
     std::string plan = "Location,Frequency,Mode\n";
-    for (int i = 0; i < 250; ++i) plan += "70,446.1,FM\n";
+    for (int i = 0; i < 250; ++i) plan += "x,446.1,FM\n";
     const cmcPlanImport r = ImportChannelPlan(m, plan, {});
     EXPECT_EQ(r.problems.size(), 100u);
     EXPECT_EQ(r.moreProblems, 150);
@@ -405,6 +408,89 @@ TEST_F(ChannelPlan, AnImportIsOneUndoStepAndAPreviewLeavesNone) {
     ASSERT_TRUE(m.Undo());
     EXPECT_FALSE(m.WorkingImage().Differs(start));
     EXPECT_FALSE(m.CanUndo());
+}
+
+// Power travels as watts: each model type's levels carry nominal watts in the definition file,
+// a plan's watts pick the nearest level (by ratio), our own level names still read.
+TEST_F(ChannelPlan, PowerIsReadAsTheNearestLevelAndWrittenAsWatts) {
+    const auto lmr = ChannelPowerLevels(kModelLmr);
+    ASSERT_EQ(lmr.size(), 4u);
+    EXPECT_EQ(lmr[0].name, "High");
+    EXPECT_EQ(lmr[0].watts, 5.0);
+    EXPECT_EQ(lmr[3].watts, 0.5);
+    for (int model : {kModelPmr, kModelKorvPmr, kModelDPmr446}) EXPECT_EQ(ChannelPowerLevels(model)[0].watts, 0.5);
+    const auto pmr = ChannelPowerLevels(kModelPmr);
+    const struct {
+        const char* text;
+        int lmr, pmr;
+    } cases[] = {
+        {"5W", 0, 0},       {"5.0W", 0, 0},  {"0.5 W", 3, 0},    {"4", 0, 0},       {"25W", 0, 0},
+        {"1.0W", 2, 0},     {"2W", 1, 0},    {"0.7W", 3, 0},     {"0.15w", 3, 1},   {"0.06W", 3, 3},
+        {"High", 0, 0},     {"very low", 3, 3}, {"Middle (2.5 W)", 1, 1},
+        {"0W", -1, -1},     {"-1W", -1, -1}, {"5 kW", -1, -1},   {"Max", -1, -1},   {"1e1W", -1, -1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PowerLevelOf(lmr, c.text), c.lmr) << c.text;
+        EXPECT_EQ(PowerLevelOf(pmr, c.text), c.pmr) << c.text;
+    }
+    for (double w : {5.0, 2.5, 1.0, 0.5, 0.2, 0.05, 25.0}) EXPECT_EQ(PowerLevelOf(lmr, WattsText(w)), PowerLevelOf(lmr, std::to_string(w)));
+    EXPECT_EQ(WattsText(5), "5.0W");
+    EXPECT_EQ(WattsText(0.05), "0.05W");
+    EXPECT_EQ(WattsText(25), "25W");
+}
+
+TEST_F(ChannelPlan, FittedNamesAreWhatTheDisplayShows) {
+    const struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"gate", "GATE"},          {"Warehouse 12", "WAREHOUS"}, {"Café Süd", "CAFE SUD"}, {"Straße", "STRASSE"},
+        {"A.B.C.D.E.F.G.H.I", "A.B.C.D.E.F.G.H."},  // a point shares its character's place
+        {"50% ok", "50%% OK"},     {"Ch\t1", "CH-1"},   {"日本", "--"},           {"  ", ""},
+    };
+    for (const auto& c : cases) {
+        const std::string fitted = FitName(c.in);
+        EXPECT_EQ(fitted, c.out) << c.in;
+        EXPECT_TRUE(NoCharacterMessage(fitted).empty()) << fitted;
+    }
+}
+
+// Plans written by other programming tools: Locations from 0, comment lines, one tone column,
+// Skip P, unused columns; every problem of a line is reported, not only the first.
+TEST_F(ChannelPlan, ConventionsOfOtherToolsPlans) {
+    indMain m;
+    Empty(m, kModelLmr);
+    const std::string plan =
+        "# written by hand\n"
+        "Location,Name,Frequency,Tone,rToneFreq,Skip,Power,URCALL,Comment\n"
+        "# a comment between lines\n"
+        "0,A,446.006250,TSQL,100.0,P,5.0W,CQCQCQ,x\n"
+        "1,B,446.018750,,,S,0.5 W,,\n";
+    const cmcPlanImport r = ImportChannelPlan(m, plan, {});
+    for (const auto& p : r.problems) ADD_FAILURE() << p.Text();
+    ASSERT_EQ(r.notes.size(), 1u);
+    EXPECT_EQ(r.notes[0].Text(), "Locations count from 0 in this plan: Location 0 is channel 1");
+    ASSERT_EQ(r.changes.size(), 2u);
+    EXPECT_EQ(r.changes[0].line, 4);
+    EXPECT_EQ(r.changes[0].channel, 0);
+    const auto& a = r.changes[0].after;
+    EXPECT_EQ(PlanToneText(a), "TSQL 100.0");  // not 88.5: rToneFreq is the tone both ways
+    EXPECT_EQ(a[PC_Skip], "");
+    EXPECT_EQ(a[PC_Power], "5.0W");
+    EXPECT_EQ(r.changes[1].after[PC_Power], "0.5W");
+    // Told explicitly, Location 0 is no channel.
+    const cmcPlanImport one = ImportChannelPlan(m, plan, {.firstLocation = 1});
+    ASSERT_FALSE(one.problems.empty());
+    EXPECT_EQ(one.problems[0].Text(), "line 4: Location: '0' is not a channel (1 to 64)");
+    EXPECT_TRUE(one.notes.empty());
+
+    // One line, four problems; one refused line.
+    const cmcPlanImport bad = ImportChannelPlan(
+        m, "Location,Name,Frequency,Tone,Mode,Power\n1,Ärger,446.006251,DTCS-R,AM,High\n", {});
+    std::vector<std::string> columns;
+    for (const auto& p : bad.problems) columns.push_back(p.column);
+    EXPECT_EQ(columns, (std::vector<std::string>{"Tone", "Mode", "Name", "Frequency"}));
+    EXPECT_EQ(bad.refusedLines, 1);
 }
 
 TEST_F(ChannelPlan, AppendingToABankShiftsTheLaterBanks) {

@@ -30,7 +30,7 @@ check "set names" "" set "$BIN/ZT5531K_PMR.QCF" -o "$WORK/pmr.qcf" \
 check "get names" "AB.C%1F${T}ok
 ABCDEFGH${T}ok
  .5%%${T}ok
-Low${T}ok
+Low (0.1 W)${T}ok
 1234567890Z\\n${T}ok
 Busy channel${T}ok
 17${T}ok" \

@@ -17,6 +17,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QCheckBox>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -89,12 +90,43 @@ TEST(ChannelPlanWindows, ImportPreviewThenImport) {
     EXPECT_FALSE(main.CanUndo());
 }
 
+// A name the display cannot show is a problem until the user ticks the check box that fits names:
+// then the preview lists the fitted name as a note, and the import stores it.
+TEST(ChannelPlanWindows, FitNamesCheckBoxTurnsNameProblemsIntoNotes) {
+    test::Program p;
+    cuiMain& main = *p.main;
+    ASSERT_TRUE(main.Files().OpenFile(test::BinDir() + "/ZT5531K_PMR.QCF"));
+    const std::string plan =
+        test::WriteFile(test::TempDir() + "/names.csv", "Location,Name,Frequency\n0,Warehouse 12,446.031250\n");
+    QStringList before, after;
+    QString button;
+    QTimer::singleShot(0, [&] {
+        auto* preview = dynamic_cast<cuiPlanPreview*>(main.PlanWindow());
+        if (!preview) return;
+        for (int i = 0; i < preview->Problems()->count(); ++i) before << preview->Problems()->item(i)->text();
+        preview->FitNamesBox()->setChecked(true);
+        for (int i = 0; i < preview->Problems()->count(); ++i) after << preview->Problems()->item(i)->text();
+        button = preview->ImportButton()->text();
+        preview->ImportButton()->click();
+    });
+    EXPECT_TRUE(main.ImportChannelPlanFile(QString::fromStdString(plan)));
+    ASSERT_EQ(before.size(), 2);
+    EXPECT_EQ(before[0], "Note: Locations count from 0 in this plan: Location 0 is channel 1");
+    EXPECT_TRUE(before[1].startsWith("line 2: Name: 'Warehouse 12' is longer than")) << before[1].toStdString();
+    EXPECT_EQ(after, (QStringList{"Note: Locations count from 0 in this plan: Location 0 is channel 1",
+                                  "Note: line 2: Name: 'Warehouse 12' fitted to the display as 'WAREHOUS'"}));
+    EXPECT_EQ(button, "Import");
+    datCh ch(main.WorkingImage().Data());
+    ch.Load(datChannelKind(main.ModelType()), 0);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(ch.text), 8), "WAREHOUS");
+}
+
 TEST(ChannelPlanWindows, PreviewListsTheFirstHundredProblemsAndCountsTheRest) {
     test::Program p;
     cuiMain& main = *p.main;
     ASSERT_TRUE(main.Files().OpenFile(test::BinDir() + "/ZT5531K_PMR.QCF"));
     std::string text = "Location,Frequency\n1,446.031250\n";
-    for (int i = 0; i < 150; ++i) text += "70,446.1\n";
+    for (int i = 0; i < 150; ++i) text += "x,446.1\n";
     const std::string plan = test::WriteFile(test::TempDir() + "/many.csv", text);
     QString last;
     int rows = -1, problems = -1;
