@@ -31,7 +31,8 @@ namespace qx {
 
 // Result codes of a clone operation. The driver produces 0-10 and 17; the clone manager adds
 // 11, 14, 15 and 16 from its checks of the identification and of the image read, and the clone
-// write 18 when reading the radio back finds other data than was written.
+// write 18 when reading the radio back finds other data than was written and 19 when it refuses
+// a radio of another model type.
 enum cmcCloneResult : int {
     CDRV_Ok = 0,
     CDRV_FrameAccepted = 1,    // internal: a data frame was stored; never ends an operation
@@ -49,6 +50,7 @@ enum cmcCloneResult : int {
     CDRV_ImageNewer = 16,      // the image read holds data newer than the program accepts
     CDRV_PortWrite = 17,       // the port stopped accepting bytes
     CDRV_VerifyMismatch = 18,  // the radio read back after a write differs from what was sent
+    CDRV_OtherModel = 19,      // the radio is of another model type than the data to write
 };
 
 // Operation modes.
@@ -129,6 +131,13 @@ public:
     // write) is an array ended by a pair whose last address is below its first; it is copied.
     bool StartIdent(Callback callback);
     bool StartRead(const cmcRange* ranges, Callback callback);
+    // A read of the listed ranges only (the backup and the read-back around a write): the read
+    // request carries the ranges after the two words, each as "%04X%04X" (first, last) in ASCII,
+    // and the radio sends just those. Data a radio sends outside them is not stored, so a radio
+    // that sends its whole memory anyway still gives the ranges; every address of them must
+    // arrive (else code 8).
+    bool StartRangedRead(const cmcRange* ranges, Callback callback);
+    bool IsRangedRead() const { return ranged_; }
     bool StartWrite(const cmcEeprom& image, const cmcRange* ranges, Callback callback);
     bool IsBusy() const { return state_ != S_Idle; }
 
@@ -203,6 +212,8 @@ private:
     int imageCount_ = 0;
     std::vector<cmcRange> ranges_;  // ended by its terminator; empty for an identification
     bool haveRanges_ = false;
+    bool ranged_ = false;           // a ranged read: only addresses in wanted_ are stored
+    std::vector<uint8_t> wanted_;   // bit (a & 7) of byte (a >> 3): address a lies in a range
     size_t rangeIndex_ = 0;
     int nextAddress_ = 0;
     std::unique_ptr<dst_CDrv_Result> result_;

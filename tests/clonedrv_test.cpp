@@ -118,6 +118,7 @@ struct TestRadio {
     bool ackBlocks = true;                // FB after each data frame that ends a 128-byte block
     std::vector<std::pair<int, Bytes>> dataFrames;  // (address, data) of each E4 received
     Bytes endBody;
+    Bytes readRequest;                    // the last E2 frame, FE .. before FD
     Bytes current;
     bool inFrame = false;
     int commandsSeen = 0;
@@ -145,6 +146,7 @@ struct TestRadio {
         switch (f[3]) {
             case 0xE0: line.Deliver(identReply); break;
             case 0xE2:
+                readRequest = f;
                 if (readStream) line.Deliver(readStream());
                 break;
             case 0xE3: line.Deliver(writeStart); break;
@@ -466,6 +468,48 @@ TEST_F(CloneDrvTest, ReadFaults) {
         if (std::string(c.what) == "an address beyond the image") {
             EXPECT_EQ(copy.image.GetByte(0x1FF), 0) << "not stored";
         }
+    }
+}
+
+// The backup and the read-back ask for their ranges; whatever else a radio sends is not kept, and
+// every asked address must come.
+TEST_F(CloneDrvTest, RangedReadAsksForItsRangesAndKeepsOnlyThem) {
+    const cmcRange ranges[] = {{0x010, 0x01F}, {0x100, 0x13F}, {1, 0}};
+    struct Case {
+        const char* what;
+        std::function<Bytes()> radio;
+        int code;
+    } cases[] = {
+        {"just the ranges",
+         [] {
+             Bytes out;
+             for (int a : {0x010, 0x100, 0x110, 0x120, 0x130}) {
+                 Bytes d;
+                 for (int i = a; i < a + 16; ++i) d.push_back(static_cast<uint8_t>(i));
+                 out = Cat({out, DataFrame(a, d)});
+             }
+             return Cat({out, EndFrame(5)});
+         },
+         CDRV_Ok},
+        {"its whole memory", [] { return ReadStream(0x000, 0x1FF); }, CDRV_Ok},
+        {"its memory up to a shorter end", [] { return ReadStream(0x000, 0x12F); }, CDRV_Incomplete},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Reset();
+        radio().readStream = c.radio;
+        ASSERT_TRUE(drv->StartRangedRead(ranges, Done()));
+        RunToEnd();
+        ASSERT_TRUE(done);
+        EXPECT_EQ(code, c.code);
+        EXPECT_EQ(radio().readRequest, Cat({B("FE EE EF E2 6153 0000"), Ascii("0010001F0100013F")}));
+        if (c.code != CDRV_Ok) continue;
+        for (int a = 0; a < 0x200; ++a) {
+            const bool asked = (a >= 0x010 && a <= 0x01F) || (a >= 0x100 && a <= 0x13F);
+            ASSERT_EQ(copy.image.GetByte(a), asked ? uint8_t(a) : 0) << a;
+            ASSERT_EQ(a / 8 < copy.receivedMap.Length() && (copy.receivedMap.Data()[a / 8] >> (a & 7) & 1), asked) << a;
+        }
+        EXPECT_EQ(drv->ImageCount(), 0x50);
     }
 }
 

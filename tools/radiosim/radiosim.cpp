@@ -63,7 +63,7 @@ const std::set<std::string>& FaultNames() {
         "no-echo",        "wrong-echo",      "silence",        "bad-checksum", "missing-frame",
         "wrong-end-count", "refuse-write",   "end-reply-fail", "garbage",      "split",
         "wrong-model",    "bad-ident",       "short-ident",    "new-map",      "lowercase",
-        "extra-address",  "no-ack",          "bad-store",
+        "extra-address",  "no-ack",          "bad-store",      "pull-write",   "pull-readback",
     };
     return names;
 }
@@ -79,7 +79,8 @@ void Usage(FILE* out) {
                  "  --save FILE        after each completed write, save the memory as a clone file\n"
                  "  --model-type N     model type the radio reports: 0 LMR, 1 PMR, 2 Korv PMR,\n"
                  "                     3 dPMR446 (default 3)\n"
-                 "  --end HEX          read end address reported in the identification (default 7D7F)\n"
+                 "  --end HEX          read end address reported in the identification (default 7D7F);\n"
+                 "                     a read request that names ranges is answered with those ranges\n"
                  "  --frame-size N     data bytes per frame the radio sends in a read (1-64, default 16)\n"
                  "  --baud auto|N|0    pace the wire: auto follows the line speeds (9600/38400),\n"
                  "                     N paces every byte at N bit/s, 0 does not pace (default)\n"
@@ -93,6 +94,10 @@ void Usage(FILE* out) {
                  "                       end-reply-fail              the write's end reply reports failure\n"
                  "                       bad-store                   the write stores the first byte of its\n"
                  "                                                   third data frame wrongly (found by verify)\n"
+                 "                       pull-write                  the cable is pulled after the write's\n"
+                 "                                                   third data frame: nothing more crosses\n"
+                 "                       pull-readback               the cable is pulled as the first read after\n"
+                 "                                                   a completed write begins\n"
                  "                       garbage, split              junk between frames / replies in\n"
                  "                                                   small delayed pieces (both harmless)\n"
                  "                       wrong-model, bad-ident,     a wrong identification word, data not\n"
@@ -174,6 +179,8 @@ public:
     // Operation bookkeeping for the report line.
     int opFrames = 0;
     int opData = 0;
+    // Set when a pull fault strikes: from then on nothing crosses the cable either way.
+    bool cablePulled = false;
 
 private:
     Bytes frame_;
@@ -182,6 +189,7 @@ private:
     int writeFrames_ = 0;
     bool lineModeWrite_ = false;
     int splitBudget_ = 0;
+    int writesDone_ = 0;
 
     void Send(const Bytes& b, int gapUs = 0) {
         if (Has("silence")) return;
@@ -222,7 +230,7 @@ private:
         switch (cmd) {
             case 0xE8: LineControl(body); break;
             case 0xE0: Identify(); break;
-            case 0xE2: SendMemory(); break;
+            case 0xE2: SendMemory(body); break;
             case 0xE3: StartWrite(); break;
             case 0xE4: WriteData(body); break;
             case 0xE5: EndWrite(body); break;
@@ -301,24 +309,49 @@ private:
         return f;
     }
 
-    void SendMemory() {
-        int last = std::min(endAddress | 0x0F, kEepromSize - 1);
+    // The ranges a read request names after its two words: "%04X%04X" (first, last) each, in
+    // ASCII. None: the whole memory up to the read end address.
+    std::vector<std::pair<int, int>> RequestedRanges(const Bytes& body) const {
+        std::vector<std::pair<int, int>> ranges;
+        for (size_t k = 4; k + 8 <= body.size(); k += 8) {
+            int v[2] = {0, 0};
+            for (int part = 0; part < 2; ++part)
+                for (size_t c = 0; c < 4; ++c) {
+                    int digit = HexValue(body[k + static_cast<size_t>(part) * 4 + c]);
+                    if (digit < 0) return {};
+                    v[part] = v[part] * 16 + digit;
+                }
+            if (v[1] >= v[0]) ranges.emplace_back(v[0], std::min(v[1], kEepromSize - 1));
+        }
+        return ranges;
+    }
+
+    void SendMemory(const Bytes& body) {
+        const int last = std::min(endAddress | 0x0F, kEepromSize - 1);
+        std::vector<std::pair<int, int>> ranges = RequestedRanges(body);
+        if (ranges.empty()) ranges.emplace_back(0, last);
+        // The cable is pulled just as the read-back after a write begins: nothing comes.
+        if (Has("pull-readback") && writesDone_ > 0) {
+            cablePulled = true;
+            return;
+        }
         int frames = 0;
         int sent = 0;
         int index = 0;
-        for (int a = 0; a <= last; ++index) {
-            int n = std::min(frameSize - a % frameSize, last - a + 1);
-            bool fault = index == 2;
-            if (!(fault && Has("missing-frame"))) {
-                SendGarbage();
-                Send(DataFrame(a, n, fault && Has("lowercase"), fault && Has("bad-checksum") ? 1 : 0));
-                ++frames;
-                sent += n;
+        for (const auto& [first, end] : ranges)
+            for (int a = first; a <= end; ++index) {
+                int n = std::min(frameSize - a % frameSize, end - a + 1);
+                bool fault = index == 2;
+                if (!(fault && Has("missing-frame"))) {
+                    SendGarbage();
+                    Send(DataFrame(a, n, fault && Has("lowercase"), fault && Has("bad-checksum") ? 1 : 0));
+                    ++frames;
+                    sent += n;
+                }
+                a += n;
             }
-            a += n;
-        }
         if (Has("extra-address")) {
-            Send(DataFrame(last + 1, 1, false, 0));
+            Send(DataFrame(ranges.back().second + 1, 1, false, 0));
             ++frames;
         }
         int count = Has("wrong-end-count") ? frames - 1 : frames;
@@ -374,6 +407,12 @@ private:
         if (Has("bad-store") && writeFrames_ == 2 && n > 0) pending_[static_cast<size_t>(address)] ^= 0x5A;
         ++writeFrames_;
         opData += n;
+        if (Has("pull-write") && writeFrames_ == 3) {
+            // What has arrived stays in the memory cells; the rest never comes.
+            memory = pending_;
+            cablePulled = true;
+            return;
+        }
         if ((address + n) % 128 == 0 && !Has("no-ack")) Send({0xFB});
     }
 
@@ -386,6 +425,7 @@ private:
         Send({kStart, kStart, 0xEF, 0xEE, 0xE6, static_cast<uint8_t>(ok ? 0x00 : 0x01), kEnd});
         if (!ok) return;
         memory = pending_;
+        ++writesDone_;
         if (!savePath.empty()) {
             qx::cmcEeprom image;
             image.Resize(qx::kImageSize);
@@ -514,6 +554,13 @@ private:
                 wireBytes_ = 0;
                 wireUs_ = 0;
                 ++completed_;
+                if (!wire_.empty()) headDone_ += PacedUs(wire_.front());
+                continue;
+            }
+            if (radio.cablePulled) {
+                // Nothing crosses a pulled cable: no echo, nothing to the radio or from it.
+                radio.outbox.clear();
+                idleSince_ = headDone_;
                 if (!wire_.empty()) headDone_ += PacedUs(wire_.front());
                 continue;
             }
