@@ -104,6 +104,9 @@ protected:
         ASSERT_EQ(main_->ChannelsInUse(), 1);
     }
 
+    // A line of what a failure means for the radio.
+    static std::string Note(int line) { return GTex().Line("GI_Mess_CloneErr_Phase", line); }
+
     // The error message shown, or empty.
     std::string ErrorShown() const {
         for (auto& m : test::Messages().messages())
@@ -235,7 +238,8 @@ TEST_F(CloneSimTest, AFailedBackupStopsTheWrite) {
         EXPECT_EQ(Run(&indCloneCommands::CloneWrite, sim.Device()), CDRV_BadFrame);
         // The radio sent its memory (with a damaged frame the program refused); nothing was written.
         EXPECT_EQ(sim.Reports(), (std::vector<std::string>{"ident", "ident", "read"}));
-        EXPECT_EQ(ErrorShown(), indCloneMan::ErrorText(CDRV_BadFrame));
+        // ... and the message says so.
+        EXPECT_EQ(ErrorShown(), indCloneMan::ErrorText(CDRV_BadFrame, {}, 0, 0, {}, Note(0)));
     }
     test::Messages().Clear();
     {
@@ -246,6 +250,61 @@ TEST_F(CloneSimTest, AFailedBackupStopsTheWrite) {
         EXPECT_NE(ErrorShown().find("/dev/null/backups"), std::string::npos) << ErrorShown();
         EXPECT_EQ(commands_->LastBackup(), "");
     }
+}
+
+// The data's model type against the radio's (identification byte 54): asked with Cancel as the
+// default, or decided by the caller; a refusal or Cancel comes after the first identification only.
+TEST_F(CloneSimTest, ARadioOfAnotherModelType) {
+    struct Case {
+        const char* what;
+        int changeModel;
+        unsigned answer;  // to the question, when asked
+        int outcome;
+        std::vector<std::string> reports;
+    } cases[] = {
+        {"asked, cancelled", -1, MB_Cancel, -1, {"ident"}},
+        {"asked, agreed", -1, MB_Ok, CDRV_Ok, {"ident", "ident", "write"}},
+        {"refused", 0, 0, CDRV_OtherModel, {"ident"}},
+        {"allowed", 1, 0, CDRV_Ok, {"ident", "ident", "write"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        AddChannel();  // dPMR446 data
+        Sim sim({"--model-type", "1"});
+        commands_->backup = 0;
+        commands_->verify = false;
+        commands_->changeModel = c.changeModel;
+        if (c.answer) test::Messages().QueueAnswer(c.answer);
+        EXPECT_EQ(Run(&indCloneCommands::CloneWrite, sim.Device()), c.outcome);
+        EXPECT_EQ(sim.Reports(), c.reports);
+        const auto& shown = test::Messages().messages();
+        ASSERT_FALSE(shown.empty());
+        if (c.changeModel < 0) {
+            EXPECT_EQ(shown[0].buttons, unsigned(MB_Ok | MB_Cancel | MB_DefaultCancel));
+            EXPECT_NE(shown[0].text.find("The radio is a PMR radio, but the data is for a dPMR446 radio."), std::string::npos)
+                << shown[0].text;
+        }
+        if (c.outcome == CDRV_OtherModel)
+            EXPECT_EQ(ErrorShown(), indCloneMan::ErrorText(CDRV_OtherModel, {}, 0, 0, "PMR\ndPMR446"));
+    }
+}
+
+// Without the main window's count the write runs the warning check list itself: data with an
+// error is not written, and the radio is not even identified.
+TEST_F(CloneSimTest, DataWithErrorsIsNotWritten) {
+    main_->LoadStartImage(kModelKorvPmr);
+    AddChannel();
+    datCh ch;
+    ch.Bind(main_->WorkingImage().Data());
+    ch.Load(KIND_ChKorvPmr, 0);
+    ch.mskSignal = true;
+    ch.select = 0;  // MSK signalling needs select on
+    ch.Store();
+    Sim sim({"--model-type", "2"});
+    EXPECT_EQ(Run(&indCloneCommands::CloneWrite, sim.Device()), -1);
+    EXPECT_EQ(ErrorShown(), GTex().SectionText("GI_Mess_DataError"));
+    EXPECT_TRUE(sim.Reports().empty());
 }
 
 TEST_F(CloneSimTest, CancelAtTheConfirmationWritesNothing) {
@@ -277,6 +336,7 @@ TEST_F(CloneSimTest, InjectedFaults) {
         const char* command;  // info, read or write
         std::vector<std::string> args;
         int code;
+        int note = -1;  // what the message adds about the radio (line of "GI_Mess_CloneErr_Phase")
     } cases[] = {
         {"no-echo", "read", {}, CDRV_Echo},
         {"wrong-echo", "info", {}, CDRV_Echo},
@@ -290,9 +350,11 @@ TEST_F(CloneSimTest, InjectedFaults) {
         {"bad-ident", "info", {}, CDRV_WrongRadio},
         {"short-ident", "write", {}, CDRV_WrongRadio},
         {"new-map", "write", {}, CDRV_NewerMap},
-        {"refuse-write", "write", {}, CDRV_BadFrame},
+        {"refuse-write", "write", {}, CDRV_BadFrame, 0},
         {"end-reply-fail", "write", {}, CDRV_WriteNotConfirmed},
-        {"no-ack", "write", {}, CDRV_Timeout},
+        {"no-ack", "write", {}, CDRV_Timeout, 1},
+        {"pull-write", "write", {}, CDRV_Echo, 1},
+        {"pull-readback", "write", {}, CDRV_Timeout, 2},
         // Harmless ones: the clone succeeds.
         {"garbage", "read", {}, CDRV_Ok},
         {"split", "info", {}, CDRV_Ok},
@@ -311,7 +373,7 @@ TEST_F(CloneSimTest, InjectedFaults) {
                                                           : &indCloneCommands::CloneWrite;
         EXPECT_EQ(Run(command, sim.Device()), c.code);
         if (c.code != CDRV_Ok) {
-            EXPECT_EQ(ErrorShown(), indCloneMan::ErrorText(c.code));
+            EXPECT_EQ(ErrorShown(), indCloneMan::ErrorText(c.code, {}, 0, 0, {}, c.note >= 0 ? Note(c.note) : ""));
             EXPECT_TRUE(main_->WorkingImage().Equals(before));
         } else {
             EXPECT_EQ(ErrorShown(), "");
