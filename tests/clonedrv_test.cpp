@@ -2,6 +2,7 @@
 // radio that answers frames as the tests arrange. Time is stepped by hand.
 #include "comm/cmcCloneDrv.h"
 #include "comm/indCloneMan.h"
+#include "comm/indWriteGuard.h"
 #include "comm/cmcPortList.h"
 #include "comm/indEnviron.h"
 #include "defs/cmcGTex.h"
@@ -739,6 +740,44 @@ TEST(CloneManMessages, ComposedFromTheDefinitionFile) {
         EXPECT_NE(text.find(c.fragment), std::string::npos) << text;
         EXPECT_NE(text.find(check({0, 1, 2, 3})), std::string::npos);
     }
+}
+
+// The backup reads the union of the radio's read range and the written ranges.
+TEST(WriteGuard, UnionOfRanges) {
+    using R = std::vector<cmcRange>;
+    struct Case {
+        const char* what;
+        R a, b, want;
+    } cases[] = {
+        {"the radio's end inside the write", {{0x0000, 0x010F}, {1, 0}}, {{0x0100, 0x12FF}, {1, 0}}, {{0x0000, 0x12FF}, {1, 0}}},
+        {"the write inside the radio's range", {{0x0000, 0x7D7F}, {1, 0}}, {{0x0100, 0x12FF}, {1, 0}}, {{0x0000, 0x7D7F}, {1, 0}}},
+        {"apart, out of order", {{0x2000, 0x20FF}, {1, 0}}, {{0x0100, 0x01FF}, {1, 0}}, {{0x0100, 0x01FF}, {0x2000, 0x20FF}, {1, 0}}},
+        {"adjacent", {{0x0000, 0x00FF}, {1, 0}}, {{0x0100, 0x017F}, {1, 0}}, {{0x0000, 0x017F}, {1, 0}}},
+        {"one list empty", {{1, 0}}, {{0x0100, 0x017F}, {1, 0}}, {{0x0100, 0x017F}, {1, 0}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const R got = indWriteGuard::Union(c.a.data(), c.b.data());
+        ASSERT_EQ(got.size(), c.want.size());
+        for (size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].first, c.want[i].first) << i;
+            EXPECT_EQ(got[i].last, c.want[i].last) << i;
+        }
+    }
+}
+
+// A written address that did not come back is not taken as checked.
+TEST(WriteGuard, AnAddressNotReadBackCountsAsDiffering) {
+    cmcEeprom sent, back;
+    sent.Resize(0x40);
+    back.Resize(0x40);
+    sent.SetByte(0x11, 7);
+    back.SetByte(0x11, 7);
+    sent.SetByte(0x12, 9);  // differs
+    const cmcRange ranges[] = {{0x10, 0x1F}, {1, 0}};
+    uint8_t map[4] = {0, 0, 0xFF, 0x7F};  // 0x10-0x1E came back, 0x1F did not
+    EXPECT_EQ(indWriteGuard::Differences(sent, back, ranges, map, 4), (std::vector<int>{0x12, 0x1F}));
+    EXPECT_EQ(indWriteGuard::Differences(sent, back, ranges, map, 3), (std::vector<int>{0x12, 0x18, 0x19, 0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F}));
 }
 
 TEST(CloneManProgress, FilledCells) {
