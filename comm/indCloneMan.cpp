@@ -1,8 +1,8 @@
 #include "comm/indCloneMan.h"
 
+#include "cells/cmcWarningCheck.h"
 #include "comm/cmcPortList.h"
 #include "comm/indEnviron.h"
-#include "cells/cmcWarningCheck.h"
 #include "comm/indWriteGuard.h"
 #include "common/cmcMessage.h"
 #include "defs/cmcEvMan.h"
@@ -443,11 +443,7 @@ bool indCloneCommands::ModelAccepted() {
         }
     }
     if (!accepted) {
-        dst_CDrv_Result refused;
-        refused.mode = CDRV_ModeIdent;
-        refused.code = CDRV_OtherModel;
-        refused.detail = radioName + "\n" + dataName;
-        std::string text = indCloneMan::ErrorText(refused.code, {}, 0, 0, refused.detail);
+        std::string text = indCloneMan::ErrorText(CDRV_OtherModel, {}, 0, 0, radioName + "\n" + dataName);
         if (!otherModelAdvice.empty()) text += otherModelAdvice;
         man_.Show(text, cmcMsgIcon::Error, MB_Ok);
         Finish(CDRV_OtherModel);
