@@ -49,6 +49,7 @@ constexpr const char* kStatusHelp =
 // What the messages of the clone write advise on the command line, in place of the program's menu.
 constexpr const char* kBackupAdvice =
     "Free the folder or name another one with --backup DIR, or write with --no-backup, and write again.";
+constexpr const char* kShortRadioAdvice = "To write this radio without a backup, write again with --no-backup.";
 constexpr const char* kOtherModelAdvice =
     "Write with --change-model to replace the radio's model type and all of its data anyway.";
 
@@ -115,6 +116,7 @@ bool Parse(const std::vector<std::string>& args, Options& o, bool wantOutput, bo
 void SetWriteAdvice(indCloneCommands& c, const Options& o) {
     c.changeModel = o.changeModel ? 1 : 0;
     c.backupAdvice = kBackupAdvice;
+    c.shortRadioAdvice = kShortRadioAdvice;
     c.otherModelAdvice = kOtherModelAdvice;
 }
 
@@ -469,8 +471,10 @@ QX_CLI_COMMAND(
                 "file's (status 19), asks for confirmation on the terminal (type yes; --yes answers\n"
                 "for you, and without a terminal the write is cancelled), identifies the radio again,\n"
                 "reads what the radio holds and every address the write replaces into a backup clone\n"
-                "file, writes the prepared data (at 38400 bit/s with --high-speed, else 9600) and\n"
-                "reads the written addresses back to check what the radio stored. A failure says\n"
+                "file (a radio whose memory ends before the last address the write replaces is\n"
+                "refused with status 1: nothing was written; --no-backup writes it anyway), writes\n"
+                "the prepared data (at 38400 bit/s with --high-speed, else 9600) and reads the radio\n"
+                "back until every written address is in, to check what it stored. A failure says\n"
                 "whether the radio was written: nothing, interrupted (it may hold incomplete data),\n"
                 "or written but not checked.\n\n"
                 "  --backup DIR    keep the backup in DIR (default: $XDG_DATA_HOME/Vexa/QX-P2210/backups,\n"

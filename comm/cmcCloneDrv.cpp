@@ -145,7 +145,7 @@ bool cmcCloneDrv::StartIdent(Callback callback) {
     if (IsBusy()) return false;
     ranges_.clear();
     haveRanges_ = false;
-    ranged_ = false;
+    copy_ = false;
     return Start(CDRV_ModeIdent, std::move(callback));
 }
 
@@ -165,21 +165,27 @@ bool cmcCloneDrv::StartRead(const cmcRange* ranges, Callback callback) {
     if (IsBusy()) return false;
     ranges_ = CopyRanges(ranges);
     haveRanges_ = ranges != nullptr;
-    ranged_ = false;
+    copy_ = false;
     return Start(CDRV_ModeRead, std::move(callback));
 }
 
-bool cmcCloneDrv::StartRangedRead(const cmcRange* ranges, Callback callback) {
+bool cmcCloneDrv::StartCopyRead(const cmcRange* ranges, cmcCopyEnd end, Callback callback) {
     if (IsBusy()) return false;
     ranges_ = CopyRanges(ranges);
     if (ranges_.empty()) ranges_.push_back({1, 0});
     haveRanges_ = true;
-    ranged_ = true;
+    copy_ = true;
+    copyEarly_ = end == CDRV_CopyUntilComplete;
     wanted_.assign(static_cast<size_t>((std::max(0, imageSize_) + 7) / 8), 0);
+    missing_ = 0;
     for (const cmcRange& r : ranges_) {
         if (r.last < r.first) break;
-        for (int a = std::max(0, r.first); a <= r.last && a < imageSize_; ++a)
-            wanted_[static_cast<size_t>(a >> 3)] |= static_cast<uint8_t>(1u << (a & 7));
+        for (int a = std::max(0, r.first); a <= r.last && a < imageSize_; ++a) {
+            uint8_t& byte = wanted_[static_cast<size_t>(a >> 3)];
+            const uint8_t bit = static_cast<uint8_t>(1u << (a & 7));
+            if (!(byte & bit)) ++missing_;
+            byte |= bit;
+        }
     }
     return Start(CDRV_ModeRead, std::move(callback));
 }
@@ -435,17 +441,6 @@ void cmcCloneDrv::StepSendCommand(int& next) {
     std::snprintf(text, sizeof text, "FEFE EE EF %s %04X %04X FD", command, word1_ & 0xFFFF, word2_ & 0xFFFF);
     std::vector<uint8_t> bytes(static_cast<size_t>(preamble_), kFrameStart);
     std::vector<uint8_t> frame = HexText(text);
-    if (state_ == S_SendRead && ranged_) {
-        // The ranges travel as ASCII hexadecimal text before the FD, so no FE or FD appears.
-        frame.pop_back();
-        for (const cmcRange& r : ranges_) {
-            if (r.last < r.first) break;
-            char range[16];
-            std::snprintf(range, sizeof range, "%04X%04X", r.first & 0xFFFF, r.last & 0xFFFF);
-            frame.insert(frame.end(), range, range + 8);
-        }
-        frame.push_back(kFrameEnd);
-    }
     bytes.insert(bytes.end(), frame.begin(), frame.end());
     SendBytes(bytes);
     frame_.Clear();
@@ -522,9 +517,17 @@ void cmcCloneDrv::StepReceive(int& next, bool& progress) {
             if (code == CDRV_FrameAccepted) {
                 ++frameCount_;
                 progress = true;
+                if (copyEarly_ && missing_ == 0) {
+                    // Everything asked for is in: the rest of the radio's data is not awaited.
+                    DiscardInput();
+                    SetCode(CDRV_Ok);
+                    next = S_Drain;
+                    return;
+                }
                 continue;
             }
-            if (code == CDRV_Ok && haveRanges_) code = CheckCompleteness();
+            // A copy that ends once complete leaves the missing addresses to the received map.
+            if (code == CDRV_Ok && haveRanges_ && !(copy_ && copyEarly_)) code = CheckCompleteness();
             SetCode(code);
             next = S_Drain;
             return;
@@ -566,15 +569,20 @@ int cmcCloneDrv::CheckDataFrame() {
         for (int a = address; a < address + n; ++a)
             if (a < 0 || a >= imageSize_ || !r.image.IsValidAddress(a)) return CDRV_Address;
         if (n == 0) return CDRV_FrameAccepted;
-        if (ranged_) {
+        if (copy_) {
             // Only what was asked for is stored; the rest of the frame is passed over.
             for (int k = 0; k < n; ++k) {
                 const int a = address + k;
-                if (!(wanted_[static_cast<size_t>(a >> 3)] >> (a & 7) & 1)) continue;
+                const uint8_t bit = static_cast<uint8_t>(1u << (a & 7));
+                if (!(wanted_[static_cast<size_t>(a >> 3)] & bit)) continue;
                 r.image.SetByte(a, decoded[3 + k]);
                 if (r.receivedMap.Length() < (a >> 3) + 1) r.receivedMap.Resize((a >> 3) + 1);
-                *r.receivedMap.At(a >> 3) |= static_cast<uint8_t>(1u << (a & 7));
-                ++imageCount_;
+                uint8_t& got = *r.receivedMap.At(a >> 3);
+                if (!(got & bit)) {
+                    --missing_;
+                    ++imageCount_;
+                }
+                got |= bit;
             }
             return CDRV_FrameAccepted;
         }

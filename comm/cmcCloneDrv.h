@@ -56,6 +56,17 @@ enum cmcCloneResult : int {
 // Operation modes.
 enum cmcCloneMode : uint8_t { CDRV_ModeIdent = 1, CDRV_ModeRead = 2, CDRV_ModeWrite = 3 };
 
+// When a copy read (cmcCloneDrv::StartCopyRead) ends.
+enum cmcCopyEnd : uint8_t {
+    // At the radio's end frame; every address of the ranges must have come (else code 8).
+    CDRV_CopyAtEnd = 0,
+    // Successfully as soon as every address of the ranges has come: the rest of what the radio
+    // sends is not awaited (the port is purged and closed; a read stopped early leaves the
+    // radio's memory as it is, like a cable pulled during a read). An end frame that comes
+    // first ends it successfully too; the received map then tells which addresses came.
+    CDRV_CopyUntilComplete = 1,
+};
+
 // The outcome of one operation, handed to the completion callback and destroyed after it returns:
 // a callback that needs the contents copies them.
 struct dst_CDrv_Result {
@@ -131,13 +142,11 @@ public:
     // write) is an array ended by a pair whose last address is below its first; it is copied.
     bool StartIdent(Callback callback);
     bool StartRead(const cmcRange* ranges, Callback callback);
-    // A read of the listed ranges only (the backup and the read-back around a write): the read
-    // request carries the ranges after the two words, each as "%04X%04X" (first, last) in ASCII,
-    // and the radio sends just those. Data a radio sends outside them is not stored, so a radio
-    // that sends its whole memory anyway still gives the ranges; every address of them must
-    // arrive (else code 8).
-    bool StartRangedRead(const cmcRange* ranges, Callback callback);
-    bool IsRangedRead() const { return ranged_; }
+    // A copy of part of the radio (the backup and the read-back around a write). The read request
+    // is the ordinary one: the radio sends its memory from address 0 up to its read end, in
+    // address order. Only the addresses of the ranges are stored; data the radio sends outside
+    // them (but inside the image) is passed over. `end` says when the copy is complete.
+    bool StartCopyRead(const cmcRange* ranges, cmcCopyEnd end, Callback callback);
     bool StartWrite(const cmcEeprom& image, const cmcRange* ranges, Callback callback);
     bool IsBusy() const { return state_ != S_Idle; }
 
@@ -212,8 +221,10 @@ private:
     int imageCount_ = 0;
     std::vector<cmcRange> ranges_;  // ended by its terminator; empty for an identification
     bool haveRanges_ = false;
-    bool ranged_ = false;           // a ranged read: only addresses in wanted_ are stored
+    bool copy_ = false;             // a copy read: only addresses in wanted_ are stored
+    bool copyEarly_ = false;        // the copy read ends once missing_ is 0 (CDRV_CopyUntilComplete)
     std::vector<uint8_t> wanted_;   // bit (a & 7) of byte (a >> 3): address a lies in a range
+    int missing_ = 0;               // addresses of wanted_ not received yet
     size_t rangeIndex_ = 0;
     int nextAddress_ = 0;
     std::unique_ptr<dst_CDrv_Result> result_;

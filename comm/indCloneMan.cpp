@@ -10,6 +10,7 @@
 #include "defs/cmcGTex.h"
 #include "image/indMain.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -75,6 +76,9 @@ std::string FormatAll(const std::string& format, const std::vector<std::string>&
     return out;
 }
 
+// An address as the messages name it, "0x7D7F".
+std::string Hex4Address(int v) { return "0x" + Hex4(v); }
+
 std::string AppTitle() { return GTex().Line("GI_Sys_AppTitle", 0); }
 
 // Wherever cloning is linked, the definition checker knows the keys it reads.
@@ -83,7 +87,7 @@ const bool kKeysRegistered = [] {
                             "GI_Mess_Confirm_ReadFile", "GI_Mess_Confirm_CloneWrite", "GI_Mess_CloneWrite_Succeeded",
                             "GI_AppMess_CloneErr_NoActualCh", "GI_Mess_DataError", "GI_AppMess_CloneErr_Overflow",
                             "GI_Mess_Backup_Failed", "GI_AppInd_ClonePhase", "GI_Mess_CloneErr_Phase",
-                            "GI_Mess_Confirm_OtherModel"})
+                            "GI_Mess_Confirm_OtherModel", "GI_Mess_Backup_Short"})
         RequireDefKey({key, cmcDefFileKind::Main, cmcRequiredKind::Section, "cloning"});
     return true;
 }();
@@ -155,15 +159,24 @@ bool indCloneMan::StartIdent(Callback callback) {
 }
 
 bool indCloneMan::StartRead(const cmcRange* ranges, Callback callback, bool checked) {
+    if (!checked) return StartCopy(ranges, CDRV_CopyAtEnd, std::move(callback));
+    return StartReading(ranges, nullptr, std::move(callback));
+}
+
+bool indCloneMan::StartCopy(const cmcRange* ranges, cmcCopyEnd end, Callback callback) {
+    return StartReading(ranges, &end, std::move(callback));
+}
+
+bool indCloneMan::StartReading(const cmcRange* ranges, const cmcCopyEnd* copy, Callback callback) {
     if (IsBusy()) return false;
     total_ = SumRanges(ranges);
     mode_ = CDRV_ModeRead;
-    checked_ = checked;
+    checked_ = copy == nullptr;
     callback_ = std::move(callback);
     SetUpConnection(false, HighSpeedSetting());
     view_->EnableMain(false);
     const auto end = [this](dst_CDrv_Result& r) { OnEnd(r); };
-    bool started = checked ? driver_.StartRead(ranges, end) : driver_.StartRangedRead(ranges, end);
+    bool started = copy ? driver_.StartCopyRead(ranges, *copy, end) : driver_.StartRead(ranges, end);
     view_->ShowCloning();
     view_->Phase(phase_ >= 0 ? phase_ : CPH_Read);
     progress_->SetInterval(kProgressIntervalMs);
@@ -417,15 +430,33 @@ void indCloneCommands::OnWriteIdent(dst_CDrv_Result& r) {
         StartWriting();
         return;
     }
+    // The radio sends its memory only up to its read end: a write that replaces addresses beyond
+    // it could not be undone from the backup, so it does not start.
+    if (indWriteGuard::FirstUncovered(radioRanges.data(), ranges_.data()) >= 0) {
+        int writeEnd = 0;
+        for (const cmcRange* w = ranges_.data(); w->last >= w->first; ++w) writeEnd = std::max(writeEnd, w->last);
+        const std::string& advice = shortRadioAdvice;
+        const std::string format = advice.empty() ? GTex().SectionText("GI_Mess_Backup_Short")
+                                                  : GTex().Line("GI_Mess_Backup_Short", 0) + "\n" + advice;
+        man_.Show(FormatAll(format, {Hex4Address(main_.IdentReadEnd()), Hex4Address(writeEnd)}), cmcMsgIcon::Error,
+                  MB_Ok);
+        Finish(-1);
+        return;
+    }
     // What the radio holds now is read and kept before anything is written.
     CopyRadio(CPH_Backup, &indCloneCommands::OnBackupDone);
 }
 
 void indCloneCommands::CopyRadio(int phase, void (indCloneCommands::*done)(dst_CDrv_Result&)) {
     man_.SetPhase(phase);
-    // The read-back asks for exactly the written ranges, the backup for its union.
-    const cmcRange* ranges = phase == CPH_Verify ? ranges_.data() : readRanges_.data();
-    if (!man_.StartRead(ranges, [this, done](dst_CDrv_Result& r) { (this->*done)(r); }, false)) Finish(-1);
+    // The radio sends its memory from address 0 up to its read end. The backup keeps the radio's
+    // range and every written address and waits for the whole; the read-back keeps exactly the
+    // written addresses and ends as soon as they are in (an address that never comes is named by
+    // the comparison).
+    const auto callback = [this, done](dst_CDrv_Result& r) { (this->*done)(r); };
+    const bool started = phase == CPH_Verify ? man_.StartCopy(ranges_.data(), CDRV_CopyUntilComplete, callback)
+                                             : man_.StartCopy(readRanges_.data(), CDRV_CopyAtEnd, callback);
+    if (!started) Finish(-1);
 }
 
 bool indCloneCommands::ModelAccepted() {

@@ -94,11 +94,13 @@ public:
     // The phase the next read or write is shown as (indClonePhase); it holds for one operation,
     // after which reads show as reads and writes as writes again.
     void SetPhase(int phase) { phase_ = phase; }
-    // Refused (false) while an operation runs. A read without `checked` skips the read hook and
-    // asks the radio for the listed ranges only (cmcCloneDrv::StartRangedRead): it copies part of
-    // the radio as it is (a backup, a read-back after a write).
+    // Refused (false) while an operation runs. A read without `checked` skips the read hook: it
+    // copies the radio as it is (StartCopy ending at the radio's end frame).
     bool StartIdent(Callback callback);
     bool StartRead(const cmcRange* ranges, Callback callback, bool checked = true);
+    // A copy of the listed addresses of the radio without the read hook (a backup, a read-back
+    // after a write): the ordinary read request, only the ranges kept (cmcCloneDrv::StartCopyRead).
+    bool StartCopy(const cmcRange* ranges, cmcCopyEnd end, Callback callback);
     bool StartWrite(const cmcEeprom& image, const cmcRange* ranges, Callback callback);
 
     // Progress of the running read or write: image bytes done and the total of its ranges.
@@ -137,6 +139,8 @@ public:
 
 private:
     void SetUpConnection(bool write, bool highSpeed);
+    // A read: the checked clone read (copy null) or a copy read ending as *copy says.
+    bool StartReading(const cmcRange* ranges, const cmcCopyEnd* copy, Callback callback);
     bool HighSpeedSetting() const;
     std::string Device() const;
     void OnEnd(dst_CDrv_Result& result);
@@ -191,6 +195,9 @@ public:
     // What the backup failure message advises after its first line (empty: the definition
     // file's lines, which name the program's menu).
     std::string backupAdvice;
+    // What the refusal of a radio whose read range ends before the written addresses (with the
+    // backup on) advises after its first line (empty: the definition file's lines).
+    std::string shortRadioAdvice;
 
     // The safe write. backup: read the radio into a backup file before writing (-1: the setting
     // "BackupBeforeWrite", 0 off, 1 on); backupDir: where (empty: indWriteGuard::DefaultBackupDir);
@@ -209,9 +216,11 @@ public:
     // Clone write: refusals (no channel in use, warning check errors: countErrors, else the
     // warning check list run on the main object), an identification, the model type check, the
     // confirmation, a second identification, the backup read of the radio's read range and every
-    // address the write sends (a failed one, or a backup that cannot be saved, stops here), the
-    // write of the prepared image, then the read-back of exactly the written ranges (code 18 when
-    // they differ or an address did not come back). The working image is not changed.
+    // address the write sends (a radio whose read range ends before the written addresses, a
+    // failed read, or a backup that cannot be saved stops here: nothing is written), the write of
+    // the prepared image, then the read-back that keeps exactly the written addresses and ends as
+    // soon as they are in (code 18 when they differ or an address did not come back). The working
+    // image is not changed.
     bool CloneWrite();
     // Clone information: an identification, then the information window.
     bool CloneInformation();

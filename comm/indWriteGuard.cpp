@@ -69,6 +69,25 @@ std::vector<cmcRange> indWriteGuard::Union(const cmcRange* a, const cmcRange* b)
     return out;
 }
 
+int indWriteGuard::FirstUncovered(const cmcRange* covered, const cmcRange* wanted) {
+    int first = -1;
+    for (const cmcRange* w = wanted; w && w->last >= w->first; ++w) {
+        // Walks the wanted range forward over every covered range that holds its next address.
+        int next = w->first;
+        bool moved = true;
+        while (next <= w->last && moved) {
+            moved = false;
+            for (const cmcRange* c = covered; c && c->last >= c->first; ++c)
+                if (c->first <= next && next <= c->last) {
+                    next = c->last + 1;
+                    moved = true;
+                }
+        }
+        if (next <= w->last && (first < 0 || next < first)) first = next;
+    }
+    return first;
+}
+
 std::vector<int> indWriteGuard::Differences(const cmcEeprom& sent, const cmcEeprom& readBack, const cmcRange* ranges,
                                             const uint8_t* receivedMap, int mapLength) {
     std::vector<int> out;

@@ -47,6 +47,11 @@ public:
     // names as its memory and everything the write will replace.
     static std::vector<cmcRange> Union(const cmcRange* a, const cmcRange* b);
 
+    // The first address of `wanted` that no range of `covered` holds (both ended as range lists
+    // are), or -1 when every one is covered: a write whose addresses the radio's read range does
+    // not cover cannot be backed up.
+    static int FirstUncovered(const cmcRange* covered, const cmcRange* wanted);
+
     // The addresses of the ranges (ended as range lists are) where the two images differ. With a
     // received map (bit a & 7 of byte a >> 3 set for each address the read-back stored), an
     // address the radio did not send back counts as differing: what was written there is unchecked.

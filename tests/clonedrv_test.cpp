@@ -472,46 +472,66 @@ TEST_F(CloneDrvTest, ReadFaults) {
     }
 }
 
-// The backup and the read-back ask for their ranges; whatever else a radio sends is not kept, and
-// every asked address must come.
-TEST_F(CloneDrvTest, RangedReadAsksForItsRangesAndKeepsOnlyThem) {
+// Every read asks with the radio's own request, byte for byte: the two words and nothing else.
+TEST_F(CloneDrvTest, EveryReadSendsTheOriginalReadRequest) {
+    const cmcRange ranges[] = {{0x000, 0x1FF}, {1, 0}};
+    const cmcRange written[] = {{0x100, 0x13F}, {1, 0}};
+    const Bytes request = Cat({Bytes(12, 0xFE), B("FEFE EE EF E2 6153 0000 FD")});
+    for (int kind = 0; kind < 3; ++kind) {
+        SCOPED_TRACE(kind);
+        Reset();
+        radio().readStream = [] { return ReadStream(0x000, 0x1FF); };
+        ASSERT_TRUE(kind == 0   ? drv->StartRead(ranges, Done())
+                    : kind == 1 ? drv->StartCopyRead(written, CDRV_CopyAtEnd, Done())
+                                : drv->StartCopyRead(written, CDRV_CopyUntilComplete, Done()));
+        RunToEnd();
+        ASSERT_EQ(code, CDRV_Ok);
+        EXPECT_EQ(Bytes(line().sent.begin() + static_cast<long>(line().sentAtOpen.back()), line().sent.end()), request);
+    }
+}
+
+// A copy read keeps only its ranges of what the radio sends from address 0. Until complete, it
+// ends as soon as its last address is in; at the end frame, every address must have come.
+TEST_F(CloneDrvTest, CopyReadKeepsItsRangesAndEndsAsAsked) {
     const cmcRange ranges[] = {{0x010, 0x01F}, {0x100, 0x13F}, {1, 0}};
     struct Case {
         const char* what;
-        std::function<Bytes()> radio;
+        cmcCopyEnd end;
+        int radioLast;  // the radio sends 0 to this address, then its end frame
         int code;
+        int frames;     // data frames taken before the read ended
+        bool complete;  // every address of the ranges came
     } cases[] = {
-        {"just the ranges",
-         [] {
-             Bytes out;
-             for (int a : {0x010, 0x100, 0x110, 0x120, 0x130}) {
-                 Bytes d;
-                 for (int i = a; i < a + 16; ++i) d.push_back(static_cast<uint8_t>(i));
-                 out = Cat({out, DataFrame(a, d)});
-             }
-             return Cat({out, EndFrame(5)});
-         },
-         CDRV_Ok},
-        {"its whole memory", [] { return ReadStream(0x000, 0x1FF); }, CDRV_Ok},
-        {"its memory up to a shorter end", [] { return ReadStream(0x000, 0x12F); }, CDRV_Incomplete},
+        {"until complete, whole memory", CDRV_CopyUntilComplete, 0x1FF, CDRV_Ok, 0x14, true},
+        {"until complete, a shorter radio", CDRV_CopyUntilComplete, 0x12F, CDRV_Ok, 0x13, false},
+        {"at the end, whole memory", CDRV_CopyAtEnd, 0x1FF, CDRV_Ok, 0x20, true},
+        {"at the end, a shorter radio", CDRV_CopyAtEnd, 0x12F, CDRV_Incomplete, 0x13, false},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.what);
         Reset();
-        radio().readStream = c.radio;
-        ASSERT_TRUE(drv->StartRangedRead(ranges, Done()));
+        radio().readStream = [&c] { return ReadStream(0x000, c.radioLast); };
+        ASSERT_TRUE(drv->StartCopyRead(ranges, c.end, Done()));
         RunToEnd();
         ASSERT_TRUE(done);
         EXPECT_EQ(code, c.code);
-        EXPECT_EQ(radio().readRequest, Cat({B("FE EE EF E2 6153 0000"), Ascii("0010001F0100013F")}));
+        EXPECT_EQ(drv->FrameCount(), c.frames);
+        EXPECT_FALSE(line().isOpen);
         if (c.code != CDRV_Ok) continue;
         for (int a = 0; a < 0x200; ++a) {
             const bool asked = (a >= 0x010 && a <= 0x01F) || (a >= 0x100 && a <= 0x13F);
-            ASSERT_EQ(copy.image.GetByte(a), asked ? uint8_t(a) : 0) << a;
-            ASSERT_EQ(a / 8 < copy.receivedMap.Length() && (copy.receivedMap.Data()[a / 8] >> (a & 7) & 1), asked) << a;
+            const bool came = asked && a <= c.radioLast;
+            ASSERT_EQ(copy.image.GetByte(a), came ? uint8_t(a) : 0) << a;
+            ASSERT_EQ(a / 8 < copy.receivedMap.Length() && (copy.receivedMap.Data()[a / 8] >> (a & 7) & 1), came) << a;
         }
-        EXPECT_EQ(drv->ImageCount(), 0x50);
+        EXPECT_EQ(drv->ImageCount(), c.complete ? 0x50 : 0x40);
     }
+    // Data outside the image is refused in a copy too.
+    Reset();
+    radio().readStream = [] { return Cat({DataFrame(0x1FF, {1, 2}), EndFrame(1)}); };
+    ASSERT_TRUE(drv->StartCopyRead(ranges, CDRV_CopyUntilComplete, Done()));
+    RunToEnd();
+    EXPECT_EQ(code, CDRV_Address);
 }
 
 TEST_F(CloneDrvTest, SlowSteadyReadDoesNotTimeOut) {
@@ -767,6 +787,25 @@ TEST(WriteGuard, UnionOfRanges) {
 }
 
 // A written address that did not come back is not taken as checked.
+// A write can be backed up only when the radio's read range holds every address it sends.
+TEST(WriteGuard, FirstWrittenAddressTheRadioDoesNotSend) {
+    using R = std::vector<cmcRange>;
+    struct Case {
+        const char* what;
+        R covered, wanted;
+        int first;
+    } cases[] = {
+        {"the radio's end before the write's", {{0x0000, 0x010F}, {1, 0}}, {{0x0100, 0x12FF}, {1, 0}}, 0x0110},
+        {"the write inside the radio's range", {{0x0000, 0x7D7F}, {1, 0}}, {{0x0100, 0x12FF}, {1, 0}}, -1},
+        {"covered by two adjacent ranges", {{0x0180, 0x12FF}, {0x0000, 0x017F}, {1, 0}}, {{0x0100, 0x12FF}, {1, 0}}, -1},
+        {"a hole between ranges", {{0x0000, 0x01FF}, {0x0300, 0x7D7F}, {1, 0}}, {{0x0100, 0x12FF}, {1, 0}}, 0x0200},
+        {"nothing covered", {{1, 0}}, {{0x0100, 0x017F}, {1, 0}}, 0x0100},
+        {"nothing wanted", {{1, 0}}, {{1, 0}}, -1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(indWriteGuard::FirstUncovered(c.covered.data(), c.wanted.data()), c.first) << c.what;
+}
+
 TEST(WriteGuard, AnAddressNotReadBackCountsAsDiffering) {
     cmcEeprom sent, back;
     sent.Resize(0x40);

@@ -79,8 +79,7 @@ void Usage(FILE* out) {
                  "  --save FILE        after each completed write, save the memory as a clone file\n"
                  "  --model-type N     model type the radio reports: 0 LMR, 1 PMR, 2 Korv PMR,\n"
                  "                     3 dPMR446 (default 3)\n"
-                 "  --end HEX          read end address reported in the identification (default 7D7F);\n"
-                 "                     a read request that names ranges is answered with those ranges\n"
+                 "  --end HEX          read end address reported in the identification (default 7D7F)\n"
                  "  --frame-size N     data bytes per frame the radio sends in a read (1-64, default 16)\n"
                  "  --baud auto|N|0    pace the wire: auto follows the line speeds (9600/38400),\n"
                  "                     N paces every byte at N bit/s, 0 does not pace (default)\n"
@@ -230,7 +229,14 @@ private:
         switch (cmd) {
             case 0xE8: LineControl(body); break;
             case 0xE0: Identify(); break;
-            case 0xE2: SendMemory(body); break;
+            case 0xE2:
+                // The read request is the two words and nothing else; a radio refuses any other.
+                if (body.size() != 4) {
+                    Send({0xFA});
+                    break;
+                }
+                SendMemory();
+                break;
             case 0xE3: StartWrite(); break;
             case 0xE4: WriteData(body); break;
             case 0xE5: EndWrite(body); break;
@@ -309,27 +315,8 @@ private:
         return f;
     }
 
-    // The ranges a read request names after its two words: "%04X%04X" (first, last) each, in
-    // ASCII. None: the whole memory up to the read end address.
-    std::vector<std::pair<int, int>> RequestedRanges(const Bytes& body) const {
-        std::vector<std::pair<int, int>> ranges;
-        for (size_t k = 4; k + 8 <= body.size(); k += 8) {
-            int v[2] = {0, 0};
-            for (int part = 0; part < 2; ++part)
-                for (size_t c = 0; c < 4; ++c) {
-                    int digit = HexValue(body[k + static_cast<size_t>(part) * 4 + c]);
-                    if (digit < 0) return {};
-                    v[part] = v[part] * 16 + digit;
-                }
-            if (v[1] >= v[0]) ranges.emplace_back(v[0], std::min(v[1], kEepromSize - 1));
-        }
-        return ranges;
-    }
-
-    void SendMemory(const Bytes& body) {
+    void SendMemory() {
         const int last = std::min(endAddress | 0x0F, kEepromSize - 1);
-        std::vector<std::pair<int, int>> ranges = RequestedRanges(body);
-        if (ranges.empty()) ranges.emplace_back(0, last);
         // The cable is pulled just as the read-back after a write begins: nothing comes.
         if (Has("pull-readback") && writesDone_ > 0) {
             cablePulled = true;
@@ -338,20 +325,19 @@ private:
         int frames = 0;
         int sent = 0;
         int index = 0;
-        for (const auto& [first, end] : ranges)
-            for (int a = first; a <= end; ++index) {
-                int n = std::min(frameSize - a % frameSize, end - a + 1);
-                bool fault = index == 2;
-                if (!(fault && Has("missing-frame"))) {
-                    SendGarbage();
-                    Send(DataFrame(a, n, fault && Has("lowercase"), fault && Has("bad-checksum") ? 1 : 0));
-                    ++frames;
-                    sent += n;
-                }
-                a += n;
+        for (int a = 0; a <= last; ++index) {
+            int n = std::min(frameSize - a % frameSize, last - a + 1);
+            bool fault = index == 2;
+            if (!(fault && Has("missing-frame"))) {
+                SendGarbage();
+                Send(DataFrame(a, n, fault && Has("lowercase"), fault && Has("bad-checksum") ? 1 : 0));
+                ++frames;
+                sent += n;
             }
+            a += n;
+        }
         if (Has("extra-address")) {
-            Send(DataFrame(ranges.back().second + 1, 1, false, 0));
+            Send(DataFrame(last + 1, 1, false, 0));
             ++frames;
         }
         int count = Has("wrong-end-count") ? frames - 1 : frames;
