@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -228,6 +229,50 @@ TEST_F(CloneSimTest, VerifyFindsAByteStoredWrongly) {
     const std::string text = ErrorShown();
     EXPECT_EQ(text, indCloneMan::ErrorText(CDRV_VerifyMismatch, {}, 0, 0, "0x0120")) << text;
     EXPECT_NE(text.find("Write the radio again"), std::string::npos) << text;
+}
+
+// The radio sends its memory from 0 to its read end. The read-back ends as soon as every written
+// address is in; a radio whose memory ends before the written addresses cannot be backed up, so
+// the write does not start, and without a backup the addresses it never sends back fail the check.
+TEST_F(CloneSimTest, TheReadsAroundAWriteCoverEveryWrittenAddress) {
+    AddChannel();
+    cmcEeprom prepared;
+    std::vector<cmcRange> ranges;
+    ASSERT_TRUE(main_->PrepareCloneWrite(prepared, ranges));
+    const int writeEnd = ranges[0].last;
+    ASSERT_LT(writeEnd, 0x7D7F);
+    {
+        SCOPED_TRACE("the whole radio");
+        Sim sim;
+        EXPECT_EQ(Run(&indCloneCommands::CloneWrite, sim.Device()), 0);
+        // The 16-byte frames from address 0 up to the last written one, not the radio's whole memory.
+        EXPECT_EQ(manager_->Driver().FrameCount(), (writeEnd + 1) / 16);
+        EXPECT_EQ(manager_->Driver().ImageCount(), writeEnd + 1 - ranges[0].first);
+    }
+    char writeEndText[8];
+    std::snprintf(writeEndText, sizeof writeEndText, "0x%04X", writeEnd);
+    test::Messages().Clear();
+    {
+        SCOPED_TRACE("a short radio, backup on");
+        Sim sim({"--end", "0100"});
+        EXPECT_EQ(Run(&indCloneCommands::CloneWrite, sim.Device()), -1);
+        EXPECT_EQ(sim.Reports(), (std::vector<std::string>{"ident", "ident"}));
+        const std::string text = ErrorShown();
+        EXPECT_NE(text.find("up to 0x010F"), std::string::npos) << text;
+        EXPECT_NE(text.find(std::string("up to ") + writeEndText), std::string::npos) << text;
+        EXPECT_NE(text.find("nothing was written"), std::string::npos) << text;
+        EXPECT_NE(text.find("Backup Before Write"), std::string::npos) << text;
+    }
+    test::Messages().Clear();
+    {
+        SCOPED_TRACE("a short radio, no backup");
+        Sim sim({"--end", "0100"});
+        commands_->backup = 0;
+        EXPECT_EQ(Run(&indCloneCommands::CloneWrite, sim.Device()), CDRV_VerifyMismatch);
+        EXPECT_EQ(sim.Reports(), (std::vector<std::string>{"ident", "ident", "write", "read"}));
+        EXPECT_EQ(ErrorShown(), indCloneMan::ErrorText(CDRV_VerifyMismatch, {}, 0, 0,
+                                                       std::string("0x0110-") + writeEndText));
+    }
 }
 
 // Nothing is written when the backup cannot be read or cannot be kept.
