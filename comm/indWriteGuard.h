@@ -42,7 +42,7 @@ public:
     static std::string SaveBackup(const cmcEeprom& image, const std::string& dir, const std::string& serial,
                                   std::string& error);
 
-    // The ranges a backup reads: every address of either list (ranges ended as range lists are),
+    // The ranges a backup keeps: every address of either list (ranges ended as range lists are),
     // as sorted ranges without overlaps, ended by {1, 0}. The backup thus holds what the radio
     // names as its memory and everything the write will replace.
     static std::vector<cmcRange> Union(const cmcRange* a, const cmcRange* b);
