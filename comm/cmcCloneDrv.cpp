@@ -146,6 +146,7 @@ bool cmcCloneDrv::StartIdent(Callback callback) {
     ranges_.clear();
     haveRanges_ = false;
     copy_ = false;
+    copyEarly_ = false;
     return Start(CDRV_ModeIdent, std::move(callback));
 }
 
@@ -166,6 +167,7 @@ bool cmcCloneDrv::StartRead(const cmcRange* ranges, Callback callback) {
     ranges_ = CopyRanges(ranges);
     haveRanges_ = ranges != nullptr;
     copy_ = false;
+    copyEarly_ = false;
     return Start(CDRV_ModeRead, std::move(callback));
 }
 
@@ -269,9 +271,10 @@ bool cmcCloneDrv::OpenPort(const std::string& settings) {
 void cmcCloneDrv::BeginSettle() {
     settling_ = true;
     settle_.Start(kSettleMs);
+    settleLimit_.Start(kMaxSettleMs);
 }
 
-void cmcCloneDrv::DiscardInput() {
+int cmcCloneDrv::DiscardInput() {
     int dropped = 0;
     while (dropped < kMaxDiscard) {
         int n = port_->Read(readArea_, std::min(kReadChunk, kMaxDiscard - dropped));
@@ -280,6 +283,7 @@ void cmcCloneDrv::DiscardInput() {
     }
     // Whatever was received before the reopen belongs to the old line settings.
     receive_.Clear();
+    return dropped;
 }
 
 void cmcCloneDrv::SendBytes(const uint8_t* bytes, int count) {
@@ -297,8 +301,12 @@ int cmcCloneDrv::ReadPort() {
 void cmcCloneDrv::Step() {
     if (settling_) {
         if (settle_.Remaining() > 0) return;
+        // The line is used once it is quiet: what still arrives belongs to no operation of ours.
+        if (DiscardInput() > 0 && settleLimit_.Remaining() > 0) {
+            settle_.Start(kQuietMs);
+            return;
+        }
         settling_ = false;
-        DiscardInput();
         timeout_.Start(TimeoutFor(state_));
         return;
     }
@@ -517,7 +525,7 @@ void cmcCloneDrv::StepReceive(int& next, bool& progress) {
             if (code == CDRV_FrameAccepted) {
                 ++frameCount_;
                 progress = true;
-                if (copyEarly_ && missing_ == 0) {
+                if (copy_ && copyEarly_ && missing_ == 0) {
                     // Everything asked for is in: the rest of the radio's data is not awaited.
                     DiscardInput();
                     SetCode(CDRV_Ok);

@@ -110,6 +110,10 @@ public:
 
     static constexpr int kStepIntervalMs = 2;   // engine tick
     static constexpr int kSettleMs = 100;       // wait after each open before the line is used
+    // Bytes still arriving after that wait (a radio sending the rest of a read that was ended
+    // early) are dropped until the line has been quiet for kQuietMs, for at most kMaxSettleMs.
+    static constexpr int kQuietMs = 20;
+    static constexpr int kMaxSettleMs = 3000;
     static constexpr int kReadChunk = 256;      // bytes taken from the port per read call
     static constexpr int kEchoWindow = 128;     // sent bytes that may await their echo while sending data
 
@@ -169,7 +173,7 @@ private:
     bool Start(uint8_t mode, Callback callback);
     bool OpenPort(const std::string& settings);
     void BeginSettle();
-    void DiscardInput();
+    int DiscardInput();  // returns the count of bytes dropped
     void SendBytes(const uint8_t* bytes, int count);
     void SendBytes(const std::vector<uint8_t>& bytes) { SendBytes(bytes.data(), static_cast<int>(bytes.size())); }
     int ReadPort();  // reads up to kReadChunk bytes into the receive buffer; returns the count
@@ -233,6 +237,7 @@ private:
     cmcTick timeout_;
     bool settling_ = false;
     cmcTick settle_;
+    cmcTick settleLimit_;
 
     int defaultTimeout_ = 1000;
     int scriptTimeout_ = 1000;

@@ -341,6 +341,21 @@ TEST_F(CloneDrvTest, NoStepRunsDuringTheWaitAfterAnOpen) {
     EXPECT_FALSE(line().sent.empty());
 }
 
+// A radio still sending the rest of a read that was ended early: nothing is sent until the line
+// has been quiet, so the trickle is not taken for the echo, and the identification succeeds.
+TEST_F(CloneDrvTest, BytesStillArrivingAfterTheWaitAreDroppedUntilTheLineIsQuiet) {
+    ASSERT_TRUE(drv->StartIdent(Done()));
+    size_t sentWhileArriving = 0;
+    for (int t = 0; t < 400; ++t) {
+        if (t % 5 == 0) line().Deliver({0x35, 0x41});
+        clock->Advance(1);
+        sentWhileArriving = line().sent.size();
+    }
+    EXPECT_EQ(sentWhileArriving, 0u);
+    RunToEnd();
+    EXPECT_EQ(code, CDRV_Ok);
+}
+
 TEST_F(CloneDrvTest, IdentificationReplyFaults) {
     struct Case {
         const char* what;
@@ -526,6 +541,19 @@ TEST_F(CloneDrvTest, CopyReadKeepsItsRangesAndEndsAsAsked) {
         }
         EXPECT_EQ(drv->ImageCount(), c.complete ? 0x50 : 0x40);
     }
+    // A read after a copy that ended early is a whole read again.
+    Reset();
+    radio().readStream = [] { return ReadStream(0x000, 0x1FF); };
+    ASSERT_TRUE(drv->StartCopyRead(ranges, CDRV_CopyUntilComplete, Done()));
+    RunToEnd();
+    ASSERT_EQ(drv->FrameCount(), 0x14);
+    line().input.clear();  // what the radio sent after the copy ended
+    const cmcRange all[] = {{0x000, 0x1FF}, {1, 0}};
+    done = false;
+    ASSERT_TRUE(drv->StartRead(all, Done()));
+    RunToEnd();
+    EXPECT_EQ(code, CDRV_Ok);
+    EXPECT_EQ(drv->FrameCount(), 0x20);
     // Data outside the image is refused in a copy too.
     Reset();
     radio().readStream = [] { return Cat({DataFrame(0x1FF, {1, 2}), EndFrame(1)}); };

@@ -330,8 +330,9 @@ TEST_F(CloneSimTest, ARadioOfAnotherModelType) {
             EXPECT_NE(shown[0].text.find("The radio is a PMR radio, but the data is for a dPMR446 radio."), std::string::npos)
                 << shown[0].text;
         }
-        if (c.outcome == CDRV_OtherModel)
+        if (c.outcome == CDRV_OtherModel) {
             EXPECT_EQ(ErrorShown(), indCloneMan::ErrorText(CDRV_OtherModel, {}, 0, 0, "PMR\ndPMR446"));
+        }
     }
 }
 
