@@ -33,6 +33,7 @@ unsigned cuiMessageBoxSink::Show(const std::string& caption, const std::string& 
     for (const Map& m : map)
         if (buttons & m.ours) box.addButton(m.qt);
     if (buttons == 0) box.addButton(QMessageBox::Ok);
+    if ((buttons & MB_DefaultCancel) && (buttons & MB_Cancel)) box.setDefaultButton(QMessageBox::Cancel);
     const int chosen = box.exec();
     for (const Map& m : map)
         if (chosen == m.qt) return m.ours;

@@ -2,10 +2,8 @@
 
 #include "app/cuiTree.h"
 #include "cells/cmcCellCapsule.h"
-#include "defs/cmcCellObj.h"
+#include "cells/cmcWarningCheck.h"
 #include "defs/cmcEvMan.h"
-#include "defs/cmcGTex.h"
-#include "image/cmcImageMap.h"
 #include "image/indMain.h"
 
 #include <QTreeWidget>
@@ -14,20 +12,6 @@
 #include <vector>
 
 namespace qx {
-
-namespace {
-
-// The model word of the warning check's bank cells (names are compared without regard to case).
-std::string CheckWord(int modelType) {
-    switch (modelType) {
-    case kModelKorvPmr: return "PMRK";
-    case kModelDPmr446: return "DPmr446";
-    case kModelPmr: return "PMR";
-    default: return "LMR";
-    }
-}
-
-}  // namespace
 
 cuiWarningChecker::cuiWarningChecker(indMain& main, TreeOf tree) : main_(main), tree_(std::move(tree)) {}
 
@@ -38,40 +22,11 @@ void cuiWarningChecker::Count(int* errors, int* warnings) {
     cuiTree* tree = tree_ ? tree_() : nullptr;
     if (!tree || !tree->Control()) return;
 
-    std::vector<std::string> errorList, warningList;
-    const cmcCellHandler& handler = cmcDefaultCellHandler();
-    const auto check = [&](cmcCellObj& cell, int row) {
-        cmcCellRequest req;
-        req.owner = owner_;
-        req.cell = &cell;
-        req.rowNumber = row;
-        req.action = CA_Refresh;
-        if (handler) handler(req);
-        const std::string name = cell.name ? *cell.name : std::string();
-        if (req.resultFlags & CRF_Error) {
-            errorList.push_back(name);
-            ++errorCount;
-        } else if (req.resultFlags & CRF_Warning) {
-            warningList.push_back(name);
-            ++warningCount;
-        }
-    };
-    for (int i = 0;; ++i) {
-        const std::string line = GTex().Line("GI_WarningCheckList", i);
-        if (!line.empty() && line[0] == '#') break;
-        cmcCellObj cell;
-        ParseCell(line, &cell, nullptr, nullptr);
-        check(cell, 0);
-    }
-    // The channel checks of the five banks (always five: the image holds five whatever the model).
-    const std::string word = CheckWord(main_.ModelType());
-    for (int bank = 0; bank < map::kBankCount; ++bank) {
-        const std::string description =
-            "{(%CL_Check_Mch:[St_ChBank]GI_Sheet_Mch_" + word + ",Bank " + std::to_string(bank) + ")}";
-        cmcCellObj cell;
-        ParseCell(description, &cell, nullptr, nullptr);
-        check(cell, bank);
-    }
+    const cmcWarningFindings found = cmcRunWarningCheck(main_, cmcDefaultCellHandler(), owner_);
+    const std::vector<std::string>& errorList = found.errors;
+    const std::vector<std::string>& warningList = found.warnings;
+    errorCount = static_cast<int>(errorList.size());
+    warningCount = static_cast<int>(warningList.size());
 
     // The marks: cleared, then every root-level subtree from the last up, warnings first so that
     // an error mark replaces a warning mark.

@@ -8,6 +8,7 @@
 #include "comm/indEnviron.h"
 #include "common/cmcMessage.h"
 #include "cells/cmcCellCapsule.h"
+#include "cells/cmcWarningCheck.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcCellRequest.h"
 #include "defs/cmcGTex.h"
@@ -43,7 +44,14 @@ constexpr const char* kStatusHelp =
     "7 frame count; 8 incomplete read; 9 address error; 10 write not confirmed; 11 not a ZT5531K\n"
     "radio or bad identification data; 14 newer memory layout; 15 image read refused; 16 newer\n"
     "data; 17 the port stopped accepting bytes; 18 the radio read back differs from what\n"
-    "was written; 64 usage.";
+    "was written; 19 the radio is of another model type than the file; 64 usage.";
+
+// What the messages of the clone write advise on the command line, in place of the program's menu.
+constexpr const char* kBackupAdvice =
+    "Free the folder or name another one with --backup DIR, or write with --no-backup, and write again.";
+constexpr const char* kShortRadioAdvice = "To write this radio without a backup, write again with --no-backup.";
+constexpr const char* kOtherModelAdvice =
+    "Write with --change-model to replace the radio's model type and all of its data anyway.";
 
 struct Options {
     std::string port;                // the first --port
@@ -55,6 +63,7 @@ struct Options {
     bool backup = true;
     std::string backupDir;
     bool verify = true;
+    bool changeModel = false;
 };
 
 // Reads the options; false (after a message) on a wrong command line. `many`: --port may repeat;
@@ -74,6 +83,8 @@ bool Parse(const std::vector<std::string>& args, Options& o, bool wantOutput, bo
             o.backupDir = args[++i];
         } else if (writing && a == "--no-verify") {
             o.verify = false;
+        } else if (writing && a == "--change-model") {
+            o.changeModel = true;
         } else if (a == "--high-speed") {
             o.highSpeed = true;
         } else if (a == "--yes" || a == "-y") {
@@ -98,6 +109,15 @@ bool Parse(const std::vector<std::string>& args, Options& o, bool wantOutput, bo
         return false;
     }
     return true;
+}
+
+// The clone write's command-line choices: a radio of another model type is refused (code 19)
+// unless --change-model; the messages point to the options, not to the program's menus.
+void SetWriteAdvice(indCloneCommands& c, const Options& o) {
+    c.changeModel = o.changeModel ? 1 : 0;
+    c.backupAdvice = kBackupAdvice;
+    c.shortRadioAdvice = kShortRadioAdvice;
+    c.otherModelAdvice = kOtherModelAdvice;
 }
 
 // A progress bar on stderr, drawn only when stderr is a terminal.
@@ -145,6 +165,7 @@ struct Session {
         commands.backup = o.backup ? 1 : 0;
         commands.backupDir = o.backupDir;
         commands.verify = o.verify;
+        SetWriteAdvice(commands, o);
         commands.backupSaved = [](const std::string& path) { std::fprintf(stderr, "Backup: %s\n", path.c_str()); };
     }
 
@@ -323,6 +344,7 @@ int RunFleet(const Options& o, const std::function<bool(FleetRadio&)>& prepare,
         radio.commands.backup = o.backup ? 1 : 0;
         radio.commands.backupDir = o.backupDir;
         radio.commands.verify = o.verify;
+        SetWriteAdvice(radio.commands, o);
         radio.commands.finished = [&, rp = &radio](int outcome) {
             rp->ended = true;
             rp->outcome = outcome;
@@ -442,22 +464,30 @@ QX_CLI_COMMAND(
     "write",
     "write a clone file into the radio",
     std::string("Usage: qx-p2210-cli write --port DEVICE [--port DEVICE]... [--high-speed] [--yes]\n"
-                "                          [--no-backup] [--backup DIR] [--no-verify] FILE\n\n"
+                "                          [--no-backup] [--backup DIR] [--no-verify] [--change-model] FILE\n\n"
                 "Opens the clone file FILE as the program does, then runs the program's clone write:\n"
-                "it refuses data without a channel in use, identifies the radio, asks for\n"
-                "confirmation on the terminal (type yes; --yes answers for you, and without a\n"
-                "terminal the write is cancelled), identifies the radio again, reads what the radio\n"
-                "holds into a backup clone file, writes the prepared data (at 38400 bit/s with\n"
-                "--high-speed, else 9600) and reads the radio back to check what it stored.\n\n"
-                "  --backup DIR   keep the backup in DIR (default: $XDG_DATA_HOME/Vexa/QX-P2210/backups,\n"
-                "                 named by date, time and serial number); its path goes to stderr\n"
-                "  --no-backup    write without reading a backup first\n"
-                "  --no-verify    do not read the radio back after the write\n\n"
+                "it refuses data without a channel in use and data the warning check finds errors in\n"
+                "(status 1), identifies the radio, refuses a radio of another model type than the\n"
+                "file's (status 19), asks for confirmation on the terminal (type yes; --yes answers\n"
+                "for you, and without a terminal the write is cancelled), identifies the radio again,\n"
+                "reads what the radio holds and every address the write replaces into a backup clone\n"
+                "file (a radio whose memory ends before the last address the write replaces is\n"
+                "refused with status 1: nothing was written; --no-backup writes it anyway), writes\n"
+                "the prepared data (at 38400 bit/s with --high-speed, else 9600) and reads the radio\n"
+                "back until every written address is in, to check what it stored. A failure says\n"
+                "whether the radio was written: nothing, interrupted (it may hold incomplete data),\n"
+                "or written but not checked.\n\n"
+                "  --backup DIR    keep the backup in DIR (default: $XDG_DATA_HOME/Vexa/QX-P2210/backups,\n"
+                "                  named by date, time and serial number); its path goes to stderr\n"
+                "  --no-backup     write without reading a backup first\n"
+                "  --no-verify     do not read the radio back after the write\n"
+                "  --change-model  write into a radio of another model type too, replacing its type\n\n"
                 "With several --port options every radio is written at the same time (the question is\n"
                 "asked once for all); one progress line per port goes to stderr and a table (port,\n"
-                "serial, result) to stdout. The exit status is 0 only when every radio succeeded,\n"
-                "else the highest code.\n\n") +
-        kStatusHelp + " 18: the radio read back differs from what was written. 65: FILE was refused.",
+                "serial, result) to stdout. Each radio's model type is judged on its own. The exit\n"
+                "status is 0 only when every radio succeeded, else the highest code.\n\n") +
+        kStatusHelp + " 18: the radio read back differs from what was written (or did not come back).\n"
+        "19: the radio is of another model type (see --change-model). 65: FILE was refused.",
     [](const std::vector<std::string>& args) -> int {
         Options o;
         if (!Parse(args, o, false, true, true, true)) return kExitUsage;
@@ -468,6 +498,12 @@ QX_CLI_COMMAND(
                 indMain check;
                 check.LoadStartImage(Environ().ModelType);
                 if (check.OpenCloneFile(o.file) != 0) return kExitFileRefused;
+                // Data with errors is refused before the question, as every radio would refuse it.
+                if (!cmcRunWarningCheck(check).errors.empty()) {
+                    cmcShowMessage(GTex().Line("GI_Sys_AppTitle", 0), GTex().SectionText("GI_Mess_DataError"),
+                                   cmcMsgIcon::Error);
+                    return kExitStopped;
+                }
             }
             cliQuestionSink questions(cmcMessages(), o.yes, true);
             if (questions.Show("", GTex().SectionText("GI_Mess_Confirm_CloneWrite") + "\n(" +

@@ -145,6 +145,8 @@ bool cmcCloneDrv::StartIdent(Callback callback) {
     if (IsBusy()) return false;
     ranges_.clear();
     haveRanges_ = false;
+    copy_ = false;
+    copyEarly_ = false;
     return Start(CDRV_ModeIdent, std::move(callback));
 }
 
@@ -164,6 +166,29 @@ bool cmcCloneDrv::StartRead(const cmcRange* ranges, Callback callback) {
     if (IsBusy()) return false;
     ranges_ = CopyRanges(ranges);
     haveRanges_ = ranges != nullptr;
+    copy_ = false;
+    copyEarly_ = false;
+    return Start(CDRV_ModeRead, std::move(callback));
+}
+
+bool cmcCloneDrv::StartCopyRead(const cmcRange* ranges, cmcCopyEnd end, Callback callback) {
+    if (IsBusy()) return false;
+    ranges_ = CopyRanges(ranges);
+    if (ranges_.empty()) ranges_.push_back({1, 0});
+    haveRanges_ = true;
+    copy_ = true;
+    copyEarly_ = end == CDRV_CopyUntilComplete;
+    wanted_.assign(static_cast<size_t>((std::max(0, imageSize_) + 7) / 8), 0);
+    missing_ = 0;
+    for (const cmcRange& r : ranges_) {
+        if (r.last < r.first) break;
+        for (int a = std::max(0, r.first); a <= r.last && a < imageSize_; ++a) {
+            uint8_t& byte = wanted_[static_cast<size_t>(a >> 3)];
+            const uint8_t bit = static_cast<uint8_t>(1u << (a & 7));
+            if (!(byte & bit)) ++missing_;
+            byte |= bit;
+        }
+    }
     return Start(CDRV_ModeRead, std::move(callback));
 }
 
@@ -246,9 +271,10 @@ bool cmcCloneDrv::OpenPort(const std::string& settings) {
 void cmcCloneDrv::BeginSettle() {
     settling_ = true;
     settle_.Start(kSettleMs);
+    settleLimit_.Start(kMaxSettleMs);
 }
 
-void cmcCloneDrv::DiscardInput() {
+int cmcCloneDrv::DiscardInput() {
     int dropped = 0;
     while (dropped < kMaxDiscard) {
         int n = port_->Read(readArea_, std::min(kReadChunk, kMaxDiscard - dropped));
@@ -257,6 +283,7 @@ void cmcCloneDrv::DiscardInput() {
     }
     // Whatever was received before the reopen belongs to the old line settings.
     receive_.Clear();
+    return dropped;
 }
 
 void cmcCloneDrv::SendBytes(const uint8_t* bytes, int count) {
@@ -274,8 +301,12 @@ int cmcCloneDrv::ReadPort() {
 void cmcCloneDrv::Step() {
     if (settling_) {
         if (settle_.Remaining() > 0) return;
+        // The line is used once it is quiet: what still arrives belongs to no operation of ours.
+        if (DiscardInput() > 0 && settleLimit_.Remaining() > 0) {
+            settle_.Start(kQuietMs);
+            return;
+        }
         settling_ = false;
-        DiscardInput();
         timeout_.Start(TimeoutFor(state_));
         return;
     }
@@ -494,9 +525,17 @@ void cmcCloneDrv::StepReceive(int& next, bool& progress) {
             if (code == CDRV_FrameAccepted) {
                 ++frameCount_;
                 progress = true;
+                if (copy_ && copyEarly_ && missing_ == 0) {
+                    // Everything asked for is in: the rest of the radio's data is not awaited.
+                    DiscardInput();
+                    SetCode(CDRV_Ok);
+                    next = S_Drain;
+                    return;
+                }
                 continue;
             }
-            if (code == CDRV_Ok && haveRanges_) code = CheckCompleteness();
+            // A copy that ends once complete leaves the missing addresses to the received map.
+            if (code == CDRV_Ok && haveRanges_ && !(copy_ && copyEarly_)) code = CheckCompleteness();
             SetCode(code);
             next = S_Drain;
             return;
@@ -538,6 +577,23 @@ int cmcCloneDrv::CheckDataFrame() {
         for (int a = address; a < address + n; ++a)
             if (a < 0 || a >= imageSize_ || !r.image.IsValidAddress(a)) return CDRV_Address;
         if (n == 0) return CDRV_FrameAccepted;
+        if (copy_) {
+            // Only what was asked for is stored; the rest of the frame is passed over.
+            for (int k = 0; k < n; ++k) {
+                const int a = address + k;
+                const uint8_t bit = static_cast<uint8_t>(1u << (a & 7));
+                if (!(wanted_[static_cast<size_t>(a >> 3)] & bit)) continue;
+                r.image.SetByte(a, decoded[3 + k]);
+                if (r.receivedMap.Length() < (a >> 3) + 1) r.receivedMap.Resize((a >> 3) + 1);
+                uint8_t& got = *r.receivedMap.At(a >> 3);
+                if (!(got & bit)) {
+                    --missing_;
+                    ++imageCount_;
+                }
+                got |= bit;
+            }
+            return CDRV_FrameAccepted;
+        }
         r.image.Write(address, decoded + 3, n);
         int mapBytes = (address + n + 7) / 8;
         if (r.receivedMap.Length() < mapBytes) r.receivedMap.Resize(mapBytes);

@@ -31,7 +31,8 @@ namespace qx {
 
 // Result codes of a clone operation. The driver produces 0-10 and 17; the clone manager adds
 // 11, 14, 15 and 16 from its checks of the identification and of the image read, and the clone
-// write 18 when reading the radio back finds other data than was written.
+// write 18 when reading the radio back finds other data than was written and 19 when it refuses
+// a radio of another model type.
 enum cmcCloneResult : int {
     CDRV_Ok = 0,
     CDRV_FrameAccepted = 1,    // internal: a data frame was stored; never ends an operation
@@ -49,10 +50,22 @@ enum cmcCloneResult : int {
     CDRV_ImageNewer = 16,      // the image read holds data newer than the program accepts
     CDRV_PortWrite = 17,       // the port stopped accepting bytes
     CDRV_VerifyMismatch = 18,  // the radio read back after a write differs from what was sent
+    CDRV_OtherModel = 19,      // the radio is of another model type than the data to write
 };
 
 // Operation modes.
 enum cmcCloneMode : uint8_t { CDRV_ModeIdent = 1, CDRV_ModeRead = 2, CDRV_ModeWrite = 3 };
+
+// When a copy read (cmcCloneDrv::StartCopyRead) ends.
+enum cmcCopyEnd : uint8_t {
+    // At the radio's end frame; every address of the ranges must have come (else code 8).
+    CDRV_CopyAtEnd = 0,
+    // Successfully as soon as every address of the ranges has come: the rest of what the radio
+    // sends is not awaited (the port is purged and closed; a read stopped early leaves the
+    // radio's memory as it is, like a cable pulled during a read). An end frame that comes
+    // first ends it successfully too; the received map then tells which addresses came.
+    CDRV_CopyUntilComplete = 1,
+};
 
 // The outcome of one operation, handed to the completion callback and destroyed after it returns:
 // a callback that needs the contents copies them.
@@ -97,6 +110,10 @@ public:
 
     static constexpr int kStepIntervalMs = 2;   // engine tick
     static constexpr int kSettleMs = 100;       // wait after each open before the line is used
+    // Bytes still arriving after that wait (a radio sending the rest of a read that was ended
+    // early) are dropped until the line has been quiet for kQuietMs, for at most kMaxSettleMs.
+    static constexpr int kQuietMs = 20;
+    static constexpr int kMaxSettleMs = 3000;
     static constexpr int kReadChunk = 256;      // bytes taken from the port per read call
     static constexpr int kEchoWindow = 128;     // sent bytes that may await their echo while sending data
 
@@ -129,6 +146,11 @@ public:
     // write) is an array ended by a pair whose last address is below its first; it is copied.
     bool StartIdent(Callback callback);
     bool StartRead(const cmcRange* ranges, Callback callback);
+    // A copy of part of the radio (the backup and the read-back around a write). The read request
+    // is the ordinary one: the radio sends its memory from address 0 up to its read end, in
+    // address order. Only the addresses of the ranges are stored; data the radio sends outside
+    // them (but inside the image) is passed over. `end` says when the copy is complete.
+    bool StartCopyRead(const cmcRange* ranges, cmcCopyEnd end, Callback callback);
     bool StartWrite(const cmcEeprom& image, const cmcRange* ranges, Callback callback);
     bool IsBusy() const { return state_ != S_Idle; }
 
@@ -151,7 +173,7 @@ private:
     bool Start(uint8_t mode, Callback callback);
     bool OpenPort(const std::string& settings);
     void BeginSettle();
-    void DiscardInput();
+    int DiscardInput();  // returns the count of bytes dropped
     void SendBytes(const uint8_t* bytes, int count);
     void SendBytes(const std::vector<uint8_t>& bytes) { SendBytes(bytes.data(), static_cast<int>(bytes.size())); }
     int ReadPort();  // reads up to kReadChunk bytes into the receive buffer; returns the count
@@ -203,6 +225,10 @@ private:
     int imageCount_ = 0;
     std::vector<cmcRange> ranges_;  // ended by its terminator; empty for an identification
     bool haveRanges_ = false;
+    bool copy_ = false;             // a copy read: only addresses in wanted_ are stored
+    bool copyEarly_ = false;        // the copy read ends once missing_ is 0 (CDRV_CopyUntilComplete)
+    std::vector<uint8_t> wanted_;   // bit (a & 7) of byte (a >> 3): address a lies in a range
+    int missing_ = 0;               // addresses of wanted_ not received yet
     size_t rangeIndex_ = 0;
     int nextAddress_ = 0;
     std::unique_ptr<dst_CDrv_Result> result_;
@@ -211,6 +237,7 @@ private:
     cmcTick timeout_;
     bool settling_ = false;
     cmcTick settle_;
+    cmcTick settleLimit_;
 
     int defaultTimeout_ = 1000;
     int scriptTimeout_ = 1000;

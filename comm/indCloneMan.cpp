@@ -1,5 +1,6 @@
 #include "comm/indCloneMan.h"
 
+#include "cells/cmcWarningCheck.h"
 #include "comm/cmcPortList.h"
 #include "comm/indEnviron.h"
 #include "comm/indWriteGuard.h"
@@ -9,6 +10,7 @@
 #include "defs/cmcGTex.h"
 #include "image/indMain.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -56,6 +58,27 @@ std::string FormatOne(const std::string& format, const std::string& arg) {
     return out;
 }
 
+// Puts `args` in place of the %s and %d markers of a text, in order; "%%" stands for "%".
+std::string FormatAll(const std::string& format, const std::vector<std::string>& args) {
+    std::string out;
+    size_t next = 0;
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size()) {
+            const char c = format[i + 1];
+            if (c == '%' || ((c == 's' || c == 'd') && next < args.size())) {
+                out += c == '%' ? std::string("%") : args[next++];
+                ++i;
+                continue;
+            }
+        }
+        out += format[i];
+    }
+    return out;
+}
+
+// An address as the messages name it, "0x7D7F".
+std::string Hex4Address(int v) { return "0x" + Hex4(v); }
+
 std::string AppTitle() { return GTex().Line("GI_Sys_AppTitle", 0); }
 
 // Wherever cloning is linked, the definition checker knows the keys it reads.
@@ -63,7 +86,8 @@ const bool kKeysRegistered = [] {
     for (const char* key : {"GI_Mess_CloneErr_Head", "GI_Mess_CloneErr_Check", "GI_Mess_CloneErr_Port",
                             "GI_Mess_Confirm_ReadFile", "GI_Mess_Confirm_CloneWrite", "GI_Mess_CloneWrite_Succeeded",
                             "GI_AppMess_CloneErr_NoActualCh", "GI_Mess_DataError", "GI_AppMess_CloneErr_Overflow",
-                            "GI_Mess_Backup_Failed", "GI_AppInd_ClonePhase"})
+                            "GI_Mess_Backup_Failed", "GI_AppInd_ClonePhase", "GI_Mess_CloneErr_Phase",
+                            "GI_Mess_Confirm_OtherModel", "GI_Mess_Backup_Short"})
         RequireDefKey({key, cmcDefFileKind::Main, cmcRequiredKind::Section, "cloning"});
     return true;
 }();
@@ -135,14 +159,24 @@ bool indCloneMan::StartIdent(Callback callback) {
 }
 
 bool indCloneMan::StartRead(const cmcRange* ranges, Callback callback, bool checked) {
+    if (!checked) return StartCopy(ranges, CDRV_CopyAtEnd, std::move(callback));
+    return StartReading(ranges, nullptr, std::move(callback));
+}
+
+bool indCloneMan::StartCopy(const cmcRange* ranges, cmcCopyEnd end, Callback callback) {
+    return StartReading(ranges, &end, std::move(callback));
+}
+
+bool indCloneMan::StartReading(const cmcRange* ranges, const cmcCopyEnd* copy, Callback callback) {
     if (IsBusy()) return false;
     total_ = SumRanges(ranges);
     mode_ = CDRV_ModeRead;
-    checked_ = checked;
+    checked_ = copy == nullptr;
     callback_ = std::move(callback);
     SetUpConnection(false, HighSpeedSetting());
     view_->EnableMain(false);
-    bool started = driver_.StartRead(ranges, [this](dst_CDrv_Result& r) { OnEnd(r); });
+    const auto end = [this](dst_CDrv_Result& r) { OnEnd(r); };
+    bool started = copy ? driver_.StartCopyRead(ranges, *copy, end) : driver_.StartRead(ranges, end);
     view_->ShowCloning();
     view_->Phase(phase_ >= 0 ? phase_ : CPH_Read);
     progress_->SetInterval(kProgressIntervalMs);
@@ -184,7 +218,8 @@ void indCloneMan::OnEnd(dst_CDrv_Result& result) {
     }
     if (mode_ != CDRV_ModeIdent) view_->Progress(Done(), total_);
     progress_->SetInterval(-1);
-    ShowError(result);
+    const int note = FailureNote(result);
+    ShowError(result, note >= 0 ? GTex().Line("GI_Mess_CloneErr_Phase", note) : std::string());
     view_->EnableMain(true);
     view_->HideCloning();
     phase_ = -1;
@@ -194,8 +229,18 @@ void indCloneMan::OnEnd(dst_CDrv_Result& result) {
     if (callback) callback(result);
 }
 
+int indCloneMan::FailureNote(const dst_CDrv_Result& result) const {
+    if (result.code == CDRV_Ok) return PN_None;
+    if (phase_ == CPH_Backup) return PN_NothingWritten;
+    if (phase_ == CPH_Verify) return PN_WrittenUnchecked;
+    // An unconfirmed write says so in its own head line.
+    if (mode_ == CDRV_ModeWrite && result.code != CDRV_WriteNotConfirmed)
+        return driver_.FrameCount() > 0 ? PN_Interrupted : PN_NothingWritten;
+    return PN_None;
+}
+
 std::string indCloneMan::ErrorText(int code, const std::string& portDevice, int portError, int portNumber,
-                                   const std::string& detail) {
+                                   const std::string& detail, const std::string& note) {
     if (code == CDRV_Ok) return "";
     std::string head = GTex().Line("GI_Mess_CloneErr_Head", code);
     if (code == CDRV_PortOpen) {
@@ -214,14 +259,19 @@ std::string indCloneMan::ErrorText(int code, const std::string& portDevice, int 
         head = FormatOne(head, port);
     } else if (code == CDRV_VerifyMismatch) {
         head = FormatOne(head, detail);
+    } else if (code == CDRV_OtherModel) {
+        const size_t cut = detail.find('\n');
+        head = FormatAll(head, {detail.substr(0, cut), cut == std::string::npos ? std::string() : detail.substr(cut + 1)});
     }
+    if (!note.empty()) head += " " + note;
     std::string text = head + "\n\n";
     std::vector<int> lines;
     switch (code) {
         case CDRV_WriteNotConfirmed: lines = {0, 2, 3}; break;
         case CDRV_WrongRadio: lines = {0, 1, 2, 3, 4, 5}; break;
         case CDRV_NewerMap: lines = {0, 4, 5}; break;
-        case CDRV_ImageNewer: break;
+        case CDRV_ImageNewer:
+        case CDRV_OtherModel: break;
         case CDRV_VerifyMismatch: lines = {0, 1, 2}; break;
         default: lines = {0, 1, 2, 3}; break;
     }
@@ -236,10 +286,10 @@ unsigned indCloneMan::Show(const std::string& text, cmcMsgIcon icon, unsigned bu
     return sink_ ? sink_->Show(AppTitle(), text, icon, buttons) : cmcShowMessage(AppTitle(), text, icon, buttons);
 }
 
-void indCloneMan::ShowError(const dst_CDrv_Result& result) const {
+void indCloneMan::ShowError(const dst_CDrv_Result& result, const std::string& note) const {
     if (result.code == CDRV_Ok) return;
-    Show(ErrorText(result.code, result.portDevice, result.portError, Environ().ComPort, result.detail), cmcMsgIcon::Error,
-         MB_Ok);
+    Show(ErrorText(result.code, result.portDevice, result.portError, Environ().ComPort, result.detail, note),
+         cmcMsgIcon::Error, MB_Ok);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -323,12 +373,15 @@ bool indCloneCommands::CloneWrite() {
         Finish(-1);
         return false;
     }
-    if (countErrors && countErrors() > 0) {
+    // The same check as the tree's marks: any error stops the write, warnings alone do not.
+    const int errors = countErrors ? countErrors() : static_cast<int>(cmcRunWarningCheck(main_).errors.size());
+    if (errors > 0) {
         man_.Show(GTex().SectionText("GI_Mess_DataError"), cmcMsgIcon::Error, MB_Ok);
         Finish(-1);
         return false;
     }
     writeConfirmed_ = false;
+    acceptedRadioType_ = -1;
     EvMan().Send(EVC_CloseDropDowns);
     man_.SetIdent(main_.IdentCode(), 0);
     return man_.StartIdent([this](dst_CDrv_Result& r) { OnWriteIdent(r); });
@@ -338,6 +391,11 @@ void indCloneCommands::OnWriteIdent(dst_CDrv_Result& r) {
     if (r.code != CDRV_Ok || man_.IsBusy()) {
         writeConfirmed_ = false;
         Finish(r.code != CDRV_Ok ? r.code : -1);
+        return;
+    }
+    // Judged on every identification: the radio on the cable may have been changed in between.
+    if (!ModelAccepted()) {
+        writeConfirmed_ = false;
         return;
     }
     if (!writeConfirmed_) {
@@ -365,9 +423,24 @@ void indCloneCommands::OnWriteIdent(dst_CDrv_Result& r) {
     lastBackup_.clear();
     const bool wantBackup = backup < 0 ? Environ().BackupBeforeWrite != 0 : backup != 0;
     guarded_ = wantBackup || verify;
-    readRanges_ = main_.ReadRanges();
+    // The backup covers the radio's own read range and every address the write replaces.
+    const std::vector<cmcRange> radioRanges = main_.ReadRanges();
+    readRanges_ = indWriteGuard::Union(radioRanges.data(), ranges_.data());
     if (!wantBackup) {
         StartWriting();
+        return;
+    }
+    // The radio sends its memory only up to its read end: a write that replaces addresses beyond
+    // it could not be undone from the backup, so it does not start.
+    if (indWriteGuard::FirstUncovered(radioRanges.data(), ranges_.data()) >= 0) {
+        int writeEnd = 0;
+        for (const cmcRange* w = ranges_.data(); w->last >= w->first; ++w) writeEnd = std::max(writeEnd, w->last);
+        const std::string& advice = shortRadioAdvice;
+        const std::string format = advice.empty() ? GTex().SectionText("GI_Mess_Backup_Short")
+                                                  : GTex().Line("GI_Mess_Backup_Short", 0) + "\n" + advice;
+        man_.Show(FormatAll(format, {Hex4Address(main_.IdentReadEnd()), Hex4Address(writeEnd)}), cmcMsgIcon::Error,
+                  MB_Ok);
+        Finish(-1);
         return;
     }
     // What the radio holds now is read and kept before anything is written.
@@ -376,7 +449,39 @@ void indCloneCommands::OnWriteIdent(dst_CDrv_Result& r) {
 
 void indCloneCommands::CopyRadio(int phase, void (indCloneCommands::*done)(dst_CDrv_Result&)) {
     man_.SetPhase(phase);
-    if (!man_.StartRead(readRanges_.data(), [this, done](dst_CDrv_Result& r) { (this->*done)(r); }, false)) Finish(-1);
+    // The radio sends its memory from address 0 up to its read end. The backup keeps the radio's
+    // range and every written address and waits for the whole; the read-back keeps exactly the
+    // written addresses and ends as soon as they are in (an address that never comes is named by
+    // the comparison).
+    const auto callback = [this, done](dst_CDrv_Result& r) { (this->*done)(r); };
+    const bool started = phase == CPH_Verify ? man_.StartCopy(ranges_.data(), CDRV_CopyUntilComplete, callback)
+                                             : man_.StartCopy(readRanges_.data(), CDRV_CopyAtEnd, callback);
+    if (!started) Finish(-1);
+}
+
+bool indCloneCommands::ModelAccepted() {
+    const int radioType = indMain::ModelTypeOfFlags(main_.Identification()[indMain::kIdentModelFlags]);
+    const int dataType = main_.ReadModelType(main_.WorkingImage());
+    if (radioType == dataType || radioType == acceptedRadioType_) return true;
+    const std::string radioName = indMain::ModelName(radioType), dataName = indMain::ModelName(dataType);
+    bool accepted = changeModel > 0;
+    if (changeModel < 0) {
+        const std::string text = FormatAll(GTex().SectionText("GI_Mess_Confirm_OtherModel"), {radioName, dataName});
+        accepted = man_.Show(text, cmcMsgIcon::Warning, MB_Ok | MB_Cancel | MB_DefaultCancel) == MB_Ok;
+        if (!accepted) {
+            Finish(-1);
+            return false;
+        }
+    }
+    if (!accepted) {
+        std::string text = indCloneMan::ErrorText(CDRV_OtherModel, {}, 0, 0, radioName + "\n" + dataName);
+        if (!otherModelAdvice.empty()) text += otherModelAdvice;
+        man_.Show(text, cmcMsgIcon::Error, MB_Ok);
+        Finish(CDRV_OtherModel);
+        return false;
+    }
+    acceptedRadioType_ = radioType;
+    return true;
 }
 
 void indCloneCommands::OnBackupDone(dst_CDrv_Result& r) {
@@ -389,6 +494,7 @@ void indCloneCommands::OnBackupDone(dst_CDrv_Result& r) {
     lastBackup_ = indWriteGuard::SaveBackup(r.image, dir, main_.SerialNumber(), error);
     if (lastBackup_.empty()) {
         std::string text = FormatOne(GTex().SectionText("GI_Mess_Backup_Failed"), dir);
+        if (!backupAdvice.empty()) text = FormatOne(GTex().Line("GI_Mess_Backup_Failed", 0), dir) + "\n" + backupAdvice;
         if (!error.empty() && error != dir) text += "\n\n" + error;
         man_.Show(text, cmcMsgIcon::Error, MB_Ok);
         Finish(-1);

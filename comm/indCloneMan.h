@@ -95,9 +95,12 @@ public:
     // after which reads show as reads and writes as writes again.
     void SetPhase(int phase) { phase_ = phase; }
     // Refused (false) while an operation runs. A read without `checked` skips the read hook: it
-    // only copies the radio (a backup, a read-back after a write).
+    // copies the radio as it is (StartCopy ending at the radio's end frame).
     bool StartIdent(Callback callback);
     bool StartRead(const cmcRange* ranges, Callback callback, bool checked = true);
+    // A copy of the listed addresses of the radio without the read hook (a backup, a read-back
+    // after a write): the ordinary read request, only the ranges kept (cmcCloneDrv::StartCopyRead).
+    bool StartCopy(const cmcRange* ranges, cmcCopyEnd end, Callback callback);
     bool StartWrite(const cmcEeprom& image, const cmcRange* ranges, Callback callback);
 
     // Progress of the running read or write: image bytes done and the total of its ranges.
@@ -119,14 +122,25 @@ public:
 
     // The clone error message of a nonzero result code: the code's head line, a blank line and
     // the check lines for it. For code 2 the head names the port and the system's reason.
-    // For code 18, `detail` names the addresses that differ.
+    // For code 18, `detail` names the addresses that differ; for code 19 it holds the radio's and
+    // the data's model names, one per line. A `note` (what became of the radio) follows the head
+    // on its line.
     static std::string ErrorText(int code, const std::string& portDevice = {}, int portError = 0,
-                                 int portNumber = 0, const std::string& detail = {});
+                                 int portNumber = 0, const std::string& detail = {}, const std::string& note = {});
     // Shows ErrorText (error icon, captioned "GI_Sys_AppTitle"); code 0 shows nothing.
-    void ShowError(const dst_CDrv_Result& result) const;
+    void ShowError(const dst_CDrv_Result& result, const std::string& note = {}) const;
+
+    // What a failure of the operation just ended means for the radio (line of
+    // "GI_Mess_CloneErr_Phase"), or -1 when it says nothing more: a failed backup wrote nothing, a
+    // write that failed before its first data frame wrote nothing, one that failed after it may
+    // have left incomplete data, a failed read-back follows a finished write.
+    enum PhaseNote : int { PN_None = -1, PN_NothingWritten = 0, PN_Interrupted = 1, PN_WrittenUnchecked = 2 };
+    int FailureNote(const dst_CDrv_Result& result) const;
 
 private:
     void SetUpConnection(bool write, bool highSpeed);
+    // A read: the checked clone read (copy null) or a copy read ending as *copy says.
+    bool StartReading(const cmcRange* ranges, const cmcCopyEnd* copy, Callback callback);
     bool HighSpeedSetting() const;
     std::string Device() const;
     void OnEnd(dst_CDrv_Result& result);
@@ -172,6 +186,19 @@ public:
     // it stopped before any cloning (refused, or cancelled by the user).
     std::function<void(int outcome)> finished;
 
+    // Writing into a radio whose identification names another model type than the data's
+    // (identification byte 54 against the image's model flags): -1 asks (OK and Cancel, Cancel
+    // the default; Cancel stops before anything is written), 0 refuses with code 19, 1 writes.
+    int changeModel = -1;
+    // Added below the refusal of code 19 (how to write anyway), when not empty.
+    std::string otherModelAdvice;
+    // What the backup failure message advises after its first line (empty: the definition
+    // file's lines, which name the program's menu).
+    std::string backupAdvice;
+    // What the refusal of a radio whose read range ends before the written addresses (with the
+    // backup on) advises after its first line (empty: the definition file's lines).
+    std::string shortRadioAdvice;
+
     // The safe write. backup: read the radio into a backup file before writing (-1: the setting
     // "BackupBeforeWrite", 0 off, 1 on); backupDir: where (empty: indWriteGuard::DefaultBackupDir);
     // verify: read the radio back after a successful write and compare.
@@ -186,10 +213,14 @@ public:
     // area up to the end the radio names; on success the image read becomes the working image
     // (modified, untitled). False when nothing was started.
     bool CloneRead();
-    // Clone write: refusals (no channel in use, warning check errors), an identification, the
-    // confirmation, a second identification, the backup read (a failed one, or a backup that
-    // cannot be saved, stops here), the write of the prepared image, then the read-back that
-    // compares the written ranges (code 18 when they differ). The working image is not changed.
+    // Clone write: refusals (no channel in use, warning check errors: countErrors, else the
+    // warning check list run on the main object), an identification, the model type check, the
+    // confirmation, a second identification, the backup read of the radio's read range and every
+    // address the write sends (a radio whose read range ends before the written addresses, a
+    // failed read, or a backup that cannot be saved stops here: nothing is written), the write of
+    // the prepared image, then the read-back that keeps exactly the written addresses and ends as
+    // soon as they are in (code 18 when they differ or an address did not come back). The working
+    // image is not changed.
     bool CloneWrite();
     // Clone information: an identification, then the information window.
     bool CloneInformation();
@@ -209,10 +240,13 @@ private:
     // Reads the radio as it is, without the read checks (backup, read-back), shown as `phase`.
     void CopyRadio(int phase, void (indCloneCommands::*done)(dst_CDrv_Result&));
     void Succeeded();
+    // The model type check after a write identification: true goes on; false has finished.
+    bool ModelAccepted();
 
     indMain& main_;
     indCloneMan& man_;
     bool writeConfirmed_ = false;
+    int acceptedRadioType_ = -1;  // a radio model type the user agreed to write over
     std::vector<cmcRange> ranges_;
     std::vector<cmcRange> readRanges_;
     cmcEeprom sent_;

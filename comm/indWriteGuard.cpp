@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -52,6 +53,41 @@ std::string indWriteGuard::SaveBackup(const cmcEeprom& image, const std::string&
     return path;
 }
 
+std::vector<cmcRange> indWriteGuard::Union(const cmcRange* a, const cmcRange* b) {
+    std::vector<cmcRange> all;
+    for (const cmcRange* list : {a, b})
+        for (const cmcRange* r = list; r && r->last >= r->first; ++r) all.push_back(*r);
+    std::sort(all.begin(), all.end(), [](const cmcRange& x, const cmcRange& y) { return x.first < y.first; });
+    std::vector<cmcRange> out;
+    for (const cmcRange& r : all) {
+        if (!out.empty() && r.first <= out.back().last + 1)
+            out.back().last = std::max(out.back().last, r.last);
+        else
+            out.push_back(r);
+    }
+    out.push_back({1, 0});
+    return out;
+}
+
+int indWriteGuard::FirstUncovered(const cmcRange* covered, const cmcRange* wanted) {
+    int first = -1;
+    for (const cmcRange* w = wanted; w && w->last >= w->first; ++w) {
+        // Walks the wanted range forward over every covered range that holds its next address.
+        int next = w->first;
+        bool moved = true;
+        while (next <= w->last && moved) {
+            moved = false;
+            for (const cmcRange* c = covered; c && c->last >= c->first; ++c)
+                if (c->first <= next && next <= c->last) {
+                    next = c->last + 1;
+                    moved = true;
+                }
+        }
+        if (next <= w->last && (first < 0 || next < first)) first = next;
+    }
+    return first;
+}
+
 std::vector<int> indWriteGuard::Differences(const cmcEeprom& sent, const cmcEeprom& readBack, const cmcRange* ranges,
                                             const uint8_t* receivedMap, int mapLength) {
     std::vector<int> out;
@@ -60,7 +96,10 @@ std::vector<int> indWriteGuard::Differences(const cmcEeprom& sent, const cmcEepr
     };
     for (const cmcRange* r = ranges; r && r->last >= r->first; ++r)
         for (int a = r->first; a <= r->last; ++a) {
-            if (!received(a)) continue;
+            if (!received(a)) {
+                out.push_back(a);
+                continue;
+            }
             const bool inBoth = sent.IsValidAddress(a) && readBack.IsValidAddress(a);
             if (!inBoth || sent.GetByte(a) != readBack.GetByte(a)) out.push_back(a);
         }

@@ -42,9 +42,19 @@ public:
     static std::string SaveBackup(const cmcEeprom& image, const std::string& dir, const std::string& serial,
                                   std::string& error);
 
+    // The ranges a backup keeps: every address of either list (ranges ended as range lists are),
+    // as sorted ranges without overlaps, ended by {1, 0}. The backup thus holds what the radio
+    // names as its memory and everything the write will replace.
+    static std::vector<cmcRange> Union(const cmcRange* a, const cmcRange* b);
+
+    // The first address of `wanted` that no range of `covered` holds (both ended as range lists
+    // are), or -1 when every one is covered: a write whose addresses the radio's read range does
+    // not cover cannot be backed up.
+    static int FirstUncovered(const cmcRange* covered, const cmcRange* wanted);
+
     // The addresses of the ranges (ended as range lists are) where the two images differ. With a
-    // received map (bit a & 7 of byte a >> 3 set for each address the read-back stored), addresses
-    // the radio did not send back are left out: they were not read, so they cannot be compared.
+    // received map (bit a & 7 of byte a >> 3 set for each address the read-back stored), an
+    // address the radio did not send back counts as differing: what was written there is unchecked.
     static std::vector<int> Differences(const cmcEeprom& sent, const cmcEeprom& readBack, const cmcRange* ranges,
                                         const uint8_t* receivedMap = nullptr, int mapLength = 0);
     // The addresses as runs, "0x0120, 0x0200-0x020F", the first kListedDifferences runs, then

@@ -19,6 +19,8 @@ enum cmcMsgButton : unsigned {
     MB_No = 0x08,
     MB_Save = 0x10,     // the unsaved-changes question: save first, then go on
     MB_Discard = 0x20,  // go on without saving
+    // Not a button: Cancel is the default (Enter chooses it) in a question whose safe answer it is.
+    MB_DefaultCancel = 0x40,
 };
 
 // Exit statuses of fatal errors.

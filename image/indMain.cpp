@@ -98,7 +98,10 @@ std::vector<cmcRange> indMain::GetRangeList(int kind) { return indRangeList(kind
 
 int indMain::ReadModelType(const cmcEeprom& image) const {
     if (!image.IsValidAddress(map::kModelFlags)) return kModelLmr;
-    const uint8_t f = image.Data()[map::kModelFlags];
+    return ModelTypeOfFlags(image.Data()[map::kModelFlags]);
+}
+
+int indMain::ModelTypeOfFlags(uint8_t f) {
     if (f & 0x20) return kModelKorvPmr;
     if (f & 0x80) return kModelLmr;
     if (f & 0x40) return kModelPmr;

@@ -39,6 +39,7 @@ class indMain {
 public:
     static constexpr const char* kModelCode = "ZT5531K";
     static constexpr int kIdentSize = 80;
+    static constexpr int kIdentModelFlags = 54;  // the radio's model flags in the identification data
 
     // Creates the working image (imageSize bytes, all 0), the initial image as its copy and an
     // empty saved image, then InitProfile. `dataDir` is the folder of the initial clone files,
@@ -91,6 +92,9 @@ public:
     // The model flags byte (0x95D7): 0x20 gives 2, else 0x80 gives 0, else 0x40 gives 1, else 0x04
     // gives 3, else 0.
     int ReadModelType(const cmcEeprom& image) const;
+    // The model type a model flags byte names (0x20 Korv PMR, else 0x80 LMR, else 0x40 PMR, else
+    // 0x04 dPMR446, else LMR): the image's byte, or byte 54 of the radio's identification data.
+    static int ModelTypeOfFlags(uint8_t flags);
     // Changes the model type. Asking shows "GI_AppMess_ChangeModel" (OK and Cancel); anything but
     // OK changes nothing. Then the initial file of the type is loaded and expanded; when asking, the
     // working image becomes the packed initial image, not modified and untitled. Returns whether

@@ -2,6 +2,7 @@
 // radio that answers frames as the tests arrange. Time is stepped by hand.
 #include "comm/cmcCloneDrv.h"
 #include "comm/indCloneMan.h"
+#include "comm/indWriteGuard.h"
 #include "comm/cmcPortList.h"
 #include "comm/indEnviron.h"
 #include "defs/cmcGTex.h"
@@ -118,6 +119,7 @@ struct TestRadio {
     bool ackBlocks = true;                // FB after each data frame that ends a 128-byte block
     std::vector<std::pair<int, Bytes>> dataFrames;  // (address, data) of each E4 received
     Bytes endBody;
+    Bytes readRequest;                    // the last E2 frame, FE .. before FD
     Bytes current;
     bool inFrame = false;
     int commandsSeen = 0;
@@ -145,6 +147,7 @@ struct TestRadio {
         switch (f[3]) {
             case 0xE0: line.Deliver(identReply); break;
             case 0xE2:
+                readRequest = f;
                 if (readStream) line.Deliver(readStream());
                 break;
             case 0xE3: line.Deliver(writeStart); break;
@@ -338,6 +341,21 @@ TEST_F(CloneDrvTest, NoStepRunsDuringTheWaitAfterAnOpen) {
     EXPECT_FALSE(line().sent.empty());
 }
 
+// A radio still sending the rest of a read that was ended early: nothing is sent until the line
+// has been quiet, so the trickle is not taken for the echo, and the identification succeeds.
+TEST_F(CloneDrvTest, BytesStillArrivingAfterTheWaitAreDroppedUntilTheLineIsQuiet) {
+    ASSERT_TRUE(drv->StartIdent(Done()));
+    size_t sentWhileArriving = 0;
+    for (int t = 0; t < 400; ++t) {
+        if (t % 5 == 0) line().Deliver({0x35, 0x41});
+        clock->Advance(1);
+        sentWhileArriving = line().sent.size();
+    }
+    EXPECT_EQ(sentWhileArriving, 0u);
+    RunToEnd();
+    EXPECT_EQ(code, CDRV_Ok);
+}
+
 TEST_F(CloneDrvTest, IdentificationReplyFaults) {
     struct Case {
         const char* what;
@@ -467,6 +485,81 @@ TEST_F(CloneDrvTest, ReadFaults) {
             EXPECT_EQ(copy.image.GetByte(0x1FF), 0) << "not stored";
         }
     }
+}
+
+// Every read asks with the radio's own request, byte for byte: the two words and nothing else.
+TEST_F(CloneDrvTest, EveryReadSendsTheOriginalReadRequest) {
+    const cmcRange ranges[] = {{0x000, 0x1FF}, {1, 0}};
+    const cmcRange written[] = {{0x100, 0x13F}, {1, 0}};
+    const Bytes request = Cat({Bytes(12, 0xFE), B("FEFE EE EF E2 6153 0000 FD")});
+    for (int kind = 0; kind < 3; ++kind) {
+        SCOPED_TRACE(kind);
+        Reset();
+        radio().readStream = [] { return ReadStream(0x000, 0x1FF); };
+        ASSERT_TRUE(kind == 0   ? drv->StartRead(ranges, Done())
+                    : kind == 1 ? drv->StartCopyRead(written, CDRV_CopyAtEnd, Done())
+                                : drv->StartCopyRead(written, CDRV_CopyUntilComplete, Done()));
+        RunToEnd();
+        ASSERT_EQ(code, CDRV_Ok);
+        EXPECT_EQ(Bytes(line().sent.begin() + static_cast<long>(line().sentAtOpen.back()), line().sent.end()), request);
+    }
+}
+
+// A copy read keeps only its ranges of what the radio sends from address 0. Until complete, it
+// ends as soon as its last address is in; at the end frame, every address must have come.
+TEST_F(CloneDrvTest, CopyReadKeepsItsRangesAndEndsAsAsked) {
+    const cmcRange ranges[] = {{0x010, 0x01F}, {0x100, 0x13F}, {1, 0}};
+    struct Case {
+        const char* what;
+        cmcCopyEnd end;
+        int radioLast;  // the radio sends 0 to this address, then its end frame
+        int code;
+        int frames;     // data frames taken before the read ended
+        bool complete;  // every address of the ranges came
+    } cases[] = {
+        {"until complete, whole memory", CDRV_CopyUntilComplete, 0x1FF, CDRV_Ok, 0x14, true},
+        {"until complete, a shorter radio", CDRV_CopyUntilComplete, 0x12F, CDRV_Ok, 0x13, false},
+        {"at the end, whole memory", CDRV_CopyAtEnd, 0x1FF, CDRV_Ok, 0x20, true},
+        {"at the end, a shorter radio", CDRV_CopyAtEnd, 0x12F, CDRV_Incomplete, 0x13, false},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Reset();
+        radio().readStream = [&c] { return ReadStream(0x000, c.radioLast); };
+        ASSERT_TRUE(drv->StartCopyRead(ranges, c.end, Done()));
+        RunToEnd();
+        ASSERT_TRUE(done);
+        EXPECT_EQ(code, c.code);
+        EXPECT_EQ(drv->FrameCount(), c.frames);
+        EXPECT_FALSE(line().isOpen);
+        if (c.code != CDRV_Ok) continue;
+        for (int a = 0; a < 0x200; ++a) {
+            const bool asked = (a >= 0x010 && a <= 0x01F) || (a >= 0x100 && a <= 0x13F);
+            const bool came = asked && a <= c.radioLast;
+            ASSERT_EQ(copy.image.GetByte(a), came ? uint8_t(a) : 0) << a;
+            ASSERT_EQ(a / 8 < copy.receivedMap.Length() && (copy.receivedMap.Data()[a / 8] >> (a & 7) & 1), came) << a;
+        }
+        EXPECT_EQ(drv->ImageCount(), c.complete ? 0x50 : 0x40);
+    }
+    // A read after a copy that ended early is a whole read again.
+    Reset();
+    radio().readStream = [] { return ReadStream(0x000, 0x1FF); };
+    ASSERT_TRUE(drv->StartCopyRead(ranges, CDRV_CopyUntilComplete, Done()));
+    RunToEnd();
+    ASSERT_EQ(drv->FrameCount(), 0x14);
+    line().input.clear();  // what the radio sent after the copy ended
+    const cmcRange all[] = {{0x000, 0x1FF}, {1, 0}};
+    done = false;
+    ASSERT_TRUE(drv->StartRead(all, Done()));
+    RunToEnd();
+    EXPECT_EQ(code, CDRV_Ok);
+    EXPECT_EQ(drv->FrameCount(), 0x20);
+    // Data outside the image is refused in a copy too.
+    Reset();
+    radio().readStream = [] { return Cat({DataFrame(0x1FF, {1, 2}), EndFrame(1)}); };
+    ASSERT_TRUE(drv->StartCopyRead(ranges, CDRV_CopyUntilComplete, Done()));
+    RunToEnd();
+    EXPECT_EQ(code, CDRV_Address);
 }
 
 TEST_F(CloneDrvTest, SlowSteadyReadDoesNotTimeOut) {
@@ -695,6 +788,63 @@ TEST(CloneManMessages, ComposedFromTheDefinitionFile) {
         EXPECT_NE(text.find(c.fragment), std::string::npos) << text;
         EXPECT_NE(text.find(check({0, 1, 2, 3})), std::string::npos);
     }
+}
+
+// The backup reads the union of the radio's read range and the written ranges.
+TEST(WriteGuard, UnionOfRanges) {
+    using R = std::vector<cmcRange>;
+    struct Case {
+        const char* what;
+        R a, b, want;
+    } cases[] = {
+        {"the radio's end inside the write", {{0x0000, 0x010F}, {1, 0}}, {{0x0100, 0x12FF}, {1, 0}}, {{0x0000, 0x12FF}, {1, 0}}},
+        {"the write inside the radio's range", {{0x0000, 0x7D7F}, {1, 0}}, {{0x0100, 0x12FF}, {1, 0}}, {{0x0000, 0x7D7F}, {1, 0}}},
+        {"apart, out of order", {{0x2000, 0x20FF}, {1, 0}}, {{0x0100, 0x01FF}, {1, 0}}, {{0x0100, 0x01FF}, {0x2000, 0x20FF}, {1, 0}}},
+        {"adjacent", {{0x0000, 0x00FF}, {1, 0}}, {{0x0100, 0x017F}, {1, 0}}, {{0x0000, 0x017F}, {1, 0}}},
+        {"one list empty", {{1, 0}}, {{0x0100, 0x017F}, {1, 0}}, {{0x0100, 0x017F}, {1, 0}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const R got = indWriteGuard::Union(c.a.data(), c.b.data());
+        ASSERT_EQ(got.size(), c.want.size());
+        for (size_t i = 0; i < got.size(); ++i) {
+            EXPECT_EQ(got[i].first, c.want[i].first) << i;
+            EXPECT_EQ(got[i].last, c.want[i].last) << i;
+        }
+    }
+}
+
+// A written address that did not come back is not taken as checked.
+// A write can be backed up only when the radio's read range holds every address it sends.
+TEST(WriteGuard, FirstWrittenAddressTheRadioDoesNotSend) {
+    using R = std::vector<cmcRange>;
+    struct Case {
+        const char* what;
+        R covered, wanted;
+        int first;
+    } cases[] = {
+        {"the radio's end before the write's", {{0x0000, 0x010F}, {1, 0}}, {{0x0100, 0x12FF}, {1, 0}}, 0x0110},
+        {"the write inside the radio's range", {{0x0000, 0x7D7F}, {1, 0}}, {{0x0100, 0x12FF}, {1, 0}}, -1},
+        {"covered by two adjacent ranges", {{0x0180, 0x12FF}, {0x0000, 0x017F}, {1, 0}}, {{0x0100, 0x12FF}, {1, 0}}, -1},
+        {"a hole between ranges", {{0x0000, 0x01FF}, {0x0300, 0x7D7F}, {1, 0}}, {{0x0100, 0x12FF}, {1, 0}}, 0x0200},
+        {"nothing covered", {{1, 0}}, {{0x0100, 0x017F}, {1, 0}}, 0x0100},
+        {"nothing wanted", {{1, 0}}, {{1, 0}}, -1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(indWriteGuard::FirstUncovered(c.covered.data(), c.wanted.data()), c.first) << c.what;
+}
+
+TEST(WriteGuard, AnAddressNotReadBackCountsAsDiffering) {
+    cmcEeprom sent, back;
+    sent.Resize(0x40);
+    back.Resize(0x40);
+    sent.SetByte(0x11, 7);
+    back.SetByte(0x11, 7);
+    sent.SetByte(0x12, 9);  // differs
+    const cmcRange ranges[] = {{0x10, 0x1F}, {1, 0}};
+    uint8_t map[4] = {0, 0, 0xFF, 0x7F};  // 0x10-0x1E came back, 0x1F did not
+    EXPECT_EQ(indWriteGuard::Differences(sent, back, ranges, map, 4), (std::vector<int>{0x12, 0x1F}));
+    EXPECT_EQ(indWriteGuard::Differences(sent, back, ranges, map, 3), (std::vector<int>{0x12, 0x18, 0x19, 0x1A, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F}));
 }
 
 TEST(CloneManProgress, FilledCells) {

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,9 @@ protected:
         datSetBankSize(main_->WorkingImage().Data(), 0, std::max(1, datBankSize(main_->WorkingImage().Data(), 0)));
         ASSERT_EQ(main_->ChannelsInUse(), 1);
     }
+
+    // A line of what a failure means for the radio.
+    static std::string Note(int line) { return GTex().Line("GI_Mess_CloneErr_Phase", line); }
 
     // The error message shown, or empty.
     std::string ErrorShown() const {
@@ -227,6 +231,50 @@ TEST_F(CloneSimTest, VerifyFindsAByteStoredWrongly) {
     EXPECT_NE(text.find("Write the radio again"), std::string::npos) << text;
 }
 
+// The radio sends its memory from 0 to its read end. The read-back ends as soon as every written
+// address is in; a radio whose memory ends before the written addresses cannot be backed up, so
+// the write does not start, and without a backup the addresses it never sends back fail the check.
+TEST_F(CloneSimTest, TheReadsAroundAWriteCoverEveryWrittenAddress) {
+    AddChannel();
+    cmcEeprom prepared;
+    std::vector<cmcRange> ranges;
+    ASSERT_TRUE(main_->PrepareCloneWrite(prepared, ranges));
+    const int writeEnd = ranges[0].last;
+    ASSERT_LT(writeEnd, 0x7D7F);
+    {
+        SCOPED_TRACE("the whole radio");
+        Sim sim;
+        EXPECT_EQ(Run(&indCloneCommands::CloneWrite, sim.Device()), 0);
+        // The 16-byte frames from address 0 up to the last written one, not the radio's whole memory.
+        EXPECT_EQ(manager_->Driver().FrameCount(), (writeEnd + 1) / 16);
+        EXPECT_EQ(manager_->Driver().ImageCount(), writeEnd + 1 - ranges[0].first);
+    }
+    char writeEndText[8];
+    std::snprintf(writeEndText, sizeof writeEndText, "0x%04X", writeEnd);
+    test::Messages().Clear();
+    {
+        SCOPED_TRACE("a short radio, backup on");
+        Sim sim({"--end", "0100"});
+        EXPECT_EQ(Run(&indCloneCommands::CloneWrite, sim.Device()), -1);
+        EXPECT_EQ(sim.Reports(), (std::vector<std::string>{"ident", "ident"}));
+        const std::string text = ErrorShown();
+        EXPECT_NE(text.find("up to 0x010F"), std::string::npos) << text;
+        EXPECT_NE(text.find(std::string("up to ") + writeEndText), std::string::npos) << text;
+        EXPECT_NE(text.find("nothing was written"), std::string::npos) << text;
+        EXPECT_NE(text.find("Backup Before Write"), std::string::npos) << text;
+    }
+    test::Messages().Clear();
+    {
+        SCOPED_TRACE("a short radio, no backup");
+        Sim sim({"--end", "0100"});
+        commands_->backup = 0;
+        EXPECT_EQ(Run(&indCloneCommands::CloneWrite, sim.Device()), CDRV_VerifyMismatch);
+        EXPECT_EQ(sim.Reports(), (std::vector<std::string>{"ident", "ident", "write", "read"}));
+        EXPECT_EQ(ErrorShown(), indCloneMan::ErrorText(CDRV_VerifyMismatch, {}, 0, 0,
+                                                       std::string("0x0110-") + writeEndText));
+    }
+}
+
 // Nothing is written when the backup cannot be read or cannot be kept.
 TEST_F(CloneSimTest, AFailedBackupStopsTheWrite) {
     AddChannel();
@@ -235,7 +283,8 @@ TEST_F(CloneSimTest, AFailedBackupStopsTheWrite) {
         EXPECT_EQ(Run(&indCloneCommands::CloneWrite, sim.Device()), CDRV_BadFrame);
         // The radio sent its memory (with a damaged frame the program refused); nothing was written.
         EXPECT_EQ(sim.Reports(), (std::vector<std::string>{"ident", "ident", "read"}));
-        EXPECT_EQ(ErrorShown(), indCloneMan::ErrorText(CDRV_BadFrame));
+        // ... and the message says so.
+        EXPECT_EQ(ErrorShown(), indCloneMan::ErrorText(CDRV_BadFrame, {}, 0, 0, {}, Note(0)));
     }
     test::Messages().Clear();
     {
@@ -246,6 +295,62 @@ TEST_F(CloneSimTest, AFailedBackupStopsTheWrite) {
         EXPECT_NE(ErrorShown().find("/dev/null/backups"), std::string::npos) << ErrorShown();
         EXPECT_EQ(commands_->LastBackup(), "");
     }
+}
+
+// The data's model type against the radio's (identification byte 54): asked with Cancel as the
+// default, or decided by the caller; a refusal or Cancel comes after the first identification only.
+TEST_F(CloneSimTest, ARadioOfAnotherModelType) {
+    struct Case {
+        const char* what;
+        int changeModel;
+        unsigned answer;  // to the question, when asked
+        int outcome;
+        std::vector<std::string> reports;
+    } cases[] = {
+        {"asked, cancelled", -1, MB_Cancel, -1, {"ident"}},
+        {"asked, agreed", -1, MB_Ok, CDRV_Ok, {"ident", "ident", "write"}},
+        {"refused", 0, 0, CDRV_OtherModel, {"ident"}},
+        {"allowed", 1, 0, CDRV_Ok, {"ident", "ident", "write"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        AddChannel();  // dPMR446 data
+        Sim sim({"--model-type", "1"});
+        commands_->backup = 0;
+        commands_->verify = false;
+        commands_->changeModel = c.changeModel;
+        if (c.answer) test::Messages().QueueAnswer(c.answer);
+        EXPECT_EQ(Run(&indCloneCommands::CloneWrite, sim.Device()), c.outcome);
+        EXPECT_EQ(sim.Reports(), c.reports);
+        const auto& shown = test::Messages().messages();
+        ASSERT_FALSE(shown.empty());
+        if (c.changeModel < 0) {
+            EXPECT_EQ(shown[0].buttons, unsigned(MB_Ok | MB_Cancel | MB_DefaultCancel));
+            EXPECT_NE(shown[0].text.find("The radio is a PMR radio, but the data is for a dPMR446 radio."), std::string::npos)
+                << shown[0].text;
+        }
+        if (c.outcome == CDRV_OtherModel) {
+            EXPECT_EQ(ErrorShown(), indCloneMan::ErrorText(CDRV_OtherModel, {}, 0, 0, "PMR\ndPMR446"));
+        }
+    }
+}
+
+// Without the main window's count the write runs the warning check list itself: data with an
+// error is not written, and the radio is not even identified.
+TEST_F(CloneSimTest, DataWithErrorsIsNotWritten) {
+    main_->LoadStartImage(kModelKorvPmr);
+    AddChannel();
+    datCh ch;
+    ch.Bind(main_->WorkingImage().Data());
+    ch.Load(KIND_ChKorvPmr, 0);
+    ch.mskSignal = true;
+    ch.select = 0;  // MSK signalling needs select on
+    ch.Store();
+    Sim sim({"--model-type", "2"});
+    EXPECT_EQ(Run(&indCloneCommands::CloneWrite, sim.Device()), -1);
+    EXPECT_EQ(ErrorShown(), GTex().SectionText("GI_Mess_DataError"));
+    EXPECT_TRUE(sim.Reports().empty());
 }
 
 TEST_F(CloneSimTest, CancelAtTheConfirmationWritesNothing) {
@@ -277,6 +382,7 @@ TEST_F(CloneSimTest, InjectedFaults) {
         const char* command;  // info, read or write
         std::vector<std::string> args;
         int code;
+        int note = -1;  // what the message adds about the radio (line of "GI_Mess_CloneErr_Phase")
     } cases[] = {
         {"no-echo", "read", {}, CDRV_Echo},
         {"wrong-echo", "info", {}, CDRV_Echo},
@@ -290,9 +396,11 @@ TEST_F(CloneSimTest, InjectedFaults) {
         {"bad-ident", "info", {}, CDRV_WrongRadio},
         {"short-ident", "write", {}, CDRV_WrongRadio},
         {"new-map", "write", {}, CDRV_NewerMap},
-        {"refuse-write", "write", {}, CDRV_BadFrame},
+        {"refuse-write", "write", {}, CDRV_BadFrame, 0},
         {"end-reply-fail", "write", {}, CDRV_WriteNotConfirmed},
-        {"no-ack", "write", {}, CDRV_Timeout},
+        {"no-ack", "write", {}, CDRV_Timeout, 1},
+        {"pull-write", "write", {}, CDRV_Echo, 1},
+        {"pull-readback", "write", {}, CDRV_Timeout, 2},
         // Harmless ones: the clone succeeds.
         {"garbage", "read", {}, CDRV_Ok},
         {"split", "info", {}, CDRV_Ok},
@@ -311,7 +419,7 @@ TEST_F(CloneSimTest, InjectedFaults) {
                                                           : &indCloneCommands::CloneWrite;
         EXPECT_EQ(Run(command, sim.Device()), c.code);
         if (c.code != CDRV_Ok) {
-            EXPECT_EQ(ErrorShown(), indCloneMan::ErrorText(c.code));
+            EXPECT_EQ(ErrorShown(), indCloneMan::ErrorText(c.code, {}, 0, 0, {}, c.note >= 0 ? Note(c.note) : ""));
             EXPECT_TRUE(main_->WorkingImage().Equals(before));
         } else {
             EXPECT_EQ(ErrorShown(), "");

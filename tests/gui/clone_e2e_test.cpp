@@ -5,6 +5,7 @@
 #include "app/cuiGrid.h"
 #include "app/cuiInformation.h"
 #include "app/cuiMain.h"
+#include "app/cuiMessageBoxSink.h"
 #include "app/cuiTree.h"
 #include "comm/indEnviron.h"
 #include "defs/cmcEvMan.h"
@@ -19,12 +20,16 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QFileInfo>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
 using namespace qx;
@@ -39,6 +44,7 @@ struct Radio {
     std::string device;
     std::string saved = test::TempDir() + "/written.QCF";
     explicit Radio(int modelType) {
+        std::remove(saved.c_str());
         process.setProgram(QString::fromStdString(test::BinDir() + "/qx-p2210-radiosim"));
         process.setArguments({"--model-type", QString::number(modelType), "--save", QString::fromStdString(saved)});
         process.start();
@@ -184,6 +190,44 @@ TEST(CloneEndToEnd, ReadInformationWriteAndReadBackThroughTheMenus) {
     test::Messages().Clear();
     ASSERT_EQ(p.Run(CL_Menu_Clone_Read), 0);
     EXPECT_FALSE(p.Said("have not been saved"));
+}
+
+// A PMR radio and dPMR446 data: the real question box names both model types, and Enter (Cancel,
+// the default) ends the write before anything is written.
+TEST(CloneEndToEnd, ARadioOfAnotherModelTypeIsAskedAboutWithCancelAsTheDefault) {
+    Radio radio(1);
+    ASSERT_FALSE(radio.device.empty()) << "the simulator did not start";
+    Program p(radio.device);
+    uint8_t* image = p.main->WorkingImage().Data();
+    datSetBankSize(image, 0, std::max(1, datBankSize(image, 0)));
+    datCh rec(image);
+    rec.Load(datChannelKind(3), 0);
+    rec.rxFreq = rec.txFreq = 446006250;
+    rec.inUse = true;
+    rec.Store(datChannelKind(3), 0);
+    p.main->NoteEdit();
+
+    cuiMessageBoxSink boxes;
+    cmcSetMessageSink(&boxes);
+    std::string question;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        // Every box is answered with Enter (a wrong default would go on to the next question).
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        if (question.empty()) question = box->text().toStdString();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    answer.start(20);
+    const int outcome = p.Run(CL_Menu_Clone_Write);
+    answer.stop();
+    cmcSetMessageSink(&test::Messages());
+
+    EXPECT_EQ(outcome, -1);
+    EXPECT_NE(question.find("The radio is a PMR radio, but the data is for a dPMR446 radio."), std::string::npos)
+        << question;
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(radio.saved))) << "the radio was written";
+    EXPECT_TRUE(p.form->isEnabled());
 }
 
 TEST(CloneEndToEnd, APortThatCannotBeOpenedSaysWhyAndChangesNothing) {

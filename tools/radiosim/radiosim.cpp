@@ -63,7 +63,7 @@ const std::set<std::string>& FaultNames() {
         "no-echo",        "wrong-echo",      "silence",        "bad-checksum", "missing-frame",
         "wrong-end-count", "refuse-write",   "end-reply-fail", "garbage",      "split",
         "wrong-model",    "bad-ident",       "short-ident",    "new-map",      "lowercase",
-        "extra-address",  "no-ack",          "bad-store",
+        "extra-address",  "no-ack",          "bad-store",      "pull-write",   "pull-readback",
     };
     return names;
 }
@@ -93,6 +93,10 @@ void Usage(FILE* out) {
                  "                       end-reply-fail              the write's end reply reports failure\n"
                  "                       bad-store                   the write stores the first byte of its\n"
                  "                                                   third data frame wrongly (found by verify)\n"
+                 "                       pull-write                  the cable is pulled after the write's\n"
+                 "                                                   third data frame: nothing more crosses\n"
+                 "                       pull-readback               the cable is pulled as the first read after\n"
+                 "                                                   a completed write begins\n"
                  "                       garbage, split              junk between frames / replies in\n"
                  "                                                   small delayed pieces (both harmless)\n"
                  "                       wrong-model, bad-ident,     a wrong identification word, data not\n"
@@ -174,6 +178,8 @@ public:
     // Operation bookkeeping for the report line.
     int opFrames = 0;
     int opData = 0;
+    // Set when a pull fault strikes: from then on nothing crosses the cable either way.
+    bool cablePulled = false;
 
 private:
     Bytes frame_;
@@ -182,6 +188,7 @@ private:
     int writeFrames_ = 0;
     bool lineModeWrite_ = false;
     int splitBudget_ = 0;
+    int writesDone_ = 0;
 
     void Send(const Bytes& b, int gapUs = 0) {
         if (Has("silence")) return;
@@ -222,7 +229,14 @@ private:
         switch (cmd) {
             case 0xE8: LineControl(body); break;
             case 0xE0: Identify(); break;
-            case 0xE2: SendMemory(); break;
+            case 0xE2:
+                // The read request is the two words and nothing else; a radio refuses any other.
+                if (body.size() != 4) {
+                    Send({0xFA});
+                    break;
+                }
+                SendMemory();
+                break;
             case 0xE3: StartWrite(); break;
             case 0xE4: WriteData(body); break;
             case 0xE5: EndWrite(body); break;
@@ -302,7 +316,12 @@ private:
     }
 
     void SendMemory() {
-        int last = std::min(endAddress | 0x0F, kEepromSize - 1);
+        const int last = std::min(endAddress | 0x0F, kEepromSize - 1);
+        // The cable is pulled just as the read-back after a write begins: nothing comes.
+        if (Has("pull-readback") && writesDone_ > 0) {
+            cablePulled = true;
+            return;
+        }
         int frames = 0;
         int sent = 0;
         int index = 0;
@@ -374,6 +393,12 @@ private:
         if (Has("bad-store") && writeFrames_ == 2 && n > 0) pending_[static_cast<size_t>(address)] ^= 0x5A;
         ++writeFrames_;
         opData += n;
+        if (Has("pull-write") && writeFrames_ == 3) {
+            // What has arrived stays in the memory cells; the rest never comes.
+            memory = pending_;
+            cablePulled = true;
+            return;
+        }
         if ((address + n) % 128 == 0 && !Has("no-ack")) Send({0xFB});
     }
 
@@ -386,6 +411,7 @@ private:
         Send({kStart, kStart, 0xEF, 0xEE, 0xE6, static_cast<uint8_t>(ok ? 0x00 : 0x01), kEnd});
         if (!ok) return;
         memory = pending_;
+        ++writesDone_;
         if (!savePath.empty()) {
             qx::cmcEeprom image;
             image.Resize(qx::kImageSize);
@@ -514,6 +540,13 @@ private:
                 wireBytes_ = 0;
                 wireUs_ = 0;
                 ++completed_;
+                if (!wire_.empty()) headDone_ += PacedUs(wire_.front());
+                continue;
+            }
+            if (radio.cablePulled) {
+                // Nothing crosses a pulled cable: no echo, nothing to the radio or from it.
+                radio.outbox.clear();
+                idleSince_ = headDone_;
                 if (!wire_.empty()) headDone_ += PacedUs(wire_.front());
                 continue;
             }

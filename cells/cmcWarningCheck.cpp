@@ -1,0 +1,63 @@
+#include "cells/cmcWarningCheck.h"
+
+#include "cells/cmcCellCapsule.h"
+#include "defs/cmcCellObj.h"
+#include "defs/cmcGTex.h"
+#include "image/cmcImageMap.h"
+#include "image/indMain.h"
+
+namespace qx {
+namespace {
+
+// The model word of the bank checks' sheet references (names are compared without regard to case).
+std::string CheckWord(int modelType) {
+    switch (modelType) {
+    case kModelKorvPmr: return "PMRK";
+    case kModelDPmr446: return "DPmr446";
+    case kModelPmr: return "PMR";
+    default: return "LMR";
+    }
+}
+
+}  // namespace
+
+cmcWarningFindings cmcRunWarningCheck(const indMain& main, const cmcCellHandler& handler, void* owner) {
+    cmcWarningFindings found;
+    const auto check = [&](cmcCellObj& cell, int row) {
+        cmcCellRequest req;
+        req.owner = owner;
+        req.cell = &cell;
+        req.rowNumber = row;
+        req.action = CA_Refresh;
+        if (handler) handler(req);
+        const std::string name = cell.name ? *cell.name : std::string();
+        if (req.resultFlags & CRF_Error)
+            found.errors.push_back(name);
+        else if (req.resultFlags & CRF_Warning)
+            found.warnings.push_back(name);
+    };
+    for (int i = 0;; ++i) {
+        const std::string line = GTex().Line("GI_WarningCheckList", i);
+        if (!line.empty() && line[0] == '#') break;
+        cmcCellObj cell;
+        ParseCell(line, &cell, nullptr, nullptr);
+        check(cell, 0);
+    }
+    // The channel checks of the five banks (always five: the image holds five whatever the model).
+    const std::string word = CheckWord(main.ModelType());
+    for (int bank = 0; bank < map::kBankCount; ++bank) {
+        const std::string description =
+            "{(%CL_Check_Mch:[St_ChBank]GI_Sheet_Mch_" + word + ",Bank " + std::to_string(bank) + ")}";
+        cmcCellObj cell;
+        ParseCell(description, &cell, nullptr, nullptr);
+        check(cell, bank);
+    }
+    return found;
+}
+
+cmcWarningFindings cmcRunWarningCheck(indMain& main) {
+    return cmcRunWarningCheck(
+        main, [&main](cmcCellRequest& req) { return cmcCellCapsule(&main).Execute(req, false); });
+}
+
+}  // namespace qx
