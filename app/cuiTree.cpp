@@ -406,8 +406,9 @@ void cuiTree::AdjustToModel() {
             AddNode(top, store_.Line("GI_Tree_Branch_Mch_BankOperation", 0));
             const std::string word = ModelWord(type);
             const std::string format = store_.Line("GI_Tree_Branch_Mch_Bank", 0);
-            const int banks = type == 3 ? 4 : 5;
-            for (int i = 0; i < banks; ++i) {
+            // Every model type has five banks; on dPMR446 the fifth is the free bank, the only one
+            // whose channels take any frequency and colour code, so it is offered like the others.
+            for (int i = 0; i < map::kBankCount; ++i) {
                 AddNode(top, FormatLine(format, word, i));
                 uint8_t name[kBankNameLength] = {};
                 if (image.GetSize() >= kImageSize) {
@@ -470,10 +471,13 @@ void cuiTree::RenameBank(int bank, const std::string& name) {
         const cuiSheetRef ref = cuiSheetRef::Split(*cell->name);
         if (ref.style != "St_ChBank" || ref.parameter.size() < 6) continue;
         if (std::atoi(ref.parameter.c_str() + 5) != bank) continue;
-        // A bank without a name is shown by its number, counted from 1 as everywhere else.
+        // A bank without a name is shown by its number, counted from 1 as everywhere else; the
+        // dPMR446 free bank also says what it is for.
         std::string caption = name;
         if (caption.empty()) {
-            caption = store_.Line("GI_AppInd_BankUnnamed", 0);
+            const indMain* main = Main();
+            const bool free = bank == map::kFreeBank && main && main->ModelType() == kModelDPmr446;
+            caption = store_.Line(free ? "GI_AppInd_BankFreeUnnamed" : "GI_AppInd_BankUnnamed", 0);
             const size_t at = caption.find("%d");
             if (at != std::string::npos) caption.replace(at, 2, std::to_string(bank + 1));
         }

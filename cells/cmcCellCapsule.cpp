@@ -165,10 +165,13 @@ void LoadPopupOwnerRecord(cmcCellCall& call) {
 
 // An empty memory channel shows nothing, and a key on any of its cells but the attributes goes to
 // its receive frequency first: the grid replays the key there. Returns true when redirected.
+// The bank-channel number heads the row and is shown for an empty channel too, or a bank of empty
+// channels would show rows without numbers; a key on it still goes to the receive frequency.
 bool RedirectEmptyChannel(cmcCellCall& call) {
     const cmcCellObj& cell = call.cell;
     if (cell.category != CT_Mch || call.recordKind == KIND_None || call.rec.inUse) return false;
     if (cell.label == CL_Mch_Atr || cell.label == CL_Mch_FreqR || call.action > CA_LastKey) return false;
+    if (cell.label == CL_Mch_No && call.action == CA_Refresh) return false;
     call.req.label = CL_Mch_FreqR;
     call.req.redirect = 1;
     call.req.deferredAction = call.action;

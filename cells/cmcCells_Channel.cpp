@@ -16,7 +16,7 @@ namespace qx {
 namespace {
 
 constexpr uint32_t kGreyText = 0x00C0C0C0;  // RGB 192,192,192
-constexpr int kFreeBank = 4;                // the fifth bank: dPMR446 channels of free frequency
+constexpr const char* kSelColourCode = "GI_Sheet_Sel_Mch_ColourCode";
 
 void GreyText(cmcCellCall& c) {
     if (!c.req.paint) return;
@@ -24,7 +24,7 @@ void GreyText(cmcCellCall& c) {
     c.req.paint->textColor = kGreyText;
 }
 
-bool InFreeBank(const cmcCellCall& c) { return datBankOfChannel(c.image.Data(), c.Index()) == kFreeBank; }
+bool InFreeBank(const cmcCellCall& c) { return datBankOfChannel(c.image.Data(), c.Index()) == map::kFreeBank; }
 
 // "bank-channel", the channel counted from 1 within the bank the sheet shows.
 void Number(cmcCellCall& c) {
@@ -129,8 +129,11 @@ void MskReceiveCodes(cmcCellCall& c) {
     c.StoreRecord();
 }
 
-// The colour code of a dPMR446 channel: its receive pattern shown as code 1..16; edited only in
-// the fifth bank, where a new code also becomes the transmit pattern when the two were equal.
+// The colour code of a dPMR446 channel: its receive pattern shown as code 1..16, picked from the
+// list of codes or typed; a new code also becomes the transmit pattern when the two were equal.
+// Codes are chosen in the free bank only; the fixed banks show theirs. A pattern that is none of
+// the sixteen shows its hexadecimal digits, and in any bank it can be replaced by a code: the radio
+// cannot use it, and nothing else would ever repair it.
 void ColourCode(cmcCellCall& c) {
     datCh& ch = c.rec;
     if (ch.digRxCode == 0) {
@@ -141,19 +144,20 @@ void ColourCode(cmcCellCall& c) {
         c.StoreRecord();
     }
     int code = ColourCodeOf(ch.digRxCode);
-    if (code == 0) {
-        char text[16];
-        std::snprintf(text, sizeof text, "%06X", ch.digRxCode & 0xFFFFFFu);
-        c.Show(text);
-    } else if (InFreeBank(c)) {
+    if (code == 0 || InFreeBank(c)) {
         cmcEditor editor(c.req);
-        const bool changed = editor.Integer(code, {.min = 1, .max = kColourCodeCount});
+        const bool changed = editor.CodeList(kSelColourCode, Flex0, code);
         c.Opened(editor.Result());
-        if (changed) {
+        if (changed && code >= 1 && code <= kColourCodeCount) {
             const bool both = ch.digTxCode == ch.digRxCode;
             ch.digRxCode = ColourCodePattern(code);
             if (both) ch.digTxCode = ch.digRxCode;
             c.StoreRecord();
+        }
+        if (ColourCodeOf(ch.digRxCode) == 0) {
+            char text[16];
+            std::snprintf(text, sizeof text, "%06X", ch.digRxCode & 0xFFFFFFu);
+            c.Show(text);
         }
     } else {
         c.ShowNumber(code);

@@ -10,12 +10,10 @@ namespace qx {
 
 namespace {
 
-// dPMR446 channels outside the fifth bank use the 24 fixed channel frequencies.
-constexpr int kFreeBank = 4;
-
+// dPMR446 channels outside the free bank (the fifth) use the 24 fixed channel frequencies.
 void ReceiveFrequency(cmcCellCall& c) {
     if (!c.rec.IsChannel()) return;
-    const bool fixed = c.modelType == kModelDPmr446 && datBankOfChannel(c.image.Data(), c.Index()) != kFreeBank;
+    const bool fixed = c.modelType == kModelDPmr446 && datBankOfChannel(c.image.Data(), c.Index()) != map::kFreeBank;
     cmcEditor editor(c.req);
     const bool changed = editor.Frequency(c.rec, cmcEditMode::Receive, fixed);
     c.Opened(editor.Result());

@@ -60,6 +60,7 @@ inline constexpr int kDesig3 = 38293;           // designated channel 3
 inline constexpr int kDesig3On = 38303;         // bit 0x20: designation 3 on
 inline constexpr int kBankSizes = 38349;        // 5 x 16-bit bank sizes
 inline constexpr int kBankCount = 5;
+inline constexpr int kFreeBank = 4;           // dPMR446: the bank of free frequencies and colour codes
 inline constexpr int kModelFlags = 38359;       // LMR 0x80, PMR 0x40, digital PMR 0x20, dPMR446 0x04
 inline constexpr int kCloneComment1 = 38365;    // 16 characters
 inline constexpr int kCloneComment2 = 38381;    // 16 characters

@@ -234,6 +234,12 @@ TEST_F(CellCapsule, EmptyChannelRedirectsKeysToTheReceiveFrequency) {
     // The attribute cell and the receive frequency itself are dispatched.
     cmcCellObj attr = Cell(CT_Mch, CL_Mch_Atr, 3);
     EXPECT_EQ(Run(attr, CA_Space).redirect, 0);
+    // The bank-channel number heading the row is shown; a key on it still goes to the frequency.
+    cmcCellObj number = Cell(CT_Mch, CL_Mch_No, 3);
+    req = Run(number, CA_Refresh);
+    EXPECT_EQ(req.display, "1-  4");
+    EXPECT_EQ(req.redirect, 0);
+    EXPECT_EQ(Run(number, CA_Space).redirect, 1);
     cmcCellObj freq = Cell(CT_Mch, CL_Mch_FreqR, 3);
     uint8_t opened = 0;
     req = Run(freq, '4', true, &opened);

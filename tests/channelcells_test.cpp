@@ -318,7 +318,8 @@ TEST_F(ChannelCells, ColourCodeOfDPmr446) {
     EXPECT_EQ(Show(CL_Mch_Dig_CC_R, 13), "1");
     EXPECT_EQ(Channel(13).digRxCode, ColourCodePattern(1));
     EXPECT_EQ(Channel(13).digTxCode, ColourCodePattern(1));
-    // Editable in the fifth bank only; a new code carries the equal transmit pattern along.
+    // Editable in the fifth bank (the free bank) only; a new code carries the equal transmit
+    // pattern along.
     EXPECT_EQ(Type(CL_Mch_Dig_CC_R, 13, "5").display, "5");
     EXPECT_EQ(Channel(13).digTxCode, ColourCodePattern(5));
     Edit(13, [](datCh& c) { c.digTxCode = ColourCodePattern(2); });
@@ -326,6 +327,30 @@ TEST_F(ChannelCells, ColourCodeOfDPmr446) {
     EXPECT_EQ(Channel(13).digTxCode, ColourCodePattern(2));
     Type(CL_Mch_Dig_CC_R, 3, "7");
     EXPECT_NE(Channel(3).digRxCode, ColourCodePattern(7));
+    // In the free bank Enter offers the sixteen codes, the current one selected; a pick replaces it.
+    uint8_t opened = 0;
+    Run(CL_Mch_Dig_CC_R, 13, 13, &opened);
+    EXPECT_EQ(opened, CER_Opened);
+    EXPECT_EQ(views_.opened.back(), "GI_Sheet_Sel_Mch_ColourCode 1 7");
+    EXPECT_EQ(Pick(CL_Mch_Dig_CC_R, 13, Flex0, 16).display, "16");
+    EXPECT_EQ(Channel(13).digRxCode, ColourCodePattern(16));
+    EXPECT_EQ(Type(CL_Mch_Dig_CC_R, 13, "17").display, "16");  // not a code: refused
+    // A pattern that is none of the codes shows its hexadecimal digits, in a fixed bank as in the
+    // free bank, and a picked code replaces it (the transmit pattern too when it was the same).
+    for (int ch : {3, 13}) {
+        SCOPED_TRACE(ch);
+        Edit(ch, [](datCh& c) { c.digRxCode = c.digTxCode = 0x00123456; });
+        EXPECT_EQ(Show(CL_Mch_Dig_CC_R, ch), "123456");
+        Run(CL_Mch_Dig_CC_R, ch, 13, &opened);
+        EXPECT_EQ(opened, CER_Opened);
+        EXPECT_EQ(views_.opened.back(), "GI_Sheet_Sel_Mch_ColourCode 1 0");
+        EXPECT_EQ(Pick(CL_Mch_Dig_CC_R, ch, Flex0, 9).display, "9");
+        EXPECT_EQ(Channel(ch).digRxCode, ColourCodePattern(9));
+        EXPECT_EQ(Channel(ch).digTxCode, ColourCodePattern(9));
+    }
+    // Once it holds a code, the fixed bank shows it and offers no choice again.
+    Run(CL_Mch_Dig_CC_R, 3, 13, &opened);
+    EXPECT_EQ(opened, CER_None);
     // Grey while the channel is analogue.
     Edit(13, [](datCh& c) { c.digSignal = 0; });
     EXPECT_TRUE(Grey(CL_Mch_Dig_CC_R, 13));

@@ -10,6 +10,7 @@
 #include "defs/cmcEvMan.h"
 #include "defs/cmcFCache.h"
 #include "defs/cmcGTex.h"
+#include "defs/cmcSheetBuilder.h"
 #include "image/cmcImageMap.h"
 #include "image/datCh.h"
 #include "image/datChannelShift.h"
@@ -26,6 +27,11 @@ using namespace qx;
 namespace {
 
 int g_grid = 0;
+
+struct FixedMeasure : cmcTextMeasure {
+    int TextWidth(const cmcFont&, const std::string& line) override { return 6 * static_cast<int>(line.size()); }
+    int LineHeight(const cmcFont&) override { return 10; }
+};
 
 // Stands for the main window: moves channels on the bank bookkeeping events, answers the bank of
 // the sheet shown, and keeps the status texts and redraws.
@@ -342,6 +348,66 @@ TEST_F(ListOps, OneBankLayoutKeepsItsSixtyFourRows) {
     Run(CL_PMenu_Insert, 0);
     EXPECT_EQ(Questions(), std::vector<std::string>{Text("GI_AppMess_ChErr_Overflow")});
     EXPECT_EQ(Rxs(0, 63), full);
+}
+
+// dPMR446: the Bank Operation sheet lists the five banks the tree shows, the fifth named as the
+// free bank; the one bank of 64 channels leaves it no room, free bank sizes let a channel join it,
+// and that channel takes a frequency no fixed channel has.
+TEST_F(ListOps, TheDPmr446FreeBankIsListedAndTakesAChannelAfterTheLayout) {
+    auto bankRows = [this](int model) {
+        cmcSheetContext ctx;
+        ctx.modelType = model;
+        ctx.image = &main_.WorkingImage();
+        cmcSheetBuilder sheet(GTex(), "GI_Sheet_Mch_BankOp", ctx);
+        FixedMeasure measure;
+        sheet.Build(measure);
+        std::vector<std::pair<int, std::string>> rows;  // bank of the Channels cell, row caption
+        for (int r = 0; r < sheet.RowCount(); ++r)
+            for (int c = 0; c < sheet.ColCount(); ++c)
+                if (sheet.Cell(c, r).label == CL_Mch_Bank) rows.emplace_back(sheet.Cell(c, r).index, sheet.Cell(0, r).Text());
+        return rows;
+    };
+    using Rows = std::vector<std::pair<int, std::string>>;
+    EXPECT_EQ(bankRows(kModelPmr), (Rows{{0, "1"}, {1, "2"}, {2, "3"}, {3, "4"}, {4, "5"}}));
+    main_.LoadStartImage(kModelDPmr446);
+    EXPECT_EQ(bankRows(kModelDPmr446), (Rows{{0, "1"}, {1, "2"}, {2, "3"}, {3, "4"}, {4, "5 (free)"}}));
+
+    auto run = [this](int label, int index, int resultKind, int item, const std::string& input = "") {
+        cmcCellObj cell = test::CellOf(label == CL_Bank_SelBankFree || label == CL_Mch_Bank ? CT_Null : CT_Mch, label, index);
+        cmcCellObj picked = test::CellOf(CT_Null, Flex0, item);
+        cmcCellRequest opener;
+        opener.cell = &picked;
+        cmcCellRequest req;
+        req.cell = &cell;
+        req.grid = &g_grid;
+        req.resultKind = static_cast<uint8_t>(resultKind);
+        if (resultKind == CRK_Chooser) req.parent = &opener;
+        req.input = input;
+        cmcCellCapsule(&main_).Execute(req, true);
+        return req.display;
+    };
+    // The blank image holds one bank of 64 channels: the free bank has no room.
+    ASSERT_EQ(datBankSize(Image(), 0), 64);
+    window_.bank = map::kFreeBank;
+    test::Messages().Clear();
+    Run(CL_PMenu_Insert, 64);
+    EXPECT_EQ(Questions(), std::vector<std::string>{Text("GI_AppMess_ChErr_Overflow")});
+    EXPECT_EQ(datBankSize(Image(), map::kFreeBank), 0);
+
+    // Free bank sizes (4 and 4 channels): a channel joins the free bank at its first position, 8.
+    run(CL_Bank_SelBankFree, 0, CRK_Chooser, 1);
+    ASSERT_EQ(datChannelTotal(Image()), 8);
+    test::Messages().Clear();
+    Run(CL_PMenu_Insert, 8);
+    EXPECT_TRUE(Questions().empty());
+    EXPECT_EQ(datBankOfChannel(Image(), 8), map::kFreeBank);
+    EXPECT_EQ(run(CL_Mch_Bank, map::kFreeBank, CRK_Plain, 0), "1");
+
+    // A free frequency: taken in the free bank, refused on a fixed channel of bank 1.
+    EXPECT_EQ(run(CL_Mch_FreqR, 8, CRK_Input, 0, "446.5"), "446.500000");
+    EXPECT_EQ(Rx(8), 446500000u);
+    run(CL_Mch_FreqR, 0, CRK_Input, 0, "446.5");
+    EXPECT_EQ(Rx(0), 0u);
 }
 
 TEST_F(ListOps, OtherListsCopyPasteAndCarry) {

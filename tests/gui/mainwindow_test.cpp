@@ -191,7 +191,8 @@ struct TreeDefs {
         lines.insert(lines.end(), body.begin(), body.end());
         for (const char* l : {"#", "#GI_Tree_Branch_Mch_BankOperation", "  +Bank Operation{(%CallSheet:BankOp)}",
                               "#GI_Tree_Branch_Mch_Bank", "  +Bank{(ImageIndex=4)(%CallSheet:[St_ChBank]GI_Sheet_Mch_%s,Bank %d)}",
-                              "#GI_AppInd_BankUnnamed", "Bank %d", "#End_Of_Ovl"})
+                              "#GI_AppInd_BankUnnamed", "Bank %d", "#GI_AppInd_BankFreeUnnamed", "Bank %d (free)",
+                              "#End_Of_Ovl"})
             lines.push_back(l);
         store.SetLineList(&lines);
     }
@@ -322,12 +323,13 @@ TEST(MainWindowTree, AdjustmentToEachModelType) {
         int type;
         std::set<std::string> present;
         std::string word;
-        int banks;
+        std::string fifthBank;
     } cases[] = {
-        {0, {"F1", "F4", "M9"}, "Lmr", 5},
-        {1, {"F2", "F4"}, "Pmr", 5},
-        {2, {"F2", "F3", "F4"}, "PmrK", 5},
-        {3, {"M9", "M8"}, "DPmr446", 4},
+        {0, {"F1", "F4", "M9"}, "Lmr", "Bank 5"},
+        {1, {"F2", "F4"}, "Pmr", "Bank 5"},
+        {2, {"F2", "F3", "F4"}, "PmrK", "Bank 5"},
+        // dPMR446 has five banks too: the fifth is the free bank, named for it while unnamed.
+        {3, {"M9", "M8"}, "DPmr446", "Bank 5 (free)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.type);
@@ -340,13 +342,14 @@ TEST(MainWindowTree, AdjustmentToEachModelType) {
             EXPECT_EQ(names.count(flagged), c.present.count(flagged)) << flagged;
         // The bank branch replaces the memory node's children.
         std::vector<std::string> expected = {"BankOp"};
-        for (int i = 0; i < c.banks; ++i)
+        for (int i = 0; i < 5; ++i)
             expected.push_back("[St_ChBank]GI_Sheet_Mch_" + c.word + ",Bank " + std::to_string(i));
         EXPECT_EQ(ChildNames(rig.tree.FindNode("GI_Sheet_Memory_CH_Top")), expected);
         // Unnamed banks are numbered from 1.
         EXPECT_EQ(cuiTree::Caption(rig.tree.FindNode(expected[1])), "Bank 1");
+        EXPECT_EQ(cuiTree::Caption(rig.tree.FindNode(expected[5])), c.fifthBank);
         EXPECT_EQ(names.count("GI_Sheet_Dig_Tim"), 0u);
-        EXPECT_EQ(log.Count(EVC_BankRename), c.banks);
+        EXPECT_EQ(log.Count(EVC_BankRename), 5);
         EXPECT_EQ(log.codes.back(), EVC_BankChanged);
     }
 }
