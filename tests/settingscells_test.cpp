@@ -377,7 +377,9 @@ TEST_F(SettingsCells, FieldsASaveWouldNotKeepRefuseEdits) {
         capsule_.Execute(show, true);
         EXPECT_EQ(show.display == "----", c.placeholder) << name << ": " << show.display;
         EXPECT_TRUE(paint.textColorSet && paint.textColor == 0x00C0C0C0) << name;
-        if (!c.placeholder) EXPECT_TRUE(paint.fillSet) << name;
+        if (!c.placeholder) {
+            EXPECT_TRUE(paint.fillSet) << name;
+        }
         for (const char* edit : {"space", "backspace", "pick:1"}) {
             Edit(cell, edit);
             EXPECT_FALSE(capsule_.Wrote()) << name << " " << edit;
