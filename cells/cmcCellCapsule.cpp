@@ -305,6 +305,14 @@ uint8_t cmcCellCapsule::Probe(int category, int label, int index, uint8_t mask) 
     return req.resultFlags & mask;
 }
 
+std::string cmcCellCapsule::Shown(const cmcCellObj& cell) {
+    cmcCellObj copy = cell;
+    cmcCellRequest req;
+    req.cell = &copy;
+    Execute(req, false);
+    return req.display;
+}
+
 uint8_t cmcCellCapsule::WarningOf(int category, int label, int index) {
     return Probe(category, label, index, CRF_Warning);
 }

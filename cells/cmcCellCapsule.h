@@ -43,6 +43,8 @@ public:
     // warning (0x04) or error (0x08) mark.
     uint8_t WarningOf(int category, int label, int index);
     uint8_t ErrorOf(int category, int label, int index);
+    // What a cell shows outside a sheet (display texts in their editable form); the cell is not changed.
+    std::string Shown(const cmcCellObj& cell);
     // Runs the handler for a cell and an action from outside a grid (menus, tool bar).
     uint8_t RunCell(cmcCellObj& cell, int action, void* owner = nullptr);
 

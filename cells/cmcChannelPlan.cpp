@@ -174,11 +174,7 @@ cmcCellObj ChannelCell(int label, int channel) {
 
 // What a channel cell shows (outside a sheet: the editable form of a display text).
 std::string Shown(cmcCellCapsule& capsule, int label, int channel) {
-    cmcCellObj cell = ChannelCell(label, channel);
-    cmcCellRequest req;
-    req.cell = &cell;
-    capsule.Execute(req, false);
-    return req.display;
+    return capsule.Shown(ChannelCell(label, channel));
 }
 
 // The channel raster a channel's frequencies lie on, in kHz as a plan's TStep writes it: the

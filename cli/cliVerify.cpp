@@ -11,19 +11,6 @@
 
 namespace qx::cli {
 
-namespace {
-
-std::string Shown(indMain& main, const cmcCellObj& cell) {
-    cmcCellObj copy = cell;
-    cmcCellCapsule capsule(&main);
-    cmcCellRequest req;
-    req.cell = &copy;
-    capsule.Execute(req, false);
-    return req.display;
-}
-
-}  // namespace
-
 bool VerifySaved(indMain& main, const std::string& out, const std::vector<cliEditedCell>& cells) {
     indMain saved;
     saved.LoadStartImage(main.ModelType());
@@ -39,8 +26,8 @@ bool VerifySaved(indMain& main, const std::string& out, const std::vector<cliEdi
         if ((category == CT_Mch || category == CT_Mch_Check) &&
             datBankOfChannel(main.WorkingImage().Data(), edited.cell.index) >= map::kBankCount)
             continue;
-        const std::string before = Shown(main, edited.cell);
-        const std::string after = Shown(saved, edited.cell);
+        const std::string before = cmcCellCapsule(&main).Shown(edited.cell);
+        const std::string after = cmcCellCapsule(&saved).Shown(edited.cell);
         if (before == after) continue;
         std::remove(out.c_str());
         PrintError(edited.name + ": the value '" + before + "' is not kept in the saved file (it reads '" + after +

@@ -40,14 +40,7 @@ cmcCellObj Parse(const std::string& identity) {
     return cell;
 }
 
-std::string Shown(indMain& main, const cmcCellObj& cell) {
-    cmcCellObj copy = cell;
-    cmcCellCapsule capsule(&main);
-    cmcCellRequest req;
-    req.cell = &copy;
-    capsule.Execute(req, false);
-    return req.display;
-}
+std::string Shown(indMain& main, const cmcCellObj& cell) { return cmcCellCapsule(&main).Shown(cell); }
 
 const char* const kInitialFiles[kModelTypeCount] = {"ZT5531K_LMR.QCF", "ZT5531K_PMR.QCF", "ZT5531K_KPMR.QCF",
                                                     "ZT5531K_D446.QCF"};
