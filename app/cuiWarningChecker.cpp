@@ -2,6 +2,7 @@
 
 #include "app/cuiTree.h"
 #include "cells/cmcCellCapsule.h"
+#include "cells/cmcReasons.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
@@ -38,9 +39,10 @@ void cuiWarningChecker::Count(int* errors, int* warnings) {
     cuiTree* tree = tree_ ? tree_() : nullptr;
     if (!tree || !tree->Control()) return;
 
-    std::vector<std::string> errorList, warningList;
+    // Each listed name goes with the text of its mark: which check, and why.
+    std::vector<std::string> errorList, warningList, errorReasons, warningReasons;
     const cmcCellHandler& handler = cmcDefaultCellHandler();
-    const auto check = [&](cmcCellObj& cell, int row) {
+    const auto check = [&](cmcCellObj& cell, int row, const std::string& checkName) {
         cmcCellRequest req;
         req.owner = owner_;
         req.cell = &cell;
@@ -50,9 +52,11 @@ void cuiWarningChecker::Count(int* errors, int* warnings) {
         const std::string name = cell.name ? *cell.name : std::string();
         if (req.resultFlags & CRF_Error) {
             errorList.push_back(name);
+            errorReasons.push_back(CheckMarkText(true, checkName, req.markReason));
             ++errorCount;
         } else if (req.resultFlags & CRF_Warning) {
             warningList.push_back(name);
+            warningReasons.push_back(CheckMarkText(false, checkName, req.markReason));
             ++warningCount;
         }
     };
@@ -61,7 +65,8 @@ void cuiWarningChecker::Count(int* errors, int* warnings) {
         if (!line.empty() && line[0] == '#') break;
         cmcCellObj cell;
         ParseCell(line, &cell, nullptr, nullptr);
-        check(cell, 0);
+        // The check line's text names the check.
+        check(cell, 0, cell.Text());
     }
     // The channel checks of the five banks (always five: the image holds five whatever the model).
     const std::string word = CheckWord(main_.ModelType());
@@ -70,7 +75,7 @@ void cuiWarningChecker::Count(int* errors, int* warnings) {
             "{(%CL_Check_Mch:[St_ChBank]GI_Sheet_Mch_" + word + ",Bank " + std::to_string(bank) + ")}";
         cmcCellObj cell;
         ParseCell(description, &cell, nullptr, nullptr);
-        check(cell, bank);
+        check(cell, bank, BankCheckName(bank));
     }
 
     // The marks: cleared, then every root-level subtree from the last up, warnings first so that
@@ -78,8 +83,8 @@ void cuiWarningChecker::Count(int* errors, int* warnings) {
     QTreeWidget* control = tree->Control();
     tree->ClearOverlays(tree->NodeAt(0));
     for (int i = control->topLevelItemCount() - 1; i >= 0; --i) {
-        tree->MarkSubtree(control->topLevelItem(i), warningList, TO_Warning);
-        tree->MarkSubtree(control->topLevelItem(i), errorList, TO_Error);
+        tree->MarkSubtree(control->topLevelItem(i), warningList, TO_Warning, &warningReasons);
+        tree->MarkSubtree(control->topLevelItem(i), errorList, TO_Error, &errorReasons);
     }
     if (errors) *errors = errorCount;
     if (warnings) *warnings = warningCount;

@@ -43,6 +43,8 @@ public:
     // warning (0x04) or error (0x08) mark.
     uint8_t WarningOf(int category, int label, int index);
     uint8_t ErrorOf(int category, int label, int index);
+    // Why the cell of the last probe carries its mark (empty without one).
+    const std::string& ProbedReason() const { return probedReason_; }
     // Runs the handler for a cell and an action from outside a grid (menus, tool bar).
     uint8_t RunCell(cmcCellObj& cell, int action, void* owner = nullptr);
 
@@ -64,6 +66,7 @@ private:
     indMain* main_;
     const cmcCellTable* table_;
     bool wrote_ = false;
+    std::string probedReason_;
 };
 
 // Binds the program's cell handler (a fresh cmcCellCapsule per request, notify callback run) as the

@@ -6,6 +6,7 @@
 #include "cells/cmcDispText.h"
 #include "cells/cmcEditors.h"
 #include "cells/cmcEditorsInternal.h"
+#include "cells/cmcReasons.h"
 #include "defs/cmcCellNames.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcGTex.h"
@@ -349,7 +350,7 @@ public:
         // Values that do not need the image: read and check them first.
         uint32_t rx = 0;
         if (!v.given[PC_Frequency] || !ParseMhz(v.f[PC_Frequency], &rx) || rx == 0)
-            Problem(PC_Frequency, v.given[PC_Frequency] ? QuotedField(v.f[PC_Frequency]) + " is not a frequency in MHz"
+            Problem(PC_Frequency, v.given[PC_Frequency] ? RefusedNotFrequency(v.f[PC_Frequency])
                                                       : "the file has no Frequency column");
         int wantedBank = -1;
         if (options.bank >= 0) {
@@ -495,7 +496,7 @@ public:
             datCh ch(image);
             ch.Load(datChannelKind(type), channel);
             if (ch.rxFreq != rx || !ch.inUse) {
-                Problem(PC_Frequency, "the radio cannot tune " + Mhz(rx) + " MHz");
+                Problem(PC_Frequency, RefusedFrequency(false, Mhz(rx)));
                 return false;
             }
         }
@@ -529,15 +530,15 @@ public:
         change.after = PlanFields(main_, capsule_, channel);
         const auto& a = change.after;
         if (!txInhibit && (a[PC_Duplex] == "off" || TxOf(a) != tx))
-            Problem(duplex.empty() ? PC_Frequency : PC_Offset, "the radio cannot transmit on " + Mhz(tx) + " MHz");
+            Problem(duplex.empty() ? PC_Frequency : PC_Offset, RefusedFrequency(true, Mhz(tx)));
         // A dPMR446 radio transmits the tone it receives: a plan that asks for two tones cannot be held.
         const bool tied = type == kModelDPmr446 && Canonical(txTone) != Canonical(rxTone);
         if (tones && tied)
             Problem(txCol, "this model transmits the tone it receives: " + QuotedField(txTone.empty() ? "none" : txTone) +
                                " cannot differ from " + QuotedField(rxTone.empty() ? "none" : rxTone));
         else if (tones && ToneOf(a, true) != Canonical(txTone))
-            Problem(txCol, "the radio has no transmit tone " + QuotedField(txTone));
-        if (tones && ToneOf(a, false) != Canonical(rxTone)) Problem(rxCol, "the radio has no receive tone " + QuotedField(rxTone));
+            Problem(txCol, RefusedTone(true, txTone));
+        if (tones && ToneOf(a, false) != Canonical(rxTone)) Problem(rxCol, RefusedTone(false, rxTone));
         if (v.given[PC_Name] && a[PC_Name] != TrimRight(v.f[PC_Name]))
             Problem(PC_Name, "'" + v.f[PC_Name] + "' has characters the display cannot show or is too long");
         if (problems_) return false;
