@@ -1,7 +1,7 @@
 #include "app/cuiTree.h"
 
 #include "app/cuiIcons.h"
-#include "defs/cmcCellNames.h"
+#include "cells/cmcReasons.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
 #include "defs/cuiSheetPaint.h"
@@ -553,17 +553,14 @@ void cuiTree::ShowMarkStatus() {
     QTreeWidgetItem* node = control_ ? control_->currentItem() : nullptr;
     const QString tip = node ? node->toolTip(0) : QString();
     if (tip.isEmpty()) {
-        if (markStatusShown_)
-            EvMan().Send(EVC_StatusText, static_cast<int>(clWindowText), static_cast<int32_t>(clBtnFace),
-                         std::string_view(""));
+        if (markStatusShown_) ShowStatusText("", false);
         markStatusShown_ = false;
         return;
     }
     // The status bar has one line: the reasons side by side.
     const std::string text = tip.split('\n').join("; ").toStdString();
     const bool error = OverlayOf(node) == TO_Error;
-    EvMan().Send(EVC_StatusText, static_cast<int>(error ? 0x000000C0u : clWindowText), static_cast<int32_t>(clBtnFace),
-                 std::string_view(text));
+    ShowStatusText(text, error);
     markStatusShown_ = true;
 }
 

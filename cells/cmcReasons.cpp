@@ -2,6 +2,7 @@
 #include "cells/cmcReasons.h"
 
 #include "cells/cmcChannelPlan.h"
+#include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
 
 #include <initializer_list>
@@ -33,6 +34,11 @@ std::string Refused(int line, std::initializer_list<std::string_view> args) {
 std::string Quoted(std::string_view text) { return QuotedField(std::string(text)); }
 
 }  // namespace
+
+void ShowStatusText(const std::string& text, bool alarm) {
+    EvMan().Send(EVC_StatusText, static_cast<int>(alarm ? kStatusAlarmText : kStatusPlainText),
+                 static_cast<int32_t>(kStatusBack), std::string_view(text));
+}
 
 std::string FillLine(std::string line, std::initializer_list<std::string_view> args) {
     size_t from = 0;

@@ -7,6 +7,7 @@
 //     c.Warn(MR_MskMonitor);                                    // the mark and its reason
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -52,6 +53,14 @@ std::string BankCheckName(int bank);
 std::string ChannelReason(int channel, std::string_view reason);
 // A mark of the warning check list on a tree node: "Warning, CHECK: REASON".
 std::string CheckMarkText(bool error, std::string_view check, std::string_view reason);
+
+// The status bar's colours for a refusal or an error (dark red text on the button face), and for
+// other texts (window text on the button face).
+inline constexpr uint32_t kStatusAlarmText = 0x000000C0;
+inline constexpr uint32_t kStatusPlainText = 0x80000008;  // clWindowText
+inline constexpr uint32_t kStatusBack = 0x8000000F;       // clBtnFace
+// Puts the text into the status bar (EVC_StatusText), alarm-coloured or plain.
+void ShowStatusText(const std::string& text, bool alarm);
 
 // "%s" placeholders of a definition line filled in order (a line without enough of them keeps the
 // rest unused).

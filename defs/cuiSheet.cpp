@@ -614,10 +614,7 @@ bool cuiSheet::ClearStatus() {
     return false;
 }
 
-void cuiSheet::ShowStatus(const std::string& text, bool alarm) {
-    EvMan().Send(EVC_StatusText, static_cast<int>(alarm ? kStatusAlarmColour : clWindowText),
-                 static_cast<int32_t>(clBtnFace), std::string_view(text));
-}
+void cuiSheet::ShowStatus(const std::string& text, bool alarm) { ShowStatusText(text, alarm); }
 
 void cuiSheet::ShowRefusal(const std::string& why) {
     if (why.empty()) return;

@@ -113,8 +113,6 @@ public:
     // What the warning or error mark of a cell says ("Warning: REASON"), empty without a mark:
     // its tooltip, and the status text once it becomes current.
     std::string MarkTextAt(int col, int row, bool* error = nullptr);
-    // The status text colour of refusals and errors.
-    static constexpr uint32_t kStatusAlarmColour = 0x000000C0;
 
     // Called when a drop-down sheet has handed its result to the opener (the window closes).
     std::function<void()> onDropDownDone;
