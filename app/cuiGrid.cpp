@@ -1,10 +1,12 @@
 #include "app/cuiGrid.h"
 
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QScrollBar>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -507,6 +509,22 @@ void cuiGrid::focusOutEvent(QFocusEvent* e) {
         timedScrollArmed_ = false;
     }
     InvalidateCell(col_, row_);
+}
+
+bool cuiGrid::viewportEvent(QEvent* e) {
+    if (e->type() == QEvent::ToolTip && onToolTip) {
+        auto* help = static_cast<QHelpEvent*>(e);
+        int c, r;
+        const QString tip = MouseToCell(help->pos(), c, r) ? onToolTip(c, r) : QString();
+        if (tip.isEmpty()) {
+            QToolTip::hideText();
+            e->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), tip, viewport(), CellRect(c, r));
+        }
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(e);
 }
 
 }  // namespace qx

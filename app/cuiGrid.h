@@ -49,6 +49,8 @@ public:
     std::function<void(int col, int row, const QString& text)> onSetEditText;
     std::function<void()> onTopLeftChanged;
     std::function<void(unsigned directions)> onTimedScroll;  // cuiGridScrollDir bits
+    // The tooltip of a cell (empty: none); asked when the pointer rests over it.
+    std::function<QString(int col, int row)> onToolTip;
     // Input steps: a handler replaces the default (key navigation, click selection).
     std::function<void(QKeyEvent* e)> onKeyDown;
     std::function<void(QKeyEvent* e)> onKeyUp;
@@ -133,6 +135,7 @@ protected:
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
+    bool viewportEvent(QEvent* e) override;
     bool focusNextPrevChild(bool next) override { return false; }
 
 private:

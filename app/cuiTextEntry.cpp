@@ -5,6 +5,7 @@
 #include "app/cuiOkCancel.h"
 #include "cells/cmcDispText.h"
 #include "cells/cmcCellViews.h"
+#include "cells/cmcReasons.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
@@ -19,6 +20,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
+#include <QValidator>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -51,6 +53,27 @@ protected:
         const int perLine = std::clamp(entry_->length_, 1, kMaxPerLine);
         cuiDrawSegText(p, rect().adjusted(2, 2, -2, -2), bytes.data(), static_cast<int>(bytes.size()), perLine, 1,
                        entry_->user_.data(), Qt::black);
+    }
+
+private:
+    cuiTextEntry* entry_;
+};
+
+// Keeps the edit box within the field: a text of more characters than the display holds is
+// refused as typed. A "%" escape being typed at the end ("%1" of "%1F") may overflow for a moment.
+class cuiTextEntry::LengthValidator : public QValidator {
+public:
+    LengthValidator(cuiTextEntry* entry) : QValidator(entry), entry_(entry) {}
+    State validate(QString& input, int&) const override {
+        const std::string text = input.toStdString();
+        const size_t limit = static_cast<size_t>(std::max(entry_->length_, 0));
+        if (BytesOf(text).size() <= limit) return Acceptable;
+        const size_t escape = text.rfind('%');
+        if (escape != std::string::npos && text.size() - escape <= 2 && BytesOf(text.substr(0, escape)).size() < limit)
+            return Intermediate;
+        entry_->blocked_ = RefusedTooLong(text, entry_->length_);
+        entry_->preview_->update();
+        return Invalid;
     }
 
 private:
@@ -111,10 +134,14 @@ cuiTextEntry* cuiTextEntry::Open(const cmcCellRequest& req, const std::string& e
     v->addLayout(buttons);
     connect(w->ok_, &QPushButton::clicked, w, &cuiTextEntry::Accept);
     connect(w->cancel_, &QPushButton::clicked, w, &cuiTextEntry::Cancel);
-    connect(w->edit_, &QLineEdit::textChanged, w->preview_, qOverload<>(&QWidget::update));
+    connect(w->edit_, &QLineEdit::textChanged, w, [w] {
+        w->blocked_.clear();
+        w->preview_->update();
+    });
     w->edit_->installEventFilter(w);
 
     w->edit_->setText(QString::fromStdString(editable));
+    w->edit_->setValidator(new LengthValidator(w));
     if (byKey)
         w->edit_->setCursorPosition(w->edit_->text().size());
     else
@@ -195,7 +222,12 @@ bool cuiTextEntry::eventFilter(QObject* watched, QEvent* e) {
     return QWidget::eventFilter(watched, e);
 }
 
-std::string cuiTextEntry::Refusal() const { return NoCharacterMessage(edit_->text().toStdString()); }
+std::string cuiTextEntry::Refusal() const {
+    const std::string text = edit_->text().toStdString();
+    if (std::string why = NoCharacterMessage(text); !why.empty()) return why;
+    if (BytesOf(text).size() > static_cast<size_t>(std::max(length_, 0))) return RefusedTooLong(text, length_);
+    return blocked_;
+}
 
 void cuiTextEntry::Accept() {
     if (done_) return;
@@ -207,6 +239,12 @@ void cuiTextEntry::Accept() {
         const int pos = static_cast<int>(QString::fromStdString(text.substr(0, at)).size());
         edit_->setFocus();
         edit_->setSelection(pos, pos < typed.size() && typed[pos].isHighSurrogate() ? 2 : 1);
+        preview_->update();
+        return;
+    }
+    if (BytesOf(text).size() > static_cast<size_t>(std::max(length_, 0))) {
+        // An unfinished escape overflows the field: the preview says so, nothing is cut.
+        edit_->setFocus();
         preview_->update();
         return;
     }

@@ -4,7 +4,9 @@
 // leaving the window hand the text to the cell; Cancel and Esc leave the cell as it was.
 // A character the display has no code for ("é") is named in the preview strip in place of the
 // drawing; OK and Enter then keep the window open with that character selected, and leaving the
-// window hands the text over for the cell to refuse with the same message.
+// window hands the text over for the cell to refuse with the same message. The edit box takes no
+// more characters than the field holds: a key that would overflow it is refused, and the preview
+// strip says so.
 #pragma once
 
 #include "defs/cmcCellRequest.h"
@@ -61,6 +63,8 @@ private:
     void Release();
 
     class Preview;
+    class LengthValidator;
+    std::string blocked_;  // why the last key was not taken (the field is full), until the next change
     QPointer<QWidget> owner_;
     cmcCellRequest request_;
     cmcCellHandler handler_;

@@ -1,6 +1,7 @@
 #include "app/cuiTree.h"
 
 #include "app/cuiIcons.h"
+#include "cells/cmcReasons.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
 #include "defs/cuiSheetPaint.h"
@@ -500,25 +501,71 @@ void cuiTree::SetOverlay(QTreeWidgetItem* node, int overlay) {
 void cuiTree::ClearOverlays(QTreeWidgetItem* node) {
     if (!node) return;
     SetOverlay(node, TO_None);
+    node->setToolTip(0, QString());
     for (int i = 0; i < node->childCount(); ++i) ClearOverlays(node->child(i));
 }
 
-int cuiTree::MarkSubtree(QTreeWidgetItem* node, const std::vector<std::string>& names, int overlay) {
+int cuiTree::MarkSubtree(QTreeWidgetItem* node, const std::vector<std::string>& names, int overlay,
+                         const std::vector<std::string>* reasons) {
+    std::vector<std::string> found;
+    return MarkWith(node, names, overlay, reasons, found);
+}
+
+int cuiTree::MarkWith(QTreeWidgetItem* node, const std::vector<std::string>& names, int overlay,
+                      const std::vector<std::string>* reasons, std::vector<std::string>& found) {
     if (!node) return 0;
     int below = 0;
-    for (int i = 0; i < node->childCount(); ++i) below += MarkSubtree(node->child(i), names, overlay);
+    std::vector<std::string> under;  // the reasons of the listed nodes below
+    for (int i = 0; i < node->childCount(); ++i) below += MarkWith(node->child(i), names, overlay, reasons, under);
+    std::vector<std::string> own;  // the reasons of this node's own listing
     const cmcCellObj* cell = CellOf(node);
     bool listed = false;
     if (cell) {
         const std::string name = Lower(cell->name ? *cell->name : std::string());
-        for (const std::string& n : names)
-            if (Lower(n) == name && !n.empty()) {
+        for (size_t k = 0; k < names.size(); ++k)
+            if (Lower(names[k]) == name && !names[k].empty()) {
                 listed = true;
-                break;
+                if (reasons && k < reasons->size() && !(*reasons)[k].empty()) own.push_back((*reasons)[k]);
             }
     }
-    if (listed || (!node->isExpanded() && below > 0)) SetOverlay(node, overlay);
+    const bool marked = listed || (!node->isExpanded() && below > 0);
+    if (marked) {
+        SetOverlay(node, overlay);
+        if (reasons) {
+            // Errors are marked after warnings: their lines go first.
+            // A collapsed node stands for the nodes below it as well.
+            QStringList lines;
+            for (const std::string& r : own) lines << QString::fromStdString(r);
+            if (!node->isExpanded())
+                for (const std::string& r : under) lines << QString::fromStdString(r);
+            lines.removeDuplicates();
+            const QString before = node->toolTip(0);
+            if (!before.isEmpty()) lines << before;
+            node->setToolTip(0, lines.join('\n'));
+        }
+    }
+    found.insert(found.end(), own.begin(), own.end());
+    found.insert(found.end(), under.begin(), under.end());
     return below + (listed ? 1 : 0);
+}
+
+std::string cuiTree::MarkTextOf(const QTreeWidgetItem* node) const {
+    return node ? node->toolTip(0).toStdString() : std::string();
+}
+
+void cuiTree::ShowMarkStatus() {
+    QTreeWidgetItem* node = control_ ? control_->currentItem() : nullptr;
+    const QString tip = node ? node->toolTip(0) : QString();
+    if (tip.isEmpty()) {
+        if (markStatusShown_) ShowStatusText("", false);
+        markStatusShown_ = false;
+        return;
+    }
+    // The status bar has one line: the reasons side by side.
+    const std::string text = tip.split('\n').join("; ").toStdString();
+    const bool error = OverlayOf(node) == TO_Error;
+    ShowStatusText(text, error);
+    markStatusShown_ = true;
 }
 
 QIcon cuiTree::IconFor(int image, int overlay) {
@@ -558,6 +605,7 @@ void cuiTree::FlushChange() {
     changePending_ = false;
     delay_->SetInterval(-1);
     if (onChange) onChange();
+    ShowMarkStatus();
 }
 
 void cuiTree::OnEvent(const cmcEvent& e) {

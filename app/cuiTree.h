@@ -87,7 +87,12 @@ public:
     // Marks the subtree of `node` against the names (compared without regard to case): a node is
     // marked when its name is listed, or when it is collapsed over a listed node. Returns how
     // many listed nodes the subtree holds, itself included.
-    int MarkSubtree(QTreeWidgetItem* node, const std::vector<std::string>& names, int overlay);
+    // With `reasons` (one text per name, "Warning, CHECK: REASON"), a marked node carries the
+    // reasons of the listed nodes it stands for as its tooltip, errors first.
+    int MarkSubtree(QTreeWidgetItem* node, const std::vector<std::string>& names, int overlay,
+                    const std::vector<std::string>* reasons = nullptr);
+    // The reasons of a node's mark, one per line (its tooltip), or empty.
+    std::string MarkTextOf(const QTreeWidgetItem* node) const;
     int OverlayOf(const QTreeWidgetItem* node) const;
     void SetOverlay(QTreeWidgetItem* node, int overlay);
 
@@ -154,6 +159,10 @@ private:
     std::map<std::pair<int, int>, QIcon> iconCache_;
     int changeDelay_ = 0;
     bool changePending_ = false;
+    bool markStatusShown_ = false;  // the status bar shows the current node's mark
+    int MarkWith(QTreeWidgetItem* node, const std::vector<std::string>& names, int overlay,
+                 const std::vector<std::string>* reasons, std::vector<std::string>& found);
+    void ShowMarkStatus();
     cmcTaskPtr delay_;
 };
 

@@ -22,9 +22,12 @@ void cuiWarningChecker::Count(int* errors, int* warnings) {
     cuiTree* tree = tree_ ? tree_() : nullptr;
     if (!tree || !tree->Control()) return;
 
+    // Each listed name goes with the text of its mark: which check, and why.
     const cmcWarningFindings found = cmcRunWarningCheck(main_, cmcDefaultCellHandler(), owner_);
     const std::vector<std::string>& errorList = found.errors;
     const std::vector<std::string>& warningList = found.warnings;
+    const std::vector<std::string>& errorReasons = found.errorReasons;
+    const std::vector<std::string>& warningReasons = found.warningReasons;
     errorCount = static_cast<int>(errorList.size());
     warningCount = static_cast<int>(warningList.size());
 
@@ -33,8 +36,8 @@ void cuiWarningChecker::Count(int* errors, int* warnings) {
     QTreeWidget* control = tree->Control();
     tree->ClearOverlays(tree->NodeAt(0));
     for (int i = control->topLevelItemCount() - 1; i >= 0; --i) {
-        tree->MarkSubtree(control->topLevelItem(i), warningList, TO_Warning);
-        tree->MarkSubtree(control->topLevelItem(i), errorList, TO_Error);
+        tree->MarkSubtree(control->topLevelItem(i), warningList, TO_Warning, &warningReasons);
+        tree->MarkSubtree(control->topLevelItem(i), errorList, TO_Error, &errorReasons);
     }
     if (errors) *errors = errorCount;
     if (warnings) *warnings = warningCount;

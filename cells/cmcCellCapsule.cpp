@@ -236,6 +236,8 @@ std::string cmcCellCapsule::ActionName(const cmcCellRequest& req) {
 
 uint8_t cmcCellCapsule::Execute(cmcCellRequest& req, bool notify) {
     req.display.clear();
+    req.refusal.clear();
+    req.markReason.clear();
     req.resultFlags &= static_cast<uint8_t>(~(CRF_Warning | CRF_Error));
     req.redirect = 0;
     wrote_ = false;
@@ -302,6 +304,7 @@ uint8_t cmcCellCapsule::Probe(int category, int label, int index, uint8_t mask) 
     req.cell = &cell;
     req.rowNumber = datBankOfChannel(main->WorkingImage().Data(), index);
     Execute(req, false);
+    probedReason_ = req.markReason;
     return req.resultFlags & mask;
 }
 

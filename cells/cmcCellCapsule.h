@@ -45,6 +45,8 @@ public:
     uint8_t ErrorOf(int category, int label, int index);
     // What a cell shows outside a sheet (display texts in their editable form); the cell is not changed.
     std::string Shown(const cmcCellObj& cell);
+    // Why the cell of the last probe carries its mark (empty without one).
+    const std::string& ProbedReason() const { return probedReason_; }
     // Runs the handler for a cell and an action from outside a grid (menus, tool bar).
     uint8_t RunCell(cmcCellObj& cell, int action, void* owner = nullptr);
 
@@ -66,6 +68,7 @@ private:
     indMain* main_;
     const cmcCellTable* table_;
     bool wrote_ = false;
+    std::string probedReason_;
 };
 
 // Binds the program's cell handler (a fresh cmcCellCapsule per request, notify callback run) as the

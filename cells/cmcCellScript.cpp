@@ -183,7 +183,9 @@ public:
         cmcRefusalSink refusals;
         capsule_.Execute(req, true);
         if (!capsule_.Wrote()) {
-            *why = refusals.Reason().empty() ? "the value was refused" : refusals.Reason();
+            // The editor's own reason, as the sheet's status bar shows it.
+            *why = !req.refusal.empty() ? req.refusal
+                   : refusals.Reason().empty() ? "the value was refused" : refusals.Reason();
             return false;
         }
         refusals.PassOn();
@@ -217,6 +219,7 @@ public:
         auto opener = std::make_unique<cmcCellRequest>(Request(cell, 13));
         capsule_.Execute(*opener, false);
         bool wrote = false;
+        std::string refusal;
         for (int item : items) {
             cmcScriptViews::Opened chooser;
             if (!views.Take(&chooser)) {
@@ -238,6 +241,7 @@ public:
             result->resultKind = CRK_Chooser;
             result->action = 0;
             capsule_.Execute(*result, true);
+            if (refusal.empty()) refusal = result->refusal;
             wrote = wrote || capsule_.Wrote() || Shows(cell, EditorLists().Text(chooser.sheetKey, chooser.itemKind, item));
             // A pick that opens the next chooser of a chain answers to this request.
             result->parent = nullptr;
@@ -245,7 +249,7 @@ public:
             opener = std::move(result);
         }
         if (!wrote) {
-            *why = "the pick was refused";
+            *why = refusal.empty() ? "the pick was refused" : refusal;
             return false;
         }
         return true;

@@ -22,6 +22,7 @@
 // without a row show "%d *Yet*" and accept nothing.
 #pragma once
 
+#include "cells/cmcReasons.h"
 #include "defs/cmcCellNames.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcCellRequest.h"
@@ -105,6 +106,17 @@ struct cmcCellCall {
     // Marks.
     void Warn() { req.resultFlags |= CRF_Warning; }
     void Fail() { req.resultFlags |= CRF_Error; }
+    // A mark with its reason (cmcMarkReason, or a text): an error's reason replaces a warning's.
+    void Warn(int reason) { Mark(CRF_Warning, MarkReasonText(reason)); }
+    void Fail(int reason) { Mark(CRF_Error, MarkReasonText(reason)); }
+    void Warn(const std::string& reason) { Mark(CRF_Warning, reason); }
+    void Fail(const std::string& reason) { Mark(CRF_Error, reason); }
+    void Mark(uint8_t flag, const std::string& reason) {
+        const bool hadError = req.resultFlags & CRF_Error;
+        req.resultFlags |= flag;
+        if (reason.empty()) return;
+        if (req.markReason.empty() || (flag == CRF_Error && !hadError)) req.markReason = reason;
+    }
 
     // Writes the edited record back (encode, then decode again) and asks for the row's repaint.
     void StoreRecord();

@@ -1,5 +1,6 @@
 #include "cells/cmcCellViews.h"
 
+#include "cells/cmcReasons.h"
 #include "defs/cmcCellObj.h"
 
 namespace qx {
@@ -33,7 +34,10 @@ uint8_t DeliverChooserAnswer(const cmcCellRequest& opener, const cmcCellHandler&
     answer.resultKind = CRK_Chooser;
     answer.action = 0;
     answer.input = input;
-    return handler(answer);
+    const uint8_t result = handler(answer);
+    // The window has gone: a refused answer says why in the status bar.
+    if (!answer.refusal.empty()) ShowStatusText(answer.refusal, true);
+    return result;
 }
 
 cmcCellViews* CellViews() { return Installed(); }

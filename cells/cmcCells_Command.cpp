@@ -32,17 +32,17 @@ void ChooserItem(cmcCellCall& c) {
     const int item = c.Index();
     switch (opener->cell->label) {
     case CL_Mch_Moni:
-        if (item != 6 && item != 7) c.Warn();
+        if (item != 6 && item != 7) c.Warn(MR_MskMonitor);
         break;
     case CL_Mch_CH_Mute:
-        if (item == 0) c.Warn();
+        if (item == 0) c.Warn(MR_MskMute);
         break;
     case CL_Mch_Sel:
-        if (item != 1) c.Fail();
+        if (item != 1) c.Fail(MR_MskSelect);
         break;
     case CL_Mch_Call:
     case CL_Mch_PTT:
-        if (item == 1) c.Fail();
+        if (item == 1) c.Fail(MR_MskSetting);
         break;
     default:
         break;

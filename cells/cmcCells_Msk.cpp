@@ -78,7 +78,7 @@ void CallListAddress(cmcCellCall& c) {
     c.Opened(editor.Result());
     // Within the call-list range n of the address record.
     if (c.rec.value[0] <= msk::kAddressMax && c.rec.value[0] > c.adr.entries[n].limit) {
-        c.Fail();
+        c.Fail(MR_MskCallList);
         c.req.markPos = CMP_Left;
     }
 }

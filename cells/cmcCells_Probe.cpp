@@ -19,9 +19,9 @@ void CheckChannels(cmcCellCall& c) {
     const int first = datBankFirst(image, bank);
     const int end = first + datBankSize(image, bank);
     for (int ch = first; ch < end && ch < map::kChannelCount; ++ch) {
-        if (probe.WarningOf(CT_Mch, CL_Mch_Moni, ch)) c.Warn();
+        if (probe.WarningOf(CT_Mch, CL_Mch_Moni, ch)) c.Warn(ChannelReason(ch, probe.ProbedReason()));
         for (int label : {CL_Mch_Sel, CL_Mch_Call, CL_Mch_PTT, CL_Mch_CH_Mute})
-            if (probe.ErrorOf(CT_Mch, label, ch)) c.Fail();
+            if (probe.ErrorOf(CT_Mch, label, ch)) c.Fail(ChannelReason(ch, probe.ProbedReason()));
     }
 }
 
@@ -32,25 +32,26 @@ void CheckUserTones(cmcCellCall& c) {
     cmcCellCapsule probe(&c.main);
     for (int row = 0; row <= 14; ++row)
         if (probe.WarningOf(CT_UserTone, CL_UTone_Dec_Low, row) || probe.WarningOf(CT_UserTone, CL_UTone_Dec_High, row))
-            c.Warn();
+            c.Warn(probe.ProbedReason());
 }
 
 void CheckIdRange(cmcCellCall& c) {
-    if (c.IsKorv() && cmcCellCapsule(&c.main).ErrorOf(CT_MSK_AdrRange, CL_Msk_AdrRange_Killer, 0)) c.Fail();
+    cmcCellCapsule probe(&c.main);
+    if (c.IsKorv() && probe.ErrorOf(CT_MSK_AdrRange, CL_Msk_AdrRange_Killer, 0)) c.Fail(probe.ProbedReason());
 }
 
 void CheckOwnIdGroup(cmcCellCall& c) {
     if (!c.IsKorv()) return;
     cmcCellCapsule probe(&c.main);
     for (int row = 0; row <= 7; ++row)
-        if (probe.ErrorOf(CT_MSK_IdGroup, CL_Msk_IdGroup_Adr, row)) c.Fail();
+        if (probe.ErrorOf(CT_MSK_IdGroup, CL_Msk_IdGroup_Adr, row)) c.Fail(probe.ProbedReason());
 }
 
 void CheckConfig(cmcCellCall& c) {
     if (!c.IsKorv()) return;
     cmcCellCapsule probe(&c.main);
     if (probe.ErrorOf(CT_MSK_Cfg, CL_Msk_Cfg_Status_FixBaseId, 0) || probe.ErrorOf(CT_MSK_Cfg, CL_Msk_Cfg_Gps_FixBaseId, 0))
-        c.Fail();
+        c.Fail(probe.ProbedReason());
 }
 
 }  // namespace

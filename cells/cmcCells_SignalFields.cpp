@@ -108,9 +108,9 @@ const cmcFieldRow kFiveToneRows[] = {
     {CL_5TTx_PTTCallIna, Bits(0x95A0, 6), List(kOnOff)},
 
     {CL_UTone_Dec_Low, Rec(kValue, tone::kUserDecodeLow), Decimal(1, 1, 400.0, 3000.0),
-     Warn(WindowInverted) | ReadOnlyWhen(UserToneRewritten, kGreyValue)},
+     Warn(WindowInverted, MR_UserToneWindow) | ReadOnlyWhen(UserToneRewritten, kGreyValue)},
     {CL_UTone_Dec_High, Rec(kValue, tone::kUserDecodeHigh), Decimal(1, 1, 400.0, 3000.0),
-     Warn(WindowInverted) | ReadOnlyWhen(UserToneRewritten, kGreyValue)},
+     Warn(WindowInverted, MR_UserToneWindow) | ReadOnlyWhen(UserToneRewritten, kGreyValue)},
 };
 
 constexpr uint32_t kOlive = msk::kFixedRowColour;
@@ -118,8 +118,8 @@ constexpr uint32_t kOlive = msk::kFixedRowColour;
 const cmcFieldRow kMskRows[] = {
     {CL_Msk_AdrRange_Common, Word(msk::kCommonAddress), DecDigits(4, 0, msk::kAddressMax)},
     {CL_Msk_AdrRange_CountryCode, Byte(0x9AA5), List(kCountry)},
-    {CL_Msk_AdrRange_Killer, Word(msk::kKillerAddress), DecDigits(4, 0, msk::kAddressMax), Error(KillerOutside)},
-    {CL_Msk_IdGroup_Adr, Rec(kValue, 0), DecDigits(4, 0, msk::kAddressMax), Error(IdGroupOutside) | MarkLeft()},
+    {CL_Msk_AdrRange_Killer, Word(msk::kKillerAddress), DecDigits(4, 0, msk::kAddressMax), Error(KillerOutside, MR_MskKiller)},
+    {CL_Msk_IdGroup_Adr, Rec(kValue, 0), DecDigits(4, 0, msk::kAddressMax), Error(IdGroupOutside, MR_MskIdGroup) | MarkLeft()},
     {CL_Msk_IdGroup_Text, Rec(kText, 0), Text(8)},
     {CL_Msk_IdGroup_Alert, Rec(kOpt, 0).Bits(0, 1), List(kBeep)},
     {CL_Msk_IdGroup_Bell, Rec(kOpt, 1).Bits(0, 2), List("GI_Sheet_Sel_Msk_IdGroup_Bell")},
@@ -156,11 +156,11 @@ const cmcFieldRow kMskRows[] = {
     {CL_Msk_Cfg_Dec_MuteMskTone, Bits(0x9C10, 5), List(kOnOff)},
     {CL_Msk_Cfg_Dec_ANI_Disp, Bits(0x9C12, 4, 5), List("GI_Sheet_Sel_Msk_ANI_Disp")},
     {CL_Msk_Cfg_Dec_ANI_Disp_Timer, Byte(0x9C0B), Timer(10)},
-    {CL_Msk_Cfg_Status_FixBaseId, Word(msk::kStatusFixBaseId), DecDigits(4, 0, msk::kAddressMax), Error(NotIndividual)},
+    {CL_Msk_Cfg_Status_FixBaseId, Word(msk::kStatusFixBaseId), DecDigits(4, 0, msk::kAddressMax), Error(NotIndividual, MR_MskFixBaseId)},
     {CL_Msk_Cfg_Status_Send_PrioA, Bits(0x95A1, 6), List(kEnable3)},
     {CL_Msk_Cfg_Status_Send_On, Bits(0x9C11, 1), List(kEnable3)},
     {CL_Msk_Cfg_Status_Send_Off, Bits(0x9C11, 0), List(kEnable3)},
-    {CL_Msk_Cfg_Gps_FixBaseId, Word(msk::kGpsFixBaseId), DecDigits(4, 0, msk::kAddressMax), Error(NotIndividual)},
+    {CL_Msk_Cfg_Gps_FixBaseId, Word(msk::kGpsFixBaseId), DecDigits(4, 0, msk::kAddressMax), Error(NotIndividual, MR_MskFixBaseId)},
     {CL_Msk_Cfg_Gps_Send_Base, Bits(0x9C11, 6), List(kEnable3)},
     {CL_Msk_Cfg_Gps_Auto, Bits(0x9C10, 4), List(kEnable3)},
     {CL_Msk_Cfg_Gps_TimeMarker, Byte(0x9C0E), MinSec(0, 3570, 30)},

@@ -6,6 +6,7 @@
 #include "cells/cmcDispText.h"
 #include "cells/cmcEditors.h"
 #include "cells/cmcEditorsInternal.h"
+#include "cells/cmcReasons.h"
 #include "defs/cmcCellNames.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcFCache.h"
@@ -377,7 +378,7 @@ public:
         uint32_t rx = 0;
         const bool rxRead = v.given[PC_Frequency] && ParseMhz(v.f[PC_Frequency], &rx) && rx != 0;
         if (!rxRead)
-            Problem(PC_Frequency, v.given[PC_Frequency] ? QuotedField(v.f[PC_Frequency]) + " is not a frequency in MHz"
+            Problem(PC_Frequency, v.given[PC_Frequency] ? RefusedNotFrequency(v.f[PC_Frequency])
                                                       : "the file has no Frequency column");
         int wantedBank = -1;
         if (options_.bank >= 0) {
@@ -582,7 +583,7 @@ public:
             datCh ch(image);
             ch.Load(datChannelKind(type), channel);
             if (ch.rxFreq != rx || !ch.inUse) {
-                Problem(PC_Frequency, "the radio cannot tune " + Mhz(rx) + " MHz");
+                Problem(PC_Frequency, RefusedFrequency(false, Mhz(rx)));
                 return false;
             }
         }
@@ -611,15 +612,15 @@ public:
         change.after = PlanFields(main_, capsule_, channel);
         const auto& a = change.after;
         if (txRead && !txInhibit && (a[PC_Duplex] == "off" || TxOf(a) != tx))
-            Problem(duplex.empty() ? PC_Frequency : PC_Offset, "the radio cannot transmit on " + Mhz(tx) + " MHz");
+            Problem(duplex.empty() ? PC_Frequency : PC_Offset, RefusedFrequency(true, Mhz(tx)));
         // A dPMR446 radio transmits the tone it receives: a plan that asks for two tones cannot be held.
         const bool tied = type == kModelDPmr446 && Canonical(txTone) != Canonical(rxTone);
         if (tones && tied)
             Problem(txCol, "this model transmits the tone it receives: " + QuotedField(txTone.empty() ? "none" : txTone) +
                                " cannot differ from " + QuotedField(rxTone.empty() ? "none" : rxTone));
         else if (tones && ToneOf(a, true) != Canonical(txTone))
-            Problem(txCol, "the radio has no transmit tone " + QuotedField(txTone));
-        if (tones && ToneOf(a, false) != Canonical(rxTone)) Problem(rxCol, "the radio has no receive tone " + QuotedField(rxTone));
+            Problem(txCol, RefusedTone(true, txTone));
+        if (tones && ToneOf(a, false) != Canonical(rxTone)) Problem(rxCol, RefusedTone(false, rxTone));
         if (nameRead && a[PC_Name] != TrimRight(name))
             Problem(PC_Name, QuotedField(name) + " has characters the display cannot show or is too long");
         if (problems_) return false;

@@ -4,6 +4,7 @@
 
 #include "cells/cmcEditorsInternal.h"
 #include "cells/cmcNumberFilter.h"
+#include "cells/cmcReasons.h"
 #include "defs/cmcFCache.h"
 
 #include <algorithm>
@@ -82,6 +83,8 @@ bool cmcEditor::Dtmf(uint8_t* digits, uint8_t& count, int maxDigits) {
             }
             count = static_cast<uint8_t>(n);
             changed = true;
+        } else {
+            RefuseTyped();
         }
     }
     std::string text;
@@ -123,6 +126,8 @@ bool cmcEditor::FiveTone(uint8_t* code, int groupTone, bool receive, int digitCo
             for (; k < n; ++k) SetNibble(code, k, 15);
             code[4] = mask;
             changed = true;
+        } else {
+            RefuseTyped();
         }
     }
     std::string text;
@@ -168,6 +173,8 @@ bool cmcEditor::Abc(int& value) {
             if (!digits.empty()) {
                 value = static_cast<int>(std::clamp(std::strtol(digits.c_str(), nullptr, 10), 0L, 32L));
                 typed = true;
+            } else {
+                RefuseTyped();
             }
         }
     }
@@ -199,6 +206,8 @@ bool cmcEditor::SpecialTone(int& value, bool allowF) {
         if (v >= 0 && v <= max) {
             value = v;
             changed = true;
+        } else if (TypedSomething()) {
+            Refuse(RefusedCode(t));
         }
     }
     const int action = Action();
@@ -232,6 +241,8 @@ bool cmcEditor::CodeList(const std::string& key, int itemKind, int& value) {
         if (const auto v = MatchEntry(table, Trim(req_.input), std::nullopt)) {
             value = *v;
             changed = true;
+        } else if (TypedSomething()) {
+            Refuse(RefusedCode(Trim(req_.input)));
         }
     }
     const int action = Action();
@@ -276,6 +287,8 @@ bool cmcEditor::TwoLevel(int& value, const std::string& firstKey, const std::str
         if (v) {
             value = *v;
             typed = true;
+        } else if (TypedSomething()) {
+            Refuse(RefusedCode(t));
         }
     }
     const int action = Action();

@@ -5,6 +5,7 @@
 #include "cells/cmcDispText.h"
 #include "cells/cmcEditors.h"
 #include "cells/cmcEditorsInternal.h"
+#include "cells/cmcReasons.h"
 #include "common/cmcMessage.h"
 #include "defs/cmcGTex.h"
 
@@ -38,11 +39,14 @@ bool cmcEditor::DisplayText(uint8_t* field, int length, const uint8_t* userTable
     if (Typed() || Picked(Flex0)) {
         // One byte per character: a character the display cannot show is refused, never stored as
         // the bytes of its encoding.
+        // A text longer than the field is refused whole as well: cutting it would store another name.
         const std::string refusal = NoCharacterMessage(req_.input);
-        if (refusal.empty())
-            changed = StoreEditable(field, length, zeroTerminated, req_.input);
+        if (!refusal.empty())
+            Refuse(refusal);
+        else if (BytesOf(req_.input).size() > static_cast<size_t>(length))
+            Refuse(RefusedTooLong(req_.input, length));
         else
-            cmcShowMessage(GTex().FirstLine("GI_Sys_AppTitle"), refusal, cmcMsgIcon::Error, MB_Ok);
+            changed = StoreEditable(field, length, zeroTerminated, req_.input);
     }
 
     const std::vector<uint8_t> shown = ShownBytes(field, length, zeroTerminated);
@@ -110,6 +114,7 @@ bool cmcEditor::UserChar(uint8_t* field) {
         // Typed text that is not a 16-bit number keeps the pattern: a slip of the keyboard must not
         // wipe a character drawn segment by segment.
         accepted = ReadPattern(req_.input, &typed);
+        if (!accepted) RefuseTyped();
     }
     if (accepted) {
         field[0] = static_cast<uint8_t>(typed >> 8);

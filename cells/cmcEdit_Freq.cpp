@@ -4,6 +4,7 @@
 
 #include "cells/cmcEditorsInternal.h"
 #include "cells/cmcNumberFilter.h"
+#include "cells/cmcReasons.h"
 
 #include <cstdio>
 
@@ -91,7 +92,14 @@ bool cmcEditor::Frequency(datCh& ch, cmcEditMode mode, bool fixedChannel) {
     };
 
     uint32_t hz = 0;
-    if (Typed() && ParseFrequency(req_.input, &hz) && (!fixedChannel || FixedChannelIndex(hz) >= 0)) apply(hz);
+    if (Typed() && ParseFrequency(req_.input, &hz) && (!fixedChannel || FixedChannelIndex(hz) >= 0)) {
+        apply(hz);
+    } else if (TypedSomething()) {
+        // Named as typed: the number the editor read, or the whole text when it holds none.
+        const std::string number = CharFilter(req_.input, ".");
+        double mhz = 0;
+        Refuse(ReadNumber(number, &mhz) ? RefusedFrequency(!receive, number) : RefusedNotFrequency(Trim(req_.input)));
+    }
     if (fixedChannel && Picked(Flex0)) {
         const int i = PickedItem();
         if (i >= 0 && i < kFixedChannelCount && ParseFrequency(FixedChannelText(i), &hz)) apply(hz);

@@ -2,6 +2,7 @@
 #include "cells/cmcEditors.h"
 
 #include "cells/cmcEditorsInternal.h"
+#include "cells/cmcReasons.h"
 #include "defs/cmcFCache.h"
 
 #include <cstdio>
@@ -105,7 +106,10 @@ bool cmcEditor::Tone(datTone& rx, datTone& tx, cmcEditMode mode, bool dpmr446) {
             if (t.enabled && t.dtcs) t.inverted = (PickedItem() & 1) != 0;
         } else if (Typed()) {
             datTone typed = t;
-            if (ParseToneText(req_.input, dpmr446, &typed)) t = typed;
+            if (ParseToneText(req_.input, dpmr446, &typed))
+                t = typed;
+            else if (TypedSomething())
+                Refuse(RefusedTone(!receive, Trim(req_.input)));
         }
         const int action = Action();
         if (FromGrid() && (action == CA_Space || action == CA_Backspace) && t.enabled && t.dtcs) t.inverted = !t.inverted;

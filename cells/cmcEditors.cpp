@@ -5,6 +5,7 @@
 #include "cells/cmcCellViews.h"
 #include "cells/cmcEditorsInternal.h"
 #include "cells/cmcNumberFilter.h"
+#include "cells/cmcReasons.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcDefLint.h"
 #include "defs/cmcFCache.h"
@@ -353,6 +354,16 @@ bool cmcEditor::ListByte(const std::string& key, uint8_t& byte, int itemKind) {
     return changed;
 }
 
+void cmcEditor::Refuse(std::string why) {
+    if (req_.refusal.empty()) req_.refusal = std::move(why);
+}
+
+bool cmcEditor::TypedSomething() const { return Typed() && !Trim(req_.input).empty(); }
+
+void cmcEditor::RefuseTyped() {
+    if (TypedSomething()) Refuse(RefusedValue(Trim(req_.input)));
+}
+
 // ---- Integer ------------------------------------------------------------------------------------
 
 bool cmcEditor::Integer(int& value, const cmcIntegerSpec& s) {
@@ -364,6 +375,8 @@ bool cmcEditor::Integer(int& value, const cmcIntegerSpec& s) {
         if (step != 1) v = RoundHalfAway(static_cast<double>(v) / step) * step;
         value = static_cast<int>(Clamp(v, s.min, s.max));
         changed = true;
+    } else {
+        RefuseTyped();
     }
     const int action = Action();
     if (FromGrid() && StepDelta(action) != 0) {
@@ -400,6 +413,8 @@ bool cmcEditor::Decimal(int& raw, const cmcDecimalSpec& s) {
         v = (v / step) * step;  // toward zero
         raw = static_cast<int>(Clamp(v, lo, hi));
         changed = true;
+    } else {
+        RefuseTyped();
     }
     const int action = Action();
     if (FromGrid() && s.stepping && StepDelta(action) != 0 && StepWrapped(raw, StepDelta(action) * step, lo, hi))
@@ -440,6 +455,7 @@ bool cmcEditor::Timer(int& raw, const cmcTimerSpec& s) {
             raw = static_cast<int>(Clamp(static_cast<long long>(units), s.min, s.max));
             changed = true;
         }
+        if (!changed) RefuseTyped();
     }
     const int action = Action();
     if (FromGrid() && StepDelta(action) != 0 && StepWrapped(raw, StepDelta(action), s.min, s.max)) changed = true;
@@ -471,6 +487,8 @@ bool cmcEditor::MinSec(int& raw, const cmcMinSecSpec& s) {
             long long v = minutes * e + seconds / c + (2 * (seconds % c) >= c ? 1 : 0);
             raw = static_cast<int>(Clamp(v, lo, hi));
             changed = true;
+        } else {
+            RefuseTyped();
         }
     }
     const int action = Action();
@@ -574,6 +592,10 @@ bool cmcEditor::DecimalDigits(int& value, int digits, int min, int max) {
         if (!t.empty() && end != t.c_str() && v >= min && v <= max) {
             value = static_cast<int>(v);
             changed = true;
+        } else if (!t.empty() && end != t.c_str()) {
+            Refuse(RefusedRange(Trim(req_.input), min, max));
+        } else {
+            RefuseTyped();
         }
     }
     const int action = Action();
@@ -599,6 +621,8 @@ bool cmcEditor::HexDigits(uint32_t& value, int digits) {
             for (char c : t) v = (v << 4) | static_cast<uint32_t>(HexValue(c));
             value = v;
             changed = true;
+        } else {
+            RefuseTyped();
         }
     }
     std::string text;
@@ -620,6 +644,8 @@ bool cmcEditor::DigitString(uint8_t* packed, int digits) {
         if (!t.empty()) {
             for (int k = 0; k < n; ++k) SetNibble(packed, k, HexValue(t[k]));
             changed = true;
+        } else {
+            RefuseTyped();
         }
     }
     std::string text;

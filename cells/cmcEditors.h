@@ -126,6 +126,9 @@ public:
     cmcCellRequest& Request() { return req_; }
     // CER_None, CER_Opened or CER_Editor.
     uint8_t Result() const { return result_; }
+    // Refuses the typed text or the pick with its reason (cmcReasons.h), shown to the user in the
+    // status bar and by scripted edits; the first reason given stands.
+    void Refuse(std::string why);
 
     // List choice: the value is the number of an item of the selection sheet `key`, whose items
     // are the cells of label `itemKind` (Flex0 plain, FlexMark marked lists).
@@ -193,6 +196,10 @@ private:
     bool FromGrid() const { return req_.grid != nullptr; }
     int Action() const { return req_.action == CA_Commit ? CA_Enter : req_.action; }
     bool Typed() const { return req_.resultKind == CRK_Input; }
+    // Typed text holding more than blanks (an emptied editor delivers nothing to refuse).
+    bool TypedSomething() const;
+    // Refuses typed text that no number or code could be read from.
+    void RefuseTyped();
     bool Picked(int itemKind) const;
     int PickedItem() const;
     bool TypedChar(char* c) const;

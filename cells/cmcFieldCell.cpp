@@ -333,8 +333,8 @@ void RunFieldCell(cmcCellCall& c, const cmcFieldRow& row) {
         }
     }
     if (rules.grey && rules.grey(c, value)) SetTextColour(c, kGreyText);
-    if (rules.warn && rules.warn(c, value)) c.Warn();
-    if (rules.error && rules.error(c, value)) c.Fail();
+    if (rules.warn && rules.warn(c, value)) c.Warn(rules.markReason);
+    if (rules.error && rules.error(c, value)) c.Fail(rules.markReason);
     if (rules.style >= 0)
         c.cell.layout = static_cast<uint8_t>((c.cell.layout & ~LF_HAlignMask) | (rules.style & LF_HAlignMask));
     if (rules.markLeft) c.req.markPos = CMP_Left;

@@ -62,7 +62,9 @@
 //                                the test holds; Row0([text]) blocks row (index) 0
 //   ReadOnly()                   shows the value, accepts nothing; ReadOnlyWhen(test, colour)
 //   Grey(test)                   grey text when the test holds
-//   Warn(test), Error(test)      warning / error mark when the test holds (after any change)
+//   Warn(test, reason), Error(test, reason)
+//                                warning / error mark when the test holds (after any change); the
+//                                reason (cmcMarkReason) is shown with the mark
 //   Notify(flags)                cmcCellNotify flags after an accepted change; Post(event) posts
 //                                an event after it (up to two Post rules per row)
 //   Style(n), MarkLeft()         value style (bits 0-1 of the layout); mark at the left edge
@@ -213,6 +215,7 @@ struct cmcFieldRules {
     cmcFieldTest grey = nullptr;
     cmcFieldTest warn = nullptr;
     cmcFieldTest error = nullptr;
+    int markReason = -1;  // cmcMarkReason of the warning or error mark
     uint32_t notify = 0;
     int post[2] = {};                   // events posted after a change (0: none)
     int style = -1;                     // value style set on every call (-1: the editor's)
@@ -236,6 +239,7 @@ constexpr cmcFieldRules operator|(cmcFieldRules a, const cmcFieldRules& b) {
     if (b.grey) a.grey = b.grey;
     if (b.warn) a.warn = b.warn;
     if (b.error) a.error = b.error;
+    if (b.markReason >= 0) a.markReason = b.markReason;
     a.notify |= b.notify;
     for (int e : b.post) {
         if (!e) continue;
@@ -495,14 +499,16 @@ constexpr cmcFieldRules Grey(cmcFieldTest test) {
     r.grey = test;
     return r;
 }
-constexpr cmcFieldRules Warn(cmcFieldTest test) {
+constexpr cmcFieldRules Warn(cmcFieldTest test, int reason = -1) {
     cmcFieldRules r;
     r.warn = test;
+    r.markReason = reason;
     return r;
 }
-constexpr cmcFieldRules Error(cmcFieldTest test) {
+constexpr cmcFieldRules Error(cmcFieldTest test, int reason = -1) {
     cmcFieldRules r;
     r.error = test;
+    r.markReason = reason;
     return r;
 }
 constexpr cmcFieldRules Notify(uint32_t flags) {

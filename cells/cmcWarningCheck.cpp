@@ -1,6 +1,7 @@
 #include "cells/cmcWarningCheck.h"
 
 #include "cells/cmcCellCapsule.h"
+#include "cells/cmcReasons.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcGTex.h"
 #include "image/cmcImageMap.h"
@@ -23,7 +24,7 @@ std::string CheckWord(int modelType) {
 
 cmcWarningFindings cmcRunWarningCheck(const indMain& main, const cmcCellHandler& handler, void* owner) {
     cmcWarningFindings found;
-    const auto check = [&](cmcCellObj& cell, int row) {
+    const auto check = [&](cmcCellObj& cell, int row, const std::string& checkName) {
         cmcCellRequest req;
         req.owner = owner;
         req.cell = &cell;
@@ -31,17 +32,21 @@ cmcWarningFindings cmcRunWarningCheck(const indMain& main, const cmcCellHandler&
         req.action = CA_Refresh;
         if (handler) handler(req);
         const std::string name = cell.name ? *cell.name : std::string();
-        if (req.resultFlags & CRF_Error)
+        if (req.resultFlags & CRF_Error) {
             found.errors.push_back(name);
-        else if (req.resultFlags & CRF_Warning)
+            found.errorReasons.push_back(CheckMarkText(true, checkName, req.markReason));
+        } else if (req.resultFlags & CRF_Warning) {
             found.warnings.push_back(name);
+            found.warningReasons.push_back(CheckMarkText(false, checkName, req.markReason));
+        }
     };
     for (int i = 0;; ++i) {
         const std::string line = GTex().Line("GI_WarningCheckList", i);
         if (!line.empty() && line[0] == '#') break;
         cmcCellObj cell;
         ParseCell(line, &cell, nullptr, nullptr);
-        check(cell, 0);
+        // The check line's text names the check.
+        check(cell, 0, cell.Text());
     }
     // The channel checks of the five banks (always five: the image holds five whatever the model).
     const std::string word = CheckWord(main.ModelType());
@@ -50,7 +55,7 @@ cmcWarningFindings cmcRunWarningCheck(const indMain& main, const cmcCellHandler&
             "{(%CL_Check_Mch:[St_ChBank]GI_Sheet_Mch_" + word + ",Bank " + std::to_string(bank) + ")}";
         cmcCellObj cell;
         ParseCell(description, &cell, nullptr, nullptr);
-        check(cell, bank);
+        check(cell, bank, BankCheckName(bank));
     }
     return found;
 }

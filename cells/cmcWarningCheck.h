@@ -18,6 +18,9 @@ class indMain;
 struct cmcWarningFindings {
     std::vector<std::string> errors;    // sheet references of the checks that report an error
     std::vector<std::string> warnings;  // ... a warning and no error
+    // The text of each mark, in the order of the two lists: which check, and why
+    // ("Error, check of the user tones: REASON").
+    std::vector<std::string> errorReasons, warningReasons;
 };
 
 // Runs the check with `handler` (requests name `owner` as their owner); the bank checks use the

@@ -114,6 +114,11 @@ struct cmcCellRequest {
     std::string input;                 // text typed into an in-place editor (result kind 1)
     std::string actionName;            // what the user works on (a column header), naming the undo step
     std::string display;               // output: the text to show
+    // Output: why the typed text or the picked item was refused (the value stays as it was);
+    // empty when it was taken or nothing was delivered.
+    std::string refusal;
+    // Output: why the cell carries its warning or error mark (empty without a mark).
+    std::string markReason;
     uint8_t resultFlags = 0;           // cmcCellResultFlag bits
     uint8_t markPos = CMP_ByStyle;     // output: where the mark goes
     uint8_t resultKind = CRK_Plain;    // cmcCellResultKind

@@ -7,6 +7,7 @@
 #include "defs/cuiSheetPaint.h"
 #include "defs/cuiSegPaint.h"
 #include "cells/cmcDispText.h"
+#include "cells/cmcReasons.h"
 #include "comm/indEnviron.h"
 #include "image/indMain.h"
 
@@ -252,6 +253,7 @@ void cuiSheet::InstallHandlers() {
     grid_->onMouseMove = [this](QMouseEvent* e) { OnMouseMove(e); };
     grid_->onDoubleClick = [this](QMouseEvent* e) { OnDoubleClick(e); };
     grid_->onTimedScroll = [this](unsigned d) { OnTimedScroll(d); };
+    grid_->onToolTip = [this](int c, int r) { return QString::fromStdString(MarkTextAt(c, r)); };
     grid_->onFocusGained = [this](Qt::FocusReason reason) {
         grid_->InvalidateAll();
         // Back from a menu (the popup menu or the menu bar) whose entries are this sheet's: they
@@ -601,14 +603,51 @@ bool cuiSheet::SelectCell(int col, int row, bool extend, bool byMouse) {
     return true;
 }
 
-void cuiSheet::ClearStatus() {
+bool cuiSheet::ClearStatus() {
+    // A refusal met while the editor closed stays through the move that closed it (Up, Down, a
+    // click on another cell); the next key or selection clears it.
+    if (!keptRefusal_.empty()) {
+        ShowStatus(keptRefusal_, true);
+        return true;
+    }
     EvMan().Send(EVC_StatusText, static_cast<int>(clWindowText), static_cast<int32_t>(clBtnFace), std::string_view(""));
+    return false;
+}
+
+void cuiSheet::ShowStatus(const std::string& text, bool alarm) { ShowStatusText(text, alarm); }
+
+void cuiSheet::ShowRefusal(const std::string& why) {
+    if (why.empty()) return;
+    ShowStatus(why, true);
+    keptRefusal_ = why;
+    QTimer::singleShot(0, this, [this] { keptRefusal_.clear(); });
+}
+
+std::string cuiSheet::MarkTextAt(int col, int row, bool* error) {
+    if (!grid_ || !handler_ || !builder_->InGrid(col, row) || builder_->PlaceholderRow(row)) return {};
+    // A trailing cell ("+") shows the cell it belongs to.
+    while (col > 0 && builder_->Cell(col, row).JoinedLeft()) --col;
+    cmcCellObj& cell = builder_->Cell(col, row);
+    if (!Labelled(cell)) return {};
+    cmcCellRequest req;
+    req.owner = owner_;
+    req.grid = grid_;
+    req.cell = &cell;
+    req.sheet = this;
+    req.action = CA_Refresh;
+    handler_(req);
+    if (!(req.resultFlags & (CRF_Error | CRF_Warning)) || req.markReason.empty()) return {};
+    if (error) *error = req.resultFlags & CRF_Error;
+    return MarkText(req.resultFlags & CRF_Error, req.markReason);
 }
 
 void cuiSheet::AfterMove(int oldC, int oldR, bool extend) {
     const int c = Col(), r = Row();
     if (!building_ && !movingByProgram_) {
-        ClearStatus();
+        // A cell with a warning or error mark says why in the status bar once it is current.
+        bool error = false;
+        if (!ClearStatus())
+            if (const std::string mark = MarkTextAt(c, r, &error); !mark.empty()) ShowStatus(mark, error);
         if (c != oldC || r != oldR) {
             const cmcCellObj& cell = builder_->Cell(c, r);
             int32_t id[3] = {cell.category, cell.label, cell.index};
@@ -941,6 +980,7 @@ uint8_t cuiSheet::RunOperation(int op, const cmcCellObj* popupCell, const std::s
         up.parent = &req;
         up.action = CA_Refresh;
         if (handler_) handler_(up);
+        ShowRefusal(up.refusal);
         if (onDropDownDone) onDropDownDone();
         return 0;
     }
@@ -948,6 +988,8 @@ uint8_t cuiSheet::RunOperation(int op, const cmcCellObj* popupCell, const std::s
 
     ++opDepth_;
     uint8_t result = handler_(req);
+    // A refused value stays as it was; the status bar says why.
+    ShowRefusal(req.refusal);
     if (req.redirect && opDepth_ == 1) {
         // The handler names another cell of the row (or of the sheet): go there and replay the key.
         // A list operation names the row the cursor goes to: the same column on that row.

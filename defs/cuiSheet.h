@@ -110,6 +110,9 @@ public:
     void RedrawRelated(const cmcCellRequest& req, uint32_t flags);
     // Draws one cell into `p` (the grid's draw step; printing calls it too).
     void DrawCell(QPainter& p, int col, int row, const QRect& rect, unsigned gridState);
+    // What the warning or error mark of a cell says ("Warning: REASON"), empty without a mark:
+    // its tooltip, and the status text once it becomes current.
+    std::string MarkTextAt(int col, int row, bool* error = nullptr);
 
     // Called when a drop-down sheet has handed its result to the opener (the window closes).
     std::function<void()> onDropDownDone;
@@ -174,6 +177,7 @@ protected:
     int repeatPause_ = -1;  // -1: no repeat chain running
     bool repeatArmed_ = false;
     int opDepth_ = 0;
+    std::string keptRefusal_;  // shown again by the move that closed the editor
 
 private:
     void InstallHandlers();
@@ -189,7 +193,10 @@ private:
     void PopupEntryClicked(const cmcCellObj* cell);
     void UpdatePopupMenuAfterClick();
     void AfterMove(int oldCol, int oldRow, bool extend);
-    void ClearStatus();
+    // Clears the status text (true when it showed a refusal kept for this event instead).
+    bool ClearStatus();
+    void ShowStatus(const std::string& text, bool alarm);
+    void ShowRefusal(const std::string& why);
     bool FindStep(int dx, int dy, bool wrap, int& c, int& r);
     int TrailingOwner(int col, int row);
     bool EditorKey(QKeyEvent* e);

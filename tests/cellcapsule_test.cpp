@@ -848,7 +848,10 @@ TEST_F(CellCapsule, BankNamesAreEditedAndAnnouncedToTheTree) {
     uint8_t opened = 0;
     Run(name, CA_Enter, true, &opened);
     EXPECT_EQ(opened, CER_Editor);
-    Type(name, "Depot North");
+    // A name longer than the display is refused whole, never cut to another name.
+    EXPECT_EQ(Type(name, "Depot North").refusal, "'Depot North' is longer than the 8 characters the display shows");
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(Image()) + 38557 + 8 * 3, 8), "        ");
+    Type(name, "Depot No");
     EXPECT_EQ(std::string(reinterpret_cast<char*>(Image()) + 38557 + 8 * 3, 8), "Depot No");
     Deliver();
     const cmcEvent* e = log_.Find(EVC_BankRename);

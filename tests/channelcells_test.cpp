@@ -255,9 +255,9 @@ TEST_F(ChannelCells, NameIsADisplayText) {
     EXPECT_EQ(views_.opened.back(), "text ' .' 8 key user");
     Run(CL_Mch_Text, 2, '%');
     EXPECT_EQ(views_.opened.back(), "text '%%' 8 key user");
-    // The drop-down's answer: ten letters are cut to the field's eight.
-    Pick(CL_Mch_Text, 2, Flex0, 0, "ABCDEFGHIJ");
-    EXPECT_EQ(Show(CL_Mch_Text, 2), "ABCDEFGH");
+    // The drop-down's answer: ten letters are refused whole, never cut to the field's eight.
+    EXPECT_NE(Pick(CL_Mch_Text, 2, Flex0, 0, "ABCDEFGHIJ").refusal, "");
+    EXPECT_EQ(Show(CL_Mch_Text, 2), "AB.C%1F");
     // Without a drop-down the grid's in-place editor takes the editable form.
     cmcScopedCellViews none(nullptr);
     Run(CL_Mch_Text, 2, 'x', &opened);
@@ -265,19 +265,20 @@ TEST_F(ChannelCells, NameIsADisplayText) {
 }
 
 // One byte per character: a character the display has no code for is refused, whether typed into
-// the in-place editor or handed over by the text entry, with a message naming it.
+// the in-place editor or handed over by the text entry, with a reason naming it (no message box:
+// the status bar shows it). A text longer than the field is refused whole too, never cut.
 TEST_F(ChannelCells, NameRefusesCharactersTheDisplayLacks) {
     Type(CL_Mch_Text, 2, "KEEP");
     const std::vector<uint8_t> before(Channel(2).text, Channel(2).text + 8);
     test::Messages().Clear();
-    Type(CL_Mch_Text, 2, "A\xC3\xA9\xC2\xB0" "1");  // "Aé°1"
-    Pick(CL_Mch_Text, 2, Flex0, 0, "\xC2\xB0");
+    EXPECT_EQ(Type(CL_Mch_Text, 2, "A\xC3\xA9\xC2\xB0" "1").refusal, "the display has no character '\xC3\xA9'");  // "Aé°1"
+    EXPECT_EQ(Pick(CL_Mch_Text, 2, Flex0, 0, "\xC2\xB0").refusal, "the display has no character '\xC2\xB0'");
     EXPECT_FALSE(capsule_.Wrote());
+    EXPECT_EQ(Type(CL_Mch_Text, 2, "ABCDEFGH.I").refusal,
+              "'ABCDEFGH.I' is longer than the 8 characters the display shows");
     EXPECT_EQ(std::vector<uint8_t>(Channel(2).text, Channel(2).text + 8), before);
-    ASSERT_EQ(test::Messages().messages().size(), 2u);
-    EXPECT_EQ(test::Messages().messages()[0].text, "the display has no character '\xC3\xA9'");
-    EXPECT_EQ(test::Messages().messages()[0].icon, cmcMsgIcon::Error);
-    EXPECT_EQ(test::Messages().messages()[1].text, "the display has no character '\xC2\xB0'");
+    EXPECT_TRUE(test::Messages().messages().empty());
+    EXPECT_EQ(Type(CL_Mch_Text, 2, "ABCDEFG.H.").refusal, "");  // points take no place of their own
 }
 
 // Codes 1-15 show blank but belong to the text: shown, opened and accepted back, nothing is cut.

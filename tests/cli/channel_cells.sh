@@ -21,10 +21,15 @@ $want"
 }
 
 # Names: a point after a character lights its point, "%1F" is user character 15, "%%" a percent
-# sign; ten letters are cut to the field's eight.
+# sign; ten letters are refused whole (nothing saved), never cut to the field's eight.
+"$CLI" set "$BIN/ZT5531K_PMR.QCF" -o "$WORK/cut.qcf" '%CT_Mch.CL_Mch_FreqR[1]=446.01875' \
+    '%CT_Mch.CL_Mch_Text[1]=ABCDEFGHIJ' 2> "$WORK/err"
+[ $? -eq 1 ] && [ ! -e "$WORK/cut.qcf" ] &&
+    grep -q "Text\[1\]=ABCDEFGHIJ: 'ABCDEFGHIJ' is longer than the 8 characters the display shows; nothing saved" "$WORK/err" ||
+    fail "ten letters: $(cat "$WORK/err")"
 check "set names" "" set "$BIN/ZT5531K_PMR.QCF" -o "$WORK/pmr.qcf" \
     '%CT_Mch.CL_Mch_FreqR[0]=446.00625' '%CT_Mch.CL_Mch_FreqR[1]=446.01875' '%CT_Mch.CL_Mch_FreqR[2]=446.03125' \
-    '%CT_Mch.CL_Mch_Text[0]=AB.C%1F' '%CT_Mch.CL_Mch_Text[1]=ABCDEFGHIJ' '%CT_Mch.CL_Mch_Text[2]=.5%%' \
+    '%CT_Mch.CL_Mch_Text[0]=AB.C%1F' '%CT_Mch.CL_Mch_Text[1]=ABCDEFGH' '%CT_Mch.CL_Mch_Text[2]=.5%%' \
     '%CT_Mch.CL_Mch_RfPo[0]=@pick:2' '%CT_Mch.CL_Mch_Scan[0]=@key:space' '%CT_Mch.CL_Mch_Lockout[1]=@key:space' \
     '%CT_Mch.CL_Mch_Rpt_C[0]=@pick:17'
 check "get names" "AB.C%1F${T}ok
