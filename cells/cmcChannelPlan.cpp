@@ -425,13 +425,12 @@ public:
             uint32_t off = 0;
             txRead = false;
             if (!v.given[PC_Offset] || !ParseMhz(v.f[PC_Offset], &off)) {
-                Problem(PC_Offset, QuotedField(v.given[PC_Offset] ? v.f[PC_Offset] : std::string()) +
-                                      " is not a frequency in MHz");
+                Problem(PC_Offset, RefusedNotFrequency(v.given[PC_Offset] ? v.f[PC_Offset] : std::string()));
             } else if (duplex == "+") {
                 // Added in 64 bits: a sum beyond 32 bits of Hz must not wrap to a low frequency.
                 const uint64_t sum = uint64_t{rx} + off;
                 if (sum > 0xFFFFFFFFu)
-                    Problem(PC_Offset, "the radio cannot transmit on " + Mhz(sum) + " MHz");
+                    Problem(PC_Offset, RefusedFrequency(true, Mhz(sum)));
                 else
                     tx = static_cast<uint32_t>(sum), txRead = true;
             } else if (duplex == "-") {
@@ -495,11 +494,11 @@ public:
         // A tone the radio does not have, found without the image so that it is named even when
         // the channel cannot be set; the same message as the check of what the cells took.
         if (tonesRead && !KnownTone(txTone)) {
-            Problem(txCol, "the radio has no transmit tone " + QuotedField(txTone));
+            Problem(txCol, RefusedTone(true, txTone));
             tonesRead = false;
         }
         if (tonesRead && !KnownTone(rxTone)) {
-            Problem(rxCol, "the radio has no receive tone " + QuotedField(rxTone));
+            Problem(rxCol, RefusedTone(false, rxTone));
             tonesRead = false;
         }
         const std::string mode = v.given[PC_Mode] ? v.f[PC_Mode] : std::string();
