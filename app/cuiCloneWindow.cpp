@@ -2,11 +2,14 @@
 
 #include "comm/indWriteGuard.h"
 #include "defs/cmcCellObj.h"
+#include "defs/cmcGTex.h"
 #include "defs/cuiSheetPaint.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QLabel>
 #include <QGuiApplication>
 #include <QPainter>
@@ -76,24 +79,47 @@ cuiCloneWindow::cuiCloneWindow(QWidget* mainWindow)
     const int panelH = kBoxHeight;
     panel_->setGeometry(kMarginX, kMarginY, panelW, panelH);
     box_->setGeometry(kBevel, kBevel, kBoxWidth, panelH - 2 * kBevel);
-    setFixedSize(panelW + 32, panelH + 32);
     phase_ = new QLabel(this);
     phase_->hide();
+    cancel_ = new QPushButton(QString::fromStdString(GTex().Line("GI_AppInd_Button_OkCancel", 1)), this);
+    cancel_->setAutoDefault(false);
+    connect(cancel_, &QPushButton::clicked, this, &cuiCloneWindow::Cancel);
+    Layout();
 }
 
 void cuiCloneWindow::SetPhase(const QString& text) {
+    phase_->setText(text);
+    phase_->setVisible(!text.isEmpty());
+    Layout();
+}
+
+// The progress panel, the phase line under it when it shows, and Cancel at the right under both.
+void cuiCloneWindow::Layout() {
     const int panelW = kBoxWidth + 2 * kBevel;
     const int panelH = kBoxHeight;
-    phase_->setText(text);
-    if (text.isEmpty()) {
-        phase_->hide();
-        setFixedSize(panelW + 32, panelH + 32);
+    int y = kMarginY + panelH;
+    if (phase_->isVisible()) {
+        const int lineH = phase_->sizeHint().height();
+        phase_->setGeometry(kMarginX, y + 6, panelW, lineH);
+        y += 6 + lineH;
+    }
+    const QSize button = cancel_->sizeHint();
+    cancel_->setGeometry(kMarginX + panelW - button.width(), y + 8, button.width(), button.height());
+    y += 8 + button.height();
+    setFixedSize(panelW + 32, y + (32 - kMarginY));
+}
+
+void cuiCloneWindow::Cancel() {
+    QMetaObject::invokeMethod(this, &cuiCloneWindow::cancelRequested, Qt::QueuedConnection);
+}
+
+void cuiCloneWindow::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape) {
+        Cancel();
+        e->accept();
         return;
     }
-    const int lineH = phase_->sizeHint().height();
-    phase_->setGeometry(kMarginX, kMarginY + panelH + 6, panelW, lineH);
-    phase_->show();
-    setFixedSize(panelW + 32, panelH + 32 + lineH + 6);
+    QWidget::keyPressEvent(e);
 }
 
 QPoint cuiCloneWindow::Place(const QRect& owner, const QSize& size, const QRect& wa) {
@@ -119,6 +145,8 @@ cuiCloneView::~cuiCloneView() { HideCloning(); }
 void cuiCloneView::EnableMain(bool enabled) {
     if (!main_) return;
     main_->setEnabled(enabled);
+    // A window owned by the main window is disabled with it; the cloning window's Cancel is not.
+    if (!enabled && window_) window_->setEnabled(true);
     if (enabled) {
         main_->activateWindow();
         main_->setFocus();
@@ -126,7 +154,11 @@ void cuiCloneView::EnableMain(bool enabled) {
 }
 
 void cuiCloneView::ShowCloning() {
-    if (!window_) window_ = new cuiCloneWindow(main_);
+    if (!window_) {
+        window_ = new cuiCloneWindow(main_);
+        QObject::connect(window_.data(), &cuiCloneWindow::cancelRequested, window_.data(),
+                         [this] { RequestCancel(); });
+    }
     window_->Box()->SetProgress(0, 0);
     const QRect owner = main_ ? main_->frameGeometry() : QRect();
     QScreen* screen = main_ ? main_->screen() : QGuiApplication::primaryScreen();
@@ -135,6 +167,9 @@ void cuiCloneView::ShowCloning() {
     window_->show();
     window_->raise();
     if (main_) main_->setEnabled(false);
+    window_->setEnabled(true);
+    window_->activateWindow();
+    window_->CancelButton()->setFocus();
 }
 
 void cuiCloneView::HideCloning() {

@@ -1,6 +1,7 @@
-// The small "Cloning" window shown while a clone read or write runs: 32 cells that fill as the
-// image bytes go over the cable. The window has no close button; the main window is disabled
-// meanwhile. cuiCloneView is what the clone manager talks to (indCloneView): it disables and
+// The small "Cloning" window shown while a clone operation runs: 32 cells that fill as the
+// image bytes go over the cable, a line naming the phase and a Cancel button (Esc does the same)
+// that asks the clone manager to stop. The window has no close button; the main window is
+// disabled meanwhile. cuiCloneView is what the clone manager talks to (indCloneView): it disables and
 // enables the main window and shows, updates and hides the cloning window.
 #pragma once
 
@@ -11,6 +12,7 @@
 
 class QFrame;
 class QLabel;
+class QPushButton;
 
 namespace qx {
 
@@ -45,6 +47,14 @@ public:
     // (1 of 3)"); the window grows by it while it shows. Empty hides it.
     void SetPhase(const QString& text);
     QLabel* PhaseLabel() const { return phase_; }
+    QPushButton* CancelButton() const { return cancel_; }
+
+signals:
+    // Cancel or Esc; delivered from the event loop, never from inside the key or click handler,
+    // so that whatever it starts (a question, the end of the operation) may delete the window.
+    void cancelRequested();
+
+public:
 
     // Where a window of `size` goes: centred on `owner` (halves rounded towards minus infinity),
     // then kept inside the work area, right and bottom edges first, then left and top.
@@ -52,11 +62,16 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    void Layout();
+    void Cancel();
+
     QFrame* panel_ = nullptr;
     cuiCloneProgress* box_ = nullptr;
     QLabel* phase_ = nullptr;
+    QPushButton* cancel_ = nullptr;
 };
 
 class cuiCloneView final : public indCloneView {

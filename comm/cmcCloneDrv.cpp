@@ -236,6 +236,14 @@ void cmcCloneDrv::Tick() {
     if (state_ == S_Finish) Finish();
 }
 
+bool cmcCloneDrv::Cancel() {
+    if (state_ == S_Idle) return false;
+    SetCode(CDRV_Cancelled);
+    DiscardInput();
+    Finish();
+    return true;
+}
+
 void cmcCloneDrv::Finish() {
     port_->Close();
     state_ = S_Idle;

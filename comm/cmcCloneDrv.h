@@ -32,7 +32,7 @@ namespace qx {
 // Result codes of a clone operation. The driver produces 0-10 and 17; the clone manager adds
 // 11, 14, 15 and 16 from its checks of the identification and of the image read, and the clone
 // write 18 when reading the radio back finds other data than was written and 19 when it refuses
-// a radio of another model type.
+// a radio of another model type. 20 is an operation stopped by the user (cmcCloneDrv::Cancel).
 enum cmcCloneResult : int {
     CDRV_Ok = 0,
     CDRV_FrameAccepted = 1,    // internal: a data frame was stored; never ends an operation
@@ -51,6 +51,7 @@ enum cmcCloneResult : int {
     CDRV_PortWrite = 17,       // the port stopped accepting bytes
     CDRV_VerifyMismatch = 18,  // the radio read back after a write differs from what was sent
     CDRV_OtherModel = 19,      // the radio is of another model type than the data to write
+    CDRV_Cancelled = 20,       // the user stopped the operation
 };
 
 // Operation modes.
@@ -153,6 +154,10 @@ public:
     bool StartCopyRead(const cmcRange* ranges, cmcCopyEnd end, Callback callback);
     bool StartWrite(const cmcEeprom& image, const cmcRange* ranges, Callback callback);
     bool IsBusy() const { return state_ != S_Idle; }
+    // Stops the running operation at once: whatever waits on the line is dropped, the port is
+    // closed and the completion callback is called with CDRV_Cancelled. A write stopped after its
+    // first data frame leaves the radio with part of the data. False when nothing runs.
+    bool Cancel();
 
     // Progress: image bytes stored (read) or built into frames (write), and data frames so far.
     int ImageCount() const { return imageCount_; }

@@ -5,6 +5,7 @@
 #include "comm/indEnviron.h"
 #include "comm/indWriteGuard.h"
 #include "common/cmcMessage.h"
+#include "defs/cmcCellNames.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcDefLint.h"
 #include "defs/cmcGTex.h"
@@ -20,6 +21,7 @@ namespace qx {
 namespace {
 
 constexpr int kLineControlFill = 20;  // FE bytes before a line-control frame sent on its own
+constexpr uint32_t kStatusBack = 0x8000000F;  // the status bar's usual background (clBtnFace)
 
 std::string Hex4(int v) {
     char b[8];
@@ -87,7 +89,9 @@ const bool kKeysRegistered = [] {
                             "GI_Mess_Confirm_ReadFile", "GI_Mess_Confirm_CloneWrite", "GI_Mess_CloneWrite_Succeeded",
                             "GI_AppMess_CloneErr_NoActualCh", "GI_Mess_DataError", "GI_AppMess_CloneErr_Overflow",
                             "GI_Mess_Backup_Failed", "GI_AppInd_ClonePhase", "GI_Mess_CloneErr_Phase",
-                            "GI_Mess_Confirm_OtherModel", "GI_Mess_Backup_Short"})
+                            "GI_Mess_Confirm_OtherModel", "GI_Mess_Backup_Short",
+                            "GI_Mess_Confirm_CloneCancel", "GI_Mess_Clone_Cancelled", "GI_Mess_CloneWrite_Backup",
+                            "GI_AppInd_Status_CloneRead"})
         RequireDefKey({key, cmcDefFileKind::Main, cmcRequiredKind::Section, "cloning"});
     return true;
 }();
@@ -155,7 +159,36 @@ bool indCloneMan::StartIdent(Callback callback) {
     callback_ = std::move(callback);
     SetUpConnection(false, false);
     view_->EnableMain(false);
-    return driver_.StartIdent([this](dst_CDrv_Result& r) { OnEnd(r); });
+    const bool started = driver_.StartIdent([this](dst_CDrv_Result& r) { OnEnd(r); });
+    // The window shows for the identification too, so that it can be stopped like the rest.
+    view_->ShowCloning();
+    view_->Phase(CPH_Ident);
+    return started;
+}
+
+void indCloneMan::SetView(indCloneView* view) {
+    view_->SetCancelHandler(nullptr);
+    view_ = view ? view : &defaultView_;
+    view_->SetCancelHandler([this] { RequestCancel(); });
+}
+
+int indCloneMan::CancelNote() const {
+    if (phase_ == CPH_Verify) return CN_CheckStopped;
+    if (mode_ == CDRV_ModeWrite && driver_.FrameCount() > 0) return CN_WriteStopped;
+    return CN_NothingWritten;
+}
+
+bool indCloneMan::RequestCancel() {
+    if (!IsBusy() || askingCancel_) return false;
+    if (mode_ == CDRV_ModeWrite) {
+        // The write goes on while the question shows; it may end meanwhile.
+        askingCancel_ = true;
+        const unsigned answer = Show(GTex().SectionText("GI_Mess_Confirm_CloneCancel"), cmcMsgIcon::Warning,
+                                     MB_Ok | MB_Cancel | MB_DefaultCancel);
+        askingCancel_ = false;
+        if (answer != MB_Ok || !IsBusy() || mode_ != CDRV_ModeWrite) return false;
+    }
+    return driver_.Cancel();
 }
 
 bool indCloneMan::StartRead(const cmcRange* ranges, Callback callback, bool checked) {
@@ -218,8 +251,15 @@ void indCloneMan::OnEnd(dst_CDrv_Result& result) {
     }
     if (mode_ != CDRV_ModeIdent) view_->Progress(Done(), total_);
     progress_->SetInterval(-1);
-    const int note = FailureNote(result);
-    ShowError(result, note >= 0 ? GTex().Line("GI_Mess_CloneErr_Phase", note) : std::string());
+    if (result.code == CDRV_Cancelled) {
+        // Stopped by the user: what became of the radio, without the error head and checks.
+        const int line = CancelNote();
+        Show(GTex().Line("GI_Mess_Clone_Cancelled", line),
+             line == CN_NothingWritten ? cmcMsgIcon::Information : cmcMsgIcon::Warning, MB_Ok);
+    } else {
+        const int note = FailureNote(result);
+        ShowError(result, note >= 0 ? GTex().Line("GI_Mess_CloneErr_Phase", note) : std::string());
+    }
     view_->EnableMain(true);
     view_->HideCloning();
     phase_ = -1;
@@ -362,8 +402,17 @@ void indCloneCommands::OnReadDone(dst_CDrv_Result& r) {
         main_.MarkSaved();
         if (closeSheet) closeSheet();
         EvMan().Send(EVC_TreeBuilt);
+        EvMan().Send(EVC_StatusText, static_cast<int32_t>(clWindowText), static_cast<int32_t>(kStatusBack),
+                     std::string_view(ReadSummary()));
     }
     Finish(r.code);
+}
+
+std::string indCloneCommands::ReadSummary() const {
+    std::string serial = main_.SerialNumber();
+    if (serial.empty()) serial = GTex().Line("GI_AppInd_Status_CloneRead", 1);
+    return FormatAll(GTex().Line("GI_AppInd_Status_CloneRead", 0),
+                     {indMain::ModelName(main_.ModelType()), serial, std::to_string(main_.ChannelsInUse())});
 }
 
 bool indCloneCommands::CloneWrite() {
@@ -540,7 +589,10 @@ void indCloneCommands::OnVerifyDone(dst_CDrv_Result& r) {
 
 void indCloneCommands::Succeeded() {
     if (closeSheet) closeSheet();
-    man_.Show(GTex().SectionText("GI_Mess_CloneWrite_Succeeded"), cmcMsgIcon::Information, MB_Ok);
+    std::string text = GTex().SectionText("GI_Mess_CloneWrite_Succeeded");
+    // Where the radio's previous data is kept, so that the user can find it to write it back.
+    if (!lastBackup_.empty()) text += "\n\n" + FormatOne(GTex().SectionText("GI_Mess_CloneWrite_Backup"), lastBackup_);
+    man_.Show(text, cmcMsgIcon::Information, MB_Ok);
     Finish(CDRV_Ok);
 }
 

@@ -28,8 +28,8 @@ namespace qx {
 class indMain;
 
 // What the user sees of a running clone operation. Every operation is framed by
-// EnableMain(false) ... EnableMain(true); reads and writes also by ShowCloning ... HideCloning, with
-// Progress every 30 ms in between.
+// EnableMain(false) ... EnableMain(true) and by ShowCloning ... HideCloning; reads and writes show
+// Progress every 30 ms in between. The view's Cancel (a button, a key) calls RequestCancel.
 class indCloneView {
 public:
     virtual ~indCloneView() = default;
@@ -43,12 +43,21 @@ public:
     // What the operation shown is for (indClonePhase); told after ShowCloning.
     virtual void Phase(int phase) {}
 
+    // The user asks to stop the operation shown: the clone manager's RequestCancel.
+    void RequestCancel() {
+        if (cancel_) cancel_();
+    }
+    void SetCancelHandler(std::function<void()> handler) { cancel_ = std::move(handler); }
+
     // The cloning window's progress box has 32 cells; this many are filled (done x 33 / total, so
     // the last cell fills a little before the end; 0 when the total is 0).
     static constexpr int kProgressCells = 32;
     static int FilledCells(int done, int total) {
         return total <= 0 ? 0 : static_cast<int>(static_cast<long long>(done) * 33 / total);
     }
+
+private:
+    std::function<void()> cancel_;
 };
 
 class indCloneMan {
@@ -78,8 +87,9 @@ public:
     // after every read (none: code 8).
     void SetIdentHook(Hook hook) { identHook_ = std::move(hook); }
     void SetReadHook(Hook hook) { readHook_ = std::move(hook); }
-    // The view is not owned; null restores the default, which shows nothing.
-    void SetView(indCloneView* view) { view_ = view ? view : &defaultView_; }
+    // The view is not owned; null restores the default, which shows nothing. The view's Cancel
+    // reaches RequestCancel.
+    void SetView(indCloneView* view);
     // Where this manager's and its commands' messages go (not owned); null: the program's sink.
     // The command-line tool gives each of several radios its own.
     void SetMessageSink(cmcMessageSink* sink) { sink_ = sink; }
@@ -102,6 +112,17 @@ public:
     // after a write): the ordinary read request, only the ranges kept (cmcCloneDrv::StartCopyRead).
     bool StartCopy(const cmcRange* ranges, cmcCopyEnd end, Callback callback);
     bool StartWrite(const cmcEeprom& image, const cmcRange* ranges, Callback callback);
+
+    // The user asks to stop the running operation (Cancel or Esc in the cloning window). An
+    // identification or a read stops at once: nothing was written and the caller's image is not
+    // touched. A write asks first ("GI_Mess_Confirm_CloneCancel", Cancel the default) because the
+    // radio will not work until it is written again; the write goes on unless the answer is OK.
+    // A stopped operation ends through the completion callback with CDRV_Cancelled, after the
+    // message "GI_Mess_Clone_Cancelled" saying what became of the radio. True when it stopped.
+    bool RequestCancel();
+    // The line of "GI_Mess_Clone_Cancelled" for an operation stopped now.
+    enum CancelNote : int { CN_NothingWritten = 0, CN_WriteStopped = 1, CN_CheckStopped = 2 };
+    int CancelNote() const;
 
     // Progress of the running read or write: image bytes done and the total of its ranges.
     int Mode() const { return mode_; }
@@ -161,6 +182,7 @@ private:
     int phase_ = -1;
     cmcMessageSink* sink_ = nullptr;
     bool checked_ = true;
+    bool askingCancel_ = false;
     cmcTaskPtr progress_;
 };
 
@@ -211,8 +233,13 @@ public:
 
     // Clone read: the unsaved-changes question, an identification, then the read of the EEPROM
     // area up to the end the radio names; on success the image read becomes the working image
-    // (modified, untitled). False when nothing was started.
+    // (not modified, untitled) and the status bar names the radio read (ReadSummary). False when
+    // nothing was started.
     bool CloneRead();
+    // What the status bar says after a successful read: the radio's model type, serial number and
+    // the count of channels in use ("GI_AppInd_Status_CloneRead"), from the working image and the
+    // identification record.
+    std::string ReadSummary() const;
     // Clone write: refusals (no channel in use, warning check errors: countErrors, else the
     // warning check list run on the main object), an identification, the model type check, the
     // confirmation, a second identification, the backup read of the radio's read range and every

@@ -23,6 +23,7 @@ enum indClonePhase : int {
     CPH_GuardedWrite = 2,
     CPH_Verify = 3,
     CPH_Write = 4,  // a write without backup or verify
+    CPH_Ident = 5,  // an identification
 };
 std::string indClonePhaseText(int phase);
 

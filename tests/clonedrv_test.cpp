@@ -718,6 +718,58 @@ TEST_F(CloneDrvTest, CallbackMayStartTheNextOperation) {
     EXPECT_EQ(second, CDRV_Ok);
 }
 
+// Cancel in the middle of each kind of operation: the port is closed at once, the completion
+// callback comes exactly once with the cancelled code, and nothing more goes to the radio.
+TEST_F(CloneDrvTest, CancelEndsTheOperationCleanly) {
+    struct Case {
+        const char* name;
+        uint8_t mode;
+        std::function<bool()> midway;  // true once the operation is well under way
+    } cases[] = {
+        {"identification", CDRV_ModeIdent, [this] { return drv->GetState() == cmcCloneDrv::S_IdentReply; }},
+        {"read", CDRV_ModeRead, [this] { return drv->ImageCount() > 0; }},
+        {"write", CDRV_ModeWrite, [this] { return drv->FrameCount() > 0; }},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Reset();
+        int calls = 0;
+        auto recorded = Done();
+        auto callback = [&](dst_CDrv_Result& r) {
+            ++calls;
+            EXPECT_FALSE(drv->IsBusy());
+            recorded(r);
+        };
+        radio().readStream = [] { return ReadStream(0x000, 0x1FF); };
+        cmcRange ranges[] = {{0x100, 0x1FF}, {1, 0}};
+        cmcEeprom image;
+        image.Resize(0x200);
+        switch (c.mode) {
+            case CDRV_ModeIdent: ASSERT_TRUE(drv->StartIdent(callback)); break;
+            case CDRV_ModeRead: ASSERT_TRUE(drv->StartRead(ranges, callback)); break;
+            default: ASSERT_TRUE(drv->StartWrite(image, ranges, callback)); break;
+        }
+        for (int t = 0; t < 5000 && !c.midway(); ++t) clock->Advance(1);
+        ASSERT_TRUE(c.midway());
+        ASSERT_TRUE(drv->IsBusy());
+        const size_t sentBefore = line().sent.size();
+
+        EXPECT_TRUE(drv->Cancel());
+        EXPECT_EQ(calls, 1);
+        EXPECT_EQ(code, CDRV_Cancelled);
+        EXPECT_EQ(copy.mode, c.mode);
+        EXPECT_FALSE(drv->IsBusy());
+        EXPECT_FALSE(line().isOpen);
+        EXPECT_FALSE(drv->Cancel());  // nothing runs any more
+
+        clock->Advance(5000);
+        EXPECT_EQ(calls, 1);
+        EXPECT_EQ(line().sent.size(), sentBefore);
+        if (c.mode == CDRV_ModeWrite) EXPECT_LT(radio().dataFrames.size(), 16u);
+        EXPECT_TRUE(radio().endBody.empty());
+    }
+}
+
 TEST_F(CloneDrvTest, ATransmitSideThatNeverDrainsEndsWithATimeout) {
     line().extraPending = 5;
     ASSERT_TRUE(drv->StartIdent(Done()));
@@ -906,7 +958,7 @@ TEST_F(CloneManTest, WithoutHooksIdentificationAndReadFail) {
     EXPECT_FALSE(man.StartIdent(Done()));
     RunToEnd();
     EXPECT_EQ(code, CDRV_WrongRadio);
-    EXPECT_EQ(view.calls, (std::vector<std::string>{"disable", "enable", "hide"}));
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"disable", "show", "enable", "hide"}));
     // The message is shown once, before the completion callback.
     ASSERT_EQ(messagesAtEnd, 1);
     EXPECT_EQ(test::Messages().messages()[0].text, indCloneMan::ErrorText(CDRV_WrongRadio));
@@ -986,6 +1038,60 @@ TEST_F(CloneManTest, WriteWaitsLongForTheRadioToAcceptIt) {
     }
     EXPECT_EQ(code, CDRV_Ok);
     EXPECT_EQ(radio.dataFrames.size(), 8u);
+}
+
+// The view's Cancel reaches the manager: a read stops at once with its own message (no error
+// head), a write only after the question, which answered Cancel lets the write finish.
+TEST_F(CloneManTest, CancelFromTheViewStopsReadsAtOnceAndWritesAfterAsking) {
+    const auto cancelled = [](int line) { return GTex().Line("GI_Mess_Clone_Cancelled", line); };
+    radio.readStream = [] { return ReadStream(0, 0x1FF); };
+    cmcRange readRanges[] = {{0, 0x1FF}, {1, 0}};
+    man.SetReadHook([](dst_CDrv_Result&) {});
+    ASSERT_TRUE(man.StartRead(readRanges, Done()));
+    for (int t = 0; t < 5000 && man.Done() == 0; ++t) clock->Advance(1);
+    view.calls.clear();
+    view.RequestCancel();
+    EXPECT_EQ(code, CDRV_Cancelled);
+    EXPECT_FALSE(man.IsBusy());
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"progress", "enable", "hide"}));
+    ASSERT_EQ(messagesAtEnd, 1);
+    EXPECT_EQ(test::Messages().messages()[0].text, cancelled(indCloneMan::CN_NothingWritten));
+    EXPECT_EQ(test::Messages().messages()[0].icon, cmcMsgIcon::Information);
+
+    cmcEeprom image;
+    image.Resize(0x200);
+    cmcRange writeRanges[] = {{0x100, 0x1FF}, {1, 0}};
+    for (unsigned answer : {unsigned(MB_Cancel), unsigned(MB_Ok)}) {
+        SCOPED_TRACE(answer == MB_Ok ? "stop" : "go on");
+        test::Messages().Clear();
+        test::Messages().QueueAnswer(answer);
+        radio.dataFrames.clear();
+        code = -1;
+        ASSERT_TRUE(man.StartWrite(image, writeRanges, Done()));
+        for (int t = 0; t < 5000 && man.Driver().FrameCount() == 0; ++t) clock->Advance(1);
+        view.RequestCancel();
+        const auto& shown = test::Messages().messages();
+        ASSERT_GE(shown.size(), 1u);
+        EXPECT_EQ(shown[0].text, GTex().SectionText("GI_Mess_Confirm_CloneCancel"));
+        EXPECT_EQ(shown[0].buttons, unsigned(MB_Ok | MB_Cancel | MB_DefaultCancel));
+        if (answer == MB_Cancel) {
+            EXPECT_TRUE(man.IsBusy());
+            RunToEnd();
+            EXPECT_EQ(code, CDRV_Ok);
+            EXPECT_EQ(radio.dataFrames.size(), 16u);
+            EXPECT_EQ(shown.size(), 1u);
+        } else {
+            EXPECT_EQ(code, CDRV_Cancelled);
+            EXPECT_LT(radio.dataFrames.size(), 16u);
+            ASSERT_EQ(shown.size(), 2u);
+            EXPECT_EQ(shown[1].text, cancelled(indCloneMan::CN_WriteStopped));
+            EXPECT_EQ(shown[1].icon, cmcMsgIcon::Warning);
+        }
+    }
+    // Nothing running: nothing asked, nothing stopped.
+    test::Messages().Clear();
+    EXPECT_FALSE(man.RequestCancel());
+    EXPECT_TRUE(test::Messages().messages().empty());
 }
 
 }  // namespace

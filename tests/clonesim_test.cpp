@@ -166,7 +166,11 @@ TEST_F(CloneSimTest, WriteAtBothSpeedsStoresThePreparedImage) {
         EXPECT_EQ(sim.Reports(), (std::vector<std::string>{"ident", "ident", "read", "write", "read"}));
         ASSERT_EQ(test::Messages().messages().size(), 2u);
         EXPECT_EQ(test::Messages().messages()[0].icon, cmcMsgIcon::Warning);
-        EXPECT_EQ(test::Messages().messages()[1].text, GTex().SectionText("GI_Mess_CloneWrite_Succeeded"));
+        // The success message names the backup kept.
+        ASSERT_FALSE(commands_->LastBackup().empty());
+        EXPECT_EQ(test::Messages().messages()[1].text, GTex().SectionText("GI_Mess_CloneWrite_Succeeded") +
+                                                           "\n\nWhat the radio held before the write is kept in " +
+                                                           commands_->LastBackup() + ".");
         EXPECT_TRUE(main_->WorkingImage().Equals(before)) << "a write does not change the working image";
 
         // The radio now holds the prepared image from 0x0100 to the end of the packed area's page.

@@ -1,13 +1,17 @@
 // Cloning end to end through the main window's menu commands, against the simulated radio on a
 // pseudo-terminal: read (the model type follows the radio), radio information, write of an edited
-// image (the radio stores it), read back, and a port that cannot be opened.
+// image (the radio stores it), read back, a port that cannot be opened, and Cancel or Esc in the
+// cloning window in every phase.
 #include "app/Frmmain.h"
+#include "app/cuiCloneWindow.h"
 #include "app/cuiGrid.h"
 #include "app/cuiInformation.h"
 #include "app/cuiMain.h"
 #include "app/cuiMessageBoxSink.h"
 #include "app/cuiTree.h"
 #include "comm/indEnviron.h"
+#include "comm/indWriteGuard.h"
+#include "defs/cmcGTex.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cuiMenu.h"
 #include "image/cmcImageMap.h"
@@ -24,6 +28,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QFileInfo>
+#include <QLabel>
 #include <QTest>
 #include <QTimer>
 
@@ -108,6 +113,42 @@ struct Program {
         return false;
     }
 };
+
+// Presses Cancel in the cloning window once, with a real key (Esc) or mouse click, as soon as the
+// window shows `phase` and `ready` holds for its progress box.
+struct CancelPresser {
+    QTimer timer;
+    bool pressed = false;
+    CancelPresser(int phase, bool escape, std::function<bool(const cuiCloneProgress&)> ready = {}) {
+        const QString text = QString::fromStdString(indClonePhaseText(phase));
+        QObject::connect(&timer, &QTimer::timeout, [this, text, escape, ready] {
+            if (pressed) return;
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                auto* w = qobject_cast<cuiCloneWindow*>(top);
+                if (!w || !w->isVisible() || w->PhaseLabel()->text() != text) continue;
+                if (ready && !ready(*w->Box())) return;
+                pressed = true;
+                if (escape)
+                    QTest::keyClick(w, Qt::Key_Escape);
+                else
+                    QTest::mouseClick(w->CancelButton(), Qt::LeftButton);
+                return;
+            }
+        });
+        timer.start(1);
+    }
+};
+
+void AddChannel(cuiMain& main, int modelType) {
+    uint8_t* image = main.WorkingImage().Data();
+    datSetBankSize(image, 0, std::max(1, datBankSize(image, 0)));
+    datCh rec(image);
+    rec.Load(datChannelKind(modelType), 0);
+    rec.rxFreq = rec.txFreq = 446006250;
+    rec.inUse = true;
+    rec.Store(datChannelKind(modelType), 0);
+    main.NoteEdit();
+}
 
 uint32_t ChannelFrequency(const cmcEeprom& image, int channel) {
     datCh rec(const_cast<uint8_t*>(image.Data()));
@@ -240,4 +281,78 @@ TEST(CloneEndToEnd, APortThatCannotBeOpenedSaysWhyAndChangesNothing) {
     EXPECT_FALSE(p.main->WorkingImage().Differs(before));
     EXPECT_EQ(p.main->ModelType(), 3);
     EXPECT_TRUE(p.form->isEnabled());
+}
+
+// Cancel (a click) or Esc in each phase of a read and of a write. Reads and the phases before the
+// write end with nothing written and the working image unchanged; the write asks first (the
+// question answered Cancel lets the write finish, OK stops it); the read-back stops after the write.
+TEST(CloneEndToEnd, CancelOrEscInEveryPhase) {
+    const auto stopped = [](int line) { return GTex().Line("GI_Mess_Clone_Cancelled", line); };
+    const auto started = [](const cuiCloneProgress& box) { return box.Done() > 0; };
+    struct Case {
+        const char* name;
+        int command;
+        int phase;
+        bool escape;
+        bool midway;          // wait for the first bytes of the phase
+        unsigned answer;      // to the stop question of a write (0: none expected)
+        int outcome;
+        int line;             // of the stopped message, -1 none
+        bool radioWritten;
+    } cases[] = {
+        {"identification before a read", CL_Menu_Clone_Read, CPH_Ident, true, false, 0, CDRV_Cancelled, 0, false},
+        {"clone read", CL_Menu_Clone_Read, CPH_Read, false, true, 0, CDRV_Cancelled, 0, false},
+        {"identification before a write", CL_Menu_Clone_Write, CPH_Ident, false, false, 0, CDRV_Cancelled, 0, false},
+        {"backup", CL_Menu_Clone_Write, CPH_Backup, true, true, 0, CDRV_Cancelled, 0, false},
+        {"write, question answered Cancel", CL_Menu_Clone_Write, CPH_GuardedWrite, true, true, MB_Cancel, CDRV_Ok, -1,
+         true},
+        {"write, question answered OK", CL_Menu_Clone_Write, CPH_GuardedWrite, false, true, MB_Ok, CDRV_Cancelled, 1,
+         false},
+        {"read-back", CL_Menu_Clone_Write, CPH_Verify, true, false, 0, CDRV_Cancelled, 2, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Radio radio(3);
+        ASSERT_FALSE(radio.device.empty()) << "the simulator did not start";
+        Program p(radio.device);
+        if (c.command == CL_Menu_Clone_Write) AddChannel(*p.main, 3);
+        p.main->MarkSaved();
+        const cmcEeprom before(p.main->WorkingImage());
+        test::Messages().Clear();
+        if (c.command == CL_Menu_Clone_Write) test::Messages().QueueAnswer(MB_Ok);  // write the radio?
+        if (c.answer) test::Messages().QueueAnswer(c.answer);
+        CancelPresser press(c.phase, c.escape, c.midway ? std::function<bool(const cuiCloneProgress&)>(started) : nullptr);
+        EXPECT_EQ(p.Run(c.command), c.outcome);
+        ASSERT_TRUE(press.pressed) << "the phase was never shown";
+
+        EXPECT_FALSE(p.main->WorkingImage().Differs(before));
+        EXPECT_EQ(p.main->ModelType(), 3);
+        EXPECT_TRUE(p.form->isEnabled());
+        EXPECT_EQ(QFileInfo::exists(QString::fromStdString(radio.saved)), c.radioWritten);
+        const bool asked = p.Said(GTex().Line("GI_Mess_Confirm_CloneCancel", 0));
+        EXPECT_EQ(asked, c.answer != 0);
+        if (c.line >= 0) EXPECT_TRUE(p.Said(stopped(c.line)));
+        for (const auto& m : test::Messages().messages())
+            EXPECT_EQ(m.icon == cmcMsgIcon::Error, false) << "an error was shown: " << m.text;
+        if (c.outcome == CDRV_Ok) {
+            // A successful write names the backup it kept.
+            const std::string backup = p.main->CloneCommands().LastBackup();
+            ASSERT_FALSE(backup.empty());
+            EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(backup)));
+            EXPECT_TRUE(p.Said(backup));
+        }
+    }
+}
+
+// After a read the status bar names the radio read: model type, serial number, channels in use.
+TEST(CloneEndToEnd, TheStatusBarSaysWhichRadioWasRead) {
+    Radio radio(1);
+    ASSERT_FALSE(radio.device.empty()) << "the simulator did not start";
+    Program p(radio.device);
+    ASSERT_EQ(p.Run(CL_Menu_Clone_Read), 0);
+    const std::string serial = p.main->SerialNumber();
+    ASSERT_FALSE(serial.empty());
+    const std::string expected = "Read from the radio: PMR, serial number " + serial + ", " +
+                                 std::to_string(p.main->ChannelsInUse()) + " channels in use.";
+    EXPECT_EQ(p.main->StatusText(), expected);
 }

@@ -34,6 +34,7 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -931,8 +932,16 @@ TEST(CloningWindow, ProgressCellsAndPlacement) {
     cuiCloneWindow w(&owner);
     EXPECT_EQ(w.windowTitle().toStdString(), "Cloning");
     EXPECT_EQ(w.Box()->width(), 256);
-    EXPECT_EQ(w.size(), QSize(258 + 32, 16 + 32));
+    EXPECT_EQ(w.width(), 258 + 32);
     EXPECT_EQ(w.Panel()->geometry().topLeft(), QPoint(16, 8));
+    // Cancel sits under the panel, right-aligned with it, wholly inside the window.
+    const QRect cancel = w.CancelButton()->geometry();
+    EXPECT_GT(cancel.top(), w.Panel()->geometry().bottom());
+    EXPECT_EQ(cancel.right(), w.Panel()->geometry().right());
+    EXPECT_TRUE(w.rect().contains(cancel));
+    w.SetPhase("Reading the radio");
+    EXPECT_GT(w.CancelButton()->geometry().top(), w.PhaseLabel()->geometry().bottom());
+    EXPECT_TRUE(w.rect().contains(w.CancelButton()->geometry()));
 
     const QRect wa(0, 0, 1920, 1040);
     // Centred, halves rounded towards minus infinity; then held inside the work area.
@@ -949,6 +958,7 @@ TEST(CloningWindow, ProgressCellsAndPlacement) {
     ASSERT_NE(view.Window(), nullptr);
     EXPECT_TRUE(view.Window()->isVisible());
     EXPECT_FALSE(owner.isEnabled());
+    EXPECT_TRUE(view.Window()->CancelButton()->isEnabled()) << "Cancel must stay usable";
     view.Progress(16064, 32128);
     EXPECT_EQ(view.Window()->Box()->Done(), 16064);
     view.HideCloning();
