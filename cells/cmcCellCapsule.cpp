@@ -163,11 +163,13 @@ void LoadPopupOwnerRecord(cmcCellCall& call) {
     LoadRecord(call, cmcCellCapsule::RecordKindOf(owner.category, call.modelType), owner.index);
 }
 
-// An empty memory channel shows nothing, and a key on any of its cells but the attributes goes to
-// its receive frequency first: the grid replays the key there. Returns true when redirected.
+// An empty memory channel shows nothing but its number, and a key on any of its cells but the
+// attributes goes to its receive frequency first: the grid replays the key there. Returns true
+// when redirected.
 bool RedirectEmptyChannel(cmcCellCall& call) {
     const cmcCellObj& cell = call.cell;
     if (cell.category != CT_Mch || call.recordKind == KIND_None || call.rec.inUse) return false;
+    if (cell.label == CL_Mch_No) return false;
     if (cell.label == CL_Mch_Atr || cell.label == CL_Mch_FreqR || call.action > CA_LastKey) return false;
     call.req.label = CL_Mch_FreqR;
     call.req.redirect = 1;
