@@ -361,13 +361,13 @@ TEST(MainWindowTree, ModelChangeKeepsTheExpansionAndAsksOnlyOverChanges) {
         return n && n->isExpanded();
     };
     p.Tree().NodeAt(0)->setExpanded(true);
-    p.Tree().FindNode("GI_Sheet_Signal_Top")->setExpanded(true);
+    p.Tree().FindNode("[St_Common]GI_Sheet_Signal_Top")->setExpanded(true);
     ASSERT_FALSE(p.main->IsModified());
     // Nothing to lose: no question, and the rebuilt tree keeps the open branches.
     EXPECT_TRUE(p.main->ChangeModel(1, true));
     EXPECT_TRUE(test::Messages().messages().empty());
     EXPECT_TRUE(expanded("GI_Sheet_Top"));
-    EXPECT_TRUE(expanded("GI_Sheet_Signal_Top"));
+    EXPECT_TRUE(expanded("[St_Common]GI_Sheet_Signal_Top"));
     EXPECT_FALSE(expanded("GI_Sheet_Memory_CH_Top"));
 
     // With changes the question comes first; Cancel keeps everything.
@@ -378,6 +378,28 @@ TEST(MainWindowTree, ModelChangeKeepsTheExpansionAndAsksOnlyOverChanges) {
     EXPECT_FALSE(p.main->ChangeModel(0, true));
     EXPECT_EQ(test::Messages().messages().size(), 1u);
     EXPECT_EQ(p.main->ModelType(), 1);
+}
+
+TEST(MainWindowTree, ToneSignallingFolderNamesTheTopicsOfTheModelType) {
+    const struct {
+        int type;
+        const char *has, *lacks;
+    } cases[] = {{0, "2-tone", "5-tone"}, {1, "5-tone", "2-tone"}, {2, "5-tone", "2-tone"}, {3, "2-tone", "5-tone"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
+        Program p([&](indEnviron& e) { e.ModelType = static_cast<uint8_t>(c.type); });
+        QTreeWidgetItem* folder = p.Tree().FindNode("[St_Common]GI_Sheet_Signal_Top");
+        ASSERT_NE(folder, nullptr);
+        p.main->Sheets().OpenSheet("[St_Common]GI_Sheet_Signal_Top");
+        ASSERT_NE(p.main->Sheets().Current(), nullptr);
+        const std::string text = p.main->Sheets().Current()->CellAt(0, 0).Text();
+        EXPECT_NE(text.find(c.has), std::string::npos) << text;
+        EXPECT_EQ(text.find(c.lacks), std::string::npos) << text;
+        // The topics it names are in the tree under it.
+        std::string children;
+        for (int i = 0; i < folder->childCount(); ++i) children += cuiTree::CellOf(folder->child(i))->Text() + ";";
+        EXPECT_NE(children.find(c.has[0] == '2' ? "2-Tone" : "5-Tone"), std::string::npos) << children;
+    }
 }
 
 TEST(MainWindowTree, DigitalTimerNodeFollowsTheImageOption) {
@@ -498,7 +520,7 @@ TEST(MainWindowTree, SignallingTopicsAndTheUserToneWarning) {
     Program p([](indEnviron& e) { e.ModelType = 1; });
     p.Step(1000);
     QTreeWidgetItem* tones = p.Tree().FindNode("GI_Sheet_UserTone");
-    QTreeWidgetItem* folder = p.Tree().FindNode("GI_Sheet_Signal_Top");
+    QTreeWidgetItem* folder = p.Tree().FindNode("[St_Common]GI_Sheet_Signal_Top");
     ASSERT_NE(tones, nullptr);
     p.main->CountWarnings();
     EXPECT_EQ(p.Tree().OverlayOf(tones), TO_None);
