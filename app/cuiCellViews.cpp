@@ -75,16 +75,20 @@ bool cuiCellViews::OpenChooser(cmcCellRequest& req, const std::string& sheetKey,
     if (!w) return false;
     last_ = w;
 
-    // The current value's item becomes the current cell of the chooser.
+    // The current value's item becomes the current cell of the chooser; a chooser opened by a typed
+    // character starts picking by it (a digit typed on a fixed frequency is not lost).
     cuiSheet* sheet = w->Sheet();
-    for (int r = 0; r < sheet->RowCount(); ++r)
-        for (int c = 0; c < sheet->ColCount(); ++c) {
-            const cmcCellObj& item = sheet->CellAt(c, r);
-            if (item.Selectable() && item.label == itemKind && item.index == selected) {
-                sheet->SelectCell(c, r);
-                return true;
+    [&] {
+        for (int r = 0; r < sheet->RowCount(); ++r)
+            for (int c = 0; c < sheet->ColCount(); ++c) {
+                const cmcCellObj& item = sheet->CellAt(c, r);
+                if (item.Selectable() && item.label == itemKind && item.index == selected) {
+                    sheet->SelectCell(c, r);
+                    return;
+                }
             }
-        }
+    }();
+    if (req.action > ' ' && req.action < 127) sheet->TypeAhead(static_cast<char>(req.action));
     return true;
 }
 

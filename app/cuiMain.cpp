@@ -27,6 +27,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -237,6 +238,7 @@ int cuiMain::TreeWidthNeeded() const {
 void cuiMain::RefreshModelText() {
     Environ().ModelType = static_cast<uint8_t>(ModelType());
     if (!leftPanel_) return;
+    const std::vector<std::string> expanded = tree_ ? tree_->ExpandedReferences() : std::vector<std::string>();
     tree_.reset();
     tree_ = std::make_unique<cuiTree>(leftPanel_, GTex(), "GI_Tree_Main", treeImages_, this);
     tree_->Build();
@@ -247,6 +249,11 @@ void cuiMain::RefreshModelText() {
     sheets_.CloseSheet(true);
     tree_->Control()->show();
     EvMan().Send(EVC_TreeBuilt);
+    if (!expanded.empty()) {
+        QSignalBlocker block(tree_->Control());
+        tree_->ExpandReferences(expanded);
+        CountWarnings();
+    }
     if (QTreeWidgetItem* root = tree_->NodeAt(0)) {
         tree_->Select(root);
         tree_->SetCaption(root, cuiTree::Caption(root) + ModelName(ModelType()));

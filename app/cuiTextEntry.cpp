@@ -148,9 +148,17 @@ cuiTextEntry* cuiTextEntry::Open(const cmcCellRequest& req, const std::string& e
         w->edit_->selectAll();
 
     const int width = w->sheet_->FullWidth() + v->contentsMargins().left() + v->contentsMargins().right();
-    const int height = std::max(workArea.height() * 5 / 8, 200);
+    // The entry stays inside the main window: it is sized and placed in the part of the work area
+    // the window covers, unless the window is too small to hold it.
+    constexpr int kMinHeight = 200;
+    QRect area = workArea;
+    if (owner) {
+        const QRect inside = workArea.intersected(owner->window()->frameGeometry());
+        if (inside.height() >= kMinHeight && inside.width() >= width) area = inside;
+    }
+    const int height = std::max(area.height() * 5 / 8, kMinHeight);
     w->resize(width, height);
-    w->move(cuiDropDownPlace(cellOnScreen, QSize(width, height), workArea));
+    w->move(cuiDropDownPlace(cellOnScreen, QSize(width, height), area));
     w->show();
     w->activateWindow();
     w->edit_->setFocus();

@@ -239,6 +239,25 @@ std::vector<std::string> cuiTree::SheetReferences() const {
     return out;
 }
 
+std::vector<std::string> cuiTree::ExpandedReferences() const {
+    std::vector<std::string> out;
+    if (!control_) return out;
+    for (QTreeWidgetItemIterator it(control_); *it; ++it) {
+        const cmcCellObj* cell = CellOf(*it);
+        if ((*it)->isExpanded() && cell && cell->name && !cell->name->empty()) out.push_back(*cell->name);
+    }
+    return out;
+}
+
+void cuiTree::ExpandReferences(const std::vector<std::string>& references) {
+    if (!control_) return;
+    for (QTreeWidgetItemIterator it(control_); *it; ++it) {
+        const cmcCellObj* cell = CellOf(*it);
+        if (cell && cell->name && std::find(references.begin(), references.end(), *cell->name) != references.end())
+            (*it)->setExpanded(true);
+    }
+}
+
 std::vector<std::string> cuiTree::MainTreeSheets(cmcGTex& store, indMain& main) {
     QWidget host;
     host.setAttribute(Qt::WA_DontShowOnScreen);

@@ -102,6 +102,10 @@ public:
     int IndexOf(const QTreeWidgetItem* node) const;
     // The sheet reference of every node from top to bottom ("" for a node that opens no sheet).
     std::vector<std::string> SheetReferences() const;
+    // The sheet references of the expanded nodes, and expanding the nodes of such a list: a tree
+    // rebuilt after Open or a model change keeps the branches the user had open.
+    std::vector<std::string> ExpandedReferences() const;
+    void ExpandReferences(const std::vector<std::string>& references);
     // The sheet references of the topic tree "GI_Tree_Main" as the program shows it for the
     // image's model type, from a tree built off screen (the command-line tool, benchmarks).
     static std::vector<std::string> MainTreeSheets(cmcGTex& store, indMain& main);

@@ -133,7 +133,18 @@ void PortCom(cmcCellCall& c) {
 void PortUsb(cmcCellCall& c) {
     if (c.IsEnter()) AppCommands().OpenPortDialog();
     const indEnviron& env = Environ();
-    c.SetState(CS_Checked, env.ComPort > 4 || !env.ComDevice.empty());
+    const bool chosen = env.ComPort > 4 || !env.ComDevice.empty();
+    c.SetState(CS_Checked, chosen);
+    // A port chosen here is named by the entry, as the numbered entries name theirs.
+    if (chosen) {
+        std::string text = GTex().Line("GI_AppInd_PortMenu", env.ComDevice.empty() ? 3 : 2);
+        const size_t at = text.find(env.ComDevice.empty() ? "%d" : "%s");
+        if (at != std::string::npos) {
+            text.replace(at, 2, env.ComDevice.empty() ? std::to_string(env.ComPort) : env.ComDevice);
+            c.cell.text = text;
+            c.SetState(CS_Relabelled, true);
+        }
+    }
 }
 
 void PortSpeedHigh(cmcCellCall& c) {

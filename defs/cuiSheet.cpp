@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <tuple>
 
 namespace qx {
 
@@ -203,11 +204,9 @@ void cuiSheet::Build() {
             }
     }
     if (!CurrentCell().Selectable()) grid_->setEnabled(false);
-    if (builder_->Style().multiSelect != MS_None) {
-        anchorCol_ = grid_->Col();
-        anchorRow_ = grid_->Row();
-        builder_->Id(anchorCol_, anchorRow_).bits |= clsSheetCellId::SelectedCell;
-    }
+    // The cursor's first resting place marked its cell; a restored position moved on from there
+    // without a selection step, so the marks start afresh at the cell the sheet opens on.
+    ClearMultiSelection();
     building_ = false;
     grid_->InvalidateAll();
     UpdatePopupMenu(false);
@@ -462,7 +461,9 @@ void cuiSheet::DrawCell(QPainter& p, int col, int row, const QRect& cellRect, un
             p.fillRect(QRect(paint.fillLeft, paint.fillTop, paint.fillRight - paint.fillLeft, paint.fillBottom - paint.fillTop),
                        cuiColour(paint.fillColor));
         if (printing_ && !paint.pictureText.empty()) DrawPictureText(p, rect, paint.pictureText, font, m);
-    } else {
+    } else if (!Labelled(cell) || !builder_->PlaceholderRow(row)) {
+        // The placeholder row of an empty bank shows nothing: its own texts would number the next
+        // bank's first channel.
         text = cell.Text();
     }
 
@@ -738,6 +739,11 @@ void cuiSheet::OnKeyDown(QKeyEvent* e) {
         for (int i = 0; i < 10; ++i) MoveCursor(0, dy, shift, false);
         break;
     }
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        // Tab and Shift+Tab step right and left as in a spreadsheet; at the edge nothing happens.
+        MoveCursor(e->key() == Qt::Key_Backtab || shift ? -1 : 1, 0);
+        break;
     case Qt::Key_Escape:
         if (onEscape) onEscape();
         break;
@@ -757,7 +763,39 @@ void cuiSheet::OnKeyPress(QKeyEvent* e) {
     if (t.isEmpty()) return;
     int ch = t.at(0).unicode();
     if (ch == 27) return;  // Esc: handled as a key down
+    if (ch == '\t' || e->key() == Qt::Key_Backtab) return;  // Tab moves the cursor (key down)
+    // In a chooser, typed digits, letters and points pick the matching item.
+    if (dropDown_ && ch > ' ' && ch < 127 && !EditorShowing() && TypeAhead(static_cast<char>(ch))) return;
     RunOperation(ch);
+}
+
+bool cuiSheet::TypeAhead(char ch) {
+    auto matches = [](std::string text, const std::string& typed) {
+        if (text.compare(0, typed.size(), typed) == 0) return true;
+        if (typed.find('.') != std::string::npos) return false;
+        text.erase(std::remove(text.begin(), text.end(), '.'), text.end());
+        return text.compare(0, typed.size(), typed) == 0;
+    };
+    auto find = [&](const std::string& typed) {
+        for (int r = 0; r < builder_->RowCount(); ++r)
+            for (int c = 0; c < builder_->ColCount(); ++c) {
+                const cmcCellObj& item = builder_->Cell(c, r);
+                if (item.Selectable() && matches(item.Text(), typed)) return std::pair{c, r};
+            }
+        return std::pair{-1, -1};
+    };
+    typed_ += ch;
+    auto [c, r] = find(typed_);
+    if (c < 0) {
+        typed_.assign(1, ch);
+        std::tie(c, r) = find(typed_);
+    }
+    if (c < 0) {
+        typed_.clear();
+        return false;
+    }
+    if (c != Col() || r != Row()) SelectCell(c, r);
+    return true;
 }
 
 void cuiSheet::OnMouseDown(QMouseEvent* e) {
@@ -883,7 +921,16 @@ bool cuiSheet::EditorKey(QKeyEvent* e) {
     switch (e->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        // Enter commits and moves down, as in a spreadsheet, unless the cell kept the editor open
+        // (a refused value is shown again for correction).
         CommitEditor();
+        if (!EditorShowing() && !dropDown_) MoveCursor(0, 1);
+        return true;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        CommitEditor();
+        if (!EditorShowing() && !dropDown_)
+            MoveCursor(e->key() == Qt::Key_Backtab || (e->modifiers() & Qt::ShiftModifier) ? -1 : 1, 0);
         return true;
     case Qt::Key_Escape:
         CancelEditor();

@@ -102,6 +102,11 @@ public:
     bool MoveCursor(int dx, int dy, bool extend = false, bool single = true);
     // Makes (col, row) current if it may be selected; `byMouse` applies the click rules.
     bool SelectCell(int col, int row, bool extend = false, bool byMouse = false);
+    // Drop-down type-ahead: adds `ch` to the characters typed so far and makes current the first
+    // item whose text starts with them (a typed text without a point also matches the item's text
+    // without its points, so "4461" finds 446.103125). When nothing matches, the search starts
+    // again from `ch` alone. Returns whether an item matched.
+    bool TypeAhead(char ch);
     // Runs an operation on the current cell; `popupCell` for popup entries, `input` for edited text.
     uint8_t RunOperation(int op, const cmcCellObj* popupCell = nullptr, const std::string* input = nullptr);
     void OpenEditor(const std::string& text, int selStart, int selLength);
@@ -171,6 +176,7 @@ protected:
     bool movingByProgram_ = false;
     bool multiShown_ = false;
     bool mouseHeld_ = false;
+    std::string typed_;  // drop-down type-ahead
 
     // Repeat operation state.
     int repeatOp_ = 0;

@@ -113,7 +113,8 @@ std::string indMain::ModelName(int modelType) { return GTex().Line("GI_AppInd_Mo
 
 bool indMain::ChangeModel(int modelType, bool ask) {
     if (modelType == modelType_) return false;
-    if (ask) {
+    // The question is only worth asking when the image holds changes that would be lost.
+    if (ask && modified_) {
         unsigned answer = cmcShowMessage(AppTitle(), GTex().SectionText("GI_AppMess_ChangeModel"), cmcMsgIcon::Warning,
                                          MB_Ok | MB_Cancel);
         if (answer != MB_Ok) return false;

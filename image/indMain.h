@@ -95,8 +95,8 @@ public:
     // The model type a model flags byte names (0x20 Korv PMR, else 0x80 LMR, else 0x40 PMR, else
     // 0x04 dPMR446, else LMR): the image's byte, or byte 54 of the radio's identification data.
     static int ModelTypeOfFlags(uint8_t flags);
-    // Changes the model type. Asking shows "GI_AppMess_ChangeModel" (OK and Cancel); anything but
-    // OK changes nothing. Then the initial file of the type is loaded and expanded; when asking, the
+    // Changes the model type. Asking shows "GI_AppMess_ChangeModel" (OK and Cancel) when the image
+    // holds unsaved changes; anything but OK changes nothing. Then the initial file of the type is loaded and expanded; when asking, the
     // working image becomes the packed initial image, not modified and untitled. Returns whether
     // the model type changed.
     bool ChangeModel(int modelType, bool ask);

@@ -246,6 +246,11 @@ TEST_F(CellCapsule, EmptyChannelRedirectsKeysToTheReceiveFrequency) {
     EXPECT_EQ(req.redirect, 0);
     EXPECT_EQ(opened, CER_Editor);
     EXPECT_EQ(req.display, "4");
+    // The row still carries its number.
+    cmcCellObj number = Cell(CT_Mch, CL_Mch_No, 3);
+    req = Run(number, CA_Refresh);
+    EXPECT_EQ(req.redirect, 0);
+    EXPECT_EQ(req.display, "1-  4");
     // A used channel is not redirected.
     cmcCellObj used = Cell(CT_Mch, CL_Mch_Nar, 4);
     EXPECT_EQ(Run(used, CA_Space).redirect, 0);
@@ -385,6 +390,9 @@ TEST_F(CellCapsule, ModelCellsAreCheckedAndChangeTheModelWithConfirmation) {
         EXPECT_EQ((cell.behaviour & CS_Checked) != 0, t == kModelPmr) << t;
     }
     cmcCellObj korv = Cell(kCategoryNone, CL_Model_KorvPmr);
+    // The confirmation is asked over unsaved changes.
+    main_.WorkingImage().Data()[map::kCloneComment1] ^= 0x01;
+    main_.NoteEdit();
     test::Messages().QueueAnswer(MB_Cancel);
     capsule_.RunCell(korv, CA_Enter);
     EXPECT_EQ(main_.ModelType(), kModelPmr);
@@ -455,6 +463,29 @@ TEST_F(CellCapsule, FileCommandsAndPortCaptionsGoThroughTheApplication) {
     capsule_.RunCell(three, CA_Refresh);
     EXPECT_EQ(three.text.value_or(""), "COM&3");
     EXPECT_FALSE(three.behaviour & CS_Relabelled);
+
+    // The entry for other ports names the port or device chosen through it.
+    indEnviron& env = Environ();
+    const int port = env.ComPort;
+    const std::string device = env.ComDevice;
+    struct Case {
+        int port;
+        std::string device, caption;
+        bool checked;
+    } cases[] = {{2, "/dev/ttyACM0", "&Other Port or Device:  /dev/ttyACM0...", true},
+                 {7, "", "&Other Port or Device:  port 7...", true},
+                 {2, "", "", false}};
+    for (const auto& c : cases) {
+        env.ComPort = c.port;
+        env.ComDevice = c.device;
+        cmcCellObj other = Cell(kCategoryNone, CL_Menu_Port_Usb);
+        capsule_.RunCell(other, CA_Refresh);
+        EXPECT_EQ((other.behaviour & CS_Checked) != 0, c.checked) << c.port;
+        EXPECT_EQ((other.behaviour & CS_Relabelled) != 0, c.checked) << c.port;
+        if (c.checked) EXPECT_EQ(other.text.value_or(""), c.caption);
+    }
+    env.ComPort = port;
+    env.ComDevice = device;
 }
 
 TEST_F(CellCapsule, RecentFileEntries) {
@@ -581,8 +612,7 @@ TEST_F(CellCapsule, PopupEntryStates) {
 
 // Chooser items of a digital PMR channel with MSK signalling carry the mark of the value.
 TEST_F(CellCapsule, MarkedChooserItemsOfADigitalChannel) {
-    test::Messages().QueueAnswer(MB_Ok);
-    main_.ChangeModel(kModelKorvPmr, true);
+    main_.ChangeModel(kModelKorvPmr, true);  // an image without changes: no question
     SetBanks({8});
     SetChannel(2, 446100000);
     datCh ch(Image());

@@ -210,6 +210,14 @@ TEST_F(IndMain, ChangeModel) {
     EXPECT_FALSE(main.IsModified());
     EXPECT_EQ(main.FileName(), "");
 
+    // An image without changes has nothing to lose: no question, the change is made.
+    const size_t asked = test::Messages().messages().size();
+    EXPECT_TRUE(main.ChangeModel(kModelLmr, true));
+    EXPECT_EQ(test::Messages().messages().size(), asked);
+    EXPECT_EQ(main.ModelType(), kModelLmr);
+    EXPECT_TRUE(main.ChangeModel(kModelKorvPmr, true));
+    EXPECT_EQ(main.ModelType(), kModelKorvPmr);
+
     // Without asking only the initial image follows.
     const cmcEeprom working(main.WorkingImage());
     EXPECT_TRUE(main.ChangeModel(kModelDPmr446, false));

@@ -43,6 +43,7 @@ struct CellViewsFixture : ::testing::Test {
     cmcGTex sheetStore;
     QWidget owner;
     datTone rx, tx;
+    datCh channel;
     bool dpmr446 = false;
     cmcCellHandler handler;
     std::optional<cuiCellViews> views;
@@ -62,6 +63,11 @@ struct CellViewsFixture : ::testing::Test {
             if (r.cell->label == CL_CTone_RX) {
                 cmcEditor ed(r);
                 ed.Tone(rx, tx, cmcEditMode::Receive, dpmr446);
+                return ed.Result();
+            }
+            if (r.cell->label == CL_Mch_FreqR) {  // a dPMR446 channel: fixed frequencies only
+                cmcEditor ed(r);
+                ed.Frequency(channel, cmcEditMode::Receive, true);
                 return ed.Result();
             }
             r.display = r.cell->Text();
@@ -125,6 +131,38 @@ TEST_F(CellViewsFixture, EnterOpensTheToneChooserOnTheCurrentTone) {
     Settle();
     EXPECT_FALSE(Chooser());
     EXPECT_EQ(rx.ctcss, 12);  // Esc changes nothing
+}
+
+TEST_F(CellViewsFixture, TypedDigitsPickTheMatchingFixedFrequency) {
+    lines[5] = "{SWH(%CT_Mch.CL_Mch_FreqR[0])}\\_\\_\\_\\_\\_\\_\\_\\_";
+    sheetStore.SetLineList(&lines);
+    sheet = std::make_unique<cuiSheet>(&owner, nullptr, kLabelNone, 0, sheetStore, "GI_Sheet_T", &owner);
+    sheet->SetCellHandler(handler);
+    sheet->Build();
+    channel.rxFreq = channel.txFreq = 446006250;
+    struct Case {
+        const char* typed;
+        int item;
+        uint32_t hz;
+    } cases[] = {
+        {"446.1", 8, 446103125},  // the first digit opens the chooser and is the first one matched
+        {"446.15", 16, 446153125},
+        {"44614", 14, 446140625},  // without the point
+        {"4469", 0, 446006250},    // no item goes on with 9 (nor starts with it): "446" stays picked
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        sheet->Grid()->setFocus();
+        QTest::keyClick(sheet->Grid(), c.typed[0]);
+        ASSERT_TRUE(Chooser());
+        EXPECT_EQ(Chooser()->Sheet()->Key(), kSelFixedFreq);
+        QTest::keyClicks(Chooser()->Sheet()->Grid(), QString(c.typed + 1));
+        EXPECT_EQ(ChooserItem().index, c.item);
+        QTest::keyClick(Chooser()->Sheet()->Grid(), Qt::Key_Return);
+        Settle();
+        EXPECT_FALSE(Chooser());
+        EXPECT_EQ(channel.rxFreq, c.hz);
+    }
 }
 
 TEST_F(CellViewsFixture, Dpmr446ChainGoesThroughTheDtcsAndPolarityChoosers) {

@@ -95,6 +95,28 @@ TEST_F(EditWindows, TextEntryStartsWithTheTextAndTakesCharacters) {
     EXPECT_FALSE(w);
 }
 
+TEST_F(EditWindows, TextEntryStaysInsideTheMainWindow) {
+    // A main window in the middle of a large work area: the entry is sized and placed within it,
+    // also for a cell near the window's bottom right.
+    QWidget main;
+    main.setGeometry(150, 150, 900, 640);
+    main.show();
+    Settle();
+    const QRect frame = main.frameGeometry();
+    for (const QRect& at : {QRect(260, 200, 120, 22), QRect(frame.right() - 130, frame.bottom() - 30, 120, 22)}) {
+        const uint8_t user[32] = {};
+        QPointer<cuiTextEntry> w = cuiTextEntry::Open(opener, "AB", 8, user, false, Handler(), &main, at, workArea);
+        ASSERT_TRUE(w);
+        Settle();
+        EXPECT_TRUE(frame.contains(w->frameGeometry()))
+            << w->frameGeometry().x() << "," << w->frameGeometry().y() << " " << w->width() << " in " << frame.x()
+            << "," << frame.y() << " " << frame.width() << "x" << frame.height();
+        EXPECT_EQ(w->height(), std::max(frame.height() * 5 / 8, 200));
+        w->close();
+        Settle();
+    }
+}
+
 TEST_F(EditWindows, TextEntryClosingRules) {
     // Opened by a key: the caret follows the character.
     QPointer<cuiTextEntry> w = OpenText("Q", true);

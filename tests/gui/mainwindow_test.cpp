@@ -11,6 +11,7 @@
 #include "app/cuiGrid.h"
 #include "cells/cmcAppCommands.h"
 #include "app/cuiUndoMenu.h"
+#include "image/cmcImageMap.h"
 #include "comm/cmcPortList.h"
 #include "comm/indEnviron.h"
 #include "defs/cmcEvMan.h"
@@ -32,6 +33,8 @@
 #include <QDir>
 #include <QSplitter>
 #include <QLabel>
+#include <QImage>
+#include <QPainter>
 #include <QScrollBar>
 #include <QMenu>
 #include <QPushButton>
@@ -355,6 +358,54 @@ TEST(MainWindowTree, AdjustmentToEachModelType) {
     }
 }
 
+TEST(MainWindowTree, ModelChangeKeepsTheExpansionAndAsksOnlyOverChanges) {
+    Program p([](indEnviron& e) { e.ModelType = 0; });
+    auto expanded = [&](const char* name) {
+        QTreeWidgetItem* n = p.Tree().FindNode(name);
+        return n && n->isExpanded();
+    };
+    p.Tree().NodeAt(0)->setExpanded(true);
+    p.Tree().FindNode("[St_Common]GI_Sheet_Signal_Top")->setExpanded(true);
+    ASSERT_FALSE(p.main->IsModified());
+    // Nothing to lose: no question, and the rebuilt tree keeps the open branches.
+    EXPECT_TRUE(p.main->ChangeModel(1, true));
+    EXPECT_TRUE(test::Messages().messages().empty());
+    EXPECT_TRUE(expanded("GI_Sheet_Top"));
+    EXPECT_TRUE(expanded("[St_Common]GI_Sheet_Signal_Top"));
+    EXPECT_FALSE(expanded("GI_Sheet_Memory_CH_Top"));
+
+    // With changes the question comes first; Cancel keeps everything.
+    p.main->WorkingImage().Data()[map::kCloneComment1] = 'X';
+    p.main->NoteEdit();
+    ASSERT_TRUE(p.main->IsModified());
+    test::Messages().QueueAnswer(MB_Cancel);
+    EXPECT_FALSE(p.main->ChangeModel(0, true));
+    EXPECT_EQ(test::Messages().messages().size(), 1u);
+    EXPECT_EQ(p.main->ModelType(), 1);
+}
+
+TEST(MainWindowTree, ToneSignallingFolderNamesTheTopicsOfTheModelType) {
+    const struct {
+        int type;
+        const char *has, *lacks;
+    } cases[] = {{0, "2-tone", "5-tone"}, {1, "5-tone", "2-tone"}, {2, "5-tone", "2-tone"}, {3, "2-tone", "5-tone"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
+        Program p([&](indEnviron& e) { e.ModelType = static_cast<uint8_t>(c.type); });
+        QTreeWidgetItem* folder = p.Tree().FindNode("[St_Common]GI_Sheet_Signal_Top");
+        ASSERT_NE(folder, nullptr);
+        p.main->Sheets().OpenSheet("[St_Common]GI_Sheet_Signal_Top");
+        ASSERT_NE(p.main->Sheets().Current(), nullptr);
+        const std::string text = p.main->Sheets().Current()->CellAt(0, 0).Text();
+        EXPECT_NE(text.find(c.has), std::string::npos) << text;
+        EXPECT_EQ(text.find(c.lacks), std::string::npos) << text;
+        // The topics it names are in the tree under it.
+        std::string children;
+        for (int i = 0; i < folder->childCount(); ++i) children += cuiTree::CellOf(folder->child(i))->Text() + ";";
+        EXPECT_NE(children.find(c.has[0] == '2' ? "2-Tone" : "5-Tone"), std::string::npos) << children;
+    }
+}
+
 TEST(MainWindowTree, DigitalTimerNodeFollowsTheImageOption) {
     TreeRig rig(kModelBody);
     rig.main.SetType(3);
@@ -473,7 +524,7 @@ TEST(MainWindowTree, SignallingTopicsAndTheUserToneWarning) {
     Program p([](indEnviron& e) { e.ModelType = 1; });
     p.Step(1000);
     QTreeWidgetItem* tones = p.Tree().FindNode("GI_Sheet_UserTone");
-    QTreeWidgetItem* folder = p.Tree().FindNode("GI_Sheet_Signal_Top");
+    QTreeWidgetItem* folder = p.Tree().FindNode("[St_Common]GI_Sheet_Signal_Top");
     ASSERT_NE(tones, nullptr);
     p.main->CountWarnings();
     EXPECT_EQ(p.Tree().OverlayOf(tones), TO_None);
@@ -655,10 +706,28 @@ TEST(MainWindowSheets, AnEmptyBankKeepsARowThatEditsNothing) {
         EXPECT_FALSE(enabled[CL_PMenu_Edit]) << name;
     }
 
+    // The row shows no number (it would be the next bank's first channel); once a channel joins,
+    // the row carries that channel's number.
+    auto colours = [&] {
+        const QRect r = sheet->Grid()->CellRect(0, group);
+        QImage img(r.size(), QImage::Format_RGB32);
+        img.fill(Qt::magenta);
+        QPainter painter(&img);
+        painter.translate(-r.topLeft());
+        sheet->DrawCell(painter, 0, group, r, 0);
+        painter.end();
+        std::set<QRgb> seen;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) seen.insert(img.pixel(x, y));
+        return seen.size();
+    };
+    EXPECT_LE(colours(), 2u);  // background and bottom line only
+
     // A channel joining the bank takes the row; the last one leaving gives it back.
     EvMan().Send(EVC_BankJoined);
     EXPECT_EQ(sheet->RowCount(), group + 1);
     EXPECT_FALSE(sheet->Builder().PlaceholderRow(group));
+    EXPECT_GT(colours(), 2u);
     EvMan().Send(EVC_BankJoined);
     EXPECT_EQ(sheet->RowCount(), group + 2);
     EvMan().Send(EVC_BankLeft);

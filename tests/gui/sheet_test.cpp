@@ -286,6 +286,60 @@ TEST_F(SheetFixture, InPlaceEditorCommitsOnEnterAndFocusLossAndNotOnEsc) {
     EXPECT_EQ(handler.calls.back().input, "e21");
 }
 
+TEST_F(SheetFixture, EnterAndTabMoveLikeASpreadsheet) {
+    Make("", {"{SWH(%CL_Mch_Text[1])}a|{SWH(%CL_Mch_Text[2])}b|{SWH(%CL_Mch_Text[3])}c",
+              "{SWH(%CL_Mch_Text[4])}d|{SWH(%CL_Mch_Text[5])}e|{SWH(%CL_Mch_Text[6])}f"});
+    handler.answer = [](cmcCellRequest& r) -> uint8_t {
+        if (r.action != 13) return 0;
+        r.display = r.cell->Text();
+        return CER_Editor;
+    };
+    sheet->SelectCell(0, 0);
+    // Without an editor Tab and Shift+Tab step sideways and are no operation on the cell.
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Pos(), P(1, 0));
+    Key(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(Pos(), P(0, 0));
+    Key(Qt::Key_Backtab);
+    EXPECT_EQ(Pos(), P(0, 0));  // left edge: stays
+    EXPECT_TRUE(handler.calls.empty());
+    EXPECT_TRUE(G().hasFocus());
+
+    // Enter in the editor commits to the edited cell and moves down.
+    Key(Qt::Key_Return);
+    ASSERT_TRUE(sheet->EditorShowing());
+    sheet->Editor()->setText("x");
+    QTest::keyClick(sheet->Editor(), Qt::Key_Return);
+    EXPECT_FALSE(sheet->EditorShowing());
+    EXPECT_EQ(handler.calls.back().input, "x");
+    EXPECT_EQ(handler.calls.back().index, 1);
+    EXPECT_EQ(Pos(), P(0, 1));
+
+    // Tab in the editor commits and moves right; Shift+Tab commits and moves left.
+    Key(Qt::Key_Return);
+    sheet->Editor()->setText("y");
+    QTest::keyClick(sheet->Editor(), Qt::Key_Tab);
+    EXPECT_EQ(handler.calls.back().input, "y");
+    EXPECT_EQ(handler.calls.back().index, 4);
+    EXPECT_EQ(Pos(), P(1, 1));
+    Key(Qt::Key_Return);
+    sheet->Editor()->setText("z");
+    QTest::keyClick(sheet->Editor(), Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(handler.calls.back().input, "z");
+    EXPECT_EQ(handler.calls.back().index, 5);
+    EXPECT_EQ(Pos(), P(0, 1));
+
+    // A cell that keeps its editor open (a refused value) keeps the cursor where it is.
+    handler.answer = [](cmcCellRequest& r) -> uint8_t {
+        r.display = "again";
+        return CER_Editor;
+    };
+    Key(Qt::Key_Return);
+    QTest::keyClick(sheet->Editor(), Qt::Key_Return);
+    EXPECT_TRUE(sheet->EditorShowing());
+    EXPECT_EQ(Pos(), P(0, 1));
+}
+
 TEST_F(SheetFixture, EditorPlacementFollowsTheVerticalAlignment) {
     Make("", {"{S~(%CL_Mch_Text)}a|{S-(%CL_Mch_Text)}b|{S_(%CL_Mch_Text)}c|{S(%CL_Mch_Text)H}d\\n\\n\\n"});
     const QRect cell = G().CellRect(0, 0);
@@ -332,6 +386,36 @@ TEST_F(SheetFixture, LineModeShiftDownSelectsWholeRows) {
     Key(Qt::Key_Down);
     EXPECT_FALSE(sheet->MultiSelectionShown());
     EXPECT_FALSE(sheet->IsSelected(2, 0));
+}
+
+TEST_F(SheetFixture, ARestoredPositionIsTheOnlyHighlightedCell) {
+    // A sheet built again over a new image (read-back, undo, File New) returns to where it was.
+    for (const char* style : {"(FixedCols=1)(MultiSelect=Line)", "(FixedCols=1)(MultiSelect=Cell)"}) {
+        SCOPED_TRACE(style);
+        sheet.reset();
+        defs.reset();
+        defs = std::make_unique<Defs>(style, std::vector<std::string>{"n1|{SWH(%CL_Mch_Text[0])}a|{SWH(%CL_Mch_Nar[0])}b",
+                                                                      "n2|{SWH(%CL_Mch_Text[1])}c|{SWH(%CL_Mch_Nar[1])}d",
+                                                                      "n3|{SWH(%CL_Mch_Text[2])}e|{SWH(%CL_Mch_Nar[2])}f"});
+        sheet = std::make_unique<cuiSheet>(&host, nullptr, kLabelNone, 0, defs->store, "GI_Sheet_T", &host);
+        sheet->SetCellHandler(handler.Binding());
+        sheet->SetContext({});
+        cuiSheetPos pos;
+        pos.col = 2;
+        pos.row = 2;
+        sheet->SetSavedPosition(pos);
+        sheet->Build();
+        ASSERT_EQ(Pos(), P(2, 2));
+        int highlighted = 0;
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c) highlighted += sheet->IsSelected(c, r);
+        EXPECT_EQ(highlighted, 1);
+        // A move without Shift still leaves one highlighted cell.
+        Key(Qt::Key_Up);
+        EXPECT_TRUE(sheet->IsSelected(2, 1));
+        EXPECT_FALSE(sheet->IsSelected(1, 0));
+        EXPECT_FALSE(sheet->IsSelected(2, 2));
+    }
 }
 
 TEST_F(SheetFixture, CellModeSelectsRectanglesAndHandlerRanges) {
