@@ -246,11 +246,6 @@ TEST_F(CellCapsule, EmptyChannelRedirectsKeysToTheReceiveFrequency) {
     EXPECT_EQ(req.redirect, 0);
     EXPECT_EQ(opened, CER_Editor);
     EXPECT_EQ(req.display, "4");
-    // The row still carries its number.
-    cmcCellObj number = Cell(CT_Mch, CL_Mch_No, 3);
-    req = Run(number, CA_Refresh);
-    EXPECT_EQ(req.redirect, 0);
-    EXPECT_EQ(req.display, "1-  4");
     // A used channel is not redirected.
     cmcCellObj used = Cell(CT_Mch, CL_Mch_Nar, 4);
     EXPECT_EQ(Run(used, CA_Space).redirect, 0);
@@ -482,7 +477,9 @@ TEST_F(CellCapsule, FileCommandsAndPortCaptionsGoThroughTheApplication) {
         capsule_.RunCell(other, CA_Refresh);
         EXPECT_EQ((other.behaviour & CS_Checked) != 0, c.checked) << c.port;
         EXPECT_EQ((other.behaviour & CS_Relabelled) != 0, c.checked) << c.port;
-        if (c.checked) EXPECT_EQ(other.text.value_or(""), c.caption);
+        if (c.checked) {
+            EXPECT_EQ(other.text.value_or(""), c.caption);
+        }
     }
     env.ComPort = port;
     env.ComDevice = device;

@@ -765,7 +765,9 @@ TEST_F(CloneDrvTest, CancelEndsTheOperationCleanly) {
         clock->Advance(5000);
         EXPECT_EQ(calls, 1);
         EXPECT_EQ(line().sent.size(), sentBefore);
-        if (c.mode == CDRV_ModeWrite) EXPECT_LT(radio().dataFrames.size(), 16u);
+        if (c.mode == CDRV_ModeWrite) {
+            EXPECT_LT(radio().dataFrames.size(), 16u);
+        }
         EXPECT_TRUE(radio().endBody.empty());
     }
 }

@@ -331,7 +331,9 @@ TEST(CloneEndToEnd, CancelOrEscInEveryPhase) {
         EXPECT_EQ(QFileInfo::exists(QString::fromStdString(radio.saved)), c.radioWritten);
         const bool asked = p.Said(GTex().Line("GI_Mess_Confirm_CloneCancel", 0));
         EXPECT_EQ(asked, c.answer != 0);
-        if (c.line >= 0) EXPECT_TRUE(p.Said(stopped(c.line)));
+        if (c.line >= 0) {
+            EXPECT_TRUE(p.Said(stopped(c.line)));
+        }
         for (const auto& m : test::Messages().messages())
             EXPECT_EQ(m.icon == cmcMsgIcon::Error, false) << "an error was shown: " << m.text;
         if (c.outcome == CDRV_Ok) {
