@@ -7,6 +7,7 @@
 #include "cells/cmcEditors.h"
 #include "cells/cmcEditorsInternal.h"
 #include "cells/cmcReasons.h"
+#include "common/cmcWholeNumber.h"
 #include "defs/cmcCellNames.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcFCache.h"
@@ -343,14 +344,8 @@ bool ParseMhz(const std::string& text, uint32_t* hz) {
 
 // A whole number written with digits alone; false for anything else or a value above int's range.
 bool ParseInt(const std::string& text, int* out) {
-    const std::string_view t = Trimmed(text);
-    if (t.empty()) return false;
     long long v = 0;
-    for (char ch : t) {
-        if (ch < '0' || ch > '9') return false;
-        v = v * 10 + (ch - '0');
-        if (v > INT_MAX) return false;
-    }
+    if (!ReadWholeNumber(Trimmed(text), 0, INT_MAX, &v)) return false;
     *out = static_cast<int>(v);
     return true;
 }

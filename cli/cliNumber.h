@@ -4,6 +4,8 @@
 // number makes a wrong command line (exit status 64).
 #pragma once
 
+#include "common/cmcWholeNumber.h"
+
 #include <cctype>
 #include <climits>
 #include <string>
@@ -13,16 +15,7 @@ namespace qx::cli {
 
 // The value of `text` when it is digits only and lies in [lo, hi] (lo >= 0).
 inline bool ReadCliNumber(std::string_view text, long long lo, long long hi, long long* out) {
-    if (text.empty()) return false;
-    long long v = 0;
-    for (char ch : text) {
-        if (ch < '0' || ch > '9') return false;
-        v = v * 10 + (ch - '0');
-        if (v > hi) return false;
-    }
-    if (v < lo) return false;
-    *out = v;
-    return true;
+    return ReadWholeNumber(text, lo, hi, out);
 }
 
 inline bool ReadCliNumber(std::string_view text, int lo, int hi, int* out) {
