@@ -375,7 +375,7 @@ void DrawMark(QPainter& p, const QRect& box, bool error) {
 // A changed cell of a comparison: a blue triangle in the top right corner, clear of the warning
 // and error marks beside the text.
 void DrawChangeMark(QPainter& p, const QRect& rect) {
-    const int size = std::max(5, std::min(rect.height() / 2, 9));
+    const int size = std::max(5, std::min(rect.height() / 2, 11));
     QPolygon tri;
     tri << QPoint(rect.right() - size, rect.top()) << QPoint(rect.right(), rect.top())
         << QPoint(rect.right(), rect.top() + size);
