@@ -8,6 +8,7 @@
 #include "common/cmcMessage.h"
 #include "common/cmcSafeFile.h"
 #include "defs/cmcEvMan.h"
+#include "defs/cuiSheet.h"
 #include "defs/cuiSheetPaint.h"
 #include "image/indMain.h"
 
@@ -26,6 +27,7 @@
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace qx {
@@ -143,19 +145,52 @@ void cuiPlanPreview::Show(const cmcPlanImport& preview) {
     import_->setEnabled(changes > 0);
 }
 
+namespace {
+
+// A line below its sheet's item: the line without the sheet's name ("1-2 / Name: GATE -> YARD").
+QString LineInSheet(const cmcDiffLine& d) {
+    const std::string text = d.Text();
+    const std::string prefix = d.sheet + " / ";
+    return QString::fromStdString(text.compare(0, prefix.size(), prefix) == 0 ? text.substr(prefix.size()) : text);
+}
+
+// What a changed cell's mark says in its tooltip.
+QString MarkText(const cmcDiffLine& d, const QString& file) {
+    switch (d.kind) {
+    case cmcDiffKind::NewChannel:
+        return QObject::tr("Compared with %1: a channel only %1 has (%2)").arg(file, QString::fromStdString(d.valueB));
+    case cmcDiffKind::RemovedChannel:
+        return QObject::tr("Compared with %1: a channel %1 does not have").arg(file);
+    case cmcDiffKind::Cell: break;
+    }
+    return QObject::tr("Compared with %1: %2 -> %3")
+        .arg(file, QString::fromStdString(d.valueA), QString::fromStdString(d.valueB));
+}
+
+constexpr int kLineRole = Qt::UserRole;  // the index of an item's line in Lines(), -1 for a sheet
+
+}  // namespace
+
 cuiPlanCompare::cuiPlanCompare(QWidget* parent, const QString& otherFile, Compute compute,
-                               std::function<void(const cmcDiffLine&)> open)
-    : QDialog(parent), otherFile_(otherFile), compute_(std::move(compute)) {
+                               std::function<void(const cmcDiffLine&)> open, std::function<cuiSheet*()> currentSheet)
+    : QDialog(parent), otherFile_(otherFile), compute_(std::move(compute)), currentSheet_(std::move(currentSheet)) {
     setWindowTitle(tr("Compare with %1").arg(QFileInfo(otherFile).fileName()));
     resize(820, 460);
     auto* layout = new QVBoxLayout(this);
     summary_ = new QLabel(this);
     summary_->setWordWrap(true);
     layout->addWidget(summary_);
-    list_ = new QListWidget(this);
-    layout->addWidget(list_);
-    connect(list_, &QListWidget::currentRowChanged, this, [this, open](int row) {
-        if (row >= 0 && row < static_cast<int>(lines_.size()) && open) open(lines_[row]);
+    tree_ = new QTreeWidget(this);
+    tree_->setHeaderHidden(true);
+    tree_->setColumnCount(1);
+    tree_->setUniformRowHeights(true);
+    layout->addWidget(tree_);
+    // A line opens its sheet at the cell; a sheet's item opens the sheet at its first line.
+    connect(tree_, &QTreeWidget::currentItemChanged, this, [this, open](QTreeWidgetItem* item) {
+        if (!item || !open) return;
+        const cmcDiffLine* d = LineOf(item);
+        if (!d && item->childCount() > 0) d = LineOf(item->child(0));
+        if (d) open(*d);
     });
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     // The list does not follow edits by itself: the user compares again after changing cells.
@@ -172,22 +207,74 @@ cuiPlanCompare::cuiPlanCompare(QWidget* parent, const QString& otherFile, Comput
     layout->addWidget(buttons);
 }
 
+cuiPlanCompare::~cuiPlanCompare() { ClearMarks(); }
+
+const cmcDiffLine* cuiPlanCompare::LineOf(const QTreeWidgetItem* item) const {
+    if (!item) return nullptr;
+    const int i = item->data(0, kLineRole).toInt();
+    return i >= 0 && i < static_cast<int>(lines_.size()) ? &lines_[i] : nullptr;
+}
+
 bool cuiPlanCompare::Refresh() {
     std::vector<cmcDiffLine> lines;
     if (!compute_ || !compute_(&lines)) return false;  // the file could not be read: the list stays
     lines_ = std::move(lines);
     const QString file = QFileInfo(otherFile_).fileName();
+    const std::vector<cmcDiffSheet> sheets = GroupDiffBySheet(lines_);
     const int n = static_cast<int>(lines_.size());
-    summary_->setText(n == 0   ? tr("This image and %1 show the same values in every cell.").arg(file)
-                      : n == 1 ? tr("1 cell differs (this image -> %1). Select the line to open its sheet at the "
-                                    "cell.").arg(file)
-                               : tr("%1 cells differ (this image -> %2). Select a line to open its sheet at the "
-                                    "cell.").arg(n).arg(file));
+    const int s = static_cast<int>(sheets.size());
+    const QString changes = n == 1 ? tr("1 change") : tr("%1 changes").arg(n);
+    const QString where = s == 1 ? tr("on 1 sheet") : tr("on %1 sheets").arg(s);
+    summary_->setText(n == 0 ? tr("This image and %1 show the same values in every cell.").arg(file)
+                             : tr("%1 %2 (this image -> %3). Select a line to open its sheet at the cell; the "
+                                  "changed cells of the sheet shown are marked while this window is open.")
+                                   .arg(changes, where, file));
     copy_->setEnabled(!lines_.empty());
-    const QSignalBlocker quiet(list_);
-    list_->clear();
-    for (const cmcDiffLine& d : lines_) list_->addItem(QString::fromStdString(d.Text()));
+    const QSignalBlocker quiet(tree_);
+    tree_->clear();
+    for (const cmcDiffSheet& sheet : sheets) {
+        const int count = static_cast<int>(sheet.lines.size());
+        auto* top = new QTreeWidgetItem(tree_, {count == 1 ? tr("%1: 1 change").arg(QString::fromStdString(sheet.sheet))
+                                                           : tr("%1: %2 changes").arg(QString::fromStdString(sheet.sheet)).arg(count)});
+        top->setData(0, kLineRole, -1);
+        QFont bold = top->font(0);
+        bold.setBold(true);
+        top->setFont(0, bold);
+        for (const cmcDiffLine* d : sheet.lines) {
+            auto* item = new QTreeWidgetItem(top, {LineInSheet(*d)});
+            item->setData(0, kLineRole, static_cast<int>(d - lines_.data()));
+            item->setToolTip(0, QString::fromStdString(d->Text()));
+        }
+    }
+    tree_->expandAll();
+    if (cuiSheet* sheet = currentSheet_ ? currentSheet_() : nullptr)
+        MarkSheet(*sheet);
+    else
+        ClearMarks();
     return true;
+}
+
+void cuiPlanCompare::MarkSheet(cuiSheet& sheet) {
+    if (marked_ && marked_ != &sheet) ClearMarks();
+    const QString file = QFileInfo(otherFile_).fileName();
+    cuiSheet::ChangeMarks marks;
+    for (const cmcDiffLine& d : lines_) {
+        if (d.sheetReference != sheet.Name()) continue;
+        const std::string text = MarkText(d, file).toStdString();
+        for (int col : d.cols) marks[{col, d.gridRow}] = text;
+    }
+    sheet.SetChangeMarks(std::move(marks));
+    marked_ = &sheet;
+}
+
+void cuiPlanCompare::ClearMarks() {
+    if (marked_) marked_->SetChangeMarks({});
+    marked_ = nullptr;
+}
+
+void cuiPlanCompare::hideEvent(QHideEvent* e) {
+    ClearMarks();
+    QDialog::hideEvent(e);
 }
 
 // ---- the commands of the main window ----
@@ -279,13 +366,16 @@ bool cuiMain::CompareWithFile(const QString& path) {
         *lines = DiffImages(*this, other, TreeSheetReferences());
         return true;
     };
-    auto* dialog = new cuiPlanCompare(form_, path, compute, [this](const cmcDiffLine& d) {
-        ShowSheet(d.sheetReference);
-        // ShowSheet opens the sheet once the caller has returned; the cell is selected after that.
-        QTimer::singleShot(0, form_, [this, d] {
-            if (cuiSheet* sh = sheets_.Current(); sh && sh->Name() == d.sheetReference) sh->SelectCell(d.col, d.gridRow);
-        });
-    });
+    auto* dialog = new cuiPlanCompare(
+        form_, path, compute,
+        [this](const cmcDiffLine& d) {
+            ShowSheet(d.sheetReference);
+            // ShowSheet opens the sheet once the caller has returned; the cell is selected after that.
+            QTimer::singleShot(0, form_, [this, d] {
+                if (cuiSheet* sh = sheets_.Current(); sh && sh->Name() == d.sheetReference) sh->SelectCell(d.col, d.gridRow);
+            });
+        },
+        [this] { return sheets_.Current(); });
     if (!dialog->Refresh()) {
         delete dialog;
         return false;

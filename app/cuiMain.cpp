@@ -1,6 +1,7 @@
 #include "app/cuiMain.h"
 
 #include "app/Frmmain.h"
+#include "app/cuiChannelPlan.h"
 #include "app/cuiInformation.h"
 #include "app/cuiPortDialog.h"
 #include "app/cuiProgramInfo.h"
@@ -280,6 +281,8 @@ std::unique_ptr<cuiSheet> cuiMain::CreateSheet(QWidget* host, const std::string&
     std::unique_ptr<cuiSheet> sheet = cuiCreateSheet(ref.style, host, GTex(), ref.key, form_);
     sheet->SetName(reference);
     sheet->SetParameter(ref.parameter);
+    // An open comparison marks the changed cells of every sheet shown while it is open.
+    if (auto* compare = qobject_cast<cuiPlanCompare*>(planWindow_)) compare->MarkSheet(*sheet);
     return sheet;
 }
 

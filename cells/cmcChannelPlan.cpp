@@ -1160,7 +1160,21 @@ bool ReadChannelPlanFile(const std::string& path, std::string* text, std::string
 // ---------------- compare ----------------
 
 std::string cmcDiffLine::Text() const {
+    switch (kind) {
+    case cmcDiffKind::NewChannel: return sheet + " / " + row + ": new channel " + valueB;
+    case cmcDiffKind::RemovedChannel: return sheet + " / " + row + ": removed channel " + valueA;
+    case cmcDiffKind::Cell: break;
+    }
     return sheet + " / " + row + " / " + column + ": " + valueA + " -> " + valueB;
+}
+
+std::vector<cmcDiffSheet> GroupDiffBySheet(const std::vector<cmcDiffLine>& lines) {
+    std::vector<cmcDiffSheet> out;
+    for (const cmcDiffLine& d : lines) {
+        if (out.empty() || out.back().sheetReference != d.sheetReference) out.push_back({d.sheetReference, d.sheet, {}});
+        out.back().lines.push_back(&d);
+    }
+    return out;
 }
 
 namespace {
@@ -1251,15 +1265,52 @@ std::string ShownAt(cmcSheetBuilder& b, cmcCellCapsule& capsule, int col, int ro
     cmcCellObj cell = *b.Id(col, row).cell;
     // A cell without a label (a column heading, a row caption) shows its own text.
     if (cell.label == kLabelNone) return OneLine(cell.text.value_or(std::string()));
+    // The placeholder row of an empty bank shows nothing (its cells would name the next bank's
+    // first channel).
+    if (b.PlaceholderRow(row)) return {};
     cmcCellRequest req;
     req.cell = &cell;
     capsule.Execute(req, false);
     return OneLine(req.display);
 }
 
+// The memory channel a sheet row shows, and its receive frequency's column: the row's cell of
+// the channel's receive frequency names both. {-1, -1} for a row of anything else.
+struct RowChannel {
+    int channel = -1, col = -1;
+};
+RowChannel ChannelOfRow(cmcSheetBuilder& b, int row) {
+    if (!b.InGrid(0, row) || b.PlaceholderRow(row)) return {};
+    for (int c = 0; c < b.ColCount(); ++c) {
+        const cmcCellObj* cell = b.Id(c, row).cell.get();
+        if (cell && cell->category == CT_Mch && cell->label == CL_Mch_FreqR) return {cell->index, c};
+    }
+    return {};
+}
+
+bool ChannelInUse(indMain& main, const RowChannel& rc) {
+    return rc.channel >= 0 && rc.channel < cmcSheetBuilderChBank::kChannels &&
+           datChannelInUse(main.WorkingImage().Data(), rc.channel);
+}
+
+// A channel as a change list names it: its receive frequency as the sheet shows it, in MHz, and
+// its name when it has one ("446.100000 MHz EVENT").
+std::string ChannelSummary(cmcSheetBuilder& b, cmcCellCapsule& capsule, int row, int freqCol) {
+    std::string text = WithoutLeadingSpaces(ShownAt(b, capsule, freqCol, row)) + " MHz";
+    for (int c = 0; c < b.ColCount(); ++c) {
+        const cmcCellObj* cell = b.Id(c, row).cell.get();
+        if (!cell || cell->category != CT_Mch || cell->label != CL_Mch_Text) continue;
+        const std::string name = Compact(ShownAt(b, capsule, c, row));
+        if (!name.empty()) text += " " + name;
+        break;
+    }
+    return text;
+}
+
 }  // namespace
 
-std::vector<cmcDiffLine> DiffImages(indMain& a, indMain& b, const std::vector<std::string>& sheetReferences) {
+std::vector<cmcDiffLine> DiffImages(indMain& a, indMain& b, const std::vector<std::string>& sheetReferences,
+                                    const cmcDiffOptions& options) {
     std::vector<cmcDiffLine> out;
     cmcCellCapsule capA(&a), capB(&b);
     for (const std::string& reference : sheetReferences) {
@@ -1276,7 +1327,15 @@ std::vector<cmcDiffLine> DiffImages(indMain& a, indMain& b, const std::vector<st
         // row is on one sheet alone, and its cells say what it holds.
         const int fixedCols = std::max(sa->FixedCols(), sb->FixedCols());
         const int fixedRows = std::max(sa->FixedRows(), sb->FixedRows());
+        // The row's caption and the column's heading as either sheet shows them (a row that only
+        // one image has is captioned on that image's sheet alone).
+        auto caption = [&](int col, int row, int fixed) {
+            if (fixed == 0) return std::string();
+            std::string text = Compact(ShownAt(*sa, capA, col, row));
+            return text.empty() ? Compact(ShownAt(*sb, capB, col, row)) : text;
+        };
         for (int r = fixedRows; r < rows; ++r) {
+            std::vector<cmcDiffLine> cellLines;
             for (int c = fixedCols; c < cols; ++c) {
                 const std::string va = ShownAt(*sa, capA, c, r);
                 const std::string vb = ShownAt(*sb, capB, c, r);
@@ -1286,13 +1345,7 @@ std::vector<cmcDiffLine> DiffImages(indMain& a, indMain& b, const std::vector<st
                 d.sheet = title;
                 d.col = c;
                 d.gridRow = r;
-                // The row's caption and the column's heading as either sheet shows them (a row
-                // that only one image has is captioned on that image's sheet alone).
-                auto caption = [&](int col, int row, int fixed) {
-                    if (fixed == 0) return std::string();
-                    std::string text = Compact(ShownAt(*sa, capA, col, row));
-                    return text.empty() ? Compact(ShownAt(*sb, capB, col, row)) : text;
-                };
+                d.cols = {c};
                 d.row = caption(0, r, fixedCols);
                 if (d.row.empty()) d.row = "row " + std::to_string(r + 1);
                 d.column = caption(c, 0, fixedRows);
@@ -1301,8 +1354,28 @@ std::vector<cmcDiffLine> DiffImages(indMain& a, indMain& b, const std::vector<st
                 // in their column ("  1.000").
                 d.valueA = WithoutLeadingSpaces(va);
                 d.valueB = WithoutLeadingSpaces(vb);
-                out.push_back(std::move(d));
+                cellLines.push_back(std::move(d));
             }
+            if (cellLines.empty()) continue;
+            // A channel that one image has in use and the other has not (or not on this row) is
+            // new or removed as a whole: one line instead of a line for each of its cells. A
+            // channel both have keeps its cell lines: they are what changed.
+            const RowChannel ca = ChannelOfRow(*sa, r), cb = ChannelOfRow(*sb, r);
+            const bool usedA = ChannelInUse(a, ca), usedB = ChannelInUse(b, cb);
+            if (options.cells || usedA == usedB) {
+                for (cmcDiffLine& d : cellLines) out.push_back(std::move(d));
+                continue;
+            }
+            cmcDiffLine d;
+            d.kind = usedB ? cmcDiffKind::NewChannel : cmcDiffKind::RemovedChannel;
+            d.sheetReference = reference;
+            d.sheet = title;
+            d.row = cellLines.front().row;
+            d.gridRow = r;
+            d.col = usedB ? cb.col : ca.col;
+            for (const cmcDiffLine& l : cellLines) d.cols.push_back(l.col);
+            (usedB ? d.valueB : d.valueA) = usedB ? ChannelSummary(*sb, capB, r, cb.col) : ChannelSummary(*sa, capA, r, ca.col);
+            out.push_back(std::move(d));
         }
     }
     return out;

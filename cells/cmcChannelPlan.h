@@ -13,7 +13,8 @@
 //     cmcPlanImport r = ImportChannelPlan(main, csv, {.bank = -1, .skipBad = false, .fitNames = true});
 //     if (!r.applied) for (auto& p : r.problems) ... "line N: column: message"
 //
-//     std::vector<cmcDiffLine> d = DiffImages(a, b, sheetReferences);
+//     std::vector<cmcDiffLine> d = DiffImages(a, b, sheetReferences);            // a change list
+//     std::vector<cmcDiffLine> c = DiffImages(a, b, sheetReferences, {.cells = true});  // every cell
 #pragma once
 
 #include <cstddef>
@@ -156,20 +157,45 @@ cmcPlanImport ImportChannelPlan(indMain& main, const std::string& csv, const cmc
 
 // ---------------- compare ----------------
 
+// What a line of a comparison says: one cell that differs, or a memory channel that only one of
+// the two images has in use (its cells are one line then, not one line per cell).
+enum class cmcDiffKind { Cell, NewChannel, RemovedChannel };
+
 struct cmcDiffLine {
+    cmcDiffKind kind = cmcDiffKind::Cell;
     std::string sheetReference;  // the sheet as the topic tree names it ("[St_ChBank]key,Bank 1")
     std::string sheet;           // its heading, without an empty ending ("Memory Channels, Bank 1")
     std::string row;             // the row's caption without its padding ("1-2"), or "row N"
-    std::string column;          // the column's heading ("RX frequency"), or "column N"
-    int col = 0, gridRow = 0;    // the cell's place in the sheet's grid
-    std::string valueA, valueB;  // what the cell shows for each image, without leading padding
-    std::string Text() const;    // "Sheet / row / column: valueA -> valueB"
+    std::string column;          // the column's heading ("RX frequency"), or "column N"; empty for a channel
+    int col = 0, gridRow = 0;    // the cell's place in the sheet's grid (a channel: its receive frequency)
+    // What the cell shows for each image, without leading padding. A channel line: the channel as
+    // the image that has it shows it ("446.100000 MHz EVENT"), empty for the other image.
+    std::string valueA, valueB;
+    std::vector<int> cols;       // every column of gridRow whose cell differs (the cell's own for a cell line)
+    // "Sheet / row / column: valueA -> valueB"; "Sheet / row: new channel valueB" for a channel
+    // only B has in use, "Sheet / row: removed channel valueA" for one only A has.
+    std::string Text() const;
+};
+
+struct cmcDiffOptions {
+    // Every cell on its own line, also the cells of a channel only one image has in use.
+    bool cells = false;
 };
 
 // Walks the sheets (references as the topic tree names them) built for image A's model type and
 // lists every cell whose shown text differs between the two images. Column headings and row
 // captions are not compared; they name the lines. A cell that only one of the two sheets has (a
-// bank of a different size) compares with an empty text.
-std::vector<cmcDiffLine> DiffImages(indMain& a, indMain& b, const std::vector<std::string>& sheetReferences);
+// bank of a different size) compares with an empty text. A memory channel row that is in use in
+// one image only is one line (unless options.cells), new when B has it, removed when A has it.
+std::vector<cmcDiffLine> DiffImages(indMain& a, indMain& b, const std::vector<std::string>& sheetReferences,
+                                    const cmcDiffOptions& options = {});
+
+// The lines of one sheet, in the order DiffImages lists them (a sheet's lines stand together).
+struct cmcDiffSheet {
+    std::string sheetReference;
+    std::string sheet;
+    std::vector<const cmcDiffLine*> lines;
+};
+std::vector<cmcDiffSheet> GroupDiffBySheet(const std::vector<cmcDiffLine>& lines);
 
 }  // namespace qx

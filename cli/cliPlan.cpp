@@ -126,20 +126,32 @@ int Import(const std::vector<std::string>& args) {
 }
 
 int Diff(const std::vector<std::string>& args) {
-    if (args.size() != 2) {
+    std::vector<std::string> files;
+    cmcDiffOptions options;
+    for (const std::string& arg : args) {
+        if (arg == "--cells") {
+            options.cells = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            PrintError("diff: unknown option " + arg + " (try 'diff --help')");
+            return kExitUsage;
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.size() != 2) {
         PrintError("diff takes two clone files A and B (try 'diff --help')");
         return kExitUsage;
     }
     if (!RequireGraphics("diff")) return 1;
     StartDrawing();
     indMain a, b;
-    if (!Open(a, args[0]) || !Open(b, args[1])) return kExitRefused;
+    if (!Open(a, files[0]) || !Open(b, files[1])) return kExitRefused;
     if (a.ModelType() != b.ModelType()) {
         PrintError("the two files hold different model types (" + std::to_string(a.ModelType()) + " and " +
                    std::to_string(b.ModelType()) + ")");
         return kExitModelTypes;
     }
-    const std::vector<cmcDiffLine> lines = DiffImages(a, b, cuiTree::MainTreeSheets(GTex(), a));
+    const std::vector<cmcDiffLine> lines = DiffImages(a, b, cuiTree::MainTreeSheets(GTex(), a), options);
     for (const cmcDiffLine& d : lines) std::printf("%s\n", d.Text().c_str());
     return lines.empty() ? 0 : kExitDiffer;
 }
@@ -188,10 +200,15 @@ QX_CLI_COMMAND("import", "set memory channels of a clone file from a CSV channel
                Import);
 
 QX_CLI_COMMAND("diff", "list the cells whose shown values differ between two clone files",
-               "Usage: qx-p2210-cli diff A B\n\n"
+               "Usage: qx-p2210-cli diff A B [--cells]\n\n"
                "Opens both clone files as the program does, walks the sheets of the topic tree for\n"
                "their model type and prints every cell that shows different text, one line each:\n"
-               "  Sheet / row / column: valueA -> valueB\n\n"
+               "  Sheet / row / column: valueA -> valueB\n"
+               "A memory channel in use in only one of the files is one line, with its receive\n"
+               "frequency and name as that file shows them:\n"
+               "  Sheet / row: new channel 446.100000 MHz EVENT      (only B has it)\n"
+               "  Sheet / row: removed channel 446.100000 MHz EVENT  (only A has it)\n"
+               "--cells prints every cell of such a channel on its own line instead.\n\n"
                "Exit 0 equal; 1 they differ; 2 the files hold different model types; 65 a file is refused.",
                Diff);
 

@@ -252,7 +252,11 @@ void cuiSheet::InstallHandlers() {
     grid_->onMouseMove = [this](QMouseEvent* e) { OnMouseMove(e); };
     grid_->onDoubleClick = [this](QMouseEvent* e) { OnDoubleClick(e); };
     grid_->onTimedScroll = [this](unsigned d) { OnTimedScroll(d); };
-    grid_->onToolTip = [this](int c, int r) { return QString::fromStdString(MarkTextAt(c, r)); };
+    grid_->onToolTip = [this](int c, int r) {
+        std::string tip = MarkTextAt(c, r);
+        if (auto it = changeMarks_.find({c, r}); it != changeMarks_.end()) tip += (tip.empty() ? "" : "\n") + it->second;
+        return QString::fromStdString(tip);
+    };
     grid_->onFocusGained = [this](Qt::FocusReason reason) {
         grid_->InvalidateAll();
         // Back from a menu (the popup menu or the menu bar) whose entries are this sheet's: they
@@ -365,6 +369,20 @@ void DrawMark(QPainter& p, const QRect& box, bool error) {
         p.setPen(Qt::black);
         p.drawLine(box.center().x(), box.top() + box.height() / 3, box.center().x(), box.bottom() - box.height() / 4);
     }
+    p.restore();
+}
+
+// A changed cell of a comparison: a blue triangle in the top right corner, clear of the warning
+// and error marks beside the text.
+void DrawChangeMark(QPainter& p, const QRect& rect) {
+    const int size = std::max(5, std::min(rect.height() / 2, 11));
+    QPolygon tri;
+    tri << QPoint(rect.right() - size, rect.top()) << QPoint(rect.right(), rect.top())
+        << QPoint(rect.right(), rect.top() + size);
+    p.save();
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(QRgb(cuiSheet::kChangeMarkRgb)));
+    p.drawPolygon(tri);
     p.restore();
 }
 
@@ -516,6 +534,13 @@ void cuiSheet::DrawCell(QPainter& p, int col, int row, const QRect& cellRect, un
         QRect box(x, rect.top() + (rect.height() - size) / 2, size, size);
         DrawMark(p, box, flags & CRF_Error);
     }
+    if (!printing_ && changeMarks_.count({cc, row})) DrawChangeMark(p, rect);
+}
+
+void cuiSheet::SetChangeMarks(ChangeMarks marks) {
+    if (marks == changeMarks_) return;
+    changeMarks_ = std::move(marks);
+    if (grid_) grid_->InvalidateAll();
 }
 
 // --- Cursor ------------------------------------------------------------------------------------

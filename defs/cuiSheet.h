@@ -17,6 +17,7 @@
 #include <QRect>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -118,6 +119,12 @@ public:
     // What the warning or error mark of a cell says ("Warning: REASON"), empty without a mark:
     // its tooltip, and the status text once it becomes current.
     std::string MarkTextAt(int col, int row, bool* error = nullptr);
+    // Cells a comparison marks as changed, each with what changed ("GATE -> YARD"): a corner
+    // mark on screen (not on paper) and the text in the tooltip. An empty map clears them.
+    using ChangeMarks = std::map<std::pair<int, int>, std::string>;  // (col, row) -> text
+    static constexpr unsigned kChangeMarkRgb = 0x1F6FD0;                // the mark's colour, 0xRRGGBB
+    void SetChangeMarks(ChangeMarks marks);
+    const ChangeMarks& ChangeMarksShown() const { return changeMarks_; }
 
     // Called when a drop-down sheet has handed its result to the opener (the window closes).
     std::function<void()> onDropDownDone;
@@ -184,6 +191,7 @@ protected:
     bool repeatArmed_ = false;
     int opDepth_ = 0;
     std::string keptRefusal_;  // shown again by the move that closed the editor
+    ChangeMarks changeMarks_;
 
 private:
     void InstallHandlers();

@@ -535,11 +535,47 @@ TEST_F(ChannelPlan, DiffListsExactlyTheEditedCells) {
     for (const auto& line : d) EXPECT_EQ(line.Text().find(" / "), line.sheet.size());
 
     // A channel that only B has: its cells compare with nothing, its row named on B's sheet.
+    // --cells lists them one by one; the change list says it in one line, and the other way round
+    // the channel is removed.
     ASSERT_TRUE(ImportChannelPlan(b, "Frequency,Name\n446.200000,EXTRA\n", {.bank = 0}).applied);
     std::vector<std::string> added;
-    for (const auto& line : DiffImages(a, b, sheets))
+    for (const auto& line : DiffImages(a, b, sheets, {.cells = true}))
         if (line.valueB == "EXTRA") added.push_back(line.Text());
     EXPECT_EQ(added, std::vector<std::string>{"Memory Channels, Bank 1 / 1-5 / Name:  -> EXTRA"});
+    const auto grouped = DiffImages(a, b, sheets);
+    ASSERT_EQ(grouped.size(), 4u);
+    EXPECT_EQ(grouped[2].Text(), "Memory Channels, Bank 1 / 1-5: new channel 446.200000 MHz EXTRA");
+    EXPECT_EQ(grouped[2].kind, cmcDiffKind::NewChannel);
+    EXPECT_EQ(grouped[2].gridRow, 5);
+    EXPECT_GT(grouped[2].cols.size(), 10u);  // every cell of the row, for marking
+    const auto back = DiffImages(b, a, sheets);
+    ASSERT_EQ(back.size(), 4u);
+    EXPECT_EQ(back[2].Text(), "Memory Channels, Bank 1 / 1-5: removed channel 446.200000 MHz EXTRA");
+}
+
+TEST_F(ChannelPlan, DiffOfBanksOfDifferentSizesNamesEachChannelOnce) {
+    // A holds banks of 4 and 3 channels; B has emptied bank 2 (its placeholder row shows nothing)
+    // and taken channel 1-3 (it has no name) out of use: four removed channels, and a channel
+    // both have in use keeps its cell lines.
+    indMain a, b;
+    a.LoadStartImage(kModelPmr);
+    Fill(a);
+    b.LoadStartImage(kModelPmr);
+    Fill(b);
+    datSetBankSize(Image(b), 1, 0);
+    datSetBankSize(Image(b), 4, 5);
+    Edit(b, 2, [](datCh& ch) { ch.rxFreq = ch.txFreq = 0; ch.inUse = false; });
+    Edit(b, 1, [](datCh& ch) { for (auto& c : ch.text) c = ' '; });
+    const std::vector<std::string> sheets = {"[St_ChBank]GI_Sheet_Mch_Pmr,Bank 0", "[St_ChBank]GI_Sheet_Mch_Pmr,Bank 1"};
+    std::vector<std::string> texts;
+    for (const auto& line : DiffImages(a, b, sheets)) texts.push_back(line.Text());
+    EXPECT_EQ(texts, (std::vector<std::string>{
+                         "Memory Channels, Bank 1 / 1-2 / Name: YARD 2 -> ",
+                         "Memory Channels, Bank 1 / 1-3: removed channel 446.031250 MHz",
+                         "Memory Channels, Bank 2 / 2-1: removed channel 446.056250 MHz SITE",
+                         "Memory Channels, Bank 2 / 2-2: removed channel 446.068750 MHz OFFICE",
+                         "Memory Channels, Bank 2 / 2-3: removed channel 446.081250 MHz X",
+                     }));
 }
 
 }  // namespace

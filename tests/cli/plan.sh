@@ -32,6 +32,23 @@ grep -q ': GATE -> YARD$' "$WORK/out" || fail "diff: no name line in $(cat "$WOR
 grep -q ': 446.006250 -> 446.031250$' "$WORK/out" || fail "diff: no frequency line in $(cat "$WORK/out")"
 grep -vq ' / .* / .*: .* -> ' "$WORK/out" && fail "diff: a line not in the form 'Sheet / row / column: a -> b'"
 
+# A channel only one file has in use is one line, new or removed by the direction; --cells lists
+# each of its cells as before. A channel both have keeps its cell lines.
+"$CLI" set "$WORK/base.qcf" -o "$WORK/more.qcf" '%CT_Mch.CL_Mch_FreqR[1]=446.1' '%CT_Mch.CL_Mch_Text[1]=EVENT' \
+    '%CT_Mch.CL_Mch_Text[0]=YARD' > /dev/null
+run "diff new channel" 1 "Bank Operation / 1 / In use: 1 -> 2" diff "$WORK/base.qcf" "$WORK/more.qcf"
+grep -qx 'Memory Channels, Bank 1 / 1-2: new channel 446.100000 MHz EVENT' "$WORK/out" || fail "diff new channel: $(cat "$WORK/out")"
+grep -qx 'Memory Channels, Bank 1 / 1-1 / Name: GATE -> YARD' "$WORK/out" || fail "diff new channel: no cell line in $(cat "$WORK/out")"
+[ "$(grep -c ' / 1-2' "$WORK/out")" -eq 1 ] || fail "diff new channel: more than one line of 1-2: $(cat "$WORK/out")"
+run "diff removed channel" 1 "Bank Operation / 1 / In use: 2 -> 1" diff "$WORK/more.qcf" "$WORK/base.qcf"
+grep -qx 'Memory Channels, Bank 1 / 1-2: removed channel 446.100000 MHz EVENT' "$WORK/out" || fail "diff removed channel: $(cat "$WORK/out")"
+run "diff --cells" 1 "Bank Operation / 1 / In use: 1 -> 2" diff --cells "$WORK/base.qcf" "$WORK/more.qcf"
+grep -q 'channel' "$WORK/out" && fail "diff --cells: a channel line in $(cat "$WORK/out")"
+grep -qx 'Memory Channels, Bank 1 / 1-2 / RX frequency:  -> 446.100000' "$WORK/out" || fail "diff --cells: $(cat "$WORK/out")"
+grep -qx 'Memory Channels, Bank 1 / 1-2 / Name:  -> EVENT' "$WORK/out" || fail "diff --cells: $(cat "$WORK/out")"
+[ "$(grep -c ' / 1-2 / ' "$WORK/out")" -gt 20 ] || fail "diff --cells: not every cell of 1-2: $(cat "$WORK/out")"
+run "diff --cells after the files" 0 "" diff "$WORK/base.qcf" "$WORK/base.qcf" --cells
+
 # Settings are compared too, values without their column padding.
 "$CLI" set "$WORK/base.qcf" -o "$WORK/settings.qcf" '%CT_Null.CL_Comm_AtResetTimer_A=@key:space' > /dev/null
 run "diff settings" 1 "Common Settings / Auto reset timer A / Value: Off -> 1.000" diff "$WORK/base.qcf" "$WORK/settings.qcf"
@@ -71,6 +88,7 @@ run "export endless clone file" 65 "" export /dev/zero -o "$WORK/zero.csv"
 grep -q 'larger than any clone file' "$WORK/err" || fail "export endless clone file: stderr $(cat "$WORK/err")"
 
 run "diff model types" 2 "" diff "$BIN/ZT5531K_LMR.QCF" "$BIN/ZT5531K_PMR.QCF"
+run "diff --cells model types" 2 "" diff --cells "$BIN/ZT5531K_LMR.QCF" "$BIN/ZT5531K_PMR.QCF"
 echo "not a clone file" > "$WORK/junk.qcf"
 expect_status "diff refused" 65 diff "$WORK/junk.qcf" "$src"
 expect_status "export refused" 65 export "$WORK/junk.qcf" -o "$WORK/x.csv"
@@ -78,7 +96,7 @@ expect_status "import no plan" 65 import "$src" "$WORK/none.csv" -o "$WORK/x.qcf
 expect_usage export "$src" "-o $WORK/x.csv" "$src $src -o $WORK/x.csv"
 expect_usage import "$src $WORK/bad.csv" "$src -o $WORK/x.qcf" "$src $WORK/bad.csv -o $WORK/x.qcf --bank 6" \
     "$src $WORK/bad.csv -o $WORK/x.qcf --bank"
-expect_usage diff "$src"
+expect_usage diff "$src" "--cells $src" "$src $src --cell"
 
 [ $failures -eq 0 ] && echo "plan: all passed"
 exit $((failures > 0))

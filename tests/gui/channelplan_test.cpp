@@ -4,6 +4,7 @@
 #include "app/Frmmain.h"
 #include "app/cuiCellViews.h"
 #include "app/cuiChannelPlan.h"
+#include "app/cuiGrid.h"
 #include "app/cuiMain.h"
 #include "cells/cmcCellScript.h"
 #include "defs/cmcCellObj.h"
@@ -20,7 +21,9 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 #pragma push_macro("slots")
 #undef slots
@@ -192,13 +195,16 @@ TEST(ChannelPlanWindows, CompareLineOpensTheSheetAtTheCell) {
     EXPECT_EQ(indMain::Instance(), static_cast<indMain*>(&main));
     auto* compare = dynamic_cast<cuiPlanCompare*>(main.PlanWindow());
     ASSERT_NE(compare, nullptr);
-    ASSERT_EQ(compare->List()->count(), 1);
+    ASSERT_EQ(compare->Lines().size(), 1u);
     const cmcDiffLine line = compare->Lines()[0];
     EXPECT_TRUE(line.valueA == "Wide" || line.valueA == "Narrow") << line.Text();
-    EXPECT_EQ(compare->List()->item(0)->text().toStdString(), line.Text());
+    ASSERT_EQ(compare->Tree()->topLevelItemCount(), 1);
+    QTreeWidgetItem* item = compare->Tree()->topLevelItem(0)->child(0);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(compare->LineOf(item), &compare->Lines()[0]);
     compare->CopyButton()->click();
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), line.Text() + "\n");
-    compare->List()->setCurrentRow(0);
+    compare->Tree()->setCurrentItem(item);
     p.Step(0);
     p.Step(0);
     ASSERT_NE(main.Sheets().Current(), nullptr);
@@ -208,10 +214,116 @@ TEST(ChannelPlanWindows, CompareLineOpensTheSheetAtTheCell) {
 
     // The list does not follow edits; Compare Again reads the file and compares anew.
     type(main, "%CT_Mch.CL_Mch_Nar[0]", "@key:space");
-    EXPECT_EQ(compare->List()->count(), 1);
+    EXPECT_EQ(compare->Lines().size(), 1u);
     compare->CompareAgainButton()->click();
-    EXPECT_EQ(compare->List()->count(), 0);
+    EXPECT_EQ(compare->Lines().size(), 0u);
+    EXPECT_EQ(compare->Tree()->topLevelItemCount(), 0);
     EXPECT_TRUE(compare->Summary()->text().contains("same values")) << compare->Summary()->text().toStdString();
     EXPECT_FALSE(compare->CopyButton()->isEnabled());
+    EXPECT_TRUE(main.Sheets().Current()->ChangeMarksShown().empty());
     compare->close();
+}
+
+// The change list in use, by mouse: lines grouped by sheet with their counts, a new channel as one
+// line; a clicked line opens its sheet, whose changed cells carry the drawn mark (and say what
+// changed) on every sheet shown while the window is open, and on none once it is closed.
+TEST(ChannelPlanWindows, CompareGroupsBySheetAndMarksTheOpenSheetWhileOpen) {
+    test::Program p;
+    cuiMain& main = *p.main;
+    ASSERT_TRUE(main.Files().OpenFile(test::BinDir() + "/ZT5531K_PMR.QCF"));
+    auto type = [](indMain& m, const char* identity, const std::string& text) {
+        cmcCellObj cell;
+        cmcCellCounters counters;
+        cell.category = CT_Null;
+        ParseCell(std::string("{(") + identity + ")}", &cell, &counters, nullptr);
+        cmcCellScript script(m);
+        std::string why;
+        EXPECT_TRUE(script.Apply(cell, text, &why)) << identity << ": " << why;
+    };
+    type(main, "%CT_Mch.CL_Mch_FreqR[0]", "446.00625");
+    {
+        indMain other;
+        other.LoadStartImage(kModelPmr);
+        ASSERT_EQ(other.OpenCloneFile(test::BinDir() + "/ZT5531K_PMR.QCF"), 0);
+        type(other, "%CT_Mch.CL_Mch_FreqR[0]", "446.00625");
+        type(other, "%CT_Mch.CL_Mch_Nar[0]", "@key:space");
+        type(other, "%CT_Mch.CL_Mch_FreqR[1]", "446.1");
+        type(other, "%CT_Mch.CL_Mch_Text[1]", "EVENT");
+        type(other, "%CT_Null.CL_Comm_AtResetTimer_A", "@key:space");
+        ASSERT_TRUE(other.SaveCloneFile(test::TempDir() + "/changes.qcf"));
+    }
+    ASSERT_TRUE(main.CompareWithFile(QString::fromStdString(test::TempDir() + "/changes.qcf")));
+    auto* compare = dynamic_cast<cuiPlanCompare*>(main.PlanWindow());
+    ASSERT_NE(compare, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(compare));
+    QTreeWidget* tree = compare->Tree();
+
+    // One item per sheet with its count; the channel only the file has is one line.
+    std::map<std::string, std::vector<std::string>> groups;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* top = tree->topLevelItem(i);
+        auto& lines = groups[top->text(0).toStdString()];
+        for (int j = 0; j < top->childCount(); ++j) lines.push_back(top->child(j)->text(0).toStdString());
+    }
+    const std::string bankGroup = "Memory Channels, Bank 1: 2 changes";
+    ASSERT_EQ(groups.count(bankGroup), 1u) << ::testing::PrintToString(groups);
+    EXPECT_EQ(groups[bankGroup][1], "1-2: new channel 446.100000 MHz EVENT");
+    EXPECT_EQ(groups.count("Bank Operation: 3 changes"), 1u) << ::testing::PrintToString(groups);
+    EXPECT_EQ(groups.count("Common Settings: 1 change"), 1u) << ::testing::PrintToString(groups);
+    EXPECT_EQ(compare->Lines().size(), 6u);
+    EXPECT_TRUE(compare->Summary()->text().startsWith("6 changes on 3 sheets")) << compare->Summary()->text().toStdString();
+
+    auto click = [&](const std::string& text) {
+        const QList<QTreeWidgetItem*> found =
+            tree->findItems(QString::fromStdString(text), Qt::MatchExactly | Qt::MatchRecursive);
+        ASSERT_EQ(found.size(), 1) << text;
+        tree->scrollToItem(found[0]);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(found[0]).center());
+        p.Step(0);
+        p.Step(0);
+    };
+    click("1-2: new channel 446.100000 MHz EVENT");
+    cuiSheet* sheet = main.Sheets().Current();
+    ASSERT_NE(sheet, nullptr);
+    const cmcDiffLine* channel = nullptr;
+    for (const cmcDiffLine& d : compare->Lines())
+        if (d.kind == cmcDiffKind::NewChannel) channel = &d;
+    ASSERT_NE(channel, nullptr);
+    EXPECT_EQ(sheet->Name(), channel->sheetReference);
+    EXPECT_EQ(sheet->Row(), channel->gridRow);
+    // Every cell of the new channel and the width of channel 1 are marked; nothing else.
+    EXPECT_EQ(sheet->ChangeMarksShown().size(), channel->cols.size() + 1);
+    ASSERT_EQ(sheet->ChangeMarksShown().count({channel->col, channel->gridRow}), 1u);
+    const QString tip = sheet->Grid()->onToolTip(channel->col, channel->gridRow);
+    EXPECT_TRUE(tip.contains("changes.qcf") && tip.contains("446.100000 MHz EVENT")) << tip.toStdString();
+    // The mark is drawn: the top right corner of a marked cell has its colour, of another cell not.
+    auto cornerRgb = [&](int col, int row) {
+        const QRect r = sheet->Grid()->CellRect(col, row);
+        EXPECT_FALSE(r.isEmpty()) << col << "," << row;
+        const QImage shot = sheet->Grid()->viewport()->grab().toImage();
+        return shot.pixelColor(r.right() - 1, r.top() + 1).rgb() & 0xFFFFFF;
+    };
+    EXPECT_EQ(cornerRgb(channel->col, channel->gridRow), cuiSheet::kChangeMarkRgb);
+    EXPECT_NE(cornerRgb(channel->col, channel->gridRow + 1), cuiSheet::kChangeMarkRgb);
+
+    // Another sheet shown while the window is open is marked too.
+    click("Auto reset timer A / Value: Off -> 1.000");
+    sheet = main.Sheets().Current();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_NE(sheet->Name(), channel->sheetReference);
+    EXPECT_EQ(sheet->ChangeMarksShown().size(), 1u);
+
+    // Closed: no marks on the sheet shown, nor on a sheet opened afterwards.
+    QPushButton* close = nullptr;
+    for (auto* b : compare->findChildren<QPushButton*>())
+        if (b->text().remove('&') == "Close") close = b;
+    ASSERT_NE(close, nullptr);
+    const std::string bankSheet = channel->sheetReference;  // the window's lines go with it
+    QTest::mouseClick(close, Qt::LeftButton);
+    p.Step(0);
+    EXPECT_EQ(main.PlanWindow(), nullptr);
+    EXPECT_TRUE(main.Sheets().Current()->ChangeMarksShown().empty());
+    main.Sheets().OpenSheet(bankSheet);
+    ASSERT_NE(main.Sheets().Current(), nullptr);
+    EXPECT_TRUE(main.Sheets().Current()->ChangeMarksShown().empty());
 }
