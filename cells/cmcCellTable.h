@@ -135,7 +135,7 @@ public:
     // The table with every group's rows, built on first use.
     static const cmcCellTable& Instance();
 
-    // Adds a row; a label outside 0..709 or one that already has a row is fatal (internal fault).
+    // Adds a row; a label outside 0..710 or one that already has a row is fatal (internal fault).
     void Set(int label, cmcCellBehaviourFn behaviour);
     void SetRange(int firstLabel, int lastLabel, cmcCellBehaviourFn behaviour);
     // Adds field rows (cmcFieldCell.h); the rows must live as long as the table (static arrays).
@@ -195,5 +195,10 @@ bool ChannelFormatBlocked(const cmcCellCall& call, int value);
 // The bank that a channel belongs to (0-4, or 5 for none) and the bank shown by the current
 // channel/bank sheet (asked with EVC_QueryBank; the channel's bank when no sheet answers).
 int CurrentBank(cmcCellCall& call, int channel);
+
+// The error mark of a channel in a fixed dPMR446 bank whose frequency (Hz, 0 for none) is none of
+// the 24 dPMR446 channel frequencies: the frequency editor offers only those, so such a value came
+// from elsewhere (a file edited by another tool).
+void MarkNotFixedChannel(cmcCellCall& call, uint32_t hz);
 
 }  // namespace qx

@@ -8,20 +8,26 @@ namespace qx {
 
 namespace {
 
-// The channels of the bank in the request's row number: the monitor setting warns, the select,
-// call, PTT and channel mute settings that MSK signalling cannot use are errors.
+// The channels of the bank in the request's row number, through the marks of their cells: on a
+// digital PMR the monitor and channel mute settings that MSK signalling does not like warn, and
+// the select, call and PTT settings it cannot use are errors; on every model a power level the
+// "Power levels" setting does not offer and a scrambler "By key" without a scrambler key warn, and
+// a tone the radio does not have or a dPMR446 fixed-bank frequency off its channels are errors.
 void CheckChannels(cmcCellCall& c) {
-    if (!c.IsKorv()) return;
     const int bank = c.req.rowNumber;
     if (bank < 0 || bank >= map::kBankCount) return;
+    static constexpr int kWarningLabels[] = {CL_Mch_Moni, CL_Mch_CH_Mute, CL_Mch_RfPo, CL_Mch_Scrm_On};
+    static constexpr int kErrorLabels[] = {CL_Mch_FreqR, CL_Mch_FreqT, CL_Mch_CTone_R, CL_Mch_CTone_T,
+                                           CL_Mch_Sel,   CL_Mch_Call,  CL_Mch_PTT};
     cmcCellCapsule probe(&c.main);
     const uint8_t* image = c.image.Data();
     const int first = datBankFirst(image, bank);
     const int end = first + datBankSize(image, bank);
     for (int ch = first; ch < end && ch < map::kChannelCount; ++ch) {
-        if (probe.WarningOf(CT_Mch, CL_Mch_Moni, ch)) c.Warn(ChannelReason(ch, probe.ProbedReason()));
-        for (int label : {CL_Mch_Sel, CL_Mch_Call, CL_Mch_PTT, CL_Mch_CH_Mute})
+        for (int label : kErrorLabels)
             if (probe.ErrorOf(CT_Mch, label, ch)) c.Fail(ChannelReason(ch, probe.ProbedReason()));
+        for (int label : kWarningLabels)
+            if (probe.WarningOf(CT_Mch, label, ch)) c.Warn(ChannelReason(ch, probe.ProbedReason()));
     }
 }
 
@@ -54,6 +60,14 @@ void CheckConfig(cmcCellCall& c) {
         c.Fail(probe.ProbedReason());
 }
 
+// The call list entries whose address lies outside their call-list range.
+void CheckCallList(cmcCellCall& c) {
+    if (!c.IsKorv()) return;
+    cmcCellCapsule probe(&c.main);
+    for (int n = datKindMinIndex(KIND_MskCallList); n <= datKindMaxIndex(KIND_MskCallList); ++n)
+        if (probe.ErrorOf(CT_MSK_CallList, CL_Msk_CallList_Adr, n)) c.Fail(probe.ProbedReason());
+}
+
 }  // namespace
 
 void RegisterProbeCells(cmcCellTable& t) {
@@ -62,6 +76,7 @@ void RegisterProbeCells(cmcCellTable& t) {
     t.Set(CL_Check_Msk_IdRange, CheckIdRange);
     t.Set(CL_Check_Msk_OwnIdGroup, CheckOwnIdGroup);
     t.Set(CL_Check_Msk_Config, CheckConfig);
+    t.Set(CL_Check_Msk_CallList, CheckCallList);
 }
 
 }  // namespace qx
