@@ -135,7 +135,7 @@ public:
     // The table with every group's rows, built on first use.
     static const cmcCellTable& Instance();
 
-    // Adds a row; a label outside 0..710 or one that already has a row is fatal (internal fault).
+    // Adds a row; a label outside 0..709 or one that already has a row is fatal (internal fault).
     void Set(int label, cmcCellBehaviourFn behaviour);
     void SetRange(int firstLabel, int lastLabel, cmcCellBehaviourFn behaviour);
     // Adds field rows (cmcFieldCell.h); the rows must live as long as the table (static arrays).

@@ -60,14 +60,6 @@ void CheckConfig(cmcCellCall& c) {
         c.Fail(probe.ProbedReason());
 }
 
-// The call list entries whose address lies outside their call-list range.
-void CheckCallList(cmcCellCall& c) {
-    if (!c.IsKorv()) return;
-    cmcCellCapsule probe(&c.main);
-    for (int n = datKindMinIndex(KIND_MskCallList); n <= datKindMaxIndex(KIND_MskCallList); ++n)
-        if (probe.ErrorOf(CT_MSK_CallList, CL_Msk_CallList_Adr, n)) c.Fail(probe.ProbedReason());
-}
-
 }  // namespace
 
 void RegisterProbeCells(cmcCellTable& t) {
@@ -76,7 +68,6 @@ void RegisterProbeCells(cmcCellTable& t) {
     t.Set(CL_Check_Msk_IdRange, CheckIdRange);
     t.Set(CL_Check_Msk_OwnIdGroup, CheckOwnIdGroup);
     t.Set(CL_Check_Msk_Config, CheckConfig);
-    t.Set(CL_Check_Msk_CallList, CheckCallList);
 }
 
 }  // namespace qx

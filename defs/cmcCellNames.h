@@ -1,4 +1,4 @@
-// Names of the cell language: the 22 cell categories and the 711 cell labels (valued by their
+// Names of the cell language: the 22 cell categories and the 710 cell labels (valued by their
 // position), the colour names, and the character set, style and pitch names of font specifications.
 // The category and label lists below are the one table of names in the program; the enums and the
 // name arrays are both generated from them.
@@ -182,7 +182,7 @@ namespace qx {
     X(CL_Maker_mLVARB4) X(CL_Maker_mLVARB5) X(CL_Maker_mLVARB6) X(CL_Maker_mLVATB0) X(CL_Maker_mLVATB1) \
     X(CL_Maker_mLVATB2) X(CL_Maker_mLVATB3) X(CL_Maker_mLVATB4) X(CL_Maker_mLVATB5) X(CL_Maker_mLVATB6) \
     X(CL_Maker_mRSSIS1) X(CL_Maker_mRSSIS3) X(CL_Maker_mRSSISR) X(CL_Maker_mRSSISL) \
-    X(CL_Menu_Setup_Backup) X(CL_Check_Msk_CallList)
+    X(CL_Menu_Setup_Backup)
 
 #define QX_CELL_ENUM_ENTRY(name) name,
 enum cmcCellCategory : int { QX_CELL_CATEGORIES(QX_CELL_ENUM_ENTRY) };
@@ -191,16 +191,16 @@ enum cmcCellLabel : int { QX_CELL_LABELS(QX_CELL_ENUM_ENTRY) };
 
 inline constexpr int kCategoryCount = 22;
 inline constexpr int kCategoryNone = 22;  // a cell without category
-inline constexpr int kLabelCount = 711;
-inline constexpr int kLabelNone = 711;    // a cell without label
+inline constexpr int kLabelCount = 710;
+inline constexpr int kLabelNone = 710;    // a cell without label
 static_assert(CT_Dig_Msg_Status == kCategoryCount - 1, "category list out of step");
-static_assert(CL_Check_Msk_CallList == kLabelCount - 1, "label list out of step");
+static_assert(CL_Menu_Setup_Backup == kLabelCount - 1, "label list out of step");
 
 // The names by value.
 extern const char* const kCategoryNames[kCategoryCount];
 extern const char* const kLabelNames[kLabelCount];
 
-// Name -> value through the name tables. The empty name gives none (22, 711); an unknown name is a
+// Name -> value through the name tables. The empty name gives none (22, 710); an unknown name is a
 // fatal definition fault ("Cannot use the specified category.\n'%s'", "Cannot use the specified cell.\n'%s'").
 int CategoryValue(const std::string& name);
 int LabelValue(const std::string& name);

@@ -90,7 +90,7 @@ public:
     const cmcCellObj* model = nullptr;      // the cell this one starts from at each parse (not owned)
     cmcCellCounters* counters = nullptr;    // set only while a description is being parsed (not owned)
     int category = kCategoryNone;           // 0-21, kCategoryNone (22) for none
-    int label = kLabelNone;                 // 0-710, kLabelNone (711) for none
+    int label = kLabelNone;                 // 0-709, kLabelNone (710) for none
     int index = 0;
     std::optional<std::string> name;        // none, or a non-empty name
     int imageIndex = -1;

@@ -1,9 +1,9 @@
 // The checks of the warning check list that look across fields: the marks of the channel cells
 // (power level against the "Power levels" setting, scrambler by key against the key functions,
-// tones out of the tone table, dPMR446 fixed-bank frequencies), the bank checks and the MSK call
-// list check that carry them to the topic tree and to a clone write, and the list of marked cells
-// named by sheet, row and column.
+// tones out of the tone table, dPMR446 fixed-bank frequencies), the bank checks that carry them to
+// the topic tree and to a clone write, and the list of marked cells named by sheet, row and column.
 #include "cells/cmcCellCapsule.h"
+#include "cells/cmcReasons.h"
 #include "cells/cmcWarningCheck.h"
 #include "common/cmcClock.h"
 #include "defs/cmcEvMan.h"
@@ -26,7 +26,7 @@ constexpr int kPowerLevels = 0x95A2;  // bit 2: high, middle and low
 constexpr int kFirstKey = 0x8800;     // eight programmable keys
 
 class WarningCheck : public ::testing::Test {
-protected:
+public:  // the cases of a table set the fixture up
     void SetUp() override {
         OpenDefinitionFiles();
         test::Messages().Clear();
@@ -139,7 +139,9 @@ TEST_F(WarningCheck, ChannelMarksAcrossFields) {
              });
          },
          CL_Mch_FreqT, 3, 0, 0},
-        {"the free bank takes any frequency", kModelDPmr446, kOffChannel, [](WarningCheck&) {}, CL_Mch_FreqR, 4, 0, 0},
+        {"the free bank takes any frequency", kModelDPmr446, kPmr,
+         [kOffChannel](WarningCheck& t) { t.Edit(4, [&](datCh& c) { c.rxFreq = c.txFreq = kOffChannel; }); },
+         CL_Mch_FreqR, 4, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -160,32 +162,11 @@ TEST_F(WarningCheck, ChannelMarksAcrossFields) {
     }
 }
 
-// An MSK call list address outside its range was marked on its cell only: the check list now
-// carries it to the tree and refuses a write.
-TEST_F(WarningCheck, CallListAddressOutsideItsRange) {
-    main_.LoadStartImage(kModelKorvPmr);
-    EXPECT_TRUE(cmcRunWarningCheck(main_).errors.empty());
-    datCh entry(Image());
-    entry.Load(KIND_MskCallList, 0);
-    entry.value[0] = 4095;
-    entry.Store();
-    cmcCellObj cell;
-    cell.category = CT_MSK_CallList;
-    cell.label = CL_Msk_CallList_Adr;
-    cmcCellRequest req;
-    req.cell = &cell;
-    cmcCellCapsule(&main_).Execute(req, false);
-    ASSERT_TRUE(req.resultFlags & CRF_Error) << "the fixture must put the address outside the range";
-    const cmcWarningFindings found = cmcRunWarningCheck(main_);
-    ASSERT_EQ(found.errors.size(), 1u);
-    EXPECT_EQ(found.errors[0], "GI_Sheet_Msk_CallList");
-}
-
 // The marked cells of a bank sheet named as the user sees them, in row order; a sheet without a
 // mark and a clean image list nothing.
 TEST_F(WarningCheck, MarkedCellsNamedBySheetRowAndColumn) {
     UseModel(kModelLmr, 150000000);
-    const std::vector<std::string> sheets = {"GI_Sheet_KeyDisp", "[St_ChBank]GI_Sheet_Mch_LMR,Bank 0"};
+    const std::vector<std::string> sheets = {"GI_Sheet_KeyDisp", "[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0"};
     EXPECT_TRUE(cmcFindMarkedCells(main_, sheets).empty());
     Edit(2, [](datCh& c) { c.rxTone = {true, false, false, 60, 0}; });
     Edit(1, [](datCh& c) { c.rfPower = 1; });
