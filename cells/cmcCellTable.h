@@ -196,4 +196,9 @@ bool ChannelFormatBlocked(const cmcCellCall& call, int value);
 // channel/bank sheet (asked with EVC_QueryBank; the channel's bank when no sheet answers).
 int CurrentBank(cmcCellCall& call, int channel);
 
+// The error mark of a channel in a fixed dPMR446 bank whose frequency (Hz, 0 for none) is none of
+// the 24 dPMR446 channel frequencies: the frequency editor offers only those, so such a value came
+// from elsewhere (a file edited by another tool).
+void MarkNotFixedChannel(cmcCellCall& call, uint32_t hz);
+
 }  // namespace qx

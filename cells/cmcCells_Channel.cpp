@@ -80,6 +80,8 @@ void TransmitFrequency(cmcCellCall& c) {
     const bool changed = editor.Frequency(c.rec, cmcEditMode::Transmit, fixed);
     c.Opened(editor.Result());
     if (changed) c.StoreRecord();
+    // An inhibited transmitter never uses the frequency.
+    if (fixed && !c.rec.txInhibit) MarkNotFixedChannel(c, c.rec.txFreq);
     if (c.rec.txInhibit) GreyText(c);
 }
 
@@ -89,6 +91,10 @@ void Tone(cmcCellCall& c) {
     const bool changed = editor.Tone(c.rec.rxTone, c.rec.txTone, Mode, c.modelType == kModelDPmr446);
     c.Opened(editor.Result());
     if (changed) c.StoreRecord();
+    // A digital-only channel (digital signalling 3) does not use its tones.
+    const datTone& tone = Mode == cmcEditMode::Receive ? c.rec.rxTone : c.rec.txTone;
+    if (c.rec.inUse && c.rec.digSignal != 3 && !ToneInTable(tone, c.modelType == kModelDPmr446))
+        c.Fail(MR_ToneOutOfTable);
     if (c.rec.digSignal == 3) GreyText(c);
 }
 
@@ -168,6 +174,10 @@ void ColourCode(cmcCellCall& c) {
 }  // namespace
 
 bool ChannelFormatBlocked(const cmcCellCall& c, int) { return c.IsKorv() && !(c.mskOff || (c.noRepeater && c.mskOn)); }
+
+void MarkNotFixedChannel(cmcCellCall& c, uint32_t hz) {
+    if (c.rec.inUse && hz != 0 && FixedChannelIndex(hz) < 0) c.Fail(MR_NotFixedChannel);
+}
 
 void RegisterChannelCells(cmcCellTable& t) {
     t.Set(CL_Mch_No, Number);

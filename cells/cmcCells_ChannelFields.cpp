@@ -19,6 +19,23 @@ bool SetFails(const cmcCellCall& c, int v) { return KorvMskOn(c, v) && v == 1; }
 bool MuteWarns(const cmcCellCall& c, int v) { return KorvMskOn(c, v) && v == 0; }
 bool NoDigitalSignal(const cmcCellCall& c, int) { return c.rec.digSignal == 0; }
 
+// The radio's power key steps through the levels of the "Power levels" setting (0x95A2 bit 2:
+// clear high and low, set high, middle and low): a Middle channel under "High and low" is left
+// at the first key press and cannot be chosen again.
+constexpr int kPowerMiddle = 1;
+bool PowerNotOffered(const cmcCellCall& c, int v) { return v == kPowerMiddle && !(c.Byte(0x95A2) & 0x04); }
+
+// A channel whose scrambler is switched "By key" needs a programmable key (0x8800-0x8807) set to
+// the scrambler option key; without one the scrambler can never be switched on.
+constexpr int kScramblerByKey = 2;
+constexpr uint8_t kScramblerKey = 'I';
+bool ScramblerWithoutKey(const cmcCellCall& c, int v) {
+    if (v != kScramblerByKey) return false;
+    for (int key = 0x8800; key <= 0x8807; ++key)
+        if (c.Byte(key) == kScramblerKey) return false;
+    return true;
+}
+
 const cmcFieldRow kRows[] = {
     {CL_Mch_Inh, Rec(&datCh::inhibit), List("GI_Sheet_Sel_Mch_ChInh")},
     {CL_Mch_Text, Rec(&datCh::text, 0), Text(8)},
@@ -31,7 +48,8 @@ const cmcFieldRow kRows[] = {
     // Each model type's levels with their nominal watts, which channel plans read and write.
     {CL_Mch_RfPo, Rec(&datCh::rfPower),
      ModelList("GI_Sheet_Sel_Mch_RfPwr_Lmr", "GI_Sheet_Sel_Mch_RfPwr_Pmr", "GI_Sheet_Sel_Mch_RfPwr_PmrK",
-               "GI_Sheet_Sel_Mch_RfPwr_DPmr446")},
+               "GI_Sheet_Sel_Mch_RfPwr_DPmr446"),
+     Warn(PowerNotOffered, MR_PowerNotOffered)},
     {CL_Mch_Lockout, Rec(&datCh::lockout),
      ModelList("GI_Sheet_Sel_Mch_Lockout_Lmr", "GI_Sheet_Sel_Mch_Lockout_Pmr", "GI_Sheet_Sel_Mch_Lockout_Pmr",
                "GI_Sheet_Sel_Mch_Lockout_Lmr")},
@@ -48,7 +66,7 @@ const cmcFieldRow kRows[] = {
                "GI_Sheet_Sel_Mch_Log_Lmr")},
     {CL_Mch_Log_Msk, Rec(&datCh::logMsk), List(kOnOff)},
     {CL_Mch_Scan_Inc, Rec(&datCh::scanInc), List("GI_Sheet_Sel_Mch_ScanInc")},
-    {CL_Mch_Scrm_On, Rec(&datCh::scrambleOn), List("GI_Sheet_Sel_Mch_ScramOn")},
+    {CL_Mch_Scrm_On, Rec(&datCh::scrambleOn), List("GI_Sheet_Sel_Mch_ScramOn"), Warn(ScramblerWithoutKey, MR_ScramblerNoKey)},
     {CL_Mch_Scrm_Code, Rec(&datCh::scrambleCode), Integer(1, 255)},
     {CL_Mch_Moni, Rec(&datCh::monitor), MarkedList("GI_Sheet_Sel_Mch_Moni"), Notify(CN_All) | Warn(MonitorWarns, MR_MskMonitor)},
     {CL_Mch_Sel, Rec(&datCh::select), MarkedList("GI_Sheet_Sel_Mch_Sel"), Notify(CN_All) | Error(SelectFails, MR_MskSelect)},

@@ -8,20 +8,26 @@ namespace qx {
 
 namespace {
 
-// The channels of the bank in the request's row number: the monitor setting warns, the select,
-// call, PTT and channel mute settings that MSK signalling cannot use are errors.
+// The channels of the bank in the request's row number, through the marks of their cells: on a
+// digital PMR the monitor and channel mute settings that MSK signalling does not like warn, and
+// the select, call and PTT settings it cannot use are errors; on every model a power level the
+// "Power levels" setting does not offer and a scrambler "By key" without a scrambler key warn, and
+// a tone the radio does not have or a dPMR446 fixed-bank frequency off its channels are errors.
 void CheckChannels(cmcCellCall& c) {
-    if (!c.IsKorv()) return;
     const int bank = c.req.rowNumber;
     if (bank < 0 || bank >= map::kBankCount) return;
+    static constexpr int kWarningLabels[] = {CL_Mch_Moni, CL_Mch_CH_Mute, CL_Mch_RfPo, CL_Mch_Scrm_On};
+    static constexpr int kErrorLabels[] = {CL_Mch_FreqR, CL_Mch_FreqT, CL_Mch_CTone_R, CL_Mch_CTone_T,
+                                           CL_Mch_Sel,   CL_Mch_Call,  CL_Mch_PTT};
     cmcCellCapsule probe(&c.main);
     const uint8_t* image = c.image.Data();
     const int first = datBankFirst(image, bank);
     const int end = first + datBankSize(image, bank);
     for (int ch = first; ch < end && ch < map::kChannelCount; ++ch) {
-        if (probe.WarningOf(CT_Mch, CL_Mch_Moni, ch)) c.Warn(ChannelReason(ch, probe.ProbedReason()));
-        for (int label : {CL_Mch_Sel, CL_Mch_Call, CL_Mch_PTT, CL_Mch_CH_Mute})
+        for (int label : kErrorLabels)
             if (probe.ErrorOf(CT_Mch, label, ch)) c.Fail(ChannelReason(ch, probe.ProbedReason()));
+        for (int label : kWarningLabels)
+            if (probe.WarningOf(CT_Mch, label, ch)) c.Warn(ChannelReason(ch, probe.ProbedReason()));
     }
 }
 

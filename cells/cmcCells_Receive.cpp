@@ -17,6 +17,7 @@ void ReceiveFrequency(cmcCellCall& c) {
     cmcEditor editor(c.req);
     const bool changed = editor.Frequency(c.rec, cmcEditMode::Receive, fixed);
     c.Opened(editor.Result());
+    if (fixed) MarkNotFixedChannel(c, c.rec.rxFreq);
     if (!changed) return;
     c.StoreRecord();
     // The row's other cells appear, and the channel counts change.

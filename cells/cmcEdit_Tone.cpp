@@ -75,6 +75,12 @@ bool ParseToneText(std::string_view text, bool dpmr446, datTone* tone) {
     return false;
 }
 
+bool ToneInTable(const datTone& tone, bool dpmr446) {
+    if (!tone.enabled) return true;
+    if (tone.dtcs) return !dpmr446 || DtcsPosition(tone.dtcsCode) >= 0;
+    return tone.ctcss < Tones().ctcss.size() || (tone.ctcss == kToneItemUser && !dpmr446);
+}
+
 bool cmcEditor::Tone(datTone& rx, datTone& tx, cmcEditMode mode, bool dpmr446) {
     const bool receive = mode == cmcEditMode::Receive;
     datTone& t = receive ? rx : tx;

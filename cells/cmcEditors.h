@@ -50,6 +50,7 @@ inline constexpr const char* kSelMskRpt1st = "GI_Sheet_Sel_Mch_Msk_Rpt_1st_Pmr";
 inline constexpr const char* kSelMskRpt2nd = "GI_Sheet_Sel_Mch_Msk_Rpt_2nd";      // Flex1: codes 0..127
 
 // Items of the tone chooser.
+inline constexpr int kToneItemUser = 51;  // the user CTCSS tone (not on dPMR446)
 inline constexpr int kToneItemOff = 52;
 inline constexpr int kToneItemDtcs = 53;
 // The item of "GI_Sheet_Sel_Mch_Msk_Rpt_1st_Pmr" that continues with the second list, and the
@@ -248,6 +249,9 @@ int FixedChannelIndex(uint32_t hz);     // -1 when not a fixed frequency
 std::string FormatDtcs(uint16_t code, bool inverted);
 // Typed tone text to a tone; false when it names no tone (dPMR446: only the listed DTCS codes).
 bool ParseToneText(std::string_view text, bool dpmr446, datTone* tone);
+// Whether the radio has the tone: a CTCSS tone number of its table (the user tone too, except on
+// dPMR446), any DTCS code (on dPMR446 only the codes of its list), or off.
+bool ToneInTable(const datTone& tone, bool dpmr446);
 
 // Colour codes 1..16: the 24-bit pattern of code n (0 outside 1..16), its text, and the code of a
 // stored pattern (0 when the pattern is none of the sixteen).

@@ -43,6 +43,10 @@ enum cmcMarkReason : int {
     MR_MskIdGroup,
     MR_MskFixBaseId,
     MR_MskCallList,
+    MR_PowerNotOffered,
+    MR_ScramblerNoKey,
+    MR_NotFixedChannel,
+    MR_ToneOutOfTable,
 };
 std::string MarkReasonText(int reason);
 

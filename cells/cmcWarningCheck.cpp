@@ -5,7 +5,11 @@
 #include "defs/cmcCellObj.h"
 #include "defs/cmcGTex.h"
 #include "image/cmcImageMap.h"
+#include "defs/cmcSheetBuilder.h"
 #include "image/indMain.h"
+
+#include <cctype>
+#include <memory>
 
 namespace qx {
 namespace {
@@ -20,7 +24,146 @@ std::string CheckWord(int modelType) {
     }
 }
 
+bool SameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+    return true;
+}
+
+// ---- the marked cells of the sheets ----
+
+class NoMeasure final : public cmcTextMeasure {
+public:
+    int TextWidth(const cmcFont&, const std::string& line) override { return static_cast<int>(line.size()) * 8; }
+    int LineHeight(const cmcFont&) override { return 16; }
+};
+
+// "[style]key,parameter" built as the sheet windows build it.
+std::unique_ptr<cmcSheetBuilder> BuildSheet(const std::string& reference, indMain& main) {
+    std::string style, rest = reference, parameter;
+    if (!rest.empty() && rest[0] == '[') {
+        const size_t close = rest.find(']');
+        if (close != std::string::npos) {
+            style = rest.substr(1, close - 1);
+            rest = rest.substr(close + 1);
+        }
+    }
+    const size_t comma = rest.find(',');
+    if (comma != std::string::npos) parameter = rest.substr(comma + 1);
+    const std::string key = rest.substr(0, comma);
+    if (!GTex().HasKey(key + "_Cells")) return nullptr;
+    cmcSheetContext ctx;
+    ctx.modelType = main.ModelType();
+    ctx.image = &main.WorkingImage();
+    std::unique_ptr<cmcSheetBuilder> b;
+    if (style == "St_ChBank")
+        b = std::make_unique<cmcSheetBuilderChBank>(GTex(), key, ctx);
+    else if (style == "St_Common")
+        b = std::make_unique<cmcSheetBuilderCommon>(GTex(), key, ctx);
+    else
+        b = std::make_unique<cmcSheetBuilder>(GTex(), key, ctx);
+    if (!parameter.empty()) b->SetParameter(parameter);
+    NoMeasure measure;
+    b->Build(measure);
+    return b;
+}
+
+// Headings and captions without the padding that aligns them: one space between words, none
+// after the dash of a number pair ("1-  2" is "1-2"), no colon ending a heading.
+std::string Compact(const std::string& text) {
+    std::string out;
+    for (char ch : text) {
+        if (ch == '\n' || ch == '\r' || ch == '\t') ch = ' ';
+        if (ch == ' ') {
+            if (out.empty() || out.back() == ' ') continue;
+            if (out.back() == '-' && out.size() >= 2 && std::isdigit(static_cast<unsigned char>(out[out.size() - 2])))
+                continue;
+        }
+        out += ch;
+    }
+    while (!out.empty() && (out.back() == ' ' || out.back() == ':')) out.pop_back();
+    return out;
+}
+
+// What the cell at (col, row) shows; "" where the sheet has no cell.
+std::string ShownAt(cmcSheetBuilder& b, cmcCellCapsule& capsule, int col, int row) {
+    if (!b.InGrid(col, row) || !b.Id(col, row).cell) return {};
+    cmcCellObj cell = *b.Id(col, row).cell;
+    if (cell.label == kLabelNone) return cell.text.value_or(std::string());
+    cmcCellRequest req;
+    req.cell = &cell;
+    capsule.Execute(req, false);
+    return req.display;
+}
+
 }  // namespace
+
+std::string cmcCellFinding::Text() const {
+    return sheet + " / " + row + " / " + column + ": " + (error ? "error: " : "warning: ") + reason;
+}
+
+std::vector<cmcCellFinding> cmcFindMarkedCells(indMain& main, const std::vector<std::string>& sheetReferences) {
+    std::vector<cmcCellFinding> out;
+    std::vector<cmcWarningFindings::Mark> checks = cmcRunWarningCheck(main).marks;
+    cmcCellCapsule capsule(&main);
+    // The check-list marks of `reference` that no cell mark of the same kind stands for.
+    auto addChecks = [&](const std::string& reference, const std::string& title, size_t firstOfSheet) {
+        for (auto it = checks.begin(); it != checks.end();) {
+            if (!SameName(it->name, reference)) {
+                ++it;
+                continue;
+            }
+            bool shown = false;
+            for (size_t i = firstOfSheet; i < out.size(); ++i) shown = shown || out[i].error == it->error;
+            if (!shown) {
+                cmcCellFinding f;
+                f.sheetReference = reference;
+                f.sheet = title;
+                f.row = f.column = "-";
+                f.error = it->error;
+                f.reason = it->reason.empty() ? it->check : it->check + ": " + it->reason;
+                out.push_back(std::move(f));
+            }
+            it = checks.erase(it);
+        }
+    };
+    for (const std::string& reference : sheetReferences) {
+        if (reference.empty()) continue;
+        std::unique_ptr<cmcSheetBuilder> b = BuildSheet(reference, main);
+        if (!b) continue;
+        std::string title = Compact(b->PrintHeading());
+        if (title.empty()) title = reference;
+        const size_t firstOfSheet = out.size();
+        for (int r = 0; r < b->RowCount(); ++r) {
+            for (int col = 0; col < b->ColCount(); ++col) {
+                if (!b->Id(col, r).cell || b->Id(col, r).cell->label == kLabelNone) continue;
+                cmcCellObj cell = *b->Id(col, r).cell;
+                cmcCellRequest req;
+                req.cell = &cell;
+                capsule.Execute(req, false);
+                if (!(req.resultFlags & (CRF_Error | CRF_Warning))) continue;
+                cmcCellFinding f;
+                f.sheetReference = reference;
+                f.sheet = title;
+                f.row = b->FixedCols() > 0 && col > 0 ? Compact(ShownAt(*b, capsule, 0, r)) : std::string();
+                if (f.row.empty()) f.row = "row " + std::to_string(r + 1);
+                f.column = b->FixedRows() > 0 && r > 0 ? Compact(ShownAt(*b, capsule, col, 0)) : std::string();
+                if (f.column.empty()) f.column = "column " + std::to_string(col + 1);
+                f.error = (req.resultFlags & CRF_Error) != 0;
+                f.reason = req.markReason;
+                out.push_back(std::move(f));
+            }
+        }
+        addChecks(reference, title, firstOfSheet);
+    }
+    // Checks of sheets the walk did not reach.
+    while (!checks.empty()) {
+        const std::string reference = checks.front().name;
+        addChecks(reference, reference, out.size());
+    }
+    return out;
+}
 
 cmcWarningFindings cmcRunWarningCheck(const indMain& main, const cmcCellHandler& handler, void* owner) {
     cmcWarningFindings found;
@@ -32,6 +175,8 @@ cmcWarningFindings cmcRunWarningCheck(const indMain& main, const cmcCellHandler&
         req.action = CA_Refresh;
         if (handler) handler(req);
         const std::string name = cell.name ? *cell.name : std::string();
+        if (req.resultFlags & (CRF_Error | CRF_Warning))
+            found.marks.push_back({name, (req.resultFlags & CRF_Error) != 0, checkName, req.markReason});
         if (req.resultFlags & CRF_Error) {
             found.errors.push_back(name);
             found.errorReasons.push_back(CheckMarkText(true, checkName, req.markReason));

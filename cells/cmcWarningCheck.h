@@ -21,6 +21,13 @@ struct cmcWarningFindings {
     // The text of each mark, in the order of the two lists: which check, and why
     // ("Error, check of the user tones: REASON").
     std::vector<std::string> errorReasons, warningReasons;
+    // Every mark in check order, its parts apart.
+    struct Mark {
+        std::string name;  // the sheet reference
+        bool error = false;
+        std::string check, reason;
+    };
+    std::vector<Mark> marks;
 };
 
 // Runs the check with `handler` (requests name `owner` as their owner); the bank checks use the
@@ -28,5 +35,22 @@ struct cmcWarningFindings {
 cmcWarningFindings cmcRunWarningCheck(const indMain& main, const cmcCellHandler& handler, void* owner = nullptr);
 // The same through the cell handler working on `main` itself.
 cmcWarningFindings cmcRunWarningCheck(indMain& main);
+
+// One warning or error mark of a cell, named as the user sees it: the sheet's heading, the row's
+// caption and the column's heading (compacted as the compare list names them).
+struct cmcCellFinding {
+    std::string sheetReference;  // the sheet as the topic tree names it
+    std::string sheet, row, column;
+    bool error = false;
+    std::string reason;          // the mark's reason (its tooltip without "Warning: ")
+    std::string Text() const;    // "SHEET / ROW / COLUMN: warning: reason" ("error" for an error)
+};
+
+// Every marked cell of the sheets (references as the topic tree names them, in tree order), each
+// sheet row by row. A mark of the warning check list whose sheet shows no cell mark of its kind
+// (a check of a sheet this walk does not reach, or one without a cell of its own) follows its
+// sheet, or the last sheet, as "SHEET / - / -" with the check's text, so that the list holds an
+// error whenever the check list, which refuses a clone write, finds one.
+std::vector<cmcCellFinding> cmcFindMarkedCells(indMain& main, const std::vector<std::string>& sheetReferences);
 
 }  // namespace qx

@@ -11,7 +11,7 @@
 
 namespace qx::cli {
 
-bool DrawingCommand(const std::string& name) { return name == "render" || name == "print" || name == "diff"; }
+bool DrawingCommand(const std::string& name) { return name == "render" || name == "print" || name == "diff" || name == "validate"; }
 
 bool RequireGraphics(const std::string& command) {
     if (qobject_cast<QApplication*>(QCoreApplication::instance())) return true;
