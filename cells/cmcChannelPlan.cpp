@@ -7,6 +7,7 @@
 #include "cells/cmcEditors.h"
 #include "cells/cmcEditorsInternal.h"
 #include "cells/cmcReasons.h"
+#include "cells/cmcSheetText.h"
 #include "common/cmcWholeNumber.h"
 #include "defs/cmcCellNames.h"
 #include "defs/cmcCellObj.h"
@@ -1179,99 +1180,9 @@ std::vector<cmcDiffSheet> GroupDiffBySheet(const std::vector<cmcDiffLine>& lines
 
 namespace {
 
-class NoMeasure final : public cmcTextMeasure {
-public:
-    int TextWidth(const cmcFont&, const std::string& line) override { return static_cast<int>(line.size()) * 8; }
-    int LineHeight(const cmcFont&) override { return 16; }
-};
-
-struct SheetRef {
-    std::string style, key, parameter;
-};
-
-SheetRef SplitReference(const std::string& reference) {
-    SheetRef r;
-    std::string rest = reference;
-    if (!rest.empty() && rest[0] == '[') {
-        const size_t close = rest.find(']');
-        if (close != std::string::npos) {
-            r.style = rest.substr(1, close - 1);
-            rest = rest.substr(close + 1);
-        }
-    }
-    const size_t comma = rest.find(',');
-    r.key = rest.substr(0, comma);
-    if (comma != std::string::npos) r.parameter = rest.substr(comma + 1);
-    return r;
-}
-
-std::unique_ptr<cmcSheetBuilder> BuildSheet(const SheetRef& ref, indMain& main) {
-    cmcSheetContext ctx;
-    ctx.modelType = main.ModelType();
-    ctx.image = &main.WorkingImage();
-    std::unique_ptr<cmcSheetBuilder> b;
-    if (ref.style == "St_ChBank")
-        b = std::make_unique<cmcSheetBuilderChBank>(GTex(), ref.key, ctx);
-    else if (ref.style == "St_Common")
-        b = std::make_unique<cmcSheetBuilderCommon>(GTex(), ref.key, ctx);
-    else
-        b = std::make_unique<cmcSheetBuilder>(GTex(), ref.key, ctx);
-    if (!ref.parameter.empty()) b->SetParameter(ref.parameter);
-    NoMeasure measure;
-    b->Build(measure);
-    return b;
-}
-
-std::string OneLine(std::string text) {
-    for (char& ch : text)
-        if (ch == '\n' || ch == '\r' || ch == '\t') ch = ' ';
-    while (!text.empty() && text.back() == ' ') text.pop_back();
-    return text;
-}
-
-// Headings and captions are padded for the sheet's columns ("  Width", "1-  2"); a diff line is
-// read and searched as text, so the padding goes: no spaces at the ends, one between words, none
-// after the dash of a number pair ("1-2").
-std::string Compact(const std::string& text) {
-    std::string out;
-    for (char ch : text) {
-        if (ch == ' ') {
-            if (out.empty() || out.back() == ' ') continue;
-            if (out.back() == '-' && out.size() >= 2 && std::isdigit(static_cast<unsigned char>(out[out.size() - 2])))
-                continue;
-        }
-        out += ch;
-    }
-    while (!out.empty() && out.back() == ' ') out.pop_back();
-    return out;
-}
-
 std::string WithoutLeadingSpaces(const std::string& text) {
     const size_t first = text.find_first_not_of(' ');
     return first == std::string::npos ? std::string() : text.substr(first);
-}
-
-// A sheet's title as a diff line names it: the print heading without an empty ending after its
-// colon ("Memory Channels, Bank 1: " when the bank has no name).
-std::string SheetTitle(const std::string& heading) {
-    std::string title = Compact(heading);
-    while (!title.empty() && (title.back() == ':' || title.back() == ' ')) title.pop_back();
-    return title;
-}
-
-// What the cell at (col, row) of a built sheet shows for an image; "" where the sheet has no cell.
-std::string ShownAt(cmcSheetBuilder& b, cmcCellCapsule& capsule, int col, int row) {
-    if (!b.InGrid(col, row) || !b.Id(col, row).cell) return {};
-    cmcCellObj cell = *b.Id(col, row).cell;
-    // A cell without a label (a column heading, a row caption) shows its own text.
-    if (cell.label == kLabelNone) return OneLine(cell.text.value_or(std::string()));
-    // The placeholder row of an empty bank shows nothing (its cells would name the next bank's
-    // first channel).
-    if (b.PlaceholderRow(row)) return {};
-    cmcCellRequest req;
-    req.cell = &cell;
-    capsule.Execute(req, false);
-    return OneLine(req.display);
 }
 
 // The memory channel a sheet row shows, and its receive frequency's column: the row's cell of
@@ -1296,11 +1207,11 @@ bool ChannelInUse(indMain& main, const RowChannel& rc) {
 // A channel as a change list names it: its receive frequency as the sheet shows it, in MHz, and
 // its name when it has one ("446.100000 MHz EVENT").
 std::string ChannelSummary(cmcSheetBuilder& b, cmcCellCapsule& capsule, int row, int freqCol) {
-    std::string text = WithoutLeadingSpaces(ShownAt(b, capsule, freqCol, row)) + " MHz";
+    std::string text = WithoutLeadingSpaces(cmcShownAt(b, capsule, freqCol, row)) + " MHz";
     for (int c = 0; c < b.ColCount(); ++c) {
         const cmcCellObj* cell = b.Id(c, row).cell.get();
         if (!cell || cell->category != CT_Mch || cell->label != CL_Mch_Text) continue;
-        const std::string name = Compact(ShownAt(b, capsule, c, row));
+        const std::string name = cmcCompactText(cmcShownAt(b, capsule, c, row));
         if (!name.empty()) text += " " + name;
         break;
     }
@@ -1315,12 +1226,11 @@ std::vector<cmcDiffLine> DiffImages(indMain& a, indMain& b, const std::vector<st
     cmcCellCapsule capA(&a), capB(&b);
     for (const std::string& reference : sheetReferences) {
         if (reference.empty()) continue;
-        const SheetRef ref = SplitReference(reference);
-        if (!GTex().HasKey(ref.key + "_Cells")) continue;
-        std::unique_ptr<cmcSheetBuilder> sa = BuildSheet(ref, a);
-        std::unique_ptr<cmcSheetBuilder> sb = BuildSheet(ref, b);
-        std::string title = SheetTitle(OneLine(sa->PrintHeading()));
-        if (title.empty()) title = ref.key;
+        std::unique_ptr<cmcSheetBuilder> sa = cmcBuildSheetAsText(reference, a);
+        if (!sa) continue;
+        std::unique_ptr<cmcSheetBuilder> sb = cmcBuildSheetAsText(reference, b);
+        std::string title = cmcSheetTitle(sa->PrintHeading());
+        if (title.empty()) title = cmcSheetKey(reference);
         const int cols = std::max(sa->ColCount(), sb->ColCount());
         const int rows = std::max(sa->RowCount(), sb->RowCount());
         // Headings and row captions are not settings: a caption that differs only says that a
@@ -1331,14 +1241,14 @@ std::vector<cmcDiffLine> DiffImages(indMain& a, indMain& b, const std::vector<st
         // one image has is captioned on that image's sheet alone).
         auto caption = [&](int col, int row, int fixed) {
             if (fixed == 0) return std::string();
-            std::string text = Compact(ShownAt(*sa, capA, col, row));
-            return text.empty() ? Compact(ShownAt(*sb, capB, col, row)) : text;
+            std::string text = cmcCompactText(cmcShownAt(*sa, capA, col, row));
+            return text.empty() ? cmcCompactText(cmcShownAt(*sb, capB, col, row)) : text;
         };
         for (int r = fixedRows; r < rows; ++r) {
             std::vector<cmcDiffLine> cellLines;
             for (int c = fixedCols; c < cols; ++c) {
-                const std::string va = ShownAt(*sa, capA, c, r);
-                const std::string vb = ShownAt(*sb, capB, c, r);
+                const std::string va = cmcShownAt(*sa, capA, c, r);
+                const std::string vb = cmcShownAt(*sb, capB, c, r);
                 if (va == vb) continue;
                 cmcDiffLine d;
                 d.sheetReference = reference;

@@ -2,6 +2,7 @@
 
 #include "cells/cmcCellCapsule.h"
 #include "cells/cmcReasons.h"
+#include "cells/cmcSheetText.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcGTex.h"
 #include "image/cmcImageMap.h"
@@ -29,72 +30,6 @@ bool SameName(const std::string& a, const std::string& b) {
     for (size_t i = 0; i < a.size(); ++i)
         if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
     return true;
-}
-
-// ---- the marked cells of the sheets ----
-
-class NoMeasure final : public cmcTextMeasure {
-public:
-    int TextWidth(const cmcFont&, const std::string& line) override { return static_cast<int>(line.size()) * 8; }
-    int LineHeight(const cmcFont&) override { return 16; }
-};
-
-// "[style]key,parameter" built as the sheet windows build it.
-std::unique_ptr<cmcSheetBuilder> BuildSheet(const std::string& reference, indMain& main) {
-    std::string style, rest = reference, parameter;
-    if (!rest.empty() && rest[0] == '[') {
-        const size_t close = rest.find(']');
-        if (close != std::string::npos) {
-            style = rest.substr(1, close - 1);
-            rest = rest.substr(close + 1);
-        }
-    }
-    const size_t comma = rest.find(',');
-    if (comma != std::string::npos) parameter = rest.substr(comma + 1);
-    const std::string key = rest.substr(0, comma);
-    if (!GTex().HasKey(key + "_Cells")) return nullptr;
-    cmcSheetContext ctx;
-    ctx.modelType = main.ModelType();
-    ctx.image = &main.WorkingImage();
-    std::unique_ptr<cmcSheetBuilder> b;
-    if (style == "St_ChBank")
-        b = std::make_unique<cmcSheetBuilderChBank>(GTex(), key, ctx);
-    else if (style == "St_Common")
-        b = std::make_unique<cmcSheetBuilderCommon>(GTex(), key, ctx);
-    else
-        b = std::make_unique<cmcSheetBuilder>(GTex(), key, ctx);
-    if (!parameter.empty()) b->SetParameter(parameter);
-    NoMeasure measure;
-    b->Build(measure);
-    return b;
-}
-
-// Headings and captions without the padding that aligns them: one space between words, none
-// after the dash of a number pair ("1-  2" is "1-2"), no colon ending a heading.
-std::string Compact(const std::string& text) {
-    std::string out;
-    for (char ch : text) {
-        if (ch == '\n' || ch == '\r' || ch == '\t') ch = ' ';
-        if (ch == ' ') {
-            if (out.empty() || out.back() == ' ') continue;
-            if (out.back() == '-' && out.size() >= 2 && std::isdigit(static_cast<unsigned char>(out[out.size() - 2])))
-                continue;
-        }
-        out += ch;
-    }
-    while (!out.empty() && (out.back() == ' ' || out.back() == ':')) out.pop_back();
-    return out;
-}
-
-// What the cell at (col, row) shows; "" where the sheet has no cell.
-std::string ShownAt(cmcSheetBuilder& b, cmcCellCapsule& capsule, int col, int row) {
-    if (!b.InGrid(col, row) || !b.Id(col, row).cell) return {};
-    cmcCellObj cell = *b.Id(col, row).cell;
-    if (cell.label == kLabelNone) return cell.text.value_or(std::string());
-    cmcCellRequest req;
-    req.cell = &cell;
-    capsule.Execute(req, false);
-    return req.display;
 }
 
 }  // namespace
@@ -130,9 +65,9 @@ std::vector<cmcCellFinding> cmcFindMarkedCells(indMain& main, const std::vector<
     };
     for (const std::string& reference : sheetReferences) {
         if (reference.empty()) continue;
-        std::unique_ptr<cmcSheetBuilder> b = BuildSheet(reference, main);
+        std::unique_ptr<cmcSheetBuilder> b = cmcBuildSheetAsText(reference, main);
         if (!b) continue;
-        std::string title = Compact(b->PrintHeading());
+        std::string title = cmcSheetTitle(b->PrintHeading());
         if (title.empty()) title = reference;
         const size_t firstOfSheet = out.size();
         for (int r = 0; r < b->RowCount(); ++r) {
@@ -146,9 +81,9 @@ std::vector<cmcCellFinding> cmcFindMarkedCells(indMain& main, const std::vector<
                 cmcCellFinding f;
                 f.sheetReference = reference;
                 f.sheet = title;
-                f.row = b->FixedCols() > 0 && col > 0 ? Compact(ShownAt(*b, capsule, 0, r)) : std::string();
+                f.row = b->FixedCols() > 0 && col > 0 ? cmcSheetTitle(cmcShownAt(*b, capsule, 0, r)) : std::string();
                 if (f.row.empty()) f.row = "row " + std::to_string(r + 1);
-                f.column = b->FixedRows() > 0 && r > 0 ? Compact(ShownAt(*b, capsule, col, 0)) : std::string();
+                f.column = b->FixedRows() > 0 && r > 0 ? cmcSheetTitle(cmcShownAt(*b, capsule, col, 0)) : std::string();
                 if (f.column.empty()) f.column = "column " + std::to_string(col + 1);
                 f.error = (req.resultFlags & CRF_Error) != 0;
                 f.reason = req.markReason;

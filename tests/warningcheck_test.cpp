@@ -149,7 +149,9 @@ TEST_F(WarningCheck, ChannelMarksAcrossFields) {
         c.setUp(*this);
         const cmcCellRequest r = Refresh(c.label, c.channel);
         EXPECT_EQ(Marks(r), c.mark);
-        if (c.mark) EXPECT_EQ(r.markReason, MarkReasonText(c.reason));
+        if (c.mark) {
+            EXPECT_EQ(r.markReason, MarkReasonText(c.reason));
+        }
         // The bank check carries the mark to the tree, naming the channel; an error refuses a write.
         const cmcWarningFindings found = cmcRunWarningCheck(main_);
         const bool inBank1 = c.channel < 4;
