@@ -8,7 +8,7 @@
 #include "common/cmcMessage.h"
 #include "common/cmcSafeFile.h"
 #include "defs/cmcEvMan.h"
-#include "defs/cuiSheetPaint.h"
+#include "app/cuiSheetPaint.h"
 #include "image/indMain.h"
 
 #include <QCheckBox>

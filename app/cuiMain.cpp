@@ -16,9 +16,9 @@
 #include "common/cmcMessage.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiMenu.h"
-#include "defs/cuiSheetPaint.h"
-#include "defs/cuiToolBar.h"
+#include "app/cuiMenu.h"
+#include "app/cuiSheetPaint.h"
+#include "app/cuiToolBar.h"
 
 #include <QAction>
 #include <QApplication>

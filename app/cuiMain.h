@@ -21,7 +21,7 @@
 #include "comm/cmcTick.h"
 #include "comm/indCloneMan.h"
 #include "defs/cmcCellRequest.h"
-#include "defs/cuiSheet.h"
+#include "app/cuiSheet.h"
 #include "image/indMain.h"
 
 #include <QIcon>

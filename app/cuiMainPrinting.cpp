@@ -6,7 +6,7 @@
 #include "app/cuiTree.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiSheetPaint.h"
+#include "app/cuiSheetPaint.h"
 #include "printing/cuiPrintJob.h"
 
 #include <QFileDialog>

@@ -13,7 +13,7 @@
 #include "comm/indWriteGuard.h"
 #include "defs/cmcGTex.h"
 #include "defs/cmcEvMan.h"
-#include "defs/cuiMenu.h"
+#include "app/cuiMenu.h"
 #include "image/cmcImageMap.h"
 #include "support/cmcTestSupport.h"
 

@@ -9,7 +9,7 @@
 #include "app/cuiGrid.h"
 #include "cells/cmcCellCapsule.h"
 #include "cells/cmcCellScript.h"
-#include "defs/cuiSheet.h"
+#include "app/cuiSheet.h"
 #include "support/cmcTestSupport.h"
 #include "support/cuiTestProgram.h"
 

@@ -4,7 +4,7 @@
 #include "app/cuiGrid.h"
 #include "app/cuiTree.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiSheet.h"
+#include "app/cuiSheet.h"
 #include "image/cmcImageMap.h"
 #include "support/cmcTestSupport.h"
 #include "support/cuiTestProgram.h"

@@ -9,8 +9,8 @@
 #include "comm/indEnviron.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiMenu.h"
-#include "defs/cuiSheet.h"
+#include "app/cuiMenu.h"
+#include "app/cuiSheet.h"
 #include "support/cmcTestSupport.h"
 #include "support/cuiTestProgram.h"
 

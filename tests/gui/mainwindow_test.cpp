@@ -16,9 +16,9 @@
 #include "comm/indEnviron.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiMenu.h"
-#include "defs/cuiToolBar.h"
-#include "defs/cuiSheetPaint.h"
+#include "app/cuiMenu.h"
+#include "app/cuiToolBar.h"
+#include "app/cuiSheetPaint.h"
 #include "support/cmcTestSupport.h"
 #include "support/cuiTestProgram.h"
 

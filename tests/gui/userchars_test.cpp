@@ -6,7 +6,7 @@
 #include "app/cuiGrid.h"
 #include "app/cuiTree.h"
 #include "cells/cmcDispText.h"
-#include "defs/cuiSheet.h"
+#include "app/cuiSheet.h"
 #include "image/cmcImageMap.h"
 #include "support/cuiTestProgram.h"
 
