@@ -55,7 +55,7 @@ TEST(FreeBank, OpenedFromTheTreeGivenRoomByTheLayoutAndFilledByHand) {
     p.form->resize(1100, 700);
     p.form->show();
     QApplication::setActiveWindow(p.form.get());
-    uint8_t* image = p.main->WorkingImage().Data();
+    uint8_t* image = p.main->Model().WorkingImage().Data();
     ASSERT_EQ(datBankSize(image, 0), 64);  // the blank image: one bank of 64 channels
 
     // The tree offers five banks; the fifth says it is the free bank, and a click opens its sheet.
