@@ -11,7 +11,7 @@
 #include "defs/cmcCellObj.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiSheetPaint.h"
+#include "app/cuiSheetPaint.h"
 
 #include <QApplication>
 #include <QCloseEvent>

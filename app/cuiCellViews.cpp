@@ -5,7 +5,7 @@
 #include "app/cuiTextEntry.h"
 #include "app/cuiGrid.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiSheet.h"
+#include "app/cuiSheet.h"
 #include "printing/cuiFlagWindow.h"
 
 #include <QGuiApplication>

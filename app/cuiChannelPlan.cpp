@@ -8,8 +8,8 @@
 #include "common/cmcMessage.h"
 #include "common/cmcSafeFile.h"
 #include "defs/cmcEvMan.h"
-#include "defs/cuiSheet.h"
-#include "defs/cuiSheetPaint.h"
+#include "app/cuiSheet.h"
+#include "app/cuiSheetPaint.h"
 #include "image/indMain.h"
 
 #include <QCheckBox>
@@ -286,8 +286,8 @@ std::vector<std::string> cuiMain::TreeSheetReferences() const {
 bool cuiMain::ChannelPlan(int command) {
     EvMan().Send(EVC_CloseDropDowns);
     const QString dir = QString::fromStdString(files_.DefaultDirectory()) + "/";
-    const QString base = FileName().empty() ? QString::fromStdString(ModelName(ModelType()))
-                                            : QFileInfo(QString::fromStdString(FileName())).completeBaseName();
+    const QString base = model_->FileName().empty() ? QString::fromStdString(indMain::ModelName(model_->ModelType()))
+                                                    : QFileInfo(QString::fromStdString(model_->FileName())).completeBaseName();
     if (command == 0) {
         QString path = QFileDialog::getSaveFileName(form_, QObject::tr("Export Channels"), dir + base + ".csv", kCsvFilter);
         if (path.isEmpty()) return false;
@@ -306,7 +306,7 @@ bool cuiMain::ChannelPlan(int command) {
 bool cuiMain::ExportChannelPlanFile(const QString& path) {
     // Written whole or not at all; a failure keeps the old plan and says why.
     std::string error;
-    if (!cmcWriteFileSafely(path.toStdString(), ExportChannelPlan(*this), &error)) {
+    if (!cmcWriteFileSafely(path.toStdString(), ExportChannelPlan(*model_), &error)) {
         cmcShowMessage(QObject::tr("Export Channels").toStdString(), error, cmcMsgIcon::Error);
         return false;
     }
@@ -321,15 +321,15 @@ bool cuiMain::ImportChannelPlanFile(const QString& path) {
         return false;
     }
     cuiPlanPreview dialog(form_, path, [this, &csv](bool fitNames) {
-        return qx::ImportChannelPlan(*this, csv, {.apply = false, .fitNames = fitNames});
+        return qx::ImportChannelPlan(*model_, csv, {.apply = false, .fitNames = fitNames});
     });
     planWindow_ = &dialog;
     const int answer = dialog.exec();
     planWindow_ = nullptr;
     if (answer != QDialog::Accepted) return false;
-    const indMain::ActionGroup action(*this, QObject::tr("Import Channels").toStdString());
+    const indMain::ActionGroup action(*model_, QObject::tr("Import Channels").toStdString());
     const cmcPlanImport done =
-        qx::ImportChannelPlan(*this, csv, {.skipBad = dialog.SkipBad(), .fitNames = dialog.FitNames()});
+        qx::ImportChannelPlan(*model_, csv, {.skipBad = dialog.SkipBad(), .fitNames = dialog.FitNames()});
     if (!done.applied) return false;
     // Bank counts may have changed: the tree's bank nodes and the open sheet follow.
     EvMan().Post(EVC_BankIcons);
@@ -354,16 +354,16 @@ bool cuiMain::CompareWithFile(const QString& path) {
     // when it cannot be read or holds another model type.
     auto compute = [this, path](std::vector<cmcDiffLine>* lines) {
         indMain other;
-        other.LoadStartImage(ModelType());
+        other.LoadStartImage(model_->ModelType());
         if (other.OpenCloneFile(path.toStdString()) != 0) return false;
-        if (other.ModelType() != ModelType()) {
+        if (other.ModelType() != model_->ModelType()) {
             QMessageBox::information(form_, QObject::tr("Compare with File"),
                                      QObject::tr("%1 holds another model type (%2); there is nothing to compare.")
                                          .arg(QFileInfo(path).fileName(),
-                                              QString::fromStdString(ModelName(other.ModelType()))));
+                                              QString::fromStdString(indMain::ModelName(other.ModelType()))));
             return false;
         }
-        *lines = DiffImages(*this, other, TreeSheetReferences());
+        *lines = DiffImages(*model_, other, TreeSheetReferences());
         return true;
     };
     auto* dialog = new cuiPlanCompare(

@@ -3,7 +3,7 @@
 #include "comm/indWriteGuard.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiSheetPaint.h"
+#include "app/cuiSheetPaint.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -2,7 +2,7 @@
 
 #include "app/cuiGrid.h"
 #include "defs/cmcEvMan.h"
-#include "defs/cuiSheet.h"
+#include "app/cuiSheet.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

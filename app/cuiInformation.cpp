@@ -2,7 +2,7 @@
 
 #include "app/cuiGrid.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiSheet.h"
+#include "app/cuiSheet.h"
 
 #include <QFrame>
 #include <QGuiApplication>

@@ -17,9 +17,9 @@
 #include "common/cmcMessage.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiMenu.h"
-#include "defs/cuiSheetPaint.h"
-#include "defs/cuiToolBar.h"
+#include "app/cuiMenu.h"
+#include "app/cuiSheetPaint.h"
+#include "app/cuiToolBar.h"
 
 #include <QAction>
 #include <QApplication>
@@ -75,22 +75,73 @@ const std::vector<cmcPortInfo>& PortDevices() {
 
 }  // namespace
 
+// ---- the model's listener and the application commands ---------------------------------------
+
+// The model's changes that show in the window.
+class cuiMain::ModelListener final : public indMainListener {
+public:
+    explicit ModelListener(cuiMain& window) : window_(window) {}
+    void ModelTypeChanged() override { window_.RefreshModelText(); }
+    void TitleChanged() override { window_.RefreshTitle(); }
+    // A clone file was opened: its folder becomes the default and it heads the recent list.
+    void CloneFileOpened(const std::string& path) override { window_.files_.NoteFileUsed(path); }
+
+private:
+    cuiMain& window_;
+};
+
+// The commands of menus, the tool bar and sheets that the cell handler hands to the window. The
+// channel list operations keep their core implementation.
+class cuiMain::Commands final : public cmcAppCommands {
+public:
+    explicit Commands(cuiMain& window) : w_(window) {}
+    bool FileNew() override { return w_.FileNew(); }
+    bool FileOpen() override { return w_.FileOpen(); }
+    bool FileSave() override { return w_.FileSave(); }
+    bool FileSaveAs() override { return w_.FileSaveAs(); }
+    bool ChannelPlan(int command) override { return w_.ChannelPlan(command); }
+    bool CanPrintCurrentSheet() override { return w_.CanPrintCurrentSheet(); }
+    bool PrintCurrentSheet() override { return w_.PrintCurrentSheet(); }
+    bool PrintAllSheets() override { return w_.PrintAllSheets(); }
+    bool ExportPdf(bool allSheets) override { return w_.ExportPdf(allSheets); }
+    bool OpenRecentFile(int index) override { return w_.OpenRecentFile(index); }
+    bool CloseMainWindow() override { return w_.CloseMainWindow(); }
+    void RebuildEditMenu(const std::string& fillerKey) override { w_.RebuildEditMenu(fillerKey); }
+    bool ApplyFontSize(int percent) override { return w_.ApplyFontSize(percent); }
+    bool ShowToolBar(bool visible) override { return w_.ShowToolBar(visible); }
+    std::string PortEntryText(int port) override { return w_.PortEntryText(port); }
+    bool OpenPortDialog() override { return w_.OpenPortDialog(); }
+    bool CloneRead() override { return w_.CloneRead(); }
+    bool CloneWrite() override { return w_.CloneWrite(); }
+    bool CloneInformation() override { return w_.CloneInformation(); }
+    bool OpenHelp(const std::string& path, int context) override { return w_.OpenHelp(path, context); }
+    bool ShowSheet(const std::string& reference) override { return w_.ShowSheet(reference); }
+    int CurrentPopupItemCount() override { return w_.CurrentPopupItemCount(); }
+    void RefreshAllViews() override { w_.RefreshAllViews(); }
+
+private:
+    cuiMain& w_;
+};
+
 // ---- construction ----------------------------------------------------------------------------
 
 cuiMain::cuiMain(const std::string& defsDir, const std::string& dataDir, std::unique_ptr<cmcSerialPort> port,
                  int imageSize)
-    : indMain(dataDir, imageSize),
+    : model_(std::make_unique<indMain>(dataDir, imageSize)),
+      listener_(std::make_unique<ModelListener>(*this)),
+      commands_(std::make_unique<Commands>(*this)),
       statusTextColour_(clWindowText),
       statusBackColour_(clBtnFace),
-      files_(*this, [this] { AfterImageReplaced(); }),
-      warnings_(*this, [this] { return tree_.get(); }),
+      files_(*model_, [this] { AfterImageReplaced(); }),
+      warnings_(*model_, [this] { return tree_.get(); }),
       sheets_([this](QWidget* host, const std::string& reference) { return CreateSheet(host, reference); }) {
+    model_->SetListener(listener_.get());
     OpenDefinitionFiles(defsDir);
 
     cloneView_ = std::make_unique<cuiCloneView>(nullptr);
     cloneMan_ = std::make_unique<indCloneMan>(std::move(port));
     cloneMan_->SetView(cloneView_.get());
-    cloneCommands_ = std::make_unique<indCloneCommands>(*this, *cloneMan_);
+    cloneCommands_ = std::make_unique<indCloneCommands>(*model_, *cloneMan_);
     cloneCommands_->countErrors = [this] {
         int errors = 0;
         CountWarnings(&errors, nullptr);
@@ -107,7 +158,7 @@ cuiMain::cuiMain(const std::string& defsDir, const std::string& dataDir, std::un
     tick_->SetCallback([this](cmcTask&) { Tick(); });
     EvMan().Register<&cuiMain::OnEvent>(this);
     if (!cmcDefaultCellHandler()) cmcInstallCellHandler();
-    SetAppCommands(this);
+    SetAppCommands(commands_.get());
     gMain = this;
 }
 
@@ -118,8 +169,9 @@ cuiMain::~cuiMain() {
     cloneCommands_.reset();
     cloneMan_.reset();
     cloneView_.reset();
-    if (&AppCommands() == this) SetAppCommands(nullptr);
+    if (&AppCommands() == commands_.get()) SetAppCommands(nullptr);
     if (gMain == this) gMain = nullptr;
+    model_->SetListener(nullptr);
 }
 
 cuiMain* cuiMain::Instance() { return gMain; }
@@ -130,7 +182,7 @@ void cuiMain::ForgetPortDevices() { Ports().valid = false; }
 
 void cuiMain::BuildWindow(Frmmain* form, const std::vector<QIcon>* treeImages, const std::vector<QIcon>* toolImages) {
     // The images must hold the whole memory map; checked before anything is loaded into them.
-    if (ImageSize() < kImageSize) cmcFatal("Self Check Error.\nEEPROM Map is too large.", kExitInternalFault);
+    if (model_->ImageSize() < kImageSize) cmcFatal("Self Check Error.\nEEPROM Map is too large.", kExitInternalFault);
 
     form_ = form;
     treeImages_ = treeImages;
@@ -142,14 +194,14 @@ void cuiMain::BuildWindow(Frmmain* form, const std::vector<QIcon>* treeImages, c
     // The model type of the settings, its initial file, the start image.
     int type = Environ().ModelType;
     if (type < 0 || type >= kModelTypeCount) type = kModelLmr;
-    LoadStartImage(type);
+    model_->LoadStartImage(type);
     sheets_.CloseSheet(true);
 
     // Menu bar and tool bar.
     menu_ = std::make_unique<cuiMenu>(form, form->menuBar(), GTex(), "GI_Menu_Main");
     menu_->SetImages(toolImages);
     menu_->Build();
-    undoMenu_ = std::make_unique<cuiUndoMenu>(*this, *menu_, form);
+    undoMenu_ = std::make_unique<cuiUndoMenu>(*model_, *menu_, form);
     undoMenu_->afterStep = [this] { AfterImageReplaced(); };
     toolBarHost_ = new QToolBar(form);
     toolBarHost_->setObjectName("MainToolBar");
@@ -234,14 +286,14 @@ int cuiMain::TreeWidthNeeded() const {
     return widest + 2 * tree->frameWidth() + 2 * 2 + 4 + tree->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
 }
 
-// ---- indMain hooks ---------------------------------------------------------------------------
+// ---- what the model's changes show ---------------------------------------------------------------------------
 
 void cuiMain::RefreshModelText() {
-    Environ().ModelType = static_cast<uint8_t>(ModelType());
+    Environ().ModelType = static_cast<uint8_t>(model_->ModelType());
     if (!leftPanel_) return;
     const std::vector<std::string> expanded = tree_ ? tree_->ExpandedReferences() : std::vector<std::string>();
     tree_.reset();
-    tree_ = std::make_unique<cuiTree>(leftPanel_, GTex(), "GI_Tree_Main", treeImages_, this);
+    tree_ = std::make_unique<cuiTree>(leftPanel_, GTex(), "GI_Tree_Main", treeImages_, model_.get());
     tree_->Build();
     tree_->onExpandCollapse = [this] { CountWarnings(); };
     tree_->SetChangeDelay(std::atoi(GTex().FirstLine("GI_Sys_TreeChangeDelay").c_str()));
@@ -257,18 +309,16 @@ void cuiMain::RefreshModelText() {
     }
     if (QTreeWidgetItem* root = tree_->NodeAt(0)) {
         tree_->Select(root);
-        tree_->SetCaption(root, cuiTree::Caption(root) + ModelName(ModelType()));
+        tree_->SetCaption(root, cuiTree::Caption(root) + indMain::ModelName(model_->ModelType()));
     }
 }
 
 void cuiMain::RefreshTitle() {
     if (!form_) return;
     std::string title = AppTitle() + " - " + files_.DisplayName();
-    if (IsModified()) title += " *";
+    if (model_->IsModified()) title += " *";
     form_->setWindowTitle(QString::fromStdString(title));
 }
-
-void cuiMain::OnCloneFileOpened(const std::string& path) { files_.NoteFileUsed(path); }
 
 // ---- warning check ----------------------------------------------------------------------------
 
@@ -322,13 +372,13 @@ void cuiMain::OnEvent(const cmcEvent& e) {
         SetStatus(static_cast<uint32_t>(e.first), static_cast<uint32_t>(e.second), e.data.Text());
         break;
     case EVC_ChannelJoinsBank:
-        if (datChannelJoinsBank(WorkingImage(), InitialImage(), ModelType(), static_cast<int>(e.first), e.second)) {
+        if (datChannelJoinsBank(model_->WorkingImage(), model_->InitialImage(), model_->ModelType(), static_cast<int>(e.first), e.second)) {
             EvMan().Send(EVC_BankJoined);
             EvMan().Send(EVC_BankChanged);
         }
         break;
     case EVC_ChannelLeavesBank:
-        if (datChannelLeavesBank(WorkingImage(), InitialImage(), ModelType(), static_cast<int>(e.first), e.second)) {
+        if (datChannelLeavesBank(model_->WorkingImage(), model_->InitialImage(), model_->ModelType(), static_cast<int>(e.first), e.second)) {
             EvMan().Send(EVC_BankLeft);
             EvMan().Send(EVC_BankChanged);
             EvMan().Send(EVC_RedrawIndexAtLeast, 0, e.second);

@@ -1,15 +1,20 @@
-// The main application object with its window: the model profile and images of indMain, plus the
-// main window's panes, menu bar, tool bar, topic tree, status bar, the 50 ms tick, the application
-// events, the clone commands with their cloning window, and the application commands that menus,
-// the tool bar and sheets run through the cell handler. Its work is done by named parts:
+// The main window's object: it owns the image model (indMain, Model()) and hands it to its parts,
+// and it holds the main window's panes, menu bar, tool bar, topic tree, status bar, the 50 ms tick,
+// the application events, the clone commands with their cloning window, and the application
+// commands that menus, the tool bar and sheets run through the cell handler. Its work is done by
+// named parts:
 //   - Sheets()    the sheet navigator (cuiSheetNavigator): the sheet shown, its history, the tree;
 //   - Warnings()  the warning checker (cuiWarningChecker): check list, tree marks, one deferred timer;
 //   - Files()     the file commands (cuiFileCommands): New, Open, Save, Save As, ConfirmDiscard;
 //   - channel shifts of a bank join or leave go to datChannelJoinsBank / datChannelLeavesBank.
+// The model tells the window what changed through an indMainListener (tree and model name, title,
+// recent files); the cell handler reaches the commands through cmcAppCommands. Both are small
+// adapters this object owns, so it derives from neither.
 //
 // Start-up order (app/main.cpp): the settings object, the two definition stores, the event
-// manager, then this object (which opens the definition files), then the main form, which calls
-// BuildWindow. One instance exists; Instance() finds it.
+// manager, then this object (which creates its model, the program's indMain::Instance(), and opens
+// the definition files), then the main form, which calls BuildWindow. One instance exists;
+// Instance() finds it.
 #pragma once
 
 #include "app/cuiCloneWindow.h"
@@ -21,7 +26,7 @@
 #include "comm/cmcTick.h"
 #include "comm/indCloneMan.h"
 #include "defs/cmcCellRequest.h"
-#include "defs/cuiSheet.h"
+#include "app/cuiSheet.h"
 #include "image/indMain.h"
 
 #include <QIcon>
@@ -50,7 +55,7 @@ class cuiStatusPanel;
 class cuiPrintJob;
 struct cmcEvent;
 
-class cuiMain : public indMain, public cmcAppCommands {
+class cuiMain {
 public:
     static constexpr int kTickMs = 50;
     static constexpr int kMinWidth = 400;
@@ -64,7 +69,9 @@ public:
     // are (empty: the data folder); `port` replaces the serial port (tests).
     explicit cuiMain(const std::string& defsDir = "", const std::string& dataDir = "",
                      std::unique_ptr<cmcSerialPort> port = nullptr, int imageSize = kImageSize);
-    ~cuiMain() override;
+    virtual ~cuiMain();
+    cuiMain(const cuiMain&) = delete;
+    cuiMain& operator=(const cuiMain&) = delete;
 
     static cuiMain* Instance();
 
@@ -72,18 +79,19 @@ public:
     virtual void BuildWindow(Frmmain* form, const std::vector<QIcon>* treeImages,
                              const std::vector<QIcon>* toolImages);
 
-    // ---- the parts ----
+    // ---- the model and the parts ----
+    // The image model: the images, model type, file state and undo history the window shows.
+    indMain& Model() { return *model_; }
+    const indMain& Model() const { return *model_; }
     cuiSheetNavigator& Sheets() { return sheets_; }
     cuiWarningChecker& Warnings() { return warnings_; }
     cuiFileCommands& Files() { return files_; }
 
-    // ---- indMain hooks ----
+    // ---- what the model's changes show ----
     // Rebuilds the topic tree and appends the model name to its root.
-    void RefreshModelText() override;
+    void RefreshModelText();
     // The window caption: the program title and the file's name, marked when modified.
-    void RefreshTitle() override;
-    // A clone file was opened: its folder becomes the default and it heads the recent list.
-    void OnCloneFileOpened(const std::string& path) override;
+    void RefreshTitle();
 
     // The warning check (a model-specific main object may check more): see cuiWarningChecker.
     virtual void CountWarnings(int* errors = nullptr, int* warnings = nullptr);
@@ -105,41 +113,41 @@ public:
     void Tick();
     cmcTask* TickTask() const { return tick_.get(); }
 
-    // ---- application commands (the menu, tool bar and sheet commands) ----
-    bool FileNew() override { return files_.New(); }
-    bool FileOpen() override { return files_.Open(); }
-    bool FileSave() override { return files_.Save(); }
-    bool FileSaveAs() override { return files_.SaveAs(); }
-    bool OpenRecentFile(int index) override { return files_.OpenRecent(index); }
-    bool CloseMainWindow() override;
-    void RebuildEditMenu(const std::string& fillerKey) override;
-    bool ApplyFontSize(int percent) override;
-    bool ShowToolBar(bool visible) override;
-    std::string PortEntryText(int port) override;
-    bool OpenPortDialog() override;
-    bool CloneRead() override;
-    bool CloneWrite() override;
-    bool CloneInformation() override;
-    bool ShowSheet(const std::string& reference) override { return sheets_.ShowSheet(reference); }
-    int CurrentPopupItemCount() override { return sheets_.CurrentPopupItemCount(); }
-    void RefreshAllViews() override { warnings_.RefreshAll(); }
+    // ---- application commands (the menu, tool bar and sheet commands; see cmcAppCommands) ----
+    bool FileNew() { return files_.New(); }
+    bool FileOpen() { return files_.Open(); }
+    bool FileSave() { return files_.Save(); }
+    bool FileSaveAs() { return files_.SaveAs(); }
+    bool OpenRecentFile(int index) { return files_.OpenRecent(index); }
+    bool CloseMainWindow();
+    void RebuildEditMenu(const std::string& fillerKey);
+    bool ApplyFontSize(int percent);
+    bool ShowToolBar(bool visible);
+    std::string PortEntryText(int port);
+    bool OpenPortDialog();
+    bool CloneRead();
+    bool CloneWrite();
+    bool CloneInformation();
+    bool ShowSheet(const std::string& reference) { return sheets_.ShowSheet(reference); }
+    int CurrentPopupItemCount() { return sheets_.CurrentPopupItemCount(); }
+    void RefreshAllViews() { warnings_.RefreshAll(); }
 
     // ---- printing, PDF export and help (cuiMainPrinting.cpp) ----
-    bool CanPrintCurrentSheet() override;
-    bool PrintCurrentSheet() override;
-    bool PrintAllSheets() override;
+    bool CanPrintCurrentSheet();
+    bool PrintCurrentSheet();
+    bool PrintAllSheets();
     // Asks for the PDF file's name, then exports as StartPrinting does.
-    bool ExportPdf(bool allSheets) override;
+    bool ExportPdf(bool allSheets);
     // Starts a print job of the current sheet or all sheets, to a printer or (`pdfPath` set) to a
     // PDF file; the tick prints one sheet at a time. False when nothing is printed.
     bool StartPrinting(bool allSheets, const std::string& pdfPath = "");
     cuiPrintJob* PrintJob() const { return printJob_.get(); }
-    bool OpenHelp(const std::string& path, int context) override;
+    bool OpenHelp(const std::string& path, int context);
 
     // ---- channel plans (cuiChannelPlan.cpp) ----
     // 0 exports the channels as a CSV plan, 1 imports a plan after its preview, 2 compares the
     // image with a clone file.
-    bool ChannelPlan(int command) override;
+    bool ChannelPlan(int command);
     // Writes the plan of the working image (false, with a message saying why, when it cannot).
     bool ExportChannelPlanFile(const QString& path);
     bool ImportChannelPlanFile(const QString& path);
@@ -170,12 +178,19 @@ public:
     const std::vector<QIcon>* TreeImages() const { return treeImages_; }
 
 private:
+    class ModelListener;
+    class Commands;
+
     void OnEvent(const cmcEvent& e);
     void PrintTick();
     void ShowAboutBox();
     int TreeWidthNeeded() const;
     void AfterImageReplaced();
 
+    // The model first: the parts below refer to it, and it goes last.
+    std::unique_ptr<indMain> model_;
+    std::unique_ptr<ModelListener> listener_;
+    std::unique_ptr<Commands> commands_;
     Frmmain* form_ = nullptr;
     const std::vector<QIcon>* treeImages_ = nullptr;
     const std::vector<QIcon>* toolImages_ = nullptr;
@@ -197,7 +212,6 @@ private:
     uint32_t statusTextColour_;
     uint32_t statusBackColour_;
     std::string statusText_;
-    cmcAppCommands* previousCommands_ = nullptr;
     std::unique_ptr<cuiPrintJob> printJob_;
     // The parts (after the members they refer to).
     cuiFileCommands files_;

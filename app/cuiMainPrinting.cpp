@@ -6,7 +6,7 @@
 #include "app/cuiTree.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiSheetPaint.h"
+#include "app/cuiSheetPaint.h"
 #include "printing/cuiPrintJob.h"
 
 #include <QFileDialog>
@@ -27,8 +27,8 @@ bool cuiMain::ExportPdf(bool allSheets) {
     if (!sheets_.Current() || printJob_) return false;
     EvMan().Send(EVC_CloseDropDowns);
     QString suggested = QString::fromStdString(files_.DefaultDirectory()) + "/";
-    suggested += FileName().empty() ? QString::fromStdString(ModelName(ModelType()))
-                                    : QFileInfo(QString::fromStdString(FileName())).completeBaseName();
+    suggested += model_->FileName().empty() ? QString::fromStdString(indMain::ModelName(model_->ModelType()))
+                                            : QFileInfo(QString::fromStdString(model_->FileName())).completeBaseName();
     suggested += ".pdf";
     QString path = QFileDialog::getSaveFileName(form_, QString::fromStdString(GTex().Line("GI_AppInd_PdfDialog", 0)),
                                                 suggested, QString::fromStdString(GTex().Line("GI_AppInd_PdfDialog", 1)));

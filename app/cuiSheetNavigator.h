@@ -8,7 +8,7 @@
 //     sheets.OpenSheet("[St_ChBank]GI_Sheet_Mch_Pmr,Bank 0");
 #pragma once
 
-#include "defs/cuiSheet.h"
+#include "app/cuiSheet.h"
 
 #include <functional>
 #include <list>

@@ -9,9 +9,9 @@
 #include "defs/cmcCellObj.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiSegPaint.h"
-#include "defs/cuiSheet.h"
-#include "defs/cuiSheetPaint.h"
+#include "app/cuiSegPaint.h"
+#include "app/cuiSheet.h"
+#include "app/cuiSheetPaint.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

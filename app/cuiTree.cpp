@@ -4,7 +4,7 @@
 #include "cells/cmcReasons.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiSheetPaint.h"
+#include "app/cuiSheetPaint.h"
 #include "image/datCh.h"
 #include "image/indMain.h"
 

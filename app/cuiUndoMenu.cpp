@@ -2,7 +2,7 @@
 
 #include "defs/cmcCellNames.h"
 #include "defs/cmcEvMan.h"
-#include "defs/cuiMenu.h"
+#include "app/cuiMenu.h"
 #include "image/indMain.h"
 
 #include <QAction>

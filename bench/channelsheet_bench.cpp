@@ -5,7 +5,7 @@
 #include "app/cuiGrid.h"
 #include "cells/cmcCellCapsule.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiSheet.h"
+#include "app/cuiSheet.h"
 #include "image/cmcImageMap.h"
 #include "image/datCh.h"
 #include "image/indMain.h"

@@ -5,7 +5,7 @@
 #include "common/cmcSafeFile.h"
 #include "app/cuiGrid.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiSheet.h"
+#include "app/cuiSheet.h"
 #include "image/indMain.h"
 
 #include <QApplication>

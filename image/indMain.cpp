@@ -58,6 +58,14 @@ indMain::~indMain() {
 
 indMain* indMain::Instance() { return gInstance; }
 
+void indMain::NotifyModelTypeChanged() {
+    if (listener_) listener_->ModelTypeChanged();
+}
+
+void indMain::NotifyTitleChanged() {
+    if (listener_) listener_->TitleChanged();
+}
+
 void indMain::InitProfile() {
     lastEepromAddress_ = kEepromAreaEnd;
     headerModel_ = kQcfHeaderModel;
@@ -130,7 +138,7 @@ bool indMain::ChangeModel(int modelType, bool ask) {
         NewHistory();
         SetFileName("");
     }
-    RefreshModelText();
+    NotifyModelTypeChanged();
     return true;
 }
 
@@ -160,7 +168,7 @@ void indMain::LoadStartImage(int modelType) {
     modified_ = false;
     NewHistory();
     fileName_.clear();
-    RefreshTitle();
+    NotifyTitleChanged();
 }
 
 // ---------------- packed map ----------------
@@ -194,7 +202,7 @@ std::string indMain::GetDisplayName() const {
 
 void indMain::SetFileName(const std::string& path) {
     fileName_ = path;
-    RefreshTitle();
+    NotifyTitleChanged();
 }
 
 void indMain::NoteEdit() {
@@ -207,17 +215,17 @@ void indMain::MarkSaved() {
     // The saved image is the one of the history's position once the last action is recorded.
     CommitAction();
     history_.MarkSaved();
-    RefreshTitle();
+    NotifyTitleChanged();
 }
 
 void indMain::RestoreModifiedMark(bool modified) {
     modified_ = modified;
-    RefreshTitle();
+    NotifyTitleChanged();
 }
 
 void indMain::MarkModified() {
     modified_ = true;
-    RefreshTitle();
+    NotifyTitleChanged();
 }
 
 std::string indMain::SerialNumber() const {
@@ -272,7 +280,7 @@ bool indMain::Undo() {
     CommitAction();
     if (!history_.Undo(working_)) return false;
     modified_ = !history_.AtSaved();
-    RefreshTitle();
+    NotifyTitleChanged();
     return true;
 }
 
@@ -280,7 +288,7 @@ bool indMain::Redo() {
     CommitAction();
     if (!history_.Redo(working_)) return false;
     modified_ = !history_.AtSaved();
-    RefreshTitle();
+    NotifyTitleChanged();
     return true;
 }
 
@@ -325,7 +333,7 @@ int indMain::OpenCloneFile(const std::string& path) {
     if (code != 0) return code;
     currentDir_ = DirectoryOf(path);
     SetFileName(path);
-    OnCloneFileOpened(path);
+    if (listener_) listener_->CloneFileOpened(path);
     working_.Assign(scratch);
     AfterImageLoaded(working_);
     MarkSaved();

@@ -1,9 +1,8 @@
 // The main application object of this radio model: the model profile, the three images, the
 // image checks, the adoption of loaded images, the change of model type, opening and saving clone
 // files, and the preparation of a clone write. It holds no widgets: the program's main window,
-// the command-line tool and the tests all use this same object. The window-building parts of the
-// main object live with the main window and reach this object through its virtual hooks
-// (RefreshModelText, RefreshTitle, OnCloneFileOpened).
+// the command-line tool and the tests all use this same object. The main window owns one and hands
+// it to its parts; it hears of changes that show on screen through an indMainListener.
 //
 // The definition stores (GTex) must be open before the object is used: it reads the initial file
 // names, the model names, messages and "GI_Sys_LockoutNewerData" from them.
@@ -35,6 +34,19 @@
 
 namespace qx {
 
+// What a window showing the main object hears about: the changes that alter what it shows. The
+// main object calls these after the change is made; without a listener nothing is called.
+class indMainListener {
+public:
+    virtual ~indMainListener() = default;
+    // The model type changed (or was set again at start): the tree and the model name follow it.
+    virtual void ModelTypeChanged() = 0;
+    // The file name or the modified state changed: the window caption follows it.
+    virtual void TitleChanged() = 0;
+    // A clone file was opened (its folder and the recent-file list belong to the settings).
+    virtual void CloneFileOpened(const std::string& path) = 0;
+};
+
 class indMain {
 public:
     static constexpr const char* kModelCode = "ZT5531K";
@@ -52,11 +64,13 @@ public:
 
     static indMain* Instance();
 
+    // The listener told about changes that show (not owned; null: nobody is told).
+    void SetListener(indMainListener* listener) { listener_ = listener; }
+    indMainListener* Listener() const { return listener_; }
+
     // ---- virtual operations of the model profile (a model-specific main object overrides them) ----
     // The profile: last EEPROM address 0x7D7F, header model value 0x6153, header extra value 0.
     virtual void InitProfile();
-    // The model name text: the tree shows the model name; the main window overrides it. Does nothing here.
-    virtual void RefreshModelText() {}
     // The content check. Level 0: bytes 0-1 hold 0x6152, byte 2 is 1 and byte 264 of the
     // working image is 6. Other levels also: the maker signature at 256-263, 0x6153 at 266-267 and
     // the signature in the 8 bytes before the address at 274-275.
@@ -81,11 +95,6 @@ public:
     virtual bool CheckHeader(int model, int extra, int& errorCode);
     // A new range list, terminated by a pair whose last is below its first.
     virtual std::vector<cmcRange> GetRangeList(int kind);
-
-    // Hooks for the main window: the title (file name and modified state) changed; a clone file
-    // was opened (directory and recent-file list belong to the settings).
-    virtual void RefreshTitle() {}
-    virtual void OnCloneFileOpened(const std::string& path) {}
 
     // ---- model type ----
     int ModelType() const { return modelType_; }
@@ -189,7 +198,7 @@ public:
     // refusal shows its one message. Returns 0 or the code 1-10.
     int LoadCloneFile(const std::string& path, cmcEeprom& scratch);
     // Opens a clone file into the working image (no confirmation asked): LoadCloneFile, then the
-    // current directory and file name, OnCloneFileOpened, working := scratch, AfterImageLoaded,
+    // current directory and file name, the listener's CloneFileOpened, working := scratch, AfterImageLoaded,
     // MarkSaved and EVC_TreeBuilt. Returns 0, or the refusal's code with nothing changed.
     int OpenCloneFile(const std::string& path);
     // Saves the working image as a clone file: a copy is prepared as for a clone write
@@ -221,6 +230,11 @@ public:
 
 protected:
     std::string InitialFilePath(int modelType) const;
+    // Tell the listener, when there is one.
+    void NotifyModelTypeChanged();
+    void NotifyTitleChanged();
+
+    indMainListener* listener_ = nullptr;
 
     std::string dataDir_;
     int imageSize_;

@@ -6,8 +6,8 @@
 #include "cells/cmcCellViews.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcEvMan.h"
-#include "defs/cuiSheet.h"
-#include "defs/cuiSheetPaint.h"
+#include "app/cuiSheet.h"
+#include "app/cuiSheetPaint.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

@@ -2,8 +2,8 @@
 
 #include "app/cuiTree.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiSheet.h"
-#include "defs/cuiSheetPaint.h"
+#include "app/cuiSheet.h"
+#include "app/cuiSheetPaint.h"
 
 #include <QFontMetrics>
 #include <QPagedPaintDevice>

@@ -13,10 +13,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 using namespace qx;
 using namespace qx::map;
@@ -107,6 +110,19 @@ TEST(IndMainInstance, TheFirstObjectStaysTheProgramsWhileOthersComeAndGo) {
     }
     EXPECT_EQ(indMain::Instance(), &program);
 }
+
+// What a window hears, with the state the model is in when it hears it; no window exists here.
+struct ListenerLog : indMainListener {
+    explicit ListenerLog(indMain& m) : main(m) {}
+    void ModelTypeChanged() override { log.push_back("model " + std::to_string(main.ModelType())); }
+    void TitleChanged() override { log.push_back("title " + main.FileName() + (main.IsModified() ? " *" : "")); }
+    void CloneFileOpened(const std::string& path) override { log.push_back("opened " + path); }
+    std::vector<std::string> Take() { return std::exchange(log, {}); }
+    indMain& main;
+    std::vector<std::string> log;
+};
+
+using Log = std::vector<std::string>;
 
 // ---------------- initial clone files ----------------
 
@@ -401,6 +417,43 @@ TEST_F(IndMain, OpenAdoptsTheImageAndAnnouncesIt) {
     events->Tick();
     EXPECT_GE(treeEvents, 1);
     events->UnregisterAll(&counter);
+}
+
+TEST_F(IndMain, AListenerHearsEachChangeThatShowsAfterItIsMade) {
+    indMain main;
+    main.LoadStartImage(kModelLmr);  // no listener yet: nobody to tell
+    ListenerLog heard(main);
+    main.SetListener(&heard);
+
+    main.WorkingImage().Data()[kCloneComment1] = 'X';
+    main.NoteEdit();
+    main.NoteEdit();  // already marked: nothing new to show
+    EXPECT_EQ(heard.Take(), (Log{"title  *"}));
+
+    EXPECT_TRUE(main.Undo());
+    EXPECT_EQ(heard.Take(), (Log{"title "}));
+
+    test::Messages().QueueAnswer(MB_Ok);
+    main.WorkingImage().Data()[kCloneComment1] = 'Y';
+    main.NoteEdit();
+    heard.Take();
+    ASSERT_TRUE(main.ChangeModel(kModelPmr, true));
+    const Log changed = heard.Take();
+    ASSERT_FALSE(changed.empty());
+    EXPECT_EQ(changed.back(), "model 1");  // the tree is rebuilt once the blank image is in place
+    EXPECT_EQ(changed.front(), "title ");
+
+    const std::string path = Write("pmr.QCF", BuiltFile(kModelKorvPmr));
+    ASSERT_EQ(main.OpenCloneFile(path), 0);
+    const Log opened = heard.Take();
+    EXPECT_EQ(opened.front(), "title " + path);
+    EXPECT_NE(std::find(opened.begin(), opened.end(), "opened " + path), opened.end());
+    EXPECT_NE(std::find(opened.begin(), opened.end(), "model 2"), opened.end());
+    EXPECT_EQ(opened.back(), "title " + path);  // saved: no modified mark
+
+    main.SetListener(nullptr);
+    main.MarkModified();
+    EXPECT_TRUE(heard.Take().empty());
 }
 
 // ---------------- saving ----------------

@@ -9,7 +9,7 @@
 #include "defs/cmcEvMan.h"
 #include "defs/cmcFCache.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiSheet.h"
+#include "app/cuiSheet.h"
 #include "support/cmcTestSupport.h"
 
 #include <QApplication>

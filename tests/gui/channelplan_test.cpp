@@ -8,8 +8,8 @@
 #include "app/cuiMain.h"
 #include "cells/cmcCellScript.h"
 #include "defs/cmcCellObj.h"
-#include "defs/cuiSheet.h"
-#include "defs/cuiSheetPaint.h"
+#include "app/cuiSheet.h"
+#include "app/cuiSheetPaint.h"
 #include "image/cmcImageMap.h"
 #include "support/cmcTestSupport.h"
 #include "support/cuiTestProgram.h"
@@ -67,7 +67,7 @@ TEST(ChannelPlanWindows, ImportPreviewThenImport) {
     cuiCellViews views;
     cmcScopedCellViews installed(&views);
     ASSERT_TRUE(main.Files().OpenFile(test::BinDir() + "/ZT5531K_PMR.QCF"));
-    const uint32_t before = RxOf(main, 0);
+    const uint32_t before = RxOf(main.Model(), 0);
     const std::string plan = test::WriteFile(test::TempDir() + "/plan.csv",
                                              "Location,Frequency,Name,Power\n1,446.031250,DEPOT,Low\n2,446.103,BAD,\n");
     int rows = -1, problems = -1;
@@ -75,22 +75,22 @@ TEST(ChannelPlanWindows, ImportPreviewThenImport) {
     EXPECT_FALSE(main.ImportChannelPlanFile(QString::fromStdString(plan)));
     EXPECT_EQ(rows, 1);
     EXPECT_EQ(problems, 1);
-    EXPECT_EQ(RxOf(main, 0), before);
-    EXPECT_FALSE(main.IsModified());
-    EXPECT_FALSE(main.CanUndo());  // the preview left no step behind
+    EXPECT_EQ(RxOf(main.Model(), 0), before);
+    EXPECT_FALSE(main.Model().IsModified());
+    EXPECT_FALSE(main.Model().CanUndo());  // the preview left no step behind
 
     // Importing with the bad line skipped.
     AnswerPreview(main, true, &rows, &problems);
     EXPECT_TRUE(main.ImportChannelPlanFile(QString::fromStdString(plan)));
-    EXPECT_EQ(RxOf(main, 0), 446031250u);
-    EXPECT_TRUE(main.IsModified());
+    EXPECT_EQ(RxOf(main.Model(), 0), 446031250u);
+    EXPECT_TRUE(main.Model().IsModified());
 
     // One Undo takes the whole import back, to the unmodified file.
-    EXPECT_EQ(main.UndoText(), "&Undo Import Channels");
-    ASSERT_TRUE(main.Undo());
-    EXPECT_EQ(RxOf(main, 0), before);
-    EXPECT_FALSE(main.IsModified());
-    EXPECT_FALSE(main.CanUndo());
+    EXPECT_EQ(main.Model().UndoText(), "&Undo Import Channels");
+    ASSERT_TRUE(main.Model().Undo());
+    EXPECT_EQ(RxOf(main.Model(), 0), before);
+    EXPECT_FALSE(main.Model().IsModified());
+    EXPECT_FALSE(main.Model().CanUndo());
 }
 
 // A name the display cannot show is a problem until the user ticks the check box that fits names:
@@ -119,8 +119,8 @@ TEST(ChannelPlanWindows, FitNamesCheckBoxTurnsNameProblemsIntoNotes) {
     EXPECT_EQ(after, (QStringList{"Note: Locations count from 0 in this plan: Location 0 is channel 1",
                                   "Note: line 2: Name: 'Warehouse 12' fitted to the display as 'WAREHOUS'"}));
     EXPECT_EQ(button, "Import");
-    datCh ch(main.WorkingImage().Data());
-    ch.Load(datChannelKind(main.ModelType()), 0);
+    datCh ch(main.Model().WorkingImage().Data());
+    ch.Load(datChannelKind(main.Model().ModelType()), 0);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(ch.text), 8), "WAREHOUS");
 }
 
@@ -162,7 +162,7 @@ TEST(ChannelPlanWindows, ExportReportsAFailedWriteWithItsReason) {
 
     const std::string path = test::TempDir() + "/exported.csv";
     ASSERT_TRUE(main.ExportChannelPlanFile(QString::fromStdString(path)));
-    EXPECT_EQ(test::ReadFile(path), ExportChannelPlan(main));
+    EXPECT_EQ(test::ReadFile(path), ExportChannelPlan(main.Model()));
     EXPECT_NE(main.StatusText().find(path), std::string::npos);
 }
 
@@ -181,7 +181,7 @@ TEST(ChannelPlanWindows, CompareLineOpensTheSheetAtTheCell) {
         std::string why;
         EXPECT_TRUE(script.Apply(cell, text, &why)) << identity << ": " << why;
     };
-    type(main, "%CT_Mch.CL_Mch_FreqR[0]", "446.00625");
+    type(main.Model(), "%CT_Mch.CL_Mch_FreqR[0]", "446.00625");
     {
         indMain other;
         other.LoadStartImage(kModelPmr);
@@ -192,7 +192,7 @@ TEST(ChannelPlanWindows, CompareLineOpensTheSheetAtTheCell) {
     }
     ASSERT_TRUE(main.CompareWithFile(QString::fromStdString(test::TempDir() + "/other.qcf")));
     // Reading the other file leaves the program's image the one the cells show.
-    EXPECT_EQ(indMain::Instance(), static_cast<indMain*>(&main));
+    EXPECT_EQ(indMain::Instance(), &main.Model());
     auto* compare = dynamic_cast<cuiPlanCompare*>(main.PlanWindow());
     ASSERT_NE(compare, nullptr);
     ASSERT_EQ(compare->Lines().size(), 1u);
@@ -213,7 +213,7 @@ TEST(ChannelPlanWindows, CompareLineOpensTheSheetAtTheCell) {
     EXPECT_EQ(main.Sheets().Current()->Row(), line.gridRow);
 
     // The list does not follow edits; Compare Again reads the file and compares anew.
-    type(main, "%CT_Mch.CL_Mch_Nar[0]", "@key:space");
+    type(main.Model(), "%CT_Mch.CL_Mch_Nar[0]", "@key:space");
     EXPECT_EQ(compare->Lines().size(), 1u);
     compare->CompareAgainButton()->click();
     EXPECT_EQ(compare->Lines().size(), 0u);
@@ -240,7 +240,7 @@ TEST(ChannelPlanWindows, CompareGroupsBySheetAndMarksTheOpenSheetWhileOpen) {
         std::string why;
         EXPECT_TRUE(script.Apply(cell, text, &why)) << identity << ": " << why;
     };
-    type(main, "%CT_Mch.CL_Mch_FreqR[0]", "446.00625");
+    type(main.Model(), "%CT_Mch.CL_Mch_FreqR[0]", "446.00625");
     {
         indMain other;
         other.LoadStartImage(kModelPmr);

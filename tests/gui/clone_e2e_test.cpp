@@ -13,7 +13,7 @@
 #include "comm/indWriteGuard.h"
 #include "defs/cmcGTex.h"
 #include "defs/cmcEvMan.h"
-#include "defs/cuiMenu.h"
+#include "app/cuiMenu.h"
 #include "image/cmcImageMap.h"
 #include "support/cmcTestSupport.h"
 
@@ -140,14 +140,14 @@ struct CancelPresser {
 };
 
 void AddChannel(cuiMain& main, int modelType) {
-    uint8_t* image = main.WorkingImage().Data();
+    uint8_t* image = main.Model().WorkingImage().Data();
     datSetBankSize(image, 0, std::max(1, datBankSize(image, 0)));
     datCh rec(image);
     rec.Load(datChannelKind(modelType), 0);
     rec.rxFreq = rec.txFreq = 446006250;
     rec.inUse = true;
     rec.Store(datChannelKind(modelType), 0);
-    main.NoteEdit();
+    main.Model().NoteEdit();
 }
 
 uint32_t ChannelFrequency(const cmcEeprom& image, int channel) {
@@ -162,20 +162,20 @@ TEST(CloneEndToEnd, ReadInformationWriteAndReadBackThroughTheMenus) {
     Radio radio(0);
     ASSERT_FALSE(radio.device.empty()) << "the simulator did not start";
     Program p(radio.device);
-    ASSERT_EQ(p.main->ModelType(), 3);
+    ASSERT_EQ(p.main->Model().ModelType(), 3);
 
     // Clone read: the radio's LMR image becomes the working image, untitled and not modified.
     ASSERT_EQ(p.Run(CL_Menu_Clone_Read), 0);
-    EXPECT_EQ(p.main->ModelType(), 0);
-    EXPECT_FALSE(p.main->IsModified());
-    EXPECT_TRUE(p.main->FileName().empty());
-    EXPECT_FALSE(p.main->IsImageInvalid(p.main->WorkingImage(), 1));
+    EXPECT_EQ(p.main->Model().ModelType(), 0);
+    EXPECT_FALSE(p.main->Model().IsModified());
+    EXPECT_TRUE(p.main->Model().FileName().empty());
+    EXPECT_FALSE(p.main->Model().IsImageInvalid(p.main->Model().WorkingImage(), 1));
     EXPECT_TRUE(p.form->isEnabled());
     EXPECT_EQ(cuiTree::Caption(p.main->Tree()->NodeAt(0)), "QX-P2210 LMR");
     // The packed area is the radio's, byte for byte.
     cmcEeprom sent;
-    ASSERT_EQ(p.main->LoadCloneFile(test::BinDir() + "/ZT5531K_LMR.QCF", sent), 0);
-    const uint8_t* w = p.main->WorkingImage().Data();
+    ASSERT_EQ(p.main->Model().LoadCloneFile(test::BinDir() + "/ZT5531K_LMR.QCF", sent), 0);
+    const uint8_t* w = p.main->Model().WorkingImage().Data();
     const int packedEnd = (w[map::kPackedEnd] << 8) | w[map::kPackedEnd + 1];
     ASSERT_GT(packedEnd, 0x0178);
     EXPECT_EQ(std::memcmp(w + 0x0178, sent.Data() + 0x0178, static_cast<size_t>(packedEnd - 0x0178)), 0);
@@ -198,36 +198,36 @@ TEST(CloneEndToEnd, ReadInformationWriteAndReadBackThroughTheMenus) {
     EXPECT_TRUE(p.form->isEnabled());
 
     // Clone write of an edited image: asked first, then written; the radio keeps the channel.
-    uint8_t* image = p.main->WorkingImage().Data();
+    uint8_t* image = p.main->Model().WorkingImage().Data();
     datSetBankSize(image, 0, std::max(1, datBankSize(image, 0)));
     datCh rec(image);
     rec.Load(KIND_ChLmr, 0);
     rec.rxFreq = rec.txFreq = 446006250;
     rec.inUse = true;
     rec.Store(KIND_ChLmr, 0);
-    p.main->NoteEdit();
+    p.main->Model().NoteEdit();
     test::Messages().Clear();
     ASSERT_EQ(p.Run(CL_Menu_Clone_Write), 0);
     EXPECT_TRUE(p.Said("Do you want to write the data to the radio?"));
     EXPECT_TRUE(p.Said("written to the radio successfully"));
     cmcEeprom stored;
-    ASSERT_EQ(p.main->LoadCloneFile(radio.saved, stored), 0);
-    p.main->UnpackImage(stored);
+    ASSERT_EQ(p.main->Model().LoadCloneFile(radio.saved, stored), 0);
+    p.main->Model().UnpackImage(stored);
     EXPECT_EQ(ChannelFrequency(stored, 0), 446006250u);
 
     // Read back: the channel comes from the radio.
     rec.Load(KIND_ChLmr, 0);
     rec.rxFreq = rec.txFreq = 0;
     rec.Store(KIND_ChLmr, 0);
-    p.main->NoteEdit();
+    p.main->Model().NoteEdit();
     test::Messages().Clear();
     test::Messages().QueueAnswer(MB_Discard);  // the unsaved-changes question
     ASSERT_EQ(p.Run(CL_Menu_Clone_Read), 0);
     ASSERT_FALSE(test::Messages().messages().empty());
     EXPECT_EQ(test::Messages().messages()[0].buttons, unsigned(MB_Save | MB_Discard | MB_Cancel));
-    EXPECT_EQ(ChannelFrequency(p.main->WorkingImage(), 0), 446006250u);
+    EXPECT_EQ(ChannelFrequency(p.main->Model().WorkingImage(), 0), 446006250u);
     // The image read is not an unsaved change: the next read asks nothing.
-    EXPECT_FALSE(p.main->IsModified());
+    EXPECT_FALSE(p.main->Model().IsModified());
     test::Messages().Clear();
     ASSERT_EQ(p.Run(CL_Menu_Clone_Read), 0);
     EXPECT_FALSE(p.Said("have not been saved"));
@@ -239,14 +239,14 @@ TEST(CloneEndToEnd, ARadioOfAnotherModelTypeIsAskedAboutWithCancelAsTheDefault) 
     Radio radio(1);
     ASSERT_FALSE(radio.device.empty()) << "the simulator did not start";
     Program p(radio.device);
-    uint8_t* image = p.main->WorkingImage().Data();
+    uint8_t* image = p.main->Model().WorkingImage().Data();
     datSetBankSize(image, 0, std::max(1, datBankSize(image, 0)));
     datCh rec(image);
     rec.Load(datChannelKind(3), 0);
     rec.rxFreq = rec.txFreq = 446006250;
     rec.inUse = true;
     rec.Store(datChannelKind(3), 0);
-    p.main->NoteEdit();
+    p.main->Model().NoteEdit();
 
     cuiMessageBoxSink boxes;
     cmcSetMessageSink(&boxes);
@@ -274,12 +274,12 @@ TEST(CloneEndToEnd, ARadioOfAnotherModelTypeIsAskedAboutWithCancelAsTheDefault) 
 TEST(CloneEndToEnd, APortThatCannotBeOpenedSaysWhyAndChangesNothing) {
     const std::string missing = test::TempDir() + "/no-such-cable";
     Program p(missing);
-    const cmcEeprom before(p.main->WorkingImage());
+    const cmcEeprom before(p.main->Model().WorkingImage());
     EXPECT_EQ(p.Run(CL_Menu_Clone_Read), 2);
     EXPECT_TRUE(p.Said(missing));
     EXPECT_TRUE(p.Said("no such device"));
-    EXPECT_FALSE(p.main->WorkingImage().Differs(before));
-    EXPECT_EQ(p.main->ModelType(), 3);
+    EXPECT_FALSE(p.main->Model().WorkingImage().Differs(before));
+    EXPECT_EQ(p.main->Model().ModelType(), 3);
     EXPECT_TRUE(p.form->isEnabled());
 }
 
@@ -316,8 +316,8 @@ TEST(CloneEndToEnd, CancelOrEscInEveryPhase) {
         ASSERT_FALSE(radio.device.empty()) << "the simulator did not start";
         Program p(radio.device);
         if (c.command == CL_Menu_Clone_Write) AddChannel(*p.main, 3);
-        p.main->MarkSaved();
-        const cmcEeprom before(p.main->WorkingImage());
+        p.main->Model().MarkSaved();
+        const cmcEeprom before(p.main->Model().WorkingImage());
         test::Messages().Clear();
         if (c.command == CL_Menu_Clone_Write) test::Messages().QueueAnswer(MB_Ok);  // write the radio?
         if (c.answer) test::Messages().QueueAnswer(c.answer);
@@ -325,8 +325,8 @@ TEST(CloneEndToEnd, CancelOrEscInEveryPhase) {
         EXPECT_EQ(p.Run(c.command), c.outcome);
         ASSERT_TRUE(press.pressed) << "the phase was never shown";
 
-        EXPECT_FALSE(p.main->WorkingImage().Differs(before));
-        EXPECT_EQ(p.main->ModelType(), 3);
+        EXPECT_FALSE(p.main->Model().WorkingImage().Differs(before));
+        EXPECT_EQ(p.main->Model().ModelType(), 3);
         EXPECT_TRUE(p.form->isEnabled());
         EXPECT_EQ(QFileInfo::exists(QString::fromStdString(radio.saved)), c.radioWritten);
         const bool asked = p.Said(GTex().Line("GI_Mess_Confirm_CloneCancel", 0));
@@ -352,9 +352,9 @@ TEST(CloneEndToEnd, TheStatusBarSaysWhichRadioWasRead) {
     ASSERT_FALSE(radio.device.empty()) << "the simulator did not start";
     Program p(radio.device);
     ASSERT_EQ(p.Run(CL_Menu_Clone_Read), 0);
-    const std::string serial = p.main->SerialNumber();
+    const std::string serial = p.main->Model().SerialNumber();
     ASSERT_FALSE(serial.empty());
     const std::string expected = "Read from the radio: PMR, serial number " + serial + ", " +
-                                 std::to_string(p.main->ChannelsInUse()) + " channels in use.";
+                                 std::to_string(p.main->Model().ChannelsInUse()) + " channels in use.";
     EXPECT_EQ(p.main->StatusText(), expected);
 }

@@ -8,7 +8,7 @@
 #include "defs/cmcCellObj.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiSheet.h"
+#include "app/cuiSheet.h"
 #include "printing/cuiFlagWindow.h"
 #include "support/cmcTestSupport.h"
 

@@ -9,7 +9,7 @@
 #include "app/cuiGrid.h"
 #include "cells/cmcCellCapsule.h"
 #include "cells/cmcCellScript.h"
-#include "defs/cuiSheet.h"
+#include "app/cuiSheet.h"
 #include "support/cmcTestSupport.h"
 #include "support/cuiTestProgram.h"
 
@@ -41,7 +41,7 @@ struct ChannelSheet {
     cuiSheet* sheet = nullptr;
 
     ChannelSheet() {
-        for (int b = 0; b < 5; ++b) datSetBankSize(p.main->WorkingImage().Data(), b, b == 0 ? 1 : 0);
+        for (int b = 0; b < 5; ++b) datSetBankSize(p.main->Model().WorkingImage().Data(), b, b == 0 ? 1 : 0);
         p.main->Sheets().OpenSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0");
         sheet = p.main->Sheets().Current();
         p.form->activateWindow();
@@ -81,7 +81,7 @@ std::string SetReason(cuiMain& main, int label, const std::string& text) {
     cell.label = label;
     cell.index = 0;
     std::string why;
-    EXPECT_FALSE(cmcCellScript(main).Apply(cell, text, &why)) << text;
+    EXPECT_FALSE(cmcCellScript(main.Model()).Apply(cell, text, &why)) << text;
     return why;
 }
 
@@ -192,7 +192,7 @@ QString GridToolTip(cuiSheet* sheet, int col, int row) {
 TEST(MarkReasons, AMarkedCellAndItsTreeNodeNameTheCheckAndTheReason) {
     Program p([](indEnviron& e) { e.ModelType = 2; });
     p.Step(1000);
-    uint8_t* image = p.main->WorkingImage().Data();
+    uint8_t* image = p.main->Model().WorkingImage().Data();
     image[0x9AA3] = 0, image[0x9AA4] = 7;  // killer address 7: outside the killer range
     p.main->CountWarnings();
     const std::string reason = "MSK address ranges: the killer address lies outside the killer range";
@@ -231,7 +231,7 @@ TEST(MarkReasons, AMarkedCellAndItsTreeNodeNameTheCheckAndTheReason) {
 TEST(MarkReasons, ABankCheckNamesTheChannel) {
     Program p([](indEnviron& e) { e.ModelType = 2; });
     p.Step(1000);
-    uint8_t* image = p.main->WorkingImage().Data();
+    uint8_t* image = p.main->Model().WorkingImage().Data();
     for (int b = 0; b < 5; ++b) datSetBankSize(image, b, b == 1 ? 3 : 0);
     datCh ch(image);
     ch.Load(KIND_ChKorvPmr, 2);  // the third channel: the last of bank 2

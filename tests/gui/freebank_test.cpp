@@ -4,7 +4,7 @@
 #include "app/cuiGrid.h"
 #include "app/cuiTree.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiSheet.h"
+#include "app/cuiSheet.h"
 #include "image/cmcImageMap.h"
 #include "support/cmcTestSupport.h"
 #include "support/cuiTestProgram.h"
@@ -55,7 +55,7 @@ TEST(FreeBank, OpenedFromTheTreeGivenRoomByTheLayoutAndFilledByHand) {
     p.form->resize(1100, 700);
     p.form->show();
     QApplication::setActiveWindow(p.form.get());
-    uint8_t* image = p.main->WorkingImage().Data();
+    uint8_t* image = p.main->Model().WorkingImage().Data();
     ASSERT_EQ(datBankSize(image, 0), 64);  // the blank image: one bank of 64 channels
 
     // The tree offers five banks; the fifth says it is the free bank, and a click opens its sheet.

@@ -9,8 +9,8 @@
 #include "comm/indEnviron.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiMenu.h"
-#include "defs/cuiSheet.h"
+#include "app/cuiMenu.h"
+#include "app/cuiSheet.h"
 #include "support/cmcTestSupport.h"
 #include "support/cuiTestProgram.h"
 
@@ -45,7 +45,7 @@ protected:
     void SetUp() override {
         ProgramClipboard().Clear();
         p_ = std::make_unique<Program>([](indEnviron& e) { e.ModelType = kModelPmr; });
-        uint8_t* image = p_->main->WorkingImage().Data();
+        uint8_t* image = p_->main->Model().WorkingImage().Data();
         datSetBankSize(image, 0, 6);
         datSetBankSize(image, 1, 4);
         for (int b = 2; b < map::kBankCount; ++b) datSetBankSize(image, b, 0);
@@ -56,7 +56,7 @@ protected:
         test::Messages().Clear();
     }
     cuiSheet* Sheet() { return p_->main->Sheets().Current(); }
-    uint8_t* Image() { return p_->main->WorkingImage().Data(); }
+    uint8_t* Image() { return p_->main->Model().WorkingImage().Data(); }
     uint32_t Rx(int n) {
         datCh ch(Image());
         ch.Load(KIND_ChPmr, n);
@@ -212,13 +212,13 @@ protected:
         test::Messages().Clear();
     }
     std::string Name(int n) {
-        datCh r(p_->main->WorkingImage().Data());
+        datCh r(p_->main->Model().WorkingImage().Data());
         r.Load(KIND_Dtmf, n);
         std::string t(reinterpret_cast<const char*>(r.text), 8);
         return t.substr(0, t.find_last_not_of(' ') + 1);
     }
     void SetName(int n, const std::string& name) {
-        datCh r(p_->main->WorkingImage().Data());
+        datCh r(p_->main->Model().WorkingImage().Data());
         r.Load(KIND_Dtmf, n);
         std::fill(std::begin(r.text), std::begin(r.text) + 8, ' ');
         std::copy(name.begin(), name.end(), r.text);
@@ -274,7 +274,7 @@ TEST_F(ChannelSheet, EditMenuEntriesFollowTheFocusPastTheMenuBar) {
 TEST(OneBankSheet, InsertOpensARowWithinTheBank) {
     ProgramClipboard().Clear();
     Program p([](indEnviron& e) { e.ModelType = kModelPmr; });
-    uint8_t* image = p.main->WorkingImage().Data();
+    uint8_t* image = p.main->Model().WorkingImage().Data();
     for (int b = 0; b < map::kBankCount; ++b) datSetBankSize(image, b, b == 0 ? 64 : 0);
     for (int n = 0; n < 9; ++n) {
         datCh ch(image);

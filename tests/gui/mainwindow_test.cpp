@@ -16,9 +16,9 @@
 #include "comm/indEnviron.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiMenu.h"
-#include "defs/cuiToolBar.h"
-#include "defs/cuiSheetPaint.h"
+#include "app/cuiMenu.h"
+#include "app/cuiToolBar.h"
+#include "app/cuiSheetPaint.h"
 #include "support/cmcTestSupport.h"
 #include "support/cuiTestProgram.h"
 
@@ -89,10 +89,10 @@ TEST(MainWindowStartUp, ModelTypeOfTheSettingsAndTheWindowItBuilds) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
         Program p([&](indEnviron& e) { e.ModelType = static_cast<uint8_t>(c.stored); });
-        EXPECT_EQ(p.main->ModelType(), c.expected);
+        EXPECT_EQ(p.main->Model().ModelType(), c.expected);
         EXPECT_EQ(cuiTree::Caption(p.Tree().NodeAt(0)), std::string("QX-P2210 ") + c.name);
         EXPECT_EQ(p.env.ModelType, c.expected);  // the type in use is what the settings keep
-        EXPECT_FALSE(p.main->IsModified());
+        EXPECT_FALSE(p.main->Model().IsModified());
         EXPECT_EQ(p.form->windowTitle().toStdString(), "QX-P2210 - Untitled");
         EXPECT_TRUE(test::Messages().messages().empty());
     }
@@ -266,10 +266,10 @@ TEST(MainWindow, EditMenuUndoAndRedo) {
     EXPECT_FALSE(undo->UndoAction()->isEnabled());
     EXPECT_EQ(undo->UndoAction()->text().toStdString(), "&Undo");
 
-    const cmcEeprom saved = p.main->WorkingImage();
-    p.main->BeginAction("TX Frequency");
-    p.main->WorkingImage().SetByte(0x7D80 + 5, p.main->WorkingImage().GetByte(0x7D80 + 5) ^ 1);
-    p.main->NoteEdit();
+    const cmcEeprom saved = p.main->Model().WorkingImage();
+    p.main->Model().BeginAction("TX Frequency");
+    p.main->Model().WorkingImage().SetByte(0x7D80 + 5, p.main->Model().WorkingImage().GetByte(0x7D80 + 5) ^ 1);
+    p.main->Model().NoteEdit();
     EXPECT_TRUE(p.form->windowTitle().endsWith(" *"));
     emit edit->aboutToShow();
     EXPECT_TRUE(undo->UndoAction()->isEnabled());
@@ -279,14 +279,14 @@ TEST(MainWindow, EditMenuUndoAndRedo) {
     EXPECT_TRUE(undo->RedoAction()->isEnabled()) << "a closed menu keeps the shortcuts alive";
 
     undo->UndoAction()->trigger();
-    EXPECT_TRUE(p.main->WorkingImage().Equals(saved));
+    EXPECT_TRUE(p.main->Model().WorkingImage().Equals(saved));
     EXPECT_FALSE(p.form->windowTitle().endsWith(" *"));
     p.Step(200);
     EXPECT_EQ(edit->actions()[0], undo->UndoAction()) << "still first after the sheet was rebuilt";
     emit edit->aboutToShow();
     EXPECT_EQ(undo->RedoAction()->text().toStdString(), "&Redo TX Frequency");
     undo->RedoAction()->trigger();
-    EXPECT_FALSE(p.main->WorkingImage().Equals(saved));
+    EXPECT_FALSE(p.main->Model().WorkingImage().Equals(saved));
     EXPECT_TRUE(p.form->windowTitle().endsWith(" *"));
 }
 
@@ -366,22 +366,22 @@ TEST(MainWindowTree, ModelChangeKeepsTheExpansionAndAsksOnlyOverChanges) {
     };
     p.Tree().NodeAt(0)->setExpanded(true);
     p.Tree().FindNode("[St_Common]GI_Sheet_Signal_Top")->setExpanded(true);
-    ASSERT_FALSE(p.main->IsModified());
+    ASSERT_FALSE(p.main->Model().IsModified());
     // Nothing to lose: no question, and the rebuilt tree keeps the open branches.
-    EXPECT_TRUE(p.main->ChangeModel(1, true));
+    EXPECT_TRUE(p.main->Model().ChangeModel(1, true));
     EXPECT_TRUE(test::Messages().messages().empty());
     EXPECT_TRUE(expanded("GI_Sheet_Top"));
     EXPECT_TRUE(expanded("[St_Common]GI_Sheet_Signal_Top"));
     EXPECT_FALSE(expanded("GI_Sheet_Memory_CH_Top"));
 
     // With changes the question comes first; Cancel keeps everything.
-    p.main->WorkingImage().Data()[map::kCloneComment1] = 'X';
-    p.main->NoteEdit();
-    ASSERT_TRUE(p.main->IsModified());
+    p.main->Model().WorkingImage().Data()[map::kCloneComment1] = 'X';
+    p.main->Model().NoteEdit();
+    ASSERT_TRUE(p.main->Model().IsModified());
     test::Messages().QueueAnswer(MB_Cancel);
-    EXPECT_FALSE(p.main->ChangeModel(0, true));
+    EXPECT_FALSE(p.main->Model().ChangeModel(0, true));
     EXPECT_EQ(test::Messages().messages().size(), 1u);
-    EXPECT_EQ(p.main->ModelType(), 1);
+    EXPECT_EQ(p.main->Model().ModelType(), 1);
 }
 
 TEST(MainWindowTree, ToneSignallingFolderNamesTheTopicsOfTheModelType) {
@@ -529,7 +529,7 @@ TEST(MainWindowTree, SignallingTopicsAndTheUserToneWarning) {
     p.main->CountWarnings();
     EXPECT_EQ(p.Tree().OverlayOf(tones), TO_None);
     // User tone 3: decode window 1100.0 .. 1000.0 Hz.
-    uint8_t* image = p.main->WorkingImage().Data();
+    uint8_t* image = p.main->Model().WorkingImage().Data();
     image[38459 + 12] = 0x2A, image[38459 + 13] = 0xF8;  // low 11000
     image[38461 + 12] = 0x27, image[38461 + 13] = 0x10;  // high 10000
     int errors = -1, warnings = -1;
@@ -551,7 +551,7 @@ TEST(MainWindowTree, MskErrorsMarkTheirNodes) {
     p.main->CountWarnings();
     for (const char* n : nodes) EXPECT_EQ(t.OverlayOf(t.FindNode(n)), TO_None) << n;
 
-    uint8_t* image = p.main->WorkingImage().Data();
+    uint8_t* image = p.main->Model().WorkingImage().Data();
     image[0x9AA3] = 0, image[0x9AA4] = 7;  // killer address 7, not 4095
     image[39455 + 16 * 2] = 0x00, image[39455 + 16 * 2 + 1] = 16;  // ID group 2 at 16: below the boundary
     image[0x9C05] = 0x0F, image[0x9C06] = 0xFF;  // status fixed base ID 4095: not individual
@@ -612,7 +612,7 @@ struct HelpRecorder : cmcAppCommands {
 
 TEST(MainWindowSheets, EditMenuMirrorsThePopupMenuOfTheCurrentCell) {
     Program p([](indEnviron& e) { e.ModelType = 0; });
-    for (int b = 0; b < 5; ++b) datSetBankSize(p.main->WorkingImage().Data(), b, b == 0 ? 3 : 0);
+    for (int b = 0; b < 5; ++b) datSetBankSize(p.main->Model().WorkingImage().Data(), b, b == 0 ? 3 : 0);
     p.main->Sheets().OpenSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0");
     cuiSheet* sheet = p.main->Sheets().Current();
     ASSERT_NE(sheet, nullptr);
@@ -665,7 +665,7 @@ TEST(MainWindowSheets, EditMenuMirrorsThePopupMenuOfTheCurrentCell) {
 
 TEST(MainWindowSheets, AnEmptyBankKeepsARowThatEditsNothing) {
     Program p([](indEnviron& e) { e.ModelType = 0; });
-    uint8_t* image = p.main->WorkingImage().Data();
+    uint8_t* image = p.main->Model().WorkingImage().Data();
     for (int b = 0; b < 5; ++b) datSetBankSize(image, b, b == 0 ? 3 : 0);
     datSetBankSize(image, 2, 2);  // bank 1 is empty; bank 2 follows it
     p.main->Sheets().OpenSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 1");
@@ -680,11 +680,11 @@ TEST(MainWindowSheets, AnEmptyBankKeepsARowThatEditsNothing) {
     EXPECT_FALSE(sheet->IsSelected(2, 0));  // the header row is not drawn as selected
 
     // Keys and typed text edit nothing (the cells stand for the next bank's first channel).
-    const cmcEeprom before(p.main->WorkingImage());
+    const cmcEeprom before(p.main->Model().WorkingImage());
     for (int op : {13, 32, int('4')}) sheet->RunOperation(op);
     const std::string text = "446.1";
     sheet->RunOperation(0, nullptr, &text);
-    EXPECT_FALSE(p.main->WorkingImage().Differs(before));
+    EXPECT_FALSE(p.main->Model().WorkingImage().Differs(before));
 
     // The popup menu and its Edit menu mirror offer Insert there, but not Edit (it would edit nothing).
     p.form->activateWindow();
@@ -740,7 +740,7 @@ TEST(MainWindowSheets, AnEmptyBankKeepsARowThatEditsNothing) {
 // bar says so: its thumb is at the left, and dragging it to the right shows the last column.
 TEST(MainWindowSheets, HorizontalScrollBarStartsAtTheLeft) {
     Program p([](indEnviron& e) { e.ModelType = 0; });
-    for (int b = 0; b < 5; ++b) datSetBankSize(p.main->WorkingImage().Data(), b, b == 0 ? 10 : 0);
+    for (int b = 0; b < 5; ++b) datSetBankSize(p.main->Model().WorkingImage().Data(), b, b == 0 ? 10 : 0);
     p.form->resize(640, 480);
     p.form->show();
     p.main->Sheets().OpenSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0");
@@ -761,7 +761,7 @@ TEST(MainWindowSheets, HorizontalScrollBarStartsAtTheLeft) {
 
 TEST(MainWindowSheets, BankTitleAndTheJoinedLayoutCell) {
     Program p([](indEnviron& e) { e.ModelType = 0; });
-    uint8_t* image = p.main->WorkingImage().Data();
+    uint8_t* image = p.main->Model().WorkingImage().Data();
     for (int b = 0; b < 5; ++b) datSetBankSize(image, b, b == 0 ? 64 : 0);
     p.main->Sheets().OpenSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0");
     cuiSheet* sheet = p.main->Sheets().Current();
@@ -833,7 +833,7 @@ TEST(MainWindowSheets, ThreeCheckRequestsMakeOneCheck250MsAfterTheLast) {
 
 TEST(MainWindowEvents, ChannelJoinsAndLeavesABank) {
     Program p([](indEnviron& e) { e.ModelType = 0; });
-    uint8_t* image = p.main->WorkingImage().Data();
+    uint8_t* image = p.main->Model().WorkingImage().Data();
     for (int b = 0; b < 5; ++b) datSetBankSize(image, b, 0);
     datSetBankSize(image, 0, 3);
     datSetBankSize(image, 1, 2);
@@ -915,7 +915,7 @@ TEST(MainWindowClosing, UnsavedChangesQuestionAndStoredPosition) {
         EXPECT_EQ(q.main->Form(), nullptr);
     }
     Program p([](indEnviron& e) { e.SplitterV = 180; });
-    p.main->MarkModified();
+    p.main->Model().MarkModified();
     test::Messages().Clear();
     test::Messages().QueueAnswer(MB_Cancel);
     EXPECT_FALSE(p.form->close());
@@ -946,18 +946,18 @@ TEST(MainWindowClosing, UnsavedChangesCanBeSavedDiscardedOrKept) {
     std::remove(path.c_str());
     ASSERT_TRUE(p.main->Files().SaveFile(path));
     auto edit = [&](uint32_t hz) {
-        datCh rec(p.main->WorkingImage().Data());
+        datCh rec(p.main->Model().WorkingImage().Data());
         rec.Load(KIND_ChLmr, 0);
         rec.rxFreq = rec.txFreq = hz;
         rec.inUse = true;
         rec.Store(KIND_ChLmr, 0);
-        p.main->NoteEdit();
-        ASSERT_TRUE(p.main->IsModified());
+        p.main->Model().NoteEdit();
+        ASSERT_TRUE(p.main->Model().IsModified());
     };
     auto savedFrequency = [&] {
         cmcEeprom stored;
-        EXPECT_EQ(p.main->LoadCloneFile(path, stored), 0);
-        p.main->UnpackImage(stored);
+        EXPECT_EQ(p.main->Model().LoadCloneFile(path, stored), 0);
+        p.main->Model().UnpackImage(stored);
         datCh rec(stored.Data());
         rec.Load(KIND_ChLmr, 0);
         return rec.rxFreq;
@@ -971,13 +971,13 @@ TEST(MainWindowClosing, UnsavedChangesCanBeSavedDiscardedOrKept) {
     EXPECT_FALSE(p.main->FileNew());
     ASSERT_EQ(test::Messages().messages().size(), 1u);
     EXPECT_EQ(test::Messages().messages()[0].buttons, unsigned(MB_Save | MB_Discard | MB_Cancel));
-    EXPECT_TRUE(p.main->IsModified());
+    EXPECT_TRUE(p.main->Model().IsModified());
     EXPECT_EQ(savedFrequency(), before);
 
     // Discard: goes on without writing.
     test::Messages().QueueAnswer(MB_Discard);
     EXPECT_TRUE(p.main->FileNew());
-    EXPECT_FALSE(p.main->IsModified());
+    EXPECT_FALSE(p.main->Model().IsModified());
     EXPECT_EQ(savedFrequency(), before);
 
     // Save: the file is written, then the command goes on.
@@ -986,7 +986,7 @@ TEST(MainWindowClosing, UnsavedChangesCanBeSavedDiscardedOrKept) {
     test::Messages().QueueAnswer(MB_Save);
     EXPECT_TRUE(p.main->FileNew());
     EXPECT_EQ(savedFrequency(), 446018750u);
-    EXPECT_FALSE(p.main->IsModified());
+    EXPECT_FALSE(p.main->Model().IsModified());
 }
 
 // ---- cloning window -----------------------------------------------------------------------------

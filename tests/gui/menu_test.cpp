@@ -2,8 +2,8 @@
 // the cell handler, the events that mirror popup menus, and tool bar separators and rows.
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiMenu.h"
-#include "defs/cuiToolBar.h"
+#include "app/cuiMenu.h"
+#include "app/cuiToolBar.h"
 #include "support/cmcTestSupport.h"
 
 #include <QAction>

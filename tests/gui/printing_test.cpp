@@ -9,8 +9,8 @@
 #include "defs/cmcCellNames.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiSheet.h"
-#include "defs/cuiSheetPaint.h"
+#include "app/cuiSheet.h"
+#include "app/cuiSheetPaint.h"
 #include "printing/cmcPrintBlocks.h"
 #include "printing/cuiPrintJob.h"
 #include "printing/cuiSheetPrinter.h"
@@ -280,8 +280,8 @@ TEST(PrintJob, AllSheetsThroughTheTickAndCancel) {
     QPrinter all(QPrinter::HighResolution);
     cuiSetUpPdfPrinter(all, test::TempDir() + "/direct.pdf");
     cmcSheetContext ctx;
-    ctx.modelType = prog.main->ModelType();
-    ctx.image = &prog.main->WorkingImage();
+    ctx.modelType = prog.main->Model().ModelType();
+    ctx.image = &prog.main->Model().WorkingImage();
     EXPECT_EQ(pages, cuiPrintSheetsNow(all, sheets, ctx));
     EXPECT_GT(pages, 1);
 
@@ -406,7 +406,7 @@ TEST(Help, WindowOpensAtTheCellsContext) {
     EXPECT_FALSE(help->Browser()->toPlainText().isEmpty());
 
     // The popup Help entry on a channel's receive frequency: the help of channel frequencies.
-    datSetBankSize(prog.main->WorkingImage().Data(), 0, 3);
+    datSetBankSize(prog.main->Model().WorkingImage().Data(), 0, 3);
     prog.ShowSheet("[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0");
     cuiSheet* sheet = prog.main->Sheets().Current();
     ASSERT_TRUE(sheet);

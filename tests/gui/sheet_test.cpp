@@ -4,8 +4,8 @@
 #include "app/cuiGrid.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiMenu.h"
-#include "defs/cuiSheet.h"
+#include "app/cuiMenu.h"
+#include "app/cuiSheet.h"
 #include "support/cmcTestSupport.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "app/cuiInformation.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
-#include "defs/cuiSheet.h"
+#include "app/cuiSheet.h"
 #include "support/cmcTestSupport.h"
 
 #include <QApplication>

@@ -6,7 +6,7 @@
 #include "app/cuiGrid.h"
 #include "app/cuiTree.h"
 #include "cells/cmcDispText.h"
-#include "defs/cuiSheet.h"
+#include "app/cuiSheet.h"
 #include "image/cmcImageMap.h"
 #include "support/cuiTestProgram.h"
 
@@ -30,7 +30,7 @@ using test::Program;
 namespace {
 
 int UserPattern(Program& p, int n) {
-    const uint8_t* at = p.main->WorkingImage().Data() + map::kUserCharTable + 2 * n;
+    const uint8_t* at = p.main->Model().WorkingImage().Data() + map::kUserCharTable + 2 * n;
     return (at[0] << 8) | at[1];
 }
 
@@ -75,7 +75,7 @@ TEST(UserCharacters, EditedInTheCharacterEditorAndDrawnInANameAtOnce) {
     QApplication::setActiveWindow(p.form.get());
 
     // Channel 1 is named "A" followed by user character 0, which starts blank.
-    uint8_t* image = p.main->WorkingImage().Data();
+    uint8_t* image = p.main->Model().WorkingImage().Data();
     for (int b = 0; b < 5; ++b) datSetBankSize(image, b, b == 0 ? 1 : 0);
     datCh rec(image);
     rec.Load(KIND_ChPmr, 0);

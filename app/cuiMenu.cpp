@@ -1,4 +1,4 @@
-#include "defs/cuiMenu.h"
+#include "app/cuiMenu.h"
 
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"

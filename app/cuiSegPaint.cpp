@@ -1,4 +1,4 @@
-#include "defs/cuiSegPaint.h"
+#include "app/cuiSegPaint.h"
 
 #include "cells/cmcDispText.h"
 

@@ -1,4 +1,4 @@
-#include "defs/cuiToolBar.h"
+#include "app/cuiToolBar.h"
 
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"

@@ -1,4 +1,4 @@
-#include "defs/cuiSheetPaint.h"
+#include "app/cuiSheetPaint.h"
 
 #include <QFontMetrics>
 
