@@ -49,11 +49,11 @@ done
 grep -qF "446.006250" "$WORK/LMR.txt" || fail "LMR: the receive frequency of channel 1 is not in the PDF text"
 
 # A printout a customer can read, of 11 channels: ten at the start of the first bank (64 slots)
-# and one in its last slot. Every page has its footer; each page of a channel sheet holds a channel
-# (the rows stop at the last one in use, and the slots between the two groups give no page); banks
-# without a channel in use are left out; the PDF has a title and an outline entry per sheet.
+# and one in slot 46. Every page has its footer; each page of a channel sheet holds a channel and
+# the rows stop at the last one in use; banks without a channel in use are left out; the PDF has a
+# title and an outline entry per sheet.
 args=()
-for n in 0 1 2 3 4 5 6 7 8 9 63; do
+for n in 0 1 2 3 4 5 6 7 8 9 45; do
     hz=$((446006250 + 12500 * n))
     args+=("%CT_Mch.CL_Mch_FreqR[$n]=${hz:0:3}.${hz:3}")
 done
@@ -74,7 +74,9 @@ for ((p = 1; p <= ${total:-0}; p++)); do
     fi
 done
 [ "$bankPages" -gt 0 ] || fail "ch11: no channel sheet printed"
-grep -qF "446.793750" <(pdftotext "$WORK/ch11.pdf" -) || fail "ch11: the channel in the last slot is not printed"
+pdftotext -layout "$WORK/ch11.pdf" "$WORK/ch11.txt"
+grep -qF "446.568750" "$WORK/ch11.txt" || fail "ch11: the channel in slot 46 is not printed"
+grep -qE '^ *1- *47( |$)' "$WORK/ch11.txt" && fail "ch11: the empty slots after the last channel in use are printed"
 grep -qE '^0	\[St_ChBank\]GI_Sheet_Mch_Lmr,Bank 0$' "$WORK/ch11.out" && fail "ch11: the first bank gave no pages"
 for b in 1 2 3 4; do
     grep -qE "^0	\[St_ChBank\]GI_Sheet_Mch_Lmr,Bank $b\$" "$WORK/ch11.out" || fail "ch11: empty bank $b printed"

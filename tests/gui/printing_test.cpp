@@ -504,6 +504,50 @@ TEST(PrintJob, ExportNamesItsDataAndHasTheCommandLinesPages) {
     EXPECT_TRUE(bank);
 }
 
+TEST(SheetPrinter, ChannelSheetStopsAtItsLastChannelAndLeavesOutPagesOfEmptySlots) {
+    Program prog;
+    // One bank of 64 slots; channels in slots 1 and 41 (grid rows 1 and 41 below the header).
+    uint8_t* image = prog.main->WorkingImage().Data();
+    for (int b = 0; b < 5; ++b) datSetBankSize(image, b, b == 0 ? 64 : 0);
+    for (int n : {0, 40}) {
+        datCh ch(image);
+        ch.Load(datChannelKind(prog.main->ModelType()), n);
+        ch.rxFreq = ch.txFreq = 446006250;
+        ch.inUse = true;
+        ch.Store();
+    }
+    std::string bank;
+    for (const std::string& s : TreeSheets(*prog.main))
+        if (s.find("[St_ChBank]") == 0 && s.find(",Bank 0") != std::string::npos) bank = s;
+    ASSERT_FALSE(bank.empty());
+    cmcSheetContext ctx;
+    ctx.modelType = prog.main->ModelType();
+    ctx.image = &prog.main->WorkingImage();
+
+    PdfOut out("slots.pdf");
+    cuiSheetPrinter printer(out.printer, out.painter);
+    printer.SetContext(ctx);
+    // A page a quarter as high: about ten rows a page, so slots 2-40 alone would fill pages.
+    cmcPrintArea area = printer.Area();
+    area.bottom = area.top + area.Height() / 4;
+    printer.SetArea(area);
+    const int counted = printer.CountPages(bank);
+    const int pages = printer.PrintSheet(bank);
+    out.painter.end();
+    EXPECT_EQ(pages, counted);
+    ASSERT_GT(pages, 0);
+    std::set<int> rowBlocks;
+    int lastRow = 0;
+    for (const cuiPrintedPage& p : printer.Log()) {
+        rowBlocks.insert(p.firstRow);
+        lastRow = std::max(lastRow, p.firstRow + p.rows - 1);
+        const bool holdsChannel = (p.firstRow <= 1 && 1 < p.firstRow + p.rows) || (p.firstRow <= 41 && 41 < p.firstRow + p.rows);
+        EXPECT_TRUE(holdsChannel) << "a page of rows " << p.firstRow << "-" << p.firstRow + p.rows - 1;
+    }
+    EXPECT_EQ(lastRow, 41) << "the rows stop at the last channel in use";
+    EXPECT_EQ(rowBlocks.size(), 2u);
+}
+
 TEST(PrintJob, CurrentSheetAndRefusals) {
     Program prog;
     const std::string path = test::TempDir() + "/current.pdf";
