@@ -4,9 +4,11 @@
 #include "app/cuiHelpWindow.h"
 #include "app/cuiMain.h"
 #include "app/cuiTree.h"
+#include "common/cmcClock.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
 #include "app/cuiSheetPaint.h"
+#include "printing/cmcPrintInfo.h"
 #include "printing/cuiPrintJob.h"
 
 #include <QFileDialog>
@@ -48,6 +50,9 @@ bool cuiMain::StartPrinting(bool allSheets, const std::string& pdfPath) {
     };
     printJob_ = cuiPrintJob::Start(form_, std::move(sheets), allSheets, pdfPath);
     if (!printJob_) return false;
+    // The footers name this window's data: its file, or the radio it was read from.
+    const indMain& data = *model_;
+    printJob_->SetInfo(cmcPrintInfoOf(data, cmcWallSeconds()));
     printJob_->finished = [this](cuiPrintJob& job) {
         if (job.PdfPath().empty() || !job.Written()) return;
         // "Exported %d pages to %s."

@@ -2,13 +2,16 @@
 // program's own page cutting and drawing, without a display or a printer.
 #include "cli/cliCommand.h"
 #include "cli/cliNumber.h"
+#include "common/cmcClock.h"
 #include "common/cmcSafeFile.h"
 #include "app/cuiTree.h"
 #include "defs/cmcGTex.h"
 #include "image/cmcImageMap.h"
 #include "image/cmcQcfFile.h"
 #include "image/indMain.h"
+#include "printing/cmcPrintInfo.h"
 #include "printing/cuiPrintJob.h"
+#include "printing/cuiSheetPrinter.h"
 
 #include <QWidget>
 
@@ -39,8 +42,8 @@ std::string SheetReference(const std::string& sheet, const std::string& param, c
 }
 
 int Print(const std::vector<std::string>& args) {
-    std::string file, sheet, param, out;
-    bool all = false;
+    std::string file, sheet, param, out, date;
+    bool all = false, dateGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&](std::string& v) { return TakeValue(args, i, v); };
@@ -49,6 +52,7 @@ int Print(const std::vector<std::string>& args) {
         else if (a == "--sheet") ok = value(sheet);
         else if (a == "--param") ok = value(param);
         else if (a == "-o") ok = value(out);
+        else if (a == "--date") ok = dateGiven = value(date);
         else if (!a.empty() && a[0] == '-') ok = false;
         else if (file.empty()) file = a;
         else ok = false;
@@ -90,9 +94,13 @@ int Print(const std::vector<std::string>& args) {
     ctx.image = &main.WorkingImage();
     // The document is made in memory and written only when complete, so that OUT never holds half
     // a PDF (a full disk) and a sheet without pages leaves no empty document behind.
+    cmcPrintInfo info = cmcPrintInfoOf(main, cmcWallSeconds());
+    if (dateGiven) info.printed = date;
     cuiPdfDocument pdf;
+    pdf.SetTitle(cmcPdfTitle(info));
     std::vector<int> perSheet;
-    const int pages = cuiPrintSheetsNow(pdf.Device(), sheets, ctx, &perSheet);
+    std::vector<cuiPrintedSheet> printed;
+    const int pages = cuiPrintSheetsNow(pdf.Device(), sheets, ctx, info, &perSheet, &printed);
     if (pages < 0) {
         PrintError("print: cannot make the PDF document");
         return kExitCannotWrite;
@@ -102,7 +110,7 @@ int Print(const std::vector<std::string>& args) {
         return kExitFileRefused;
     }
     std::string error;
-    if (!cmcWriteFileSafely(out, std::string_view(pdf.Bytes().constData(), pdf.Bytes().size()), &error)) {
+    if (!cmcWriteFileSafely(out, cuiPdfWithOutline(pdf.Bytes(), printed), &error)) {
         PrintError("print: " + error);
         return kExitCannotWrite;
     }
@@ -117,15 +125,19 @@ int Print(const std::vector<std::string>& args) {
 QX_CLI_COMMAND(
     "print",
     "print the sheets of a clone file into a PDF file",
-    "Usage: qx-p2210-cli print FILE [--all | --sheet KEY [--param P]] -o OUT.pdf\n\n"
+    "Usage: qx-p2210-cli print FILE [--all | --sheet KEY [--param P]] [--date TEXT] -o OUT.pdf\n\n"
     "Opens FILE as the program's open command does and prints its sheets as the program prints\n"
     "them (the same page frame, columns and rows cut into pages, across then down) into OUT.pdf,\n"
-    "A4 landscape. The texts in the PDF are text: they can be searched and copied.\n\n"
+    "A4 landscape. The texts in the PDF are text: they can be searched and copied. Every page's\n"
+    "footer names the page (\"Page 2 of 5\"), FILE's name, the model type and the print date; the PDF\n"
+    "has a title and an outline entry per sheet printed, listed in a PDF viewer's sidebar.\n\n"
     "  --all          every sheet of the topic tree for the file's model type (the default)\n"
     "  --sheet KEY    one sheet: a key such as GI_Sheet_Mch_BankOp, or a full reference such as\n"
     "                 \"[St_ChBank]GI_Sheet_Mch_Lmr,Bank 0\"; a key alone takes its style from the tree\n"
-    "  --param P      the sheet parameter, for instance \"Bank 0\" for the first bank's channel sheet\n\n"
-    "Sheets marked not to be printed, and banks without channels, give no pages.\n"
+    "  --param P      the sheet parameter, for instance \"Bank 0\" for the first bank's channel sheet\n"
+    "  --date TEXT    the print date the footers show (default: now, as 2026-03-04 14:05)\n\n"
+    "Sheets marked not to be printed, and banks without channels in use, give no pages; a channel\n"
+    "sheet prints its rows up to the bank's last channel in use.\n"
     "OUT.pdf is replaced only once the whole document is written (a symbolic link is followed).\n"
     "Prints \"OUT.pdf N pages\" (\"1 page\"), then one line per sheet: its pages, a tab and its reference, and\n"
     "exits 0. A refused FILE prints \"error <code> <message key>\"\n"

@@ -4,6 +4,7 @@
 #include "comm/cmcPortList.h"
 #include "comm/indEnviron.h"
 #include "comm/indWriteGuard.h"
+#include "common/cmcClock.h"
 #include "common/cmcMessage.h"
 #include "defs/cmcCellNames.h"
 #include "defs/cmcEvMan.h"
@@ -399,6 +400,7 @@ void indCloneCommands::OnReadDone(dst_CDrv_Result& r) {
         // What the radio holds is not an unsaved change: the image read counts as not modified.
         main_.NewHistory();
         main_.SetFileName("");
+        main_.NoteRadioRead(main_.SerialNumber(), cmcWallSeconds());
         main_.MarkSaved();
         if (closeSheet) closeSheet();
         EvMan().Send(EVC_TreeBuilt);

@@ -1,6 +1,7 @@
 #include "common/cmcClock.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
@@ -107,5 +108,16 @@ cmcScopedManualTime::cmcScopedManualTime(uint32_t startMs) : time_(startMs), pre
 }
 
 cmcScopedManualTime::~cmcScopedManualTime() { cmcSetTimeSource(previous_); }
+
+namespace {
+std::function<int64_t()>& WallClock() {
+    static std::function<int64_t()> clock;
+    return clock;
+}
+}  // namespace
+
+void cmcSetWallClock(std::function<int64_t()> clock) { WallClock() = std::move(clock); }
+
+int64_t cmcWallSeconds() { return WallClock() ? WallClock()() : QDateTime::currentSecsSinceEpoch(); }
 
 }  // namespace qx

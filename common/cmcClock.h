@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 
 namespace qx {
@@ -30,6 +31,12 @@ public:
 void cmcSetTimeSource(cmcTimeSource* source);
 cmcTimeSource& cmcTime();
 inline uint32_t cmcNowMs() { return cmcTime().NowMs(); }
+
+// The calendar time in seconds since 1970-01-01 UTC, for the dates the program writes down (when
+// a radio was read, when a sheet was printed). Tests and reproducible printouts fix it with
+// cmcSetWallClock; a null function restores the system clock.
+void cmcSetWallClock(std::function<int64_t()> clock);
+int64_t cmcWallSeconds();
 
 // A hand-stepped clock for tests and tools: time moves only by Advance.
 class cmcManualTime final : public cmcTimeSource {

@@ -137,6 +137,7 @@ const cmcRequiredKey kRequiredKeys[] = {
     {"GI_Sys_Printer_FontPoints", F::Main, K::Section, "printing"},
     {"GI_Sys_Printer_NoPrinter", F::Main, K::Section, "printing"},
     {"GI_Sys_Printer_PrintingDialog", F::Main, K::Section, "printing dialog"},
+    {"GI_Sys_Printer_Footer", F::Main, K::Section, "printed page footer, PDF title"},
     {"GI_AppMess_PrintOutputError", F::Main, K::Section, "printing, PDF export"},
     {"GI_AppMess_PrintNothing", F::Main, K::Section, "PDF export without pages"},
     {"GI_AppInd_PdfDialog", F::Main, K::Section, "PDF export"},

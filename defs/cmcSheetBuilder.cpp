@@ -3,6 +3,7 @@
 #include "common/cmcMessage.h"
 #include "defs/cmcGTex.h"
 #include "image/cmcEeprom.h"
+#include "image/datCh.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -434,7 +435,35 @@ std::string cmcSheetBuilderChBank::PrintHeading() {
     return buf;
 }
 
-bool cmcSheetBuilderChBank::Printable() { return !style_.noPrint && BankCount() >= 1; }
+bool cmcSheetBuilderChBank::ChannelInUse(int channel) const {
+    if (!ctx_.image || ctx_.image->GetSize() < kImageSize) return false;
+    return datChannelInUse(ctx_.image->Data(), channel);
+}
+
+bool cmcSheetBuilderChBank::Printable() {
+    if (style_.noPrint) return false;
+    const int first = FirstChannel(), count = BankCount();
+    for (int ch = first; ch < first + count; ++ch)
+        if (ChannelInUse(ch)) return true;
+    return false;
+}
+
+// The group holds one row per channel of the bank, from GroupRow() on.
+int cmcSheetBuilderChBank::PrintedRows() const {
+    const int count = BankCount();
+    // Rows after the channels would be cut off with them: such a sheet prints whole.
+    if (groupRow_ < 0 || placeholder_ || groupRow_ + count != rows_) return rows_;
+    const int first = FirstChannel();
+    int last = -1;
+    for (int i = 0; i < count; ++i)
+        if (ChannelInUse(first + i)) last = i;
+    return groupRow_ + last + 1;
+}
+
+bool cmcSheetBuilderChBank::RowHoldsData(int row) const {
+    if (groupRow_ < 0 || placeholder_ || row < groupRow_ || row >= groupRow_ + BankCount()) return true;
+    return ChannelInUse(FirstChannel() + row - groupRow_);
+}
 
 void cmcSheetBuilderChBank::RowDirective(const std::string& d) {
     if (StartsWith(d, "LoopFrom") && DirectiveNumber(d) < 0) {

@@ -140,6 +140,11 @@ public:
     // The heading printed above the sheet, and whether the sheet can be printed at all.
     virtual std::string PrintHeading();
     virtual bool Printable();
+    // The grid rows a printout shows: all of them; the channel/bank sheet stops after the bank's
+    // last channel in use.
+    virtual int PrintedRows() const { return rows_; }
+    // Whether a grid row holds data: a printed page whose rows hold none is left out.
+    virtual bool RowHoldsData(int row) const { return true; }
 
     // Grows (or shrinks) the grid by one row without a rebuild (the channel/bank sheet on
     // EVC_BankJoined and EVC_BankLeft). Rows beyond the cell table are refused.
@@ -230,7 +235,13 @@ public:
     // "<title> <bank+1>: <name> <trunking text> (Left CH - <left>)", the title after EVC_BankChanged.
     std::string BankTitle(const std::string& title);
     std::string PrintHeading() override;
+    // A bank prints when it has a channel in use, its rows up to the last one in use; the rows of
+    // channels not in use hold no data.
     bool Printable() override;
+    int PrintedRows() const override;
+    bool RowHoldsData(int row) const override;
+    // Whether memory channel n (0-63) is in use: its receive frequency is not 0.
+    bool ChannelInUse(int channel) const;
     // The grid row where the bank's channel group starts (-1 without a bank loop).
     int GroupRow() const { return groupRow_; }
     // An empty bank keeps the group's first row as a placeholder, so that the first channel can be

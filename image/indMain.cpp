@@ -202,7 +202,16 @@ std::string indMain::GetDisplayName() const {
 
 void indMain::SetFileName(const std::string& path) {
     fileName_ = path;
+    readFromRadio_ = false;
+    readSerial_.clear();
+    readTime_ = 0;
     NotifyTitleChanged();
+}
+
+void indMain::NoteRadioRead(const std::string& serial, int64_t when) {
+    readFromRadio_ = true;
+    readSerial_ = serial;
+    readTime_ = when;
 }
 
 void indMain::NoteEdit() {

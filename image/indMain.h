@@ -144,7 +144,15 @@ public:
     void SetCurrentDirectory(const std::string& dir) { currentDir_ = dir; }
     // The file name, or the current directory followed by "/Untitled".
     std::string GetDisplayName() const;
+    // Sets the file name; the data then comes from that file (or from nothing), no longer from a
+    // radio read.
     void SetFileName(const std::string& path);
+    // The data was read from a radio (after SetFileName("")): its serial number and when, in
+    // seconds since 1970 (cmcWallSeconds). Printouts name it while the data has no file name.
+    void NoteRadioRead(const std::string& serial, int64_t when);
+    bool ReadFromRadio() const { return readFromRadio_; }
+    const std::string& ReadSerial() const { return readSerial_; }
+    int64_t ReadTime() const { return readTime_; }
     bool IsModified() const { return modified_; }
     // Marks the image modified when the working image differs from the saved image; once set, the
     // mark stays until MarkSaved.
@@ -247,6 +255,9 @@ protected:
     cmcEeprom saved_;
     std::string fileName_;
     std::string currentDir_;
+    bool readFromRadio_ = false;
+    std::string readSerial_;
+    int64_t readTime_ = 0;
     bool modified_ = false;
     cmcUndoHistory history_;
     std::string actionName_;

@@ -1,10 +1,14 @@
 #include "printing/cuiPrintJob.h"
 
 #include "app/cuiInformation.h"
+#include "app/cuiTree.h"
 #include "common/cmcMessage.h"
 #include "common/cmcSafeFile.h"
 #include "defs/cmcEvMan.h"
+#include "common/cmcClock.h"
 #include "defs/cmcGTex.h"
+#include "image/indMain.h"
+#include "printing/cmcPdfOutline.h"
 #include "printing/cuiSheetPrinter.h"
 
 #include <QBuffer>
@@ -132,6 +136,7 @@ cuiPdfDocument::cuiPdfDocument() : parts_(std::make_unique<Parts>()) {
 
 cuiPdfDocument::~cuiPdfDocument() = default;
 QPagedPaintDevice& cuiPdfDocument::Device() { return parts_->writer; }
+void cuiPdfDocument::SetTitle(const std::string& title) { parts_->writer.setTitle(QString::fromStdString(title)); }
 const QByteArray& cuiPdfDocument::Bytes() const { return parts_->bytes; }
 
 std::unique_ptr<cuiPrintJob> cuiPrintJob::Start(QWidget* form, cuiPrintSheets sheets, bool all,
@@ -150,6 +155,8 @@ std::unique_ptr<cuiPrintJob> cuiPrintJob::Start(QWidget* form, cuiPrintSheets sh
         job->printer_->setCopyCount(1);
     }
     job->form_ = form;
+    if (indMain* main = indMain::Instance()) job->info_ = cmcPrintInfoOf(*main, cmcWallSeconds());
+    else job->info_ = cmcPrintInfo{};
     job->sheets_ = std::move(sheets);
     job->all_ = all;
     job->pdfPath_ = pdfPath;
@@ -177,6 +184,9 @@ void cuiPrintJob::Tick() {
     if (done_) return;
     if (!started_) {
         started_ = true;
+        const std::string title = cmcPdfTitle(*info_);
+        if (pdf_) pdf_->SetTitle(title);
+        else printer_->setDocName(QString::fromStdString(title));
         painter_ = std::make_unique<QPainter>();
         QPagedPaintDevice& device = pdf_ ? pdf_->Device() : static_cast<QPagedPaintDevice&>(*printer_);
         if (!painter_->begin(&device)) {
@@ -193,6 +203,14 @@ void cuiPrintJob::Tick() {
     }
     // The current sheet is one sheet, with or without a tree.
     const int count = all_ ? (sheets_.count ? sheets_.count() : 0) : 1;
+    // First the pages are counted, one sheet per tick; the tick that counts the last sheet prints
+    // the first one.
+    if (counted_ < count && !cancel_) {
+        const std::string reference = all_ ? sheets_.reference(counted_) : sheets_.current;
+        if (!reference.empty()) totalPages_ += out_->CountPages(reference);
+        if (++counted_ < count) return;
+        out_->SetDocument(*info_, totalPages_);
+    }
     if (counter_ < count && !cancel_) {
         const std::string reference = all_ ? sheets_.reference(counter_) : sheets_.current;
         if (!reference.empty()) out_->PrintSheet(reference);
@@ -212,8 +230,7 @@ void cuiPrintJob::Finish() {
         if (Pages() == 0) {
             failed_ = true;
             cmcShowMessage(AppTitle(), GTex().SectionText("GI_AppMess_PrintNothing"), cmcMsgIcon::Error, MB_Ok);
-        } else if (!cmcWriteFileSafely(pdfPath_, std::string_view(pdf_->Bytes().constData(), pdf_->Bytes().size()),
-                                       &error)) {
+        } else if (!cmcWriteFileSafely(pdfPath_, cuiPdfWithOutline(pdf_->Bytes(), out_->Sheets()), &error)) {
             failed_ = true;
             cmcShowMessage(AppTitle(),
                            FormatOne(GTex().SectionText("GI_AppMess_PrintOutputError"), pdfPath_) + "\n\n" + error,
@@ -235,17 +252,35 @@ void cuiPrintJob::Finish() {
     }
 }
 
+std::string cuiPdfWithOutline(const QByteArray& bytes, const std::vector<cuiPrintedSheet>& sheets) {
+    std::string pdf(bytes.constData(), static_cast<size_t>(bytes.size()));
+    std::vector<cmcPdfOutlineEntry> entries;
+    for (const cuiPrintedSheet& sheet : sheets) {
+        std::string title = cuiOutlineTitle(sheet.heading);
+        if (title.empty()) title = cuiSheetRef::Split(sheet.reference).key;
+        entries.push_back({title, sheet.firstPage});
+    }
+    // Without an outline the document is still whole: it is written as it is.
+    cmcAddPdfOutline(pdf, entries);
+    return pdf;
+}
+
 int cuiPrintSheetsNow(QPagedPaintDevice& device, const std::vector<std::string>& references, const cmcSheetContext& ctx,
-                      std::vector<int>* perSheet) {
+                      const cmcPrintInfo& info, std::vector<int>* perSheet, std::vector<cuiPrintedSheet>* printed) {
     QPainter painter;
     if (!painter.begin(&device)) return -1;
     cuiSheetPrinter out(device, painter);
     out.SetContext(ctx);
+    int total = 0;
+    for (const std::string& reference : references)
+        if (!reference.empty()) total += out.CountPages(reference);
+    out.SetDocument(info, total);
     for (const std::string& reference : references) {
         const int pages = reference.empty() ? 0 : out.PrintSheet(reference);
         if (perSheet) perSheet->push_back(pages);
     }
     painter.end();
+    if (printed) *printed = out.Sheets();
     return out.Pages();
 }
 

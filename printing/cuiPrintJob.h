@@ -1,13 +1,16 @@
 // A print job: the current sheet or every sheet of the topic tree, to a printer or to a PDF file.
 // The job is stepped by the main window's tick, one sheet per tick, while a small dialog offers a
-// Cancel button; the main window is disabled meanwhile. Cancel stops after the sheet being
-// printed: the remaining sheets are passed over one per tick, then the document is closed.
+// Cancel button; the main window is disabled meanwhile. The job first counts the pages of every
+// sheet (one sheet per tick, for the footer's "Page n of m"), then prints them. Cancel stops after
+// the sheet being printed: the remaining sheets are passed over one per tick, then the document
+// is closed. A PDF export gets a title and an outline entry per sheet printed.
 //
 //     auto job = cuiPrintJob::Start(form, sheets, /*all*/ true, "");   // asks for the printer
 //     ... every tick: if (job) { job->Tick(); if (job->Done()) job.reset(); }
 #pragma once
 
 #include "defs/cmcSheetBuilder.h"
+#include "printing/cmcPrintInfo.h"
 
 #include <QPointer>
 
@@ -29,6 +32,7 @@ namespace qx {
 
 class cuiPdfDocument;
 class cuiSheetPrinter;
+struct cuiPrintedSheet;
 
 // The sheets a job may print: the topic tree's nodes and the sheet shown.
 struct cuiPrintSheets {
@@ -70,6 +74,8 @@ public:
     QPushButton* CancelButton() const;
     // The model type and image printed (default: the program's).
     void SetContext(const cmcSheetContext& ctx) { ctx_ = ctx; }
+    // What the footer and the PDF title say about the data (default: the program's data, printed now).
+    void SetInfo(const cmcPrintInfo& info) { info_ = info; }
     // Called once when the job has ended.
     std::function<void(cuiPrintJob&)> finished;
 
@@ -87,6 +93,9 @@ private:
     std::unique_ptr<cuiSheetPrinter> out_;
     QPointer<cuiPrintingDialog> dialog_;  // a child of the form: gone with it
     std::optional<cmcSheetContext> ctx_;
+    std::optional<cmcPrintInfo> info_;
+    int counted_ = 0;      // sheets whose pages are counted
+    int totalPages_ = 0;
     int counter_ = 0;
     bool started_ = false;
     bool cancel_ = false;
@@ -105,6 +114,8 @@ public:
     cuiPdfDocument();
     ~cuiPdfDocument();
     QPagedPaintDevice& Device();
+    // The document's title (before painting starts).
+    void SetTitle(const std::string& title);
     // The document's bytes; complete once the painter on Device() has ended.
     const QByteArray& Bytes() const;
 
@@ -113,10 +124,16 @@ private:
     std::unique_ptr<Parts> parts_;
 };
 
+// The document's bytes with an outline entry per sheet that gave pages (its heading, else its
+// reference); the bytes as they are when the outline cannot be added.
+std::string cuiPdfWithOutline(const QByteArray& bytes, const std::vector<cuiPrintedSheet>& sheets);
+
 // Prints the sheets given by their references into `device` at once (no dialog, no tick): the
-// command-line tool's print. Returns the pages printed, or -1 when the output cannot be opened;
-// `perSheet` receives the pages of each reference.
+// command-line tool's print. The pages are counted first for the footer, which names `info`.
+// Returns the pages printed, or -1 when the output cannot be opened; `perSheet` receives the pages
+// of each reference, `printed` the sheets that gave pages.
 int cuiPrintSheetsNow(QPagedPaintDevice& device, const std::vector<std::string>& references, const cmcSheetContext& ctx,
-                      std::vector<int>* perSheet = nullptr);
+                      const cmcPrintInfo& info, std::vector<int>* perSheet = nullptr,
+                      std::vector<cuiPrintedSheet>* printed = nullptr);
 
 }  // namespace qx

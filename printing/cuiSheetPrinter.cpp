@@ -52,8 +52,15 @@ cmcPrintArea cuiPageFrame(QPainter* p, const cmcPrintArea& area, const QFont& fo
         const QFontMetrics fm = p->fontMetrics();
         const QString maker = QString::fromStdString(texts.maker);
         const int mw = fm.horizontalAdvance(maker);
-        p->drawText(QRect(body.right - 1 - mw, body.bottom - h - 1, mw + 1, h),
-                    Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, maker);
+        const int y = body.bottom - h - 1;
+        p->drawText(QRect(body.right - 1 - mw, y, mw + 1, h), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, maker);
+        // The footer: the data printed at the left, the page in the middle.
+        p->drawText(QRect(body.left, y, body.Width(), h), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip,
+                    QString::fromStdString(texts.footer));
+        const QString page = QString::fromStdString(texts.page);
+        const int pw = fm.horizontalAdvance(page);
+        p->drawText(QRect(body.left + (body.Width() - pw) / 2, y, pw + 1, h),
+                    Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, page);
     }
     body.bottom -= h + a;
     if (p) {
@@ -100,44 +107,77 @@ std::unique_ptr<cuiSheet> cuiSheetPrinter::Build(const std::string& reference, i
     return sheet;
 }
 
-int cuiSheetPrinter::PrintSheet(const std::string& reference) {
-    std::unique_ptr<cuiSheet> sheet = Build(reference, fontHeight_);
-    if (!sheet->Printable()) return 0;
+// A sheet built in the printer font and cut into blocks.
+struct cuiSheetPrinter::Layout {
+    std::unique_ptr<cuiSheet> sheet;
+    cuiPageFrameTexts texts;
+    QFont frameFont;
+    cmcPrintArea body;
+    std::vector<int> colBlocks;
+    std::vector<std::pair<int, int>> rowBlocks;  // first row, rows
+    int Pages() const { return static_cast<int>(colBlocks.size() * rowBlocks.size()); }
+};
 
-    cuiPageFrameTexts texts{sheet->PrintHeading(), GTex().FirstLine("GI_Sys_AppTitleRev"), GTex().FirstLine("GI_Sys_Maker")};
-    const cmcSheetStyle& style = sheet->Builder().Style();
-    QFont frameFont = cuiFont(style.titleFont ? *style.titleFont : sheet->Builder().BasicFont());
-    frameFont.setBold(false);
-    frameFont.setItalic(false);
-    frameFont.setUnderline(false);
-    frameFont.setStrikeOut(false);
-    frameFont.setPixelSize(PointsToPixels(ReadInt(GTex().FirstLine("GI_Sys_Printer_FrameFont"), 8), dpi_));
-    const cmcPrintArea body = cuiPageFrame(nullptr, area_, frameFont, texts);
-    const int W = std::max(1, body.Width()), H = std::max(1, body.Height());
+bool cuiSheetPrinter::Lay(const std::string& reference, Layout& l) {
+    l.sheet = Build(reference, fontHeight_);
+    if (!l.sheet->Printable()) return false;
 
-    // The blocks are cut once, in the printer font.
-    const cmcSheetBuilder& b = sheet->Builder();
+    l.texts = {l.sheet->PrintHeading(), GTex().FirstLine("GI_Sys_AppTitleRev"), GTex().FirstLine("GI_Sys_Maker"), {}, {}};
+    const cmcSheetStyle& style = l.sheet->Builder().Style();
+    l.frameFont = cuiFont(style.titleFont ? *style.titleFont : l.sheet->Builder().BasicFont());
+    l.frameFont.setBold(false);
+    l.frameFont.setItalic(false);
+    l.frameFont.setUnderline(false);
+    l.frameFont.setStrikeOut(false);
+    l.frameFont.setPixelSize(PointsToPixels(ReadInt(GTex().FirstLine("GI_Sys_Printer_FrameFont"), 8), dpi_));
+    l.body = cuiPageFrame(nullptr, area_, l.frameFont, l.texts);
+    const int W = std::max(1, l.body.Width()), H = std::max(1, l.body.Height());
+
+    // The blocks are cut once, in the printer font, over the rows the sheet prints.
+    const cmcSheetBuilder& b = l.sheet->Builder();
+    const int printedRows = std::clamp(b.PrintedRows(), std::min(b.FixedRows(), b.RowCount()), b.RowCount());
     std::vector<int> widths, heights;
     std::vector<bool> continues;
     for (int c = 0; c < b.ColCount(); ++c) {
         widths.push_back(b.ColWidth(c));
         bool joined = false;
         for (int r = 0; r < std::min(b.FixedRows(), b.RowCount()); ++r)
-            joined = joined || sheet->CellAt(c, r).JoinedLeft();
+            joined = joined || l.sheet->CellAt(c, r).JoinedLeft();
         continues.push_back(joined);
     }
-    for (int r = 0; r < b.RowCount(); ++r) heights.push_back(b.RowHeight(r));
-    std::vector<int> colBlocks = cmcCutColumns(widths, continues, b.FixedCols(), W);
-    std::vector<int> rowBlocks = cmcCutRows(heights, b.FixedRows(), H);
-    if (colBlocks.empty()) colBlocks.push_back(0);  // only fixed columns
-    if (rowBlocks.empty()) rowBlocks.push_back(0);
+    for (int r = 0; r < printedRows; ++r) heights.push_back(b.RowHeight(r));
+    l.colBlocks = cmcCutColumns(widths, continues, b.FixedCols(), W);
+    if (l.colBlocks.empty()) l.colBlocks.push_back(0);  // only fixed columns
+    l.rowBlocks.clear();
+    int firstRow = b.FixedRows();
+    for (int rows : cmcCutRows(heights, b.FixedRows(), H)) {
+        // A block of rows without data (channels not in use between used ones) gives no page.
+        bool data = false;
+        for (int r = firstRow; r < firstRow + rows && !data; ++r) data = b.RowHoldsData(r);
+        if (data) l.rowBlocks.push_back({firstRow, rows});
+        firstRow += rows;
+    }
+    if (l.rowBlocks.empty() && printedRows <= b.FixedRows()) l.rowBlocks.push_back({b.FixedRows(), 0});
+    return true;
+}
+
+int cuiSheetPrinter::CountPages(const std::string& reference) {
+    Layout l;
+    return Lay(reference, l) ? l.Pages() : 0;
+}
+
+int cuiSheetPrinter::PrintSheet(const std::string& reference) {
+    Layout l;
+    if (!Lay(reference, l)) return 0;
+    std::unique_ptr<cuiSheet>& sheet = l.sheet;
+    const int W = std::max(1, l.body.Width()), H = std::max(1, l.body.Height());
+    if (totalPages_ > 0) l.texts.footer = cmcFooterText(info_);
 
     int pages = 0;
     int height = fontHeight_;
-    int firstRow = b.FixedRows();
-    for (int rows : rowBlocks) {
+    for (const auto& [firstRow, rows] : l.rowBlocks) {
         int firstCol = sheet->Builder().FixedCols();
-        for (int cols : colBlocks) {
+        for (int cols : l.colBlocks) {
             // Each block starts from the printer font; a block that does not fit is built again
             // with a font scaled to the room there is (up to three times: widths do not shrink
             // exactly in proportion to the font).
@@ -159,14 +199,16 @@ int cuiSheetPrinter::PrintSheet(const std::string& reference) {
             }
             if (cancelled && cancelled()) return pages;
             if (pagePrinted_) device_.newPage();
-            cuiPageFrame(&painter_, area_, frameFont, texts);
-            DrawBlock(*sheet, body, firstCol, cols, firstRow, rows);
+            if (pages == 0) sheets_.push_back({reference, l.texts.heading, Pages(), 0});
+            if (totalPages_ > 0) l.texts.page = cmcPageText(Pages() + 1, totalPages_);
+            cuiPageFrame(&painter_, area_, l.frameFont, l.texts);
+            DrawBlock(*sheet, l.body, firstCol, cols, firstRow, rows);
             pagePrinted_ = true;
             ++pages;
+            ++sheets_.back().pages;
             log_.push_back({reference, firstCol, cols, firstRow, rows, height});
             firstCol += cols;
         }
-        firstRow += rows;
     }
     return pages;
 }
@@ -201,6 +243,20 @@ void cuiSheetPrinter::DrawBlock(cuiSheet& sheet, const cmcPrintArea& body, int f
         }
         y += h;
     }
+}
+
+std::string cuiOutlineTitle(const std::string& heading) {
+    std::string out;
+    for (char c : heading) {
+        const bool space = c == ' ' || c == '\t' || c == '\n' || c == '\r';
+        if (space) {
+            if (!out.empty() && out.back() != ' ') out += ' ';
+        } else {
+            out += c;
+        }
+    }
+    while (!out.empty() && (out.back() == ' ' || out.back() == ':')) out.pop_back();
+    return out;
 }
 
 }  // namespace qx

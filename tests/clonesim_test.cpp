@@ -1,6 +1,7 @@
 // Cloning end to end: the program's clone commands, manager, driver and serial port against the
 // simulated radio (qx-p2210-radiosim) on a real pseudo-terminal, with real timers.
 #include "comm/indCloneMan.h"
+#include "common/cmcClock.h"
 #include "defs/cmcGTex.h"
 #include "image/cmcQcfFile.h"
 #include "image/datCh.h"
@@ -140,6 +141,7 @@ TEST_F(CloneSimTest, ReadAtBothSpeedsGivesTheRadiosImage) {
     reference.LoadStartImage(0);
     ASSERT_EQ(reference.OpenCloneFile(test::BinDir() + "/ZT5531K_KPMR.QCF"), 0);
 
+    cmcSetWallClock([] { return int64_t{1772546400}; });
     for (bool high : {false, true}) {
         SCOPED_TRACE(high ? "38400 bit/s" : "9600 bit/s");
         SetUp();
@@ -150,7 +152,12 @@ TEST_F(CloneSimTest, ReadAtBothSpeedsGivesTheRadiosImage) {
         EXPECT_TRUE(main_->WorkingImage().Equals(reference.WorkingImage()));
         EXPECT_FALSE(main_->IsModified());  // what the radio holds is no unsaved change
         EXPECT_EQ(main_->FileName(), "");
+        // The data remembers the radio and when it was read (printouts name them).
+        EXPECT_TRUE(main_->ReadFromRadio());
+        EXPECT_EQ(main_->ReadSerial(), main_->SerialNumber());
+        EXPECT_EQ(main_->ReadTime(), 1772546400);
     }
+    cmcSetWallClock(nullptr);
 }
 
 TEST_F(CloneSimTest, WriteAtBothSpeedsStoresThePreparedImage) {

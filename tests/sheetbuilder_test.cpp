@@ -3,6 +3,7 @@
 #include "defs/cmcGTex.h"
 #include "defs/cmcSheetBuilder.h"
 #include "image/cmcEeprom.h"
+#include "image/datCh.h"
 #include "support/cmcTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -330,7 +331,6 @@ TEST_F(ChBankFixture, BankLoopNumbersTheBanksChannelsThroughCounterZero) {
         EXPECT_EQ(b.Cell(1, 1 + i).index, 8 + i);
     }
     EXPECT_EQ(b.Cell(0, 1).Text(), "8");
-    EXPECT_EQ(b.Printable(), true);
     // Rows past the grid are ready: a joining channel shows one more row.
     EXPECT_TRUE(b.AddRow());
     EXPECT_EQ(b.RowCount(), 12);
@@ -340,6 +340,41 @@ TEST_F(ChBankFixture, BankLoopNumbersTheBanksChannelsThroughCounterZero) {
     EXPECT_TRUE(b.RemoveRow());
     EXPECT_EQ(b.RowCount(), 11);
     EXPECT_EQ(b.Id(0, 10).bits & clsSheetCellId::RowSelectable, 0);
+}
+
+TEST_F(ChBankFixture, PrintoutStopsAfterTheLastChannelInUse) {
+    SetBanks({8, 10, 4});
+    for (int ch : {7, 9, 12}) {
+        datCh rec(image.Data());
+        rec.Load(KIND_ChLmr, ch);
+        rec.rxFreq = 446006250;
+        rec.inUse = true;
+        rec.Store();
+    }
+    Defs d("(FixedRows=1)", rows);
+    struct Case {
+        const char* bank;
+        bool printable;
+        int printedRows;
+        std::vector<int> rowsWithData;  // of the printed rows after the header
+    };
+    const Case cases[] = {
+        {"Bank 0", true, 9, {8}},            // channels 0-7, the last one in use: every row
+        {"Bank 1", true, 6, {2, 5}},         // channels 8-17, 9 and 12 in use: rows up to 12
+        {"Bank 2", false, 1, {}},            // channels 18-21, none in use: slots alone do not print
+    };
+    for (const Case& c : cases) {
+        cmcSheetBuilderChBank b(d.store, "GI_Sheet_T", {0, &image});
+        b.SetParameter(c.bank);
+        b.Build(measure);
+        EXPECT_EQ(b.Printable(), c.printable) << c.bank;
+        EXPECT_EQ(b.PrintedRows(), c.printedRows) << c.bank;
+        EXPECT_TRUE(b.RowHoldsData(0)) << c.bank << ": the header row";
+        std::vector<int> withData;
+        for (int r = 1; r < b.RowCount(); ++r)
+            if (b.RowHoldsData(r)) withData.push_back(r);
+        EXPECT_EQ(withData, c.rowsWithData) << c.bank;
+    }
 }
 
 TEST_F(ChBankFixture, EmptyBankKeepsOnePlaceholderRowAndIsNotPrinted) {

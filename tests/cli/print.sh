@@ -48,6 +48,49 @@ for model in LMR PMR KPMR D446; do
 done
 grep -qF "446.006250" "$WORK/LMR.txt" || fail "LMR: the receive frequency of channel 1 is not in the PDF text"
 
+# A printout a customer can read, of 11 channels: ten at the start of the first bank (64 slots)
+# and one in slot 46. Every page has its footer; each page of a channel sheet holds a channel and
+# the rows stop at the last one in use; banks without a channel in use are left out; the PDF has a
+# title and an outline entry per sheet.
+args=()
+for n in 0 1 2 3 4 5 6 7 8 9 45; do
+    hz=$((446006250 + 12500 * n))
+    args+=("%CT_Mch.CL_Mch_FreqR[$n]=${hz:0:3}.${hz:3}")
+done
+"$CLI" set "$BIN/ZT5531K_LMR.QCF" -o "$WORK/ch11.qcf" "${args[@]}" > /dev/null 2>&1 || fail "ch11: set refused"
+[ "$("$CLI" channels "$WORK/ch11.qcf" | tail -n +2 | wc -l)" = 11 ] || fail "ch11: the fixture has not 11 channels in use"
+"$CLI" print "$WORK/ch11.qcf" --date "2026-03-04 14:05" -o "$WORK/ch11.pdf" > "$WORK/ch11.out" 2> "$WORK/err" ||
+    fail "ch11: print: $(cat "$WORK/err")"
+total=$(pdf_pages "$WORK/ch11.pdf")
+bankPages=0
+for ((p = 1; p <= ${total:-0}; p++)); do
+    pdftotext -layout -f "$p" -l "$p" "$WORK/ch11.pdf" "$WORK/page.txt"
+    grep -qF "Page $p of $total" "$WORK/page.txt" || fail "ch11: page $p has no 'Page $p of $total'"
+    grep -qF "ch11.qcf, LMR, printed 2026-03-04 14:05" "$WORK/page.txt" || fail "ch11: page $p has no footer"
+    if grep -q "^Memory Channels, Bank" "$WORK/page.txt"; then
+        bankPages=$((bankPages + 1))
+        # A channel row with data: its number followed by values (an empty slot shows its number alone).
+        grep -qE '^ *[1-5]- *[0-9]+ +[^ ]' "$WORK/page.txt" || fail "ch11: page $p shows no channel"
+    fi
+done
+[ "$bankPages" -gt 0 ] || fail "ch11: no channel sheet printed"
+pdftotext -layout "$WORK/ch11.pdf" "$WORK/ch11.txt"
+grep -qF "446.568750" "$WORK/ch11.txt" || fail "ch11: the channel in slot 46 is not printed"
+grep -qE '^ *1- *47( |$)' "$WORK/ch11.txt" && fail "ch11: the empty slots after the last channel in use are printed"
+grep -qE '^0	\[St_ChBank\]GI_Sheet_Mch_Lmr,Bank 0$' "$WORK/ch11.out" && fail "ch11: the first bank gave no pages"
+for b in 1 2 3 4; do
+    grep -qE "^0	\[St_ChBank\]GI_Sheet_Mch_Lmr,Bank $b\$" "$WORK/ch11.out" || fail "ch11: empty bank $b printed"
+done
+pdfinfo "$WORK/ch11.pdf" | grep -qx "Title: *QX-P2210: ch11.qcf (LMR)" || fail "ch11: title '$(pdfinfo "$WORK/ch11.pdf" | grep Title)'"
+if command -v pdftohtml > /dev/null; then
+    pdftohtml -xml -i -q -stdout "$WORK/ch11.pdf" | grep -o '<item page="[0-9]*">[^<]*</item>' > "$WORK/outline"
+    sheetsPrinted=$(tail -n +2 "$WORK/ch11.out" | grep -vc '^0	')
+    [ "$(wc -l < "$WORK/outline")" = "$sheetsPrinted" ] || fail "ch11: outline of $(wc -l < "$WORK/outline") entries for $sheetsPrinted sheets"
+    first=$(grep -n "^Memory Channels, Bank 1" <(for ((p = 1; p <= total; p++)); do pdftotext -f $p -l $p "$WORK/ch11.pdf" - | head -n 1; done) | head -n 1 | cut -d: -f1)
+    grep -qx "<item page=\"$first\">Memory Channels, Bank 1</item>" "$WORK/outline" ||
+        fail "ch11: no outline entry for bank 1 at page $first: $(cat "$WORK/outline")"
+fi
+
 # One channel sheet by its key (the style comes from the tree).
 "$CLI" print "$WORK/PMR.qcf" --sheet GI_Sheet_Mch_Pmr --param "Bank 0" -o "$WORK/bank.pdf" > "$WORK/out" 2>&1 ||
     fail "bank sheet by key: $(cat "$WORK/out")"

@@ -11,7 +11,10 @@
 #include "defs/cmcGTex.h"
 #include "app/cuiSheet.h"
 #include "app/cuiSheetPaint.h"
+#include "common/cmcClock.h"
+#include "printing/cmcPdfOutline.h"
 #include "printing/cmcPrintBlocks.h"
+#include "printing/cmcPrintInfo.h"
 #include "printing/cuiPrintJob.h"
 #include "printing/cuiSheetPrinter.h"
 #include "support/cmcScopedDefs.h"
@@ -23,7 +26,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QBuffer>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -55,6 +60,42 @@ std::string PdfText(const std::string& path) {
 }
 
 bool HavePdfText() { return !QStandardPaths::findExecutable("pdftotext").isEmpty(); }
+
+// The text of each page of a PDF file, page by page (form feeds split pdftotext's pages).
+std::vector<std::string> PdfPages(const std::string& path) {
+    std::vector<std::string> pages;
+    std::string text = PdfText(path);
+    for (size_t at = 0, ff; (ff = text.find('\f', at)) != std::string::npos; at = ff + 1)
+        pages.push_back(text.substr(at, ff - at));
+    return pages;
+}
+
+// What a PDF reader makes of a file: the output of a poppler tool ("" when it is missing).
+std::string PdfTool(const QString& tool, const QStringList& args) {
+    if (QStandardPaths::findExecutable(tool).isEmpty()) return {};
+    QProcess p;
+    p.start(tool, args);
+    p.waitForFinished(30000);
+    return (p.readAllStandardOutput() + p.readAllStandardError()).toStdString();
+}
+
+// The outline entries as poppler reads them: "page:title" lines.
+std::vector<std::string> PdfOutline(const std::string& path) {
+    const QString xml = QString::fromStdString(PdfTool("pdftohtml", {"-xml", "-i", "-q", "-stdout", QString::fromStdString(path)}));
+    std::vector<std::string> out;
+    static const QRegularExpression item(R"re(<item page="(\d+)">([^<]*)</item>)re");
+    for (auto it = item.globalMatch(xml); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        out.push_back((m.captured(1) + ":" + m.captured(2)).toStdString());
+    }
+    return out;
+}
+
+// A fixed print date for a test; the system clock again afterwards.
+struct FixedWallClock {
+    explicit FixedWallClock(int64_t when) { cmcSetWallClock([when] { return when; }); }
+    ~FixedWallClock() { cmcSetWallClock(nullptr); }
+};
 
 }  // namespace
 
@@ -118,6 +159,8 @@ std::vector<std::string> WideSheetDefs() {
         "#GI_Sys_Printer_Margins", "0,0,0,0",
         "#GI_Sys_Printer_FrameFont", "8",
         "#GI_Sys_Printer_FontPoints", "9",
+        "#GI_Sys_Printer_Footer", "Page %d of %d", "%s, %s, printed %s", "radio %s read %s", "Untitled", "%s: %s (%s)",
+        "unknown",
         "#CellModel_Basic", "<-(Color=clWindow)(Font=DEFAULT_CHARSET,,clWindowText,-13,,,)",
         "#GI_Sheet_Wide_Style", "(TitleString=Wide test sheet)(FixedCols=1)(FixedRows=1)",
         "#GI_Sheet_Wide_BasicCell", "{($Basic)}",
@@ -221,6 +264,84 @@ TEST(SheetPrinter, PictureDrawnTextIsPdfText) {
     EXPECT_NE(PdfText(out.path).find("SEGNAME1"), std::string::npos);
 }
 
+TEST(SheetPrinter, EveryPageNamesItselfAndTheDataInItsFooter) {
+    test::ScopedDefs defs(WideSheetDefs());
+    cuiPdfDocument pdf;
+    std::vector<int> perSheet;
+    std::vector<cuiPrintedSheet> printed;
+    const cmcPrintInfo info{"radios.qcf", "LMR", "2026-03-04 14:05"};
+    const int pages =
+        cuiPrintSheetsNow(pdf.Device(), {"GI_Sheet_Quiet", "GI_Sheet_Wide", "", "GI_Sheet_Wide"}, {}, info, &perSheet, &printed);
+    ASSERT_GT(perSheet[1], 1);
+    EXPECT_EQ(perSheet, (std::vector<int>{0, perSheet[1], 0, perSheet[1]}));
+    EXPECT_EQ(pages, 2 * perSheet[1]);
+    // The sheets that gave pages, with their first pages (for the outline).
+    ASSERT_EQ(printed.size(), 2u);
+    EXPECT_EQ(printed[0].firstPage, 0);
+    EXPECT_EQ(printed[1].firstPage, perSheet[1]);
+    EXPECT_EQ(printed[1].heading, "Wide test sheet");
+
+    if (!HavePdfText()) GTEST_SKIP() << "pdftotext is not installed";
+    const std::string path = test::WriteFile(test::TempDir() + "/footer.pdf", cuiPdfWithOutline(pdf.Bytes(), printed));
+    const std::vector<std::string> texts = PdfPages(path);
+    ASSERT_EQ(static_cast<int>(texts.size()), pages);
+    for (int i = 0; i < pages; ++i) {
+        const std::string page = "Page " + std::to_string(i + 1) + " of " + std::to_string(pages);
+        EXPECT_NE(texts[i].find(page), std::string::npos) << "page " << i + 1 << ":\n" << texts[i];
+        EXPECT_NE(texts[i].find("radios.qcf, LMR, printed 2026-03-04 14:05"), std::string::npos) << texts[i];
+    }
+    EXPECT_EQ(PdfOutline(path), (std::vector<std::string>{"1:Wide test sheet", "" + std::to_string(perSheet[1] + 1) +
+                                                                                     ":Wide test sheet"}));
+}
+
+TEST(PdfOutline, AppendedOutlineIsReadByAPdfReader) {
+    // A small document of three pages from Qt's own writer.
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setTitle("Outline test");
+        QPainter painter(&writer);
+        for (int i = 0; i < 3; ++i) {
+            if (i) writer.newPage();
+            painter.drawText(100, 100, QString("page %1").arg(i + 1));
+        }
+    }
+    const std::string original(bytes.constData(), bytes.size());
+    std::string pdf = original;
+    std::string why;
+    ASSERT_TRUE(cmcAddPdfOutline(pdf, {{"First", 0}, {"Zweite Seite, Kanäle (1)", 1}, {"Last", 2}}, &why)) << why;
+    EXPECT_EQ(pdf.compare(0, original.size(), original), 0) << "an update only appends";
+
+    // Refusals leave the bytes as they are.
+    struct Refusal {
+        const char* what;
+        std::string pdf;
+        std::vector<cmcPdfOutlineEntry> entries;
+    };
+    const Refusal refusals[] = {
+        {"a page after the last", original, {{"x", 3}}},
+        {"not a PDF document", "hello", {{"x", 0}}},
+        {"an outline already there", pdf, {{"x", 0}}},
+        {"a broken cross-reference offset", original.substr(0, original.rfind("startxref")) + "startxref\n5\n%%EOF\n",
+         {{"x", 0}}},
+    };
+    for (const Refusal& r : refusals) {
+        std::string copy = r.pdf;
+        EXPECT_FALSE(cmcAddPdfOutline(copy, r.entries, &why)) << r.what;
+        EXPECT_EQ(copy, r.pdf) << r.what;
+    }
+
+    if (QStandardPaths::findExecutable("pdftohtml").isEmpty()) GTEST_SKIP() << "pdftohtml is not installed";
+    const std::string path = test::WriteFile(test::TempDir() + "/outline.pdf", pdf);
+    EXPECT_EQ(PdfOutline(path), (std::vector<std::string>{"1:First", "2:Zweite Seite, Kanäle (1)", "3:Last"}));
+    const std::string info = PdfTool("pdfinfo", {QString::fromStdString(path)});
+    EXPECT_NE(info.find("Pages:           3"), std::string::npos) << info;
+    EXPECT_NE(info.find("Title:           Outline test"), std::string::npos) << info;
+    EXPECT_EQ(info.find("Error"), std::string::npos) << info;
+}
+
 // ---- the print job in the program --------------------------------------------------------------
 
 namespace {
@@ -273,7 +394,9 @@ TEST(PrintJob, AllSheetsThroughTheTickAndCancel) {
         prog.Step(cuiMain::kTickMs);
         ++ticks;
     }
-    EXPECT_EQ(ticks, static_cast<int>(sheets.size()));
+    // One tick per sheet to count the pages, then one per sheet to print them (the last counting
+    // tick prints the first sheet).
+    EXPECT_EQ(ticks, 2 * static_cast<int>(sheets.size()) - 1);
     EXPECT_TRUE(prog.form->isEnabled());
 
     // The same pages as printing the tree's sheets at once.
@@ -282,7 +405,7 @@ TEST(PrintJob, AllSheetsThroughTheTickAndCancel) {
     cmcSheetContext ctx;
     ctx.modelType = prog.main->Model().ModelType();
     ctx.image = &prog.main->Model().WorkingImage();
-    EXPECT_EQ(pages, cuiPrintSheetsNow(all, sheets, ctx));
+    EXPECT_EQ(pages, cuiPrintSheetsNow(all, sheets, ctx, cmcPrintInfoOf(prog.main->Model(), 0)));
     EXPECT_GT(pages, 1);
 
     // Cancel after the first printed sheet: the job passes over the rest and ends.
@@ -297,6 +420,132 @@ TEST(PrintJob, AllSheetsThroughTheTickAndCancel) {
     EXPECT_EQ(cancelledPages, printedBeforeCancel);
     EXPECT_LT(cancelledPages, pages);
     EXPECT_TRUE(prog.form->isEnabled());
+}
+
+TEST(PrintJob, ExportNamesItsDataAndHasTheCommandLinesPages) {
+    Program prog;
+    const int64_t printed = 1772633100, read = 1772546400;
+    FixedWallClock clock(printed);
+    // Two banks of 32 slots; 11 channels in use, all in the first bank.
+    uint8_t* image = prog.main->WorkingImage().Data();
+    for (int b = 0; b < 5; ++b) datSetBankSize(image, b, b < 2 ? 32 : 0);
+    for (int n = 0; n < 11; ++n) {
+        datCh ch(image);
+        ch.Load(datChannelKind(prog.main->ModelType()), n);
+        ch.rxFreq = ch.txFreq = 446006250 + 12500 * n;
+        ch.inUse = true;
+        ch.Store();
+    }
+    // Data read from a radio and not saved names the radio; a file name names the file.
+    prog.main->SetFileName("");
+    prog.main->NoteRadioRead("1234-56-78901", read);
+    const cmcPrintInfo info = cmcPrintInfoOf(*prog.main, printed);
+    EXPECT_EQ(info.origin, "radio 1234-56-78901 read " + cmcPrintDate(read));
+    EXPECT_EQ(info.model, indMain::ModelName(prog.main->ModelType()));
+    EXPECT_EQ(info.printed, cmcPrintDate(printed));
+    {
+        indMain other;
+        other.SetFileName("/some/folder/fleet.qcf");
+        EXPECT_EQ(cmcPrintInfoOf(other, printed).origin, "fleet.qcf");
+        other.NoteRadioRead("", read);
+        EXPECT_EQ(cmcPrintInfoOf(other, printed).origin, "fleet.qcf") << "a file name comes first";
+        other.SetFileName("");
+        EXPECT_EQ(cmcPrintInfoOf(other, printed).origin, "Untitled") << "no file, no radio";
+        other.NoteRadioRead("", read);
+        EXPECT_EQ(cmcPrintInfoOf(other, printed).origin, "radio unknown read " + cmcPrintDate(read));
+    }
+
+    const std::string path = test::TempDir() + "/export-all.pdf";
+    QFile::remove(QString::fromStdString(path));
+    prog.ShowSheet("GI_Sheet_Mch_BankOp");
+    ASSERT_TRUE(prog.main->StartPrinting(true, path));
+    for (int ticks = 0; prog.main->PrintJob() && ticks < 200; ++ticks) prog.Step(cuiMain::kTickMs);
+    ASSERT_TRUE(QFileInfo::exists(QString::fromStdString(path)));
+
+    // The command line's pages of the same data: of the banks, only the first one gives pages.
+    const std::vector<std::string> sheets = TreeSheets(*prog.main);
+    cmcSheetContext ctx;
+    ctx.modelType = prog.main->ModelType();
+    ctx.image = &prog.main->WorkingImage();
+    cuiPdfDocument direct;
+    std::vector<int> perSheet;
+    std::vector<cuiPrintedSheet> printedSheets;
+    const int pages = cuiPrintSheetsNow(direct.Device(), sheets, ctx, info, &perSheet, &printedSheets);
+    for (size_t i = 0; i < sheets.size(); ++i) {
+        const cuiSheetRef ref = cuiSheetRef::Split(sheets[i]);
+        if (ref.style != "St_ChBank") continue;
+        EXPECT_EQ(perSheet[i] > 0, ref.parameter == "Bank 0") << sheets[i];
+    }
+
+    if (!HavePdfText()) GTEST_SKIP() << "pdftotext is not installed";
+    const std::string directPath = test::WriteFile(test::TempDir() + "/direct-all.pdf",
+                                                   cuiPdfWithOutline(direct.Bytes(), printedSheets));
+    EXPECT_EQ(PdfText(path), PdfText(directPath)) << "the program and the command line print the same pages";
+    const std::vector<std::string> texts = PdfPages(path);
+    ASSERT_EQ(static_cast<int>(texts.size()), pages);
+    const std::string footer = info.origin + ", " + info.model + ", printed " + info.printed;
+    for (int i = 0; i < pages; ++i) {
+        EXPECT_NE(texts[i].find("Page " + std::to_string(i + 1) + " of " + std::to_string(pages)), std::string::npos)
+            << texts[i];
+        EXPECT_NE(texts[i].find(footer), std::string::npos) << texts[i];
+    }
+    const std::string pdfInfo = PdfTool("pdfinfo", {QString::fromStdString(path)});
+    EXPECT_NE(pdfInfo.find("Title:           QX-P2210: " + info.origin + " (" + info.model + ")"), std::string::npos)
+        << pdfInfo;
+    // The outline: one entry per sheet printed, at its first page, the first bank among them.
+    const std::vector<std::string> outline = PdfOutline(path);
+    ASSERT_EQ(outline.size(), printedSheets.size());
+    bool bank = false;
+    for (size_t i = 0; i < outline.size(); ++i) {
+        EXPECT_EQ(outline[i].substr(0, outline[i].find(':')), std::to_string(printedSheets[i].firstPage + 1));
+        bank = bank || outline[i].find(":Memory Channels, Bank 1") != std::string::npos;
+        EXPECT_EQ(outline[i].find("Bank 2"), std::string::npos) << "a bank without channels in use";
+    }
+    EXPECT_TRUE(bank);
+}
+
+TEST(SheetPrinter, ChannelSheetStopsAtItsLastChannelAndLeavesOutPagesOfEmptySlots) {
+    Program prog;
+    // One bank of 64 slots; channels in slots 1 and 41 (grid rows 1 and 41 below the header).
+    uint8_t* image = prog.main->WorkingImage().Data();
+    for (int b = 0; b < 5; ++b) datSetBankSize(image, b, b == 0 ? 64 : 0);
+    for (int n : {0, 40}) {
+        datCh ch(image);
+        ch.Load(datChannelKind(prog.main->ModelType()), n);
+        ch.rxFreq = ch.txFreq = 446006250;
+        ch.inUse = true;
+        ch.Store();
+    }
+    std::string bank;
+    for (const std::string& s : TreeSheets(*prog.main))
+        if (s.find("[St_ChBank]") == 0 && s.find(",Bank 0") != std::string::npos) bank = s;
+    ASSERT_FALSE(bank.empty());
+    cmcSheetContext ctx;
+    ctx.modelType = prog.main->ModelType();
+    ctx.image = &prog.main->WorkingImage();
+
+    PdfOut out("slots.pdf");
+    cuiSheetPrinter printer(out.printer, out.painter);
+    printer.SetContext(ctx);
+    // A page a quarter as high: about ten rows a page, so slots 2-40 alone would fill pages.
+    cmcPrintArea area = printer.Area();
+    area.bottom = area.top + area.Height() / 4;
+    printer.SetArea(area);
+    const int counted = printer.CountPages(bank);
+    const int pages = printer.PrintSheet(bank);
+    out.painter.end();
+    EXPECT_EQ(pages, counted);
+    ASSERT_GT(pages, 0);
+    std::set<int> rowBlocks;
+    int lastRow = 0;
+    for (const cuiPrintedPage& p : printer.Log()) {
+        rowBlocks.insert(p.firstRow);
+        lastRow = std::max(lastRow, p.firstRow + p.rows - 1);
+        const bool holdsChannel = (p.firstRow <= 1 && 1 < p.firstRow + p.rows) || (p.firstRow <= 41 && 41 < p.firstRow + p.rows);
+        EXPECT_TRUE(holdsChannel) << "a page of rows " << p.firstRow << "-" << p.firstRow + p.rows - 1;
+    }
+    EXPECT_EQ(lastRow, 41) << "the rows stop at the last channel in use";
+    EXPECT_EQ(rowBlocks.size(), 2u);
 }
 
 TEST(PrintJob, CurrentSheetAndRefusals) {
