@@ -688,6 +688,11 @@ void cuiSheet::AfterMove(int oldC, int oldR, bool extend) {
                 }
             }
             multiShown_ = anchorCol_ != c || anchorRow_ != r;
+        } else if (!extend && multiShown_ && builder_->Style().multiSelect == MS_Line && r == oldR && c != oldC &&
+                   (builder_->Id(c, r).bits & clsSheetCellId::SelectedLine)) {
+            // Whole rows are selected: moving along a selected row keeps them, so that the column to
+            // edit in every row can be chosen after the rows.
+            anchorCol_ = c;
         } else if (!extend || !multiShown_) {
             clearAll();
             anchorCol_ = c;

@@ -154,9 +154,12 @@ TEST_F(BulkEdit, RowHeaderClicksSelectRowsThatTakeATypedValue) {
 }
 
 TEST_F(BulkEdit, AChooserPickGoesToEverySelectedRow) {
-    ASSERT_TRUE(Sheet()->SelectByIdentity(CT_Mch, CL_Mch_RfPo, 2));
+    // Rows first, then the column: moving along a selected row keeps the rows.
+    ASSERT_TRUE(Sheet()->SelectByIdentity(CT_Mch, CL_Mch_FreqR, 2));
     QTest::keyClick(Grid(), Qt::Key_Down, Qt::ShiftModifier);
     QTest::keyClick(Grid(), Qt::Key_Down, Qt::ShiftModifier);
+    for (int i = 0; i < 40 && Sheet()->CurrentCell().label != CL_Mch_RfPo; ++i) QTest::keyClick(Grid(), Qt::Key_Right);
+    ASSERT_EQ(Sheet()->CurrentCell().label, CL_Mch_RfPo);
     ASSERT_EQ(SelectedChannels(), (std::vector<int>{2, 3, 4}));
 
     QTest::keyClick(Grid(), Qt::Key_Return);
