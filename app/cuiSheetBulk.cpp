@@ -130,7 +130,9 @@ void cuiSheet::ApplyToSelection(const BulkEdit& edit) {
     const int category = current.category, label = current.label;
     std::vector<int> rows;
     std::vector<cmcCellObj*> cells;
-    for (int r : SelectedRows()) {
+    std::vector<int> selected = SelectedRows();
+    if (selected.empty()) selected.push_back(Row());  // the selection went while a chooser was open
+    for (int r : selected) {
         if (builder_->PlaceholderRow(r)) continue;
         cmcCellObj& cell = builder_->Cell(col, r);
         if (!cell.Selectable() || cell.category != category || cell.label != label) continue;

@@ -1047,7 +1047,7 @@ uint8_t cuiSheet::RunOperation(int op, const cmcCellObj* popupCell, const std::s
     if (bulkPending_) {
         QPointer<cuiSheet> self(this);
         req.pickForSelection = [self](const cmcCellObj& item) {
-            if (!self || !self->bulkPending_) return;
+            if (!self) return;
             self->bulkPending_ = false;
             const std::string pick = "@pick:" + std::to_string(item.index);
             self->ApplyToSelection([&pick](cmcCellScript& script, cmcCellObj& cell, std::string* why) {
