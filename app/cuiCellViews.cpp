@@ -74,6 +74,8 @@ bool cuiCellViews::OpenChooser(cmcCellRequest& req, const std::string& sheetKey,
     cuiDropDown* w = cuiDropDown::Open(opener, GTex(), sheetKey, itemKind, std::move(handler), grid, cell, workArea);
     if (!w) return false;
     last_ = w;
+    // The pick goes to every selected row: the sheet keeps its selection shown meanwhile.
+    if (req.pickForSelection) req.keepsSelection = true;
 
     // The current value's item becomes the current cell of the chooser; a chooser opened by a typed
     // character starts picking by it (a digit typed on a fixed frequency is not lost).

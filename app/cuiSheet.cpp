@@ -6,6 +6,7 @@
 #include "app/cuiMenu.h"
 #include "app/cuiSheetPaint.h"
 #include "app/cuiSegPaint.h"
+#include "cells/cmcCellScript.h"
 #include "cells/cmcDispText.h"
 #include "cells/cmcReasons.h"
 #include "comm/indEnviron.h"
@@ -712,6 +713,11 @@ void cuiSheet::AfterMove(int oldC, int oldR, bool extend) {
                 }
             }
             multiShown_ = anchorCol_ != c || anchorRow_ != r;
+        } else if (!extend && multiShown_ && builder_->Style().multiSelect == MS_Line && r == oldR && c != oldC &&
+                   (builder_->Id(c, r).bits & clsSheetCellId::SelectedLine)) {
+            // Whole rows are selected: moving along a selected row keeps them, so that the column to
+            // edit in every row can be chosen after the rows.
+            anchorCol_ = c;
         } else if (!extend || !multiShown_) {
             clearAll();
             anchorCol_ = c;
@@ -827,6 +833,19 @@ void cuiSheet::OnMouseDown(QMouseEvent* e) {
     int c, r;
     if (!grid_->MouseToCell(e->position().toPoint(), c, r)) return;
     const bool shift = e->modifiers() & Qt::ShiftModifier;
+    const bool ctrl = e->modifiers() & Qt::ControlModifier;
+    if (e->button() == Qt::LeftButton && builder_->Style().multiSelect != MS_None && r >= builder_->FixedRows() &&
+        (ctrl || c < builder_->FixedCols())) {
+        // A row's header selects the row (Shift: from the anchor to it); Ctrl+click on the header
+        // or on a cell adds the row to the selection or takes it out.
+        if (ctrl) {
+            ToggleRow(r);
+        } else if (const int tc = HeaderTargetCol(r); tc >= 0) {
+            mouseHeld_ = true;
+            SelectCell(tc, r, shift, true);
+        }
+        return;
+    }
     if (e->button() == Qt::LeftButton) {
         mouseHeld_ = true;
         // A trailing cell belongs to its owner (a value drawn over joined cells): a click anywhere
@@ -862,7 +881,9 @@ void cuiSheet::OnMouseMove(QMouseEvent* e) {
     if (dropDown_) {
         if (!EditorShowing()) SelectCell(c, r, false, true);
     } else if (mouseHeld_ && (e->buttons() & Qt::LeftButton)) {
-        SelectCell(c, r, true, true);
+        // Dragging down the row headers selects whole rows in the cursor's column.
+        if (c < builder_->FixedCols() && r >= builder_->FixedRows()) c = HeaderTargetCol(r);
+        if (c >= 0) SelectCell(c, r, true, true);
     }
 }
 
@@ -887,7 +908,8 @@ void cuiSheet::OpenEditor(const std::string& text, int selStart, int selLength) 
     if (!grid_) return;
     QRect rect = grid_->CellRect(Col(), Row());
     if (rect.width() < 1 || rect.height() <= 1) return;
-    ClearMultiSelection();
+    // The text typed for every selected row is edited in the cursor's cell; the rows stay marked.
+    if (!bulkPending_) ClearMultiSelection();
     if (!editor_) {
         editor_ = new QLineEdit(grid_->viewport());
         editor_->setFrame(false);
@@ -934,6 +956,7 @@ void cuiSheet::CommitEditor() {
 
 void cuiSheet::CancelEditor() {
     if (!EditorShowing()) return;
+    bulkPending_ = false;
     editorClosing_ = true;
     editor_->hide();
     grid_->setFocus();
@@ -948,8 +971,10 @@ bool cuiSheet::EditorKey(QKeyEvent* e) {
     case Qt::Key_Enter:
         // Enter commits and moves down, as in a spreadsheet, unless the cell kept the editor open
         // (a refused value is shown again for correction).
+        bulkApplied_ = false;
         CommitEditor();
-        if (!EditorShowing() && !dropDown_) MoveCursor(0, 1);
+        // After an edit of many rows the selection stays for the next edit.
+        if (!EditorShowing() && !dropDown_ && !bulkApplied_) MoveCursor(0, 1);
         return true;
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
@@ -1020,8 +1045,41 @@ uint8_t cuiSheet::RunOperation(int op, const cmcCellObj* popupCell, const std::s
     if (!grid_ || !builder_->InGrid(Col(), Row())) return 0;
     // A placeholder row edits nothing; the popup menu's Insert adds the list's first entry there.
     if (builder_->PlaceholderRow(Row()) && !(popupCell && popupCell->label == CL_PMenu_Insert)) return 0;
+    // An edit on a multiple selection: typed text and Space or Backspace go to every selected row;
+    // Enter or a typed character opens the cursor cell's editor or chooser, whose result does.
+    // The popup menu's Edit entry (Enter's shortcut) is Enter.
+    const bool editEntry = popupCell && popupCell->label == CL_PMenu_Edit;
+    const bool bulk = !dropDown_ && (!popupCell || editEntry) && BulkTarget();
+    if (bulk && input && bulkPending_) {
+        bulkPending_ = false;
+        const std::string text = *input;
+        ApplyToSelection([&text](cmcCellScript& script, cmcCellObj& cell, std::string* why) {
+            return script.Type(cell, text, why);
+        });
+        bulkApplied_ = true;
+        return 0;
+    }
+    if (bulk && (op == CA_Space || op == CA_Backspace)) {
+        const std::string key = op == CA_Space ? "@key:space" : "@key:backspace";
+        ApplyToSelection([&key](cmcCellScript& script, cmcCellObj& cell, std::string* why) {
+            return script.Apply(cell, key, why);
+        });
+        return 0;
+    }
+    bulkPending_ = bulk && !input && (editEntry || op == CA_Enter || op == CA_Commit || (op > ' ' && op <= CA_LastKey));
     cmcCellRequest req;
     FillRequest(req);
+    if (bulkPending_) {
+        QPointer<cuiSheet> self(this);
+        req.pickForSelection = [self](const cmcCellObj& item) {
+            if (!self) return;
+            self->bulkPending_ = false;
+            const std::string pick = "@pick:" + std::to_string(item.index);
+            self->ApplyToSelection([&pick](cmcCellScript& script, cmcCellObj& cell, std::string* why) {
+                return script.Apply(cell, pick, why);
+            });
+        };
+    }
     QRect rect = grid_->CellRect(Col(), Row());
     cmcCellPaint paint;
     paint.left = rect.left();
@@ -1047,6 +1105,14 @@ uint8_t cuiSheet::RunOperation(int op, const cmcCellObj* popupCell, const std::s
 
     // A drop-down hands Enter and the commit to the cell that opened it, then goes away.
     if (dropDown_ && !input && !popupCell && (op == CA_Enter || op == CA_Commit) && opener_) {
+        if (opener_->pickForSelection) {
+            // The opener's selection takes the pick, row by row.
+            const auto pick = opener_->pickForSelection;
+            const cmcCellObj item = CurrentCell();
+            pick(item);
+            if (onDropDownDone) onDropDownDone();
+            return 0;
+        }
         cmcCellRequest up = *opener_;
         up.resultKind = CRK_Chooser;
         up.parent = &req;
@@ -1075,7 +1141,10 @@ uint8_t cuiSheet::RunOperation(int op, const cmcCellObj* popupCell, const std::s
         if (!moved) moved = SelectByIdentity(req.category, req.label, req.index);
         if (moved && req.deferredAction) RunOperation(req.deferredAction);
     }
-    if (result == CER_Opened) ClearMultiSelection();
+    // Only an in-place editor or a chooser that hands its pick back keeps an edit of many rows.
+    if (bulkPending_ && !(result == CER_Editor || (result == CER_Opened && req.keepsSelection)))
+        bulkPending_ = false;
+    if (result == CER_Opened && !bulkPending_) ClearMultiSelection();
     if (result == CER_Editor) OpenEditor(req.display, req.caretPos, req.selLength);
 
     if (req.repeat && !input && !popupCell) {
@@ -1117,7 +1186,7 @@ uint8_t cuiSheet::RunOperation(int op, const cmcCellObj* popupCell, const std::s
             }
         multiShown_ = true;
         grid_->InvalidateAll();
-    } else if (result != CER_Editor) {
+    } else if (result != CER_Editor && !bulkPending_) {
         ClearMultiSelection();
     }
     --opDepth_;

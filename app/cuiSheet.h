@@ -21,6 +21,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QFrame;
 class QLabel;
@@ -35,6 +36,7 @@ namespace qx {
 
 class cuiGrid;
 class cuiMenu;
+class cmcCellScript;
 struct cmcEvent;
 
 // Saved position of a sheet: current column and row, left column, top row (-1 when unset).
@@ -96,6 +98,10 @@ public:
     virtual std::string PrintHeading() { return builder_->PrintHeading(); }  // heading when printed
     virtual bool Printable() { return builder_->Printable(); }               // whether it can be printed
     bool MultiSelectionShown() const { return multiShown_; }
+    // The rows of the multiple selection in order, the cursor's row among them; empty while none
+    // is shown. An edit of a cell (typed text, a chooser pick, Space or Backspace) applies to the
+    // cell of the same column in each of them.
+    std::vector<int> SelectedRows();
     bool IsSelected(int col, int row);  // drawn selected (current, selection bits, trailing)
 
     // --- Actions (what keys, clicks and menus do; public for the windows that host sheets).
@@ -103,6 +109,9 @@ public:
     bool MoveCursor(int dx, int dy, bool extend = false, bool single = true);
     // Makes (col, row) current if it may be selected; `byMouse` applies the click rules.
     bool SelectCell(int col, int row, bool extend = false, bool byMouse = false);
+    // Ctrl+click: adds the row to the multiple selection (the cursor goes there) or takes it out.
+    // False when the sheet has no multiple selection or the row has no cell to select.
+    bool ToggleRow(int row);
     // Drop-down type-ahead: adds `ch` to the characters typed so far and makes current the first
     // item whose text starts with them (a typed text without a point also matches the item's text
     // without its points, so "4461" finds 446.103125). When nothing matches, the search starts
@@ -192,6 +201,20 @@ protected:
     int opDepth_ = 0;
     std::string keptRefusal_;  // shown again by the move that closed the editor
     ChangeMarks changeMarks_;
+
+    // Edits of many rows (cuiSheetBulk.cpp).
+    bool bulkPending_ = false;  // an edit began on a multiple selection: its editor or chooser is open
+    bool bulkApplied_ = false;  // the last commit went to every selected row
+    using BulkEdit = std::function<bool(cmcCellScript& script, cmcCellObj& cell, std::string* why)>;
+    // Whether an operation on the current cell goes to every selected row instead.
+    bool BulkTarget();
+    // Makes the edit on the current column of every selected row as one undo step named after the
+    // column and the rows changed; the rows that refuse it are listed in the status bar.
+    void ApplyToSelection(const BulkEdit& edit);
+    // The column a click on a row's header makes current: the cursor's, or the row's first selectable.
+    int HeaderTargetCol(int row);
+    // A row's name in messages: its header as shown ("1-3"), else its number from 1.
+    std::string RowName(int row);
 
 private:
     void InstallHandlers();

@@ -5,6 +5,7 @@
 #include "cells/cmcCellViews.h"
 #include "cells/cmcEditors.h"
 #include "common/cmcMessage.h"
+#include "common/cmcWholeNumber.h"
 #include "defs/cmcCellNames.h"
 #include "defs/cmcFCache.h"
 #include "image/cmcImageMap.h"
@@ -324,6 +325,54 @@ bool cmcCellScript::Type(cmcCellObj& cell, const std::string& text, std::string*
 }
 bool cmcCellScript::PickText(cmcCellObj& cell, const std::string& text, std::string* why) {
     return impl_->PickText(cell, text, why);
+}
+
+cmcCellScript::EachResult cmcCellScript::ApplyEach(const std::vector<cmcCellObj*>& cells, const Edit& edit) {
+    EachResult result;
+    cmcEeprom& image = impl_->main_.WorkingImage();
+    cmcEeprom before(image);
+    for (size_t at = 0; at < cells.size(); ++at) {
+        std::string why;
+        if (edit(*this, *cells[at], &why)) {
+            ++result.accepted;
+            before.Assign(image);
+        } else {
+            // A refused edit may have written part of its way (a pick chain that stopped halfway).
+            image.Assign(before);
+            result.refused.push_back({at, why.empty() ? std::string("the value was refused") : why});
+        }
+    }
+    return result;
+}
+
+bool cmcCellScript::ExpandRange(const std::string& arg, std::vector<std::string>* out, std::string* why) {
+    const size_t dots = arg.find("..");
+    if (dots == std::string::npos) {
+        out->push_back(arg);
+        return true;
+    }
+    const size_t open = arg.rfind('[', dots);
+    const size_t close = arg.find(']', dots);
+    if (open == std::string::npos || close == std::string::npos || arg.find("..", dots + 2) != std::string::npos) {
+        *why = "'" + arg + "' is not a cell with one index range [first..last]";
+        return false;
+    }
+    const std::string firstText = arg.substr(open + 1, dots - open - 1);
+    const std::string lastText = arg.substr(dots + 2, close - dots - 2);
+    long long first = 0, last = 0;
+    if (!ReadWholeNumber(firstText, 0, kMaxRangeCells - 1, &first) ||
+        !ReadWholeNumber(lastText, 0, kMaxRangeCells - 1, &last)) {
+        *why = "the range '" + firstText + ".." + lastText + "' in '" + arg + "' is not two indexes from 0 to " +
+               std::to_string(kMaxRangeCells - 1);
+        return false;
+    }
+    if (last < first) {
+        *why = "the range '" + firstText + ".." + lastText + "' in '" + arg + "' runs backwards";
+        return false;
+    }
+    const std::string head = arg.substr(0, open + 1), tail = arg.substr(close);
+    for (long long i = first; i <= last; ++i) out->push_back(head + std::to_string(i) + tail);
+    return true;
 }
 
 }  // namespace qx

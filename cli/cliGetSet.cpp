@@ -129,8 +129,14 @@ QX_CLI_COMMAND(
     "  @pick:N         item N of the chooser the cell opens on Enter; @pick:N,M,... goes on in\n"
     "                  the choosers that each pick opens\n"
     "Then OUT is saved as the program saves a clone file.\n\n"
+    "CELL may name a range of indexes, '%CT_Mch.CL_Mch_RfPo[0..7]=@pick:2': the same TEXT goes into\n"
+    "each cell of the range in turn, through that cell's own rules, as the program's sheets apply\n"
+    "one edit to every selected row. A range is two whole numbers, the first not above the last.\n\n"
     "A value a cell refuses (an editor rejects it, or the cell takes no such input) is reported on\n"
-    "stderr and the command exits 1 without saving. An edit the program would ask about first (such\n"
+    "stderr and the command exits 1 without saving. In a range every cell is tried: each cell that\n"
+    "refuses the value (an empty channel, a channel past the banks' channels) is reported on a line\n"
+    "'CELL[i]=TEXT: reason', then 'N of M cells of CELL refused; nothing saved', and the command\n"
+    "exits 1 without saving, as for a single cell; a wrong range exits 64. An edit the program would ask about first (such\n"
     "as a bank layout that removes channels in use) is refused the same way unless --yes is given,\n"
     "which answers OK. After saving, OUT is opened again and every edited cell must show what it\n"
     "showed before the save; an edit the saved file does not keep is reported with the cell and its\n"
@@ -153,18 +159,29 @@ QX_CLI_COMMAND(
             PrintError("set takes FILE, -o OUT and at least one CELL=TEXT (try 'set --help')");
             return kExitUsage;
         }
-        std::vector<std::pair<std::string, std::string>> edits;
+        // One CELL=TEXT, its range expanded into the cells it names.
+        struct Edit {
+            std::string arg, text;
+            std::vector<std::string> cells;
+        };
+        std::vector<Edit> edits;
         for (const auto& p : pairs) {
-            std::string cell, text;
-            if (!SplitAssignment(p, &cell, &text)) {
+            Edit e;
+            if (!SplitAssignment(p, &e.arg, &e.text)) {
                 PrintError("'" + p + "' is not CELL=TEXT");
                 return kExitUsage;
             }
-            if (std::string why; !CheckCellIndexes(cell, &why) || !CheckPickNumbers(text, &why)) {
+            std::string why;
+            if (!cmcCellScript::ExpandRange(e.arg, &e.cells, &why) || !CheckPickNumbers(e.text, &why)) {
                 PrintError(why);
                 return kExitUsage;
             }
-            edits.emplace_back(cell, text);
+            for (const auto& cell : e.cells)
+                if (!CheckCellIndexes(cell, &why)) {
+                    PrintError(why);
+                    return kExitUsage;
+                }
+            edits.push_back(std::move(e));
         }
         OpenDefinitionFiles();
         indMain main;
@@ -178,17 +195,27 @@ QX_CLI_COMMAND(
             ~Restore() { cmcSetMessageSink(&sink); }
         } restore{previous};
         std::vector<cliEditedCell> edited;
-        for (const auto& [cellArg, text] : edits) {
-            cmcCellObj cell;
-            ParseCellArgument(cellArg, cell);
-            edited.push_back({cellArg, cell});
-            const cmcEeprom before(main.WorkingImage());
-            std::string why;
-            if (!editor.Apply(cell, text, &why)) {
-                main.WorkingImage().Assign(before);
-                PrintError(cellArg + "=" + text + ": " + why + "; nothing saved");
+        for (const auto& e : edits) {
+            const bool range = e.cells.size() != 1 || e.cells.front() != e.arg;
+            std::vector<cmcCellObj> cells(e.cells.size());
+            std::vector<cmcCellObj*> targets;
+            for (size_t k = 0; k < cells.size(); ++k) {
+                ParseCellArgument(e.cells[k], cells[k]);
+                targets.push_back(&cells[k]);
+                edited.push_back({e.cells[k], cells[k]});
+            }
+            const std::string& text = e.text;
+            const auto result = editor.ApplyEach(
+                targets, [&text](cmcCellScript& s, cmcCellObj& cell, std::string* why) { return s.Apply(cell, text, why); });
+            if (result.refused.empty()) continue;
+            if (!range) {
+                PrintError(e.arg + "=" + text + ": " + result.refused.front().why + "; nothing saved");
                 return 1;
             }
+            for (const auto& r : result.refused) PrintError(e.cells[r.at] + "=" + text + ": " + r.why);
+            PrintError(std::to_string(result.refused.size()) + " of " + std::to_string(cells.size()) + " cells of " +
+                       e.arg + " refused; nothing saved");
+            return 1;
         }
         if (!main.SaveCloneFile(out)) return 1;
         // Every edit must be in the file: one the save dropped fails the command.

@@ -139,6 +139,11 @@ struct cmcCellRequest {
     // Called by an editor that wants the grid to open its in-place editor at once with
     // `display`, `caretPos` and `selLength`.
     std::function<void(cmcCellRequest& req)> editStart;
+    // Set by a sheet whose edit applies to every row of its multiple selection: a chooser opened
+    // for the request hands the picked item (label = item kind, index = item) here instead of to
+    // the cell handler, and the sheet picks it on each selected row.
+    std::function<void(const cmcCellObj& item)> pickForSelection;
+    bool keepsSelection = false;       // output: a chooser took pickForSelection; the selection stays
 };
 
 // The cell handler a sheet, menu or tool bar is bound to: runs one request, returns a

@@ -109,6 +109,7 @@ const cmcRequiredKey kRequiredKeys[] = {
     {"GI_AppMess_AboutVersion", F::Main, K::Section, "about box"},
     {"GI_AppInd_PortMenu", F::Main, K::Section, "port menu entries"},
     {"GI_AppInd_Undo", F::Main, K::Section, "undo and redo menu entries"},
+    {"GI_AppMess_BulkEdit", F::Main, K::Section, "an edit of many selected rows: undo name, status"},
     {"GI_AppInd_ClonePhase", F::Main, K::Section, "cloning window phases"},
     {"GI_Mess_Backup_Failed", F::Main, K::Section, "backup before a clone write"},
     {"GI_Mess_Backup_Short", F::Main, K::Section, "backup before a clone write"},

@@ -173,6 +173,9 @@ public:
     // Records the changes since the last step as one step under the pending name; false when the
     // image has not changed.
     bool CommitAction();
+    // Renames the user action in progress (an ActionGroup whose name depends on what it achieved,
+    // such as "Power (6 channels)"); its step takes this name when it is recorded.
+    void NameAction(const std::string& name) { actionName_ = name; }
     // Makes every edit until it ends one user action named `name`, whatever requests the edits
     // go through (an import sets many cells; each cell request would otherwise begin an action of
     // its own). Groups nest; the outermost one names the action.
