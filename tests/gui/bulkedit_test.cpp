@@ -36,7 +36,7 @@ using test::Program;
 class BulkEdit : public ::testing::Test {
 protected:
     void SetUp() override {
-        uint8_t* image = p.main->WorkingImage().Data();
+        uint8_t* image = p.main->Model().WorkingImage().Data();
         for (int b = 0; b < map::kBankCount; ++b) datSetBankSize(image, b, b == 0 ? 8 : 0);
         for (int n = 0; n < 6; ++n) {
             datCh ch(image);
@@ -45,7 +45,7 @@ protected:
             ch.inUse = true;
             ch.Store();
         }
-        p.main->NewHistory();
+        p.main->Model().NewHistory();
         p.main->ShowSheet("[St_ChBank]GI_Sheet_Mch_Pmr,Bank 0");
         p.form->resize(1000, 700);
         p.form->show();
@@ -94,7 +94,7 @@ TEST_F(BulkEdit, SpaceStepsEverySelectedRowAsOneUndoStepAndListsTheRefusedRows) 
     for (int i = 0; i < 7; ++i) QTest::keyClick(Grid(), Qt::Key_Down, Qt::ShiftModifier);
     ASSERT_EQ(SelectedChannels(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
     const std::vector<std::string> before = Column(CL_Mch_RfPo);
-    const cmcEeprom image(p.main->WorkingImage());
+    const cmcEeprom image(p.main->Model().WorkingImage());
 
     QTest::keyClick(Grid(), Qt::Key_Space);
     p.Step(0);
@@ -106,14 +106,14 @@ TEST_F(BulkEdit, SpaceStepsEverySelectedRowAsOneUndoStepAndListsTheRefusedRows) 
     EXPECT_EQ(Status(), "Power: changed on 6 of 8 rows; not changed: "
                         "1-7: the channel is empty: set its receive frequency first; "
                         "1-8: the channel is empty: set its receive frequency first");
-    EXPECT_EQ(p.main->UndoText(), "&Undo Power (6 channels)");
+    EXPECT_EQ(p.main->Model().UndoText(), "&Undo Power (6 channels)");
     EXPECT_EQ(SelectedChannels().size(), 8u);  // the selection stays for the next edit
 
     // One undo takes every row back; redo brings every row again.
-    ASSERT_TRUE(p.main->Undo());
-    EXPECT_FALSE(p.main->WorkingImage().Differs(image));
-    EXPECT_FALSE(p.main->CanUndo());
-    ASSERT_TRUE(p.main->Redo());
+    ASSERT_TRUE(p.main->Model().Undo());
+    EXPECT_FALSE(p.main->Model().WorkingImage().Differs(image));
+    EXPECT_FALSE(p.main->Model().CanUndo());
+    ASSERT_TRUE(p.main->Model().Redo());
     EXPECT_EQ(Column(CL_Mch_RfPo), after);
 }
 
@@ -129,7 +129,7 @@ TEST_F(BulkEdit, RowHeaderClicksSelectRowsThatTakeATypedValue) {
     const std::vector<std::string> before = Column(CL_Mch_CTone_R);
 
     // A value the rows refuse changes nothing, names every row and leaves no undo step.
-    const std::string undo = p.main->UndoText();
+    const std::string undo = p.main->Model().UndoText();
     QTest::keyClick(Grid(), '8');
     ASSERT_TRUE(Sheet()->EditorShowing());
     QTest::keyClicks(Sheet()->Editor(), "8.6");
@@ -138,7 +138,7 @@ TEST_F(BulkEdit, RowHeaderClicksSelectRowsThatTakeATypedValue) {
     EXPECT_EQ(Column(CL_Mch_CTone_R), before);
     EXPECT_EQ(Status(), "Tone RX: changed on 0 of 3 rows; not changed: 1-2: the radio has no receive tone '88.6'; "
                         "1-4: the radio has no receive tone '88.6'; 1-6: the radio has no receive tone '88.6'");
-    EXPECT_EQ(p.main->UndoText(), undo);
+    EXPECT_EQ(p.main->Model().UndoText(), undo);
 
     // Accepted: the three rows, not the others.
     ASSERT_EQ(SelectedChannels(), (std::vector<int>{1, 3, 5}));
@@ -150,7 +150,7 @@ TEST_F(BulkEdit, RowHeaderClicksSelectRowsThatTakeATypedValue) {
     for (int n : {1, 3, 5}) EXPECT_EQ(after[n], "88.5") << n;
     for (int n : {0, 2, 4, 6, 7}) EXPECT_EQ(after[n], before[n]) << n;
     EXPECT_EQ(Status(), "Tone RX: changed on 3 rows");
-    EXPECT_EQ(p.main->UndoText(), "&Undo Tone RX (3 channels)");
+    EXPECT_EQ(p.main->Model().UndoText(), "&Undo Tone RX (3 channels)");
 }
 
 TEST_F(BulkEdit, AChooserPickGoesToEverySelectedRow) {
@@ -180,7 +180,7 @@ TEST_F(BulkEdit, AChooserPickGoesToEverySelectedRow) {
     EXPECT_EQ(after[2], after[3]);
     EXPECT_EQ(after[3], after[4]);
     EXPECT_NE(after[1], after[2]);
-    EXPECT_EQ(p.main->UndoText(), "&Undo Power (3 channels)");
+    EXPECT_EQ(p.main->Model().UndoText(), "&Undo Power (3 channels)");
 }
 
 }  // namespace

@@ -427,21 +427,21 @@ TEST(PrintJob, ExportNamesItsDataAndHasTheCommandLinesPages) {
     const int64_t printed = 1772633100, read = 1772546400;
     FixedWallClock clock(printed);
     // Two banks of 32 slots; 11 channels in use, all in the first bank.
-    uint8_t* image = prog.main->WorkingImage().Data();
+    uint8_t* image = prog.main->Model().WorkingImage().Data();
     for (int b = 0; b < 5; ++b) datSetBankSize(image, b, b < 2 ? 32 : 0);
     for (int n = 0; n < 11; ++n) {
         datCh ch(image);
-        ch.Load(datChannelKind(prog.main->ModelType()), n);
+        ch.Load(datChannelKind(prog.main->Model().ModelType()), n);
         ch.rxFreq = ch.txFreq = 446006250 + 12500 * n;
         ch.inUse = true;
         ch.Store();
     }
     // Data read from a radio and not saved names the radio; a file name names the file.
-    prog.main->SetFileName("");
-    prog.main->NoteRadioRead("1234-56-78901", read);
-    const cmcPrintInfo info = cmcPrintInfoOf(*prog.main, printed);
+    prog.main->Model().SetFileName("");
+    prog.main->Model().NoteRadioRead("1234-56-78901", read);
+    const cmcPrintInfo info = cmcPrintInfoOf(prog.main->Model(), printed);
     EXPECT_EQ(info.origin, "radio 1234-56-78901 read " + cmcPrintDate(read));
-    EXPECT_EQ(info.model, indMain::ModelName(prog.main->ModelType()));
+    EXPECT_EQ(info.model, indMain::ModelName(prog.main->Model().ModelType()));
     EXPECT_EQ(info.printed, cmcPrintDate(printed));
     {
         indMain other;
@@ -465,8 +465,8 @@ TEST(PrintJob, ExportNamesItsDataAndHasTheCommandLinesPages) {
     // The command line's pages of the same data: of the banks, only the first one gives pages.
     const std::vector<std::string> sheets = TreeSheets(*prog.main);
     cmcSheetContext ctx;
-    ctx.modelType = prog.main->ModelType();
-    ctx.image = &prog.main->WorkingImage();
+    ctx.modelType = prog.main->Model().ModelType();
+    ctx.image = &prog.main->Model().WorkingImage();
     cuiPdfDocument direct;
     std::vector<int> perSheet;
     std::vector<cuiPrintedSheet> printedSheets;
@@ -507,11 +507,11 @@ TEST(PrintJob, ExportNamesItsDataAndHasTheCommandLinesPages) {
 TEST(SheetPrinter, ChannelSheetStopsAtItsLastChannelAndLeavesOutPagesOfEmptySlots) {
     Program prog;
     // One bank of 64 slots; channels in slots 1 and 41 (grid rows 1 and 41 below the header).
-    uint8_t* image = prog.main->WorkingImage().Data();
+    uint8_t* image = prog.main->Model().WorkingImage().Data();
     for (int b = 0; b < 5; ++b) datSetBankSize(image, b, b == 0 ? 64 : 0);
     for (int n : {0, 40}) {
         datCh ch(image);
-        ch.Load(datChannelKind(prog.main->ModelType()), n);
+        ch.Load(datChannelKind(prog.main->Model().ModelType()), n);
         ch.rxFreq = ch.txFreq = 446006250;
         ch.inUse = true;
         ch.Store();
@@ -521,8 +521,8 @@ TEST(SheetPrinter, ChannelSheetStopsAtItsLastChannelAndLeavesOutPagesOfEmptySlot
         if (s.find("[St_ChBank]") == 0 && s.find(",Bank 0") != std::string::npos) bank = s;
     ASSERT_FALSE(bank.empty());
     cmcSheetContext ctx;
-    ctx.modelType = prog.main->ModelType();
-    ctx.image = &prog.main->WorkingImage();
+    ctx.modelType = prog.main->Model().ModelType();
+    ctx.image = &prog.main->Model().WorkingImage();
 
     PdfOut out("slots.pdf");
     cuiSheetPrinter printer(out.printer, out.painter);
