@@ -118,6 +118,8 @@ public:
     // What the warning or error mark of a cell says ("Warning: REASON"), empty without a mark:
     // its tooltip, and the status text once it becomes current.
     std::string MarkTextAt(int col, int row, bool* error = nullptr);
+    // The tooltip of a cell: its mark's text, else its whole text when the column cuts it.
+    std::string ToolTipAt(int col, int row);
 
     // Called when a drop-down sheet has handed its result to the opener (the window closes).
     std::function<void()> onDropDownDone;

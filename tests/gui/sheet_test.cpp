@@ -530,6 +530,18 @@ TEST_F(SheetFixture, JoinedCellShowsTheTextOfTheCellToItsLeftAcrossBoth) {
     EXPECT_EQ(darkIn(2), 0);   // the next cell is not joined: clipped away
 }
 
+// A text the column cuts is its cell's tooltip; a text that fits gives none, also when a joined
+// cell lends it room.
+TEST_F(SheetFixture, ACutTextIsTheCellsToolTip) {
+    Make("", {"{S}LOCAL, AIRPORT, MARINE, HARBOUR|{S}Off|{S}LOCAL, AIRPORT|{+}"});
+    for (int c = 0; c < 4; ++c) G().SetColWidth(c, 80);
+    EXPECT_EQ(sheet->ToolTipAt(0, 0), "LOCAL, AIRPORT, MARINE, HARBOUR");
+    EXPECT_EQ(sheet->ToolTipAt(1, 0), "");
+    EXPECT_EQ(sheet->ToolTipAt(3, 0), "");  // the trailing cell stands for the joined text, which fits
+    G().SetColWidth(3, 1);
+    EXPECT_EQ(sheet->ToolTipAt(3, 0), "LOCAL, AIRPORT");
+}
+
 TEST_F(SheetFixture, PopupMenuIsMirroredIntoTheMenuBarEditEntry) {
     Make("", {"{S}a|{S(PopupMenu=GI_PMenu_B)}b"});
     QMenuBar bar;
