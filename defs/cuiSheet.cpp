@@ -128,7 +128,16 @@ void cuiSheet::Build() {
         title_->setLineWidth(2);
         title_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         if (style.titleFont) {
-            title_->setFont(cuiFont(*style.titleFont));
+            // The title grows with the cells at the user's font size, as they do.
+            QFont tf = cuiFont(*style.titleFont);
+            const int percent = builder_->Context().explicitFontHeight ? 100 : builder_->Context().fontPercent;
+            if (percent > 0 && percent != 100) {
+                if (tf.pixelSize() > 0)
+                    tf.setPixelSize(std::max(1, (tf.pixelSize() * percent + 50) / 100));
+                else if (tf.pointSizeF() > 0)
+                    tf.setPointSizeF(tf.pointSizeF() * percent / 100.0);
+            }
+            title_->setFont(tf);
             QPalette tp = title_->palette();
             tp.setColor(QPalette::WindowText, cuiColour(style.titleFont->colour));
             title_->setPalette(tp);
