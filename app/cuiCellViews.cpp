@@ -105,6 +105,17 @@ bool cuiCellViews::OpenFlagWindow(cmcCellRequest& req, uint32_t value, int first
     return true;
 }
 
+bool cuiCellViews::OpenNamedFlagWindow(cmcCellRequest& req, uint32_t value, int first, int last,
+                                       const std::vector<std::string>& headers) {
+    cuiGrid* grid;
+    QRect cell, workArea;
+    if (!Placement(req, &grid, &cell, &workArea)) return false;
+    cmcCellHandler handler = handler_ ? handler_ : cmcDefaultCellHandler();
+    lastWindow_ = cuiFlagWindow::Open(OpenerOf(req), GTex(), value, first, last, 0, 1, std::string(),
+                                      std::move(handler), grid, cell, workArea, headers);
+    return true;
+}
+
 bool cuiCellViews::OpenTextEntry(cmcCellRequest& req, const std::string& editable, int length,
                                  const uint8_t* userTable, bool byKey) {
     cuiGrid* grid;

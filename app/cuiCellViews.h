@@ -25,6 +25,8 @@ public:
     bool OpenChooser(cmcCellRequest& req, const std::string& sheetKey, int itemKind, int selected) override;
     bool OpenFlagWindow(cmcCellRequest& req, uint32_t value, int first, int last, int headerKind, int checkStyle,
                         const std::string& sheetKey) override;
+    bool OpenNamedFlagWindow(cmcCellRequest& req, uint32_t value, int first, int last,
+                             const std::vector<std::string>& headers) override;
     bool OpenTextEntry(cmcCellRequest& req, const std::string& editable, int length, const uint8_t* userTable,
                        bool byKey) override;
     bool OpenCharEditor(cmcCellRequest& req, uint16_t pattern) override;

@@ -110,12 +110,28 @@ int cuiGrid::FixedHeight() const {
 
 // --- Position ----------------------------------------------------------------------------------
 
-int cuiGrid::MaxLeftCol() const {
-    int room = viewport()->width() - FixedWidth();
-    int c = ColCount() - 1;
-    int used = colW_[c];
-    while (c - 1 >= fixedCols_ && used + colW_[c - 1] <= room) used += colW_[--c];
-    return std::max(c, fixedCols_);
+int cuiGrid::ScrollWidth() const { return TotalWidth() - FixedWidth(); }
+
+int cuiGrid::ColStart(int col) const {
+    int x = 0;
+    for (int c = fixedCols_; c < col && c < ColCount(); ++c) x += colW_[c];
+    return x;
+}
+
+int cuiGrid::ScrollX() const { return ColStart(leftCol_) + leftOffset_; }
+
+void cuiGrid::ColumnAt(int x, int& col, int& offset) const {
+    x = std::max(0, x);
+    int c = fixedCols_, start = 0;
+    while (c < ColCount() - 1 && start + colW_[c] <= x) start += colW_[c++];
+    col = c;
+    offset = x - start;
+}
+
+void cuiGrid::SetScrollX(int x) {
+    int col, offset;
+    ColumnAt(x, col, offset);
+    SetView(col, offset, topRow_);
 }
 
 int cuiGrid::MaxTopRow() const {
@@ -127,7 +143,10 @@ int cuiGrid::MaxTopRow() const {
 }
 
 void cuiGrid::ClampTopLeft() {
-    leftCol_ = std::clamp(leftCol_, fixedCols_, std::max(fixedCols_, ColCount() - 1));
+    const int left = std::clamp(leftCol_, fixedCols_, std::max(fixedCols_, ColCount() - 1));
+    if (left != leftCol_) leftOffset_ = 0;
+    leftCol_ = left;
+    leftOffset_ = std::clamp(leftOffset_, 0, std::max(0, colW_[leftCol_] - 1));
     topRow_ = std::clamp(topRow_, fixedRows_, std::max(fixedRows_, RowCount() - 1));
 }
 
@@ -145,12 +164,17 @@ bool cuiGrid::SetCurrent(int col, int row, bool ask) {
 }
 
 void cuiGrid::ScrollInView(int col, int row) {
-    int left = leftCol_, top = topRow_;
-    if (col >= fixedCols_) {
-        if (col < left) {
+    int left = leftCol_, offset = leftOffset_, top = topRow_;
+    const int room = viewport()->width() - FixedWidth();
+    const int start = ColStart(col) - ScrollX(), end = start + colW_[col];
+    const bool shown = start >= 0 && end <= room;
+    // A column wider than the view stays where the user scrolled it while any of it shows.
+    const bool wideAndPartlyShown = colW_[col] > room && end > 0 && start < room;
+    if (col >= fixedCols_ && !shown && !wideAndPartlyShown) {
+        offset = 0;
+        if (col <= left) {
             left = col;
         } else {
-            int room = viewport()->width() - FixedWidth();
             int used = 0;
             for (int c = left; c <= col; ++c) used += colW_[c];
             while (used > room && left < col) used -= colW_[left++];
@@ -166,15 +190,20 @@ void cuiGrid::ScrollInView(int col, int row) {
             while (used > room && top < row) used -= rowH_[top++];
         }
     }
-    SetTopLeft(left, top);
+    SetView(left, offset, top);
 }
 
 void cuiGrid::SetTopLeft(int leftCol, int topRow) {
-    int oldLeft = leftCol_, oldTop = topRow_;
+    SetView(leftCol, leftCol == leftCol_ ? leftOffset_ : 0, topRow);
+}
+
+void cuiGrid::SetView(int leftCol, int leftOffset, int topRow) {
+    const int oldLeft = leftCol_, oldOffset = leftOffset_, oldTop = topRow_;
     leftCol_ = leftCol;
+    leftOffset_ = leftOffset;
     topRow_ = topRow;
     ClampTopLeft();
-    if (leftCol_ == oldLeft && topRow_ == oldTop) return;
+    if (leftCol_ == oldLeft && leftOffset_ == oldOffset && topRow_ == oldTop) return;
     UpdateScrollBars();
     viewport()->update();
     if (onTopLeftChanged) onTopLeftChanged();
@@ -182,7 +211,7 @@ void cuiGrid::SetTopLeft(int leftCol, int topRow) {
 
 int cuiGrid::VisibleColCount() const {
     int room = viewport()->width() - FixedWidth();
-    int n = 0, used = 0;
+    int n = 0, used = -leftOffset_;
     for (int c = leftCol_; c < ColCount() && used + colW_[c] <= room; ++c, ++n) used += colW_[c];
     return n;
 }
@@ -196,7 +225,7 @@ int cuiGrid::VisibleRowCount() const {
 
 int cuiGrid::PartlyVisibleColCount() const {
     int room = viewport()->width() - FixedWidth();
-    int n = 0, used = 0;
+    int n = 0, used = -leftOffset_;
     for (int c = leftCol_; c < ColCount() && used < room; ++c, ++n) used += colW_[c];
     return n;
 }
@@ -210,20 +239,20 @@ int cuiGrid::PartlyVisibleRowCount() const {
 
 // --- Geometry ----------------------------------------------------------------------------------
 
-int cuiGrid::ColX(int col) const {
+bool cuiGrid::ColX(int col, int& x) const {
+    x = 0;
     if (col < fixedCols_) {
-        int x = 0;
         for (int c = 0; c < col; ++c) x += colW_[c];
-        return x;
+        return true;
     }
-    if (col < leftCol_) return -1;
-    int x = FixedWidth();
+    if (col < leftCol_) return false;
+    x = FixedWidth() - leftOffset_;
     int w = viewport()->width();
     for (int c = leftCol_; c < col; ++c) {
         x += colW_[c];
-        if (x >= w) return -1;
+        if (x >= w) return false;
     }
-    return x < w ? x : -1;
+    return x < w;
 }
 
 int cuiGrid::RowY(int row) const {
@@ -244,8 +273,8 @@ int cuiGrid::RowY(int row) const {
 
 QRect cuiGrid::CellRect(int col, int row) const {
     if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return {};
-    int x = ColX(col), y = RowY(row);
-    if (x < 0 || y < 0) return {};
+    int x = 0, y = RowY(row);
+    if (!ColX(col, x) || y < 0) return {};
     return QRect(x, y, colW_[col], rowH_[row]);
 }
 
@@ -257,11 +286,13 @@ bool cuiGrid::MouseToCell(const QPoint& pos, int& col, int& row) const {
         if (pos.x() < x + colW_[c]) { col = c; break; }
         x += colW_[c];
     }
-    if (col < 0)
+    if (col < 0) {
+        x -= leftOffset_;
         for (int c = leftCol_; c < ColCount(); ++c) {
             if (pos.x() < x + colW_[c]) { col = c; break; }
             x += colW_[c];
         }
+    }
     int y = 0;
     for (int r = 0; r < fixedRows_; ++r) {
         if (pos.y() < y + rowH_[r]) { row = r; break; }
@@ -315,16 +346,20 @@ void cuiGrid::UpdateScrollBars() {
     verticalScrollBar()->setRange(0, std::max(0, maxTop));
     verticalScrollBar()->setPageStep(std::max(1, VisibleRowCount()));
     verticalScrollBar()->setValue(topRow_ - fixedRows_);
-    int maxLeft = MaxLeftCol() - fixedCols_;
-    horizontalScrollBar()->setRange(0, std::max(0, maxLeft));
-    horizontalScrollBar()->setPageStep(std::max(1, VisibleColCount()));
-    horizontalScrollBar()->setValue(leftCol_ - fixedCols_);
+    // Columns scroll by pixels: the last column's right edge can reach the view's right edge.
+    const int room = std::max(1, viewport()->width() - FixedWidth());
+    horizontalScrollBar()->setRange(0, std::max(0, ScrollWidth() - room));
+    horizontalScrollBar()->setPageStep(room);
+    horizontalScrollBar()->setSingleStep(std::max(1, fontMetrics().averageCharWidth() * 2));
+    horizontalScrollBar()->setValue(ScrollX());
     syncingBars_ = false;
 }
 
 void cuiGrid::scrollContentsBy(int, int) {
     if (syncingBars_) return;
-    SetTopLeft(fixedCols_ + horizontalScrollBar()->value(), fixedRows_ + verticalScrollBar()->value());
+    int col, offset;
+    ColumnAt(horizontalScrollBar()->value(), col, offset);
+    SetView(col, offset, fixedRows_ + verticalScrollBar()->value());
 }
 
 void cuiGrid::resizeEvent(QResizeEvent* e) {
@@ -356,7 +391,10 @@ void cuiGrid::paintEvent(QPaintEvent* e) {
     std::vector<Span> cols, rows;
     int x = 0;
     for (int c = 0; c < fixedCols_ && x < vw; ++c) { cols.push_back({c, x, colW_[c]}); x += colW_[c]; }
+    const int fixedRight = x;
+    x -= leftOffset_;
     for (int c = leftCol_; c < ColCount() && x < vw; ++c) { cols.push_back({c, x, colW_[c]}); x += colW_[c]; }
+    x = std::max(x, fixedRight);
     int y = 0;
     for (int r = 0; r < fixedRows_ && y < vh; ++r) { rows.push_back({r, y, rowH_[r]}); y += rowH_[r]; }
     for (int r = topRow_; r < RowCount() && y < vh; ++r) { rows.push_back({r, y, rowH_[r]}); y += rowH_[r]; }
@@ -375,7 +413,8 @@ void cuiGrid::paintEvent(QPaintEvent* e) {
             if (focused) state |= GDS_Focused;
             if (cs.index < fixedCols_ || rs.index < fixedRows_) state |= GDS_Fixed;
             p.save();
-            p.setClipRect(rect);
+            // A column scrolled partly out to the left never paints over the fixed columns.
+            p.setClipRect(cs.index < fixedCols_ ? rect : rect.intersected(QRect(fixedRight, 0, vw, vh)));
             if (onDrawCell)
                 onDrawCell(p, cs.index, rs.index, rect, state);
             else

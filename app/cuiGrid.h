@@ -1,5 +1,6 @@
 // The grid control: an owner-drawn grid of fixed and scrolling columns and rows.
-// Every step (select, draw, keys, mouse, focus, scrolling) can be replaced by a handler that the
+// Rows scroll by whole rows; columns scroll by pixels, so a column wider than the view can still
+// be read to its end (moving the cursor still brings whole columns into view). Every step (select, draw, keys, mouse, focus, scrolling) can be replaced by a handler that the
 // owner installs; without a handler the grid behaves as a plain grid. It paints only the cells that
 // intersect the damaged region, so large grids stay cheap to repaint.
 #pragma once
@@ -89,7 +90,13 @@ public:
     bool SetCurrent(int col, int row, bool ask = true);
     int LeftCol() const { return leftCol_; }
     int TopRow() const { return topRow_; }
+    // Pixels of the left scrolling column that are scrolled out of view to the left.
+    int LeftOffset() const { return leftOffset_; }
+    // Shows leftCol from its left edge (a column that is already the left one keeps its offset).
     void SetTopLeft(int leftCol, int topRow);
+    // Horizontal position in pixels over the scrolling columns (the horizontal scroll bar's value).
+    int ScrollX() const;
+    void SetScrollX(int x);
     // Number of scrolling columns (rows) that are fully visible from the left column (top row).
     int VisibleColCount() const;
     int VisibleRowCount() const;
@@ -144,12 +151,15 @@ private:
     void UpdateScrollBars();
     void ClampTopLeft();
     void ScrollInView(int col, int row);
-    int MaxLeftCol() const;
+    void SetView(int leftCol, int leftOffset, int topRow);
+    int ScrollWidth() const;  // width of all scrolling columns
+    int ColStart(int col) const;  // x of a scrolling column's left edge in ScrollX units
+    void ColumnAt(int x, int& col, int& offset) const;  // the scrolling column at ScrollX x
     int MaxTopRow() const;
     int FixedWidth() const;
     int FixedHeight() const;
-    int ColX(int col) const;  // viewport x of a column's left edge; -1 when not visible
-    int RowY(int row) const;
+    bool ColX(int col, int& x) const;  // viewport x of a column's left edge; false when not visible
+    int RowY(int row) const;  // viewport y of a row's top edge; -1 when not visible
     unsigned DragDirections(const QPoint& pos) const;
 
     std::vector<int> colW_;
@@ -159,6 +169,7 @@ private:
     int col_ = 0;
     int row_ = 0;
     int leftCol_ = 0;
+    int leftOffset_ = 0;
     int topRow_ = 0;
     cuiGridScrollBars bars_ = cuiGridScrollBars::Both;
     bool syncingBars_ = false;

@@ -129,7 +129,16 @@ void cuiSheet::Build() {
         title_->setLineWidth(2);
         title_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         if (style.titleFont) {
-            title_->setFont(cuiFont(*style.titleFont));
+            // The title grows with the cells at the user's font size, as they do.
+            QFont tf = cuiFont(*style.titleFont);
+            const int percent = builder_->Context().explicitFontHeight ? 100 : builder_->Context().fontPercent;
+            if (percent > 0 && percent != 100) {
+                if (tf.pixelSize() > 0)
+                    tf.setPixelSize(std::max(1, (tf.pixelSize() * percent + 50) / 100));
+                else if (tf.pointSizeF() > 0)
+                    tf.setPointSizeF(tf.pointSizeF() * percent / 100.0);
+            }
+            title_->setFont(tf);
             QPalette tp = title_->palette();
             tp.setColor(QPalette::WindowText, cuiColour(style.titleFont->colour));
             title_->setPalette(tp);
@@ -254,7 +263,7 @@ void cuiSheet::InstallHandlers() {
     grid_->onDoubleClick = [this](QMouseEvent* e) { OnDoubleClick(e); };
     grid_->onTimedScroll = [this](unsigned d) { OnTimedScroll(d); };
     grid_->onToolTip = [this](int c, int r) {
-        std::string tip = MarkTextAt(c, r);
+        std::string tip = ToolTipAt(c, r);
         if (auto it = changeMarks_.find({c, r}); it != changeMarks_.end()) tip += (tip.empty() ? "" : "\n") + it->second;
         return QString::fromStdString(tip);
     };
@@ -666,6 +675,39 @@ std::string cuiSheet::MarkTextAt(int col, int row, bool* error) {
     if (!(req.resultFlags & (CRF_Error | CRF_Warning)) || req.markReason.empty()) return {};
     if (error) *error = req.resultFlags & CRF_Error;
     return MarkText(req.resultFlags & CRF_Error, req.markReason);
+}
+
+std::string cuiSheet::ToolTipAt(int col, int row) {
+    std::string mark = MarkTextAt(col, row);
+    if (!mark.empty() || !grid_ || !builder_->InGrid(col, row) || builder_->PlaceholderRow(row)) return mark;
+    while (col > 0 && builder_->Cell(col, row).JoinedLeft()) --col;
+    cmcCellObj& cell = builder_->Cell(col, row);
+    std::string text;
+    if (Labelled(cell)) {
+        if (!handler_) return {};
+        cmcCellRequest req;
+        req.owner = owner_;
+        req.grid = grid_;
+        req.cell = &cell;
+        req.sheet = this;
+        req.action = CA_Refresh;
+        handler_(req);
+        text = req.display;
+    } else {
+        text = cell.Text();
+    }
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    if (text.empty()) return {};
+    // The width the cell draws in: its column and the trailing columns joined to it.
+    int width = grid_->ColWidth(col);
+    for (int c = col + 1; c < builder_->ColCount() && builder_->Cell(c, row).JoinedLeft(); ++c)
+        width += grid_->ColWidth(c);
+    const cmcFont* own = cell.EffectiveFont();
+    const QFontMetrics fm(cuiFont(own ? *own : builder_->BasicFont()));
+    int widest = 0;
+    for (const QString& line : QString::fromStdString(text).split(QLatin1Char('\n')))
+        widest = std::max(widest, fm.horizontalAdvance(line));
+    return widest + 4 > width ? text : std::string();
 }
 
 void cuiSheet::AfterMove(int oldC, int oldR, bool extend) {

@@ -134,6 +134,8 @@ public:
     static constexpr unsigned kChangeMarkRgb = 0x1F6FD0;                // the mark's colour, 0xRRGGBB
     void SetChangeMarks(ChangeMarks marks);
     const ChangeMarks& ChangeMarksShown() const { return changeMarks_; }
+    // The tooltip of a cell: its mark's text, else its whole text when the column cuts it.
+    std::string ToolTipAt(int col, int row);
 
     // Called when a drop-down sheet has handed its result to the opener (the window closes).
     std::function<void()> onDropDownDone;

@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qx {
 
@@ -37,6 +38,14 @@ public:
     // window's built-in sheet. True when it was opened.
     virtual bool OpenFlagWindow(cmcCellRequest& req, uint32_t value, int first, int last, int headerKind,
                                 int checkStyle, const std::string& sheetKey) = 0;
+    // The flag window over flags that stand for named things: `headers` holds each flag's header
+    // text (first..last; "\n" starts a second line). Views without such a window open the numbered
+    // one.
+    virtual bool OpenNamedFlagWindow(cmcCellRequest& req, uint32_t value, int first, int last,
+                                     const std::vector<std::string>& headers) {
+        (void)headers;
+        return OpenFlagWindow(req, value, first, last, 0, 1, std::string());
+    }
 
     // Opens the text entry drop-down of a display text cell: an edit box starting with
     // `editable` (the field's shown text in editable form; all selected when `byKey` is false,

@@ -2,6 +2,7 @@
 // the name, with the model-type lists, the blocking and the marks of a digital PMR channel. The cells
 // with rules of their own are in cmcCells_Channel.cpp.
 #include "cells/cmcCellTable.h"
+#include "cells/cmcDispText.h"
 #include "cells/cmcFieldCell.h"
 
 namespace qx {
@@ -11,6 +12,7 @@ namespace {
 using namespace field;
 
 constexpr const char* kOnOff = "GI_Sheet_Sel_Misc_OnOff2";
+constexpr int kScanListCount = 11;  // the Scan sheet's lists 1..11
 
 // Marks of a digital PMR channel with MSK signalling, for the values the signalling needs.
 bool MonitorWarns(const cmcCellCall& c, int v) { return KorvMskOn(c, v) && v != 6 && v != 7; }
@@ -36,6 +38,20 @@ bool ScramblerWithoutKey(const cmcCellCall& c, int v) {
     return true;
 }
 
+// The scan lists as the Scan sheet names them: each list's name (in its editable form, as the
+// sheet's name cell holds it), or the list's number while it has no name.
+std::vector<std::string> ScanListLabels(const cmcCellCall& c) {
+    std::vector<std::string> labels;
+    datCh list(c.image.Data());
+    for (int i = 0; i < kScanListCount; ++i) {
+        list.Load(KIND_ScanList, i);
+        std::string name = EditableOf(ShownBytes(list.text, 8, false));
+        while (!name.empty() && name.front() == ' ') name.erase(name.begin());
+        labels.push_back(name.empty() ? std::to_string(i + 1) : name);
+    }
+    return labels;
+}
+
 const cmcFieldRow kRows[] = {
     {CL_Mch_Inh, Rec(&datCh::inhibit), List("GI_Sheet_Sel_Mch_ChInh")},
     {CL_Mch_Text, Rec(&datCh::text, 0), Text(8)},
@@ -53,7 +69,7 @@ const cmcFieldRow kRows[] = {
     {CL_Mch_Lockout, Rec(&datCh::lockout),
      ModelList("GI_Sheet_Sel_Mch_Lockout_Lmr", "GI_Sheet_Sel_Mch_Lockout_Pmr", "GI_Sheet_Sel_Mch_Lockout_Pmr",
                "GI_Sheet_Sel_Mch_Lockout_Lmr")},
-    {CL_Mch_Scan, Rec(&datCh::scanLists), Flags(1, 11)},
+    {CL_Mch_Scan, Rec(&datCh::scanLists), Flags(1, kScanListCount).Named(ScanListLabels)},
     {CL_Mch_AutoReset, Rec(&datCh::autoReset),
      ModelList("GI_Sheet_Sel_Mch_AutoReset_Lmr", "GI_Sheet_Sel_Mch_AutoReset_Pmr", "GI_Sheet_Sel_Mch_AutoReset_Pmr",
                "GI_Sheet_Sel_Mch_AutoReset_Lmr")},

@@ -12,6 +12,7 @@
 #include "defs/cmcGTex.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -555,6 +556,138 @@ bool cmcEditor::FlagSet(int& value, int first, int last, int headerKind, int che
             if (value & numberBit(num)) w |= FlagWindowBit(num);
         if (cmcCellViews* views = CellViews())
             if (views->OpenFlagWindow(req_, w, first, last, headerKind, checkStyle, std::string()))
+                result_ = CER_Opened;
+    }
+    return value != old;
+}
+
+// ---- Named flags --------------------------------------------------------------------------------
+
+namespace {
+
+std::string Lower(std::string s) {
+    for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return s;
+}
+
+// The flag number a typed label stands for (its label, else its number), or -1.
+int NamedFlagOf(const std::string& token, int first, int last, const std::vector<std::string>& names) {
+    for (int num = first; num <= last; ++num) {
+        const size_t k = static_cast<size_t>(num - first);
+        if (k < names.size() && names[k] == token) return num;
+    }
+    for (int num = first; num <= last; ++num) {
+        const size_t k = static_cast<size_t>(num - first);
+        if (k < names.size() && Lower(names[k]) == Lower(token)) return num;
+    }
+    if (!token.empty() && token.find_first_not_of("0123456789") == std::string::npos && token.size() <= 3) {
+        const int num = std::atoi(token.c_str());
+        if (num >= first && num <= last) return num;
+    }
+    return -1;
+}
+
+}  // namespace
+
+std::string FormatNamedFlags(int value, int first, int last, const std::vector<std::string>& names) {
+    const int n = FlagCount(first, last);
+    std::string out;
+    for (int k = 0; k < n; ++k) {
+        if (!((value >> FlagBit(k, n)) & 1)) continue;
+        if (!out.empty()) out += ", ";
+        out += static_cast<size_t>(k) < names.size() ? names[static_cast<size_t>(k)] : std::to_string(first + k);
+    }
+    return out;
+}
+
+bool cmcEditor::NamedFlagSet(int& value, int first, int last, const std::vector<std::string>& names) {
+    const int n = FlagCount(first, last);
+    int mask = 0;
+    for (int k = 0; k < n; ++k) mask |= 1 << FlagBit(k, n);
+    auto numberBit = [&](int number) { return 1 << FlagBit(number - first, n); };
+    const int old = value;
+
+    if (Typed()) {
+        const std::string t = Trim(req_.input);
+        const bool digitRow = t.find(',') == std::string::npos && NamedFlagOf(t, first, last, names) < 0 &&
+                              !t.empty() && t.find_first_not_of("0123456789zZ_") == std::string::npos;
+        if (digitRow) {
+            // The digit row of the plain flag set: each character names a flag that is set.
+            int v = value & ~mask;
+            for (char c : t) {
+                const int num = FlagNumberOf(c);
+                if (num >= first && num <= last) v |= numberBit(num);
+            }
+            value = v;
+        } else {
+            int v = value & ~mask;
+            std::string unknown;
+            size_t at = 0;
+            while (!t.empty() && at <= t.size()) {
+                size_t comma = t.find(',', at);
+                if (comma == std::string::npos) comma = t.size();
+                const std::string token = Trim(t.substr(at, comma - at));
+                at = comma + 1;
+                if (token.empty()) continue;
+                const int num = NamedFlagOf(token, first, last, names);
+                if (num < 0) {
+                    unknown = token;
+                    break;
+                }
+                v |= numberBit(num);
+            }
+            if (!unknown.empty())
+                Refuse(RefusedValue(unknown));
+            else
+                value = v;
+        }
+    }
+
+    const int action = Action();
+    char c;
+    bool typing = false;
+    if (TypedChar(&c)) {
+        const int num = FlagNumberOf(c);
+        if (num >= first && num <= last)
+            value ^= numberBit(num);
+        else
+            typing = std::isalpha(static_cast<unsigned char>(c)) != 0;  // a name is typed
+    } else if (FromGrid() && action == CA_Space) {
+        value = (value & mask) == 0 ? (value | mask) : (value & ~mask);
+    } else if (FromGrid() && action == CA_Backspace) {
+        value ^= mask;
+    }
+
+    if (Picked(Flex0)) {
+        const std::string t = Trim(req_.input);
+        char* end = nullptr;
+        const unsigned long w = std::strtoul(t.c_str(), &end, 10);
+        if (!t.empty() && end && *end == '\0') {
+            int v = value & ~mask;
+            for (int num = first; num <= last && num - first < n; ++num)
+                if (w & FlagWindowBit(num)) v |= numberBit(num);
+            value = v;
+        }
+    }
+
+    req_.display = FormatNamedFlags(value, first, last, names);
+    req_.caretPos = 0;
+    req_.selLength = 0;
+    if (typing) StartEditWith(c);
+    if (FromGrid() && action == CA_Enter) {
+        uint32_t w = 0;
+        for (int num = first; num <= last && num - first < n; ++num)
+            if (value & numberBit(num)) w |= FlagWindowBit(num);
+        // Each flag is headed by its number and, below it, its label when that is a name.
+        std::vector<std::string> headers;
+        for (int num = first; num <= last; ++num) {
+            const size_t k = static_cast<size_t>(num - first);
+            std::string h = std::to_string(num);
+            if (k < names.size() && names[k] != h) h += "\n" + names[k];
+            headers.push_back(h);
+        }
+        if (cmcCellViews* views = CellViews())
+            if (views->OpenNamedFlagWindow(req_, w, first, last, headers))
                 result_ = CER_Opened;
     }
     return value != old;

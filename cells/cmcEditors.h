@@ -147,6 +147,13 @@ public:
     // the value, for more it is bit (count - 1 - k). Bits outside the flags are kept. Enter opens
     // the flag window with the given header kind and check style.
     bool FlagSet(int& value, int first, int last, int headerKind = 3, int checkStyle = 1);
+    // The same flags standing for named things (scan lists): `names` holds one label per flag,
+    // first..last. The cell shows the labels of the set flags joined by ", " (nothing when none is
+    // set) and the flag window heads each flag with its number and label. A digit key toggles its
+    // flag as in the plain flag set; a letter starts the in-place editor. Typed text is a list of
+    // labels or numbers separated by commas (empty: none), or the digit row of the plain flag set
+    // ("1_3"); a label that names no flag is refused.
+    bool NamedFlagSet(int& value, int first, int last, const std::vector<std::string>& names);
 
     // N decimal digits (value in min..max), N hexadecimal digits (N <= 8), and a digit string of N
     // nibbles (digit k in byte k / 2 of `packed`, high nibble for even k).
@@ -229,6 +236,8 @@ std::string FormatTimer(long long raw, const cmcTimerSpec& spec, bool showOff);
 std::string FormatMinSec(int raw, int stepSeconds);
 // The flag row with its line feed.
 std::string FormatFlagSet(int value, int first, int last);
+// The labels of the set flags joined by ", " (a flag without a label by its number).
+std::string FormatNamedFlags(int value, int first, int last, const std::vector<std::string>& names);
 
 // "%d.%06d" of a frequency in Hz.
 std::string FormatFrequency(uint32_t hz);

@@ -154,7 +154,10 @@ bool EditValue(cmcCellCall& c, const cmcFieldEditor& e, int& value) {
         break;
     }
     case cmcFieldEdit::MinSec: changed = ed.MinSec(value, e.minSec); break;
-    case cmcFieldEdit::Flags: changed = ed.FlagSet(value, e.first, e.last); break;
+    case cmcFieldEdit::Flags:
+        changed = e.flagNames ? ed.NamedFlagSet(value, e.first, e.last, e.flagNames(c))
+                              : ed.FlagSet(value, e.first, e.last);
+        break;
     case cmcFieldEdit::DecDigits: changed = ed.DecimalDigits(value, e.first, e.min, MaxOf(c, e, e.max)); break;
     case cmcFieldEdit::HexDigits: {
         uint32_t v = static_cast<uint32_t>(value);

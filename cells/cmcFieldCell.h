@@ -89,6 +89,8 @@ namespace qx {
 
 // A condition of a row: the call (model type, record, image, index) and the cell's current value.
 using cmcFieldTest = bool (*)(const cmcCellCall& call, int value);
+// The labels of a flag set's flags, first..last (Flags(...).Named).
+using cmcFlagNames = std::vector<std::string> (*)(const cmcCellCall& call);
 using cmcFieldGet = int (*)(const cmcCellCall& call);
 using cmcFieldSet = void (*)(cmcCellCall& call, int value);
 using cmcFieldAfter = void (*)(cmcCellCall& call, int value);
@@ -159,7 +161,15 @@ struct cmcFieldEditor {
     cmcDecimalSpec decimal;
     cmcTimerSpec timer;
     cmcMinSecSpec minSec;
+    cmcFlagNames flagNames = nullptr;
 
+    // Flags: the flags stand for named things; the cell shows the labels of the set flags and the
+    // flag window heads each flag with its label.
+    constexpr cmcFieldEditor Named(cmcFlagNames names) const {
+        cmcFieldEditor e = *this;
+        e.flagNames = names;
+        return e;
+    }
     // Timer: raw 0 shows the off word and "of" types 0.
     constexpr cmcFieldEditor Off() const {
         cmcFieldEditor e = *this;

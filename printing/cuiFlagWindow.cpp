@@ -52,12 +52,29 @@ std::string HeaderCell(int n, int first, int last, int kind) {
     return text;
 }
 
+// A given header text as a header cell: line feeds and spaces in their escapes, the cell
+// separator and the backslash escaped; braces, which cannot be escaped, shown as parentheses.
+std::string NamedHeaderCell(const std::string& text) {
+    std::string cell = "|{($iChI)}";
+    for (char ch : text) {
+        if (ch == '\n') cell += "\\n";
+        else if (ch == ' ') cell += "\\_";
+        else if (ch == '{') cell += '(';
+        else if (ch == '}') cell += ')';
+        else if (ch == '|' || ch == '\\') cell += std::string("\\") + ch;
+        else cell += ch;
+    }
+    return cell + "|";
+}
+
 }  // namespace
 
-std::vector<std::string> FlagWindowLines(int first, int last, int headerKind) {
+std::vector<std::string> FlagWindowLines(int first, int last, int headerKind,
+                                         const std::vector<std::string>& headers) {
     std::string header, checks;
     for (int n = first; n <= last; ++n) {
-        header += HeaderCell(n, first, last, headerKind);
+        const size_t k = static_cast<size_t>(n - first);
+        header += k < headers.size() ? NamedHeaderCell(headers[k]) : HeaderCell(n, first, last, headerKind);
         char cell[64];
         std::snprintf(cell, sizeof cell, "|{($eWh)^(%%CL_FBits[%d])}9|", n);
         checks += cell;
@@ -112,12 +129,12 @@ cuiFlagWindow::~cuiFlagWindow() {
 cuiFlagWindow* cuiFlagWindow::Open(const cmcCellRequest& req, cmcGTex& store, uint32_t value, int first, int last,
                                    int headerKind, int checkStyle, const std::string& sheetKey,
                                    cmcCellHandler handler, QWidget* owner, const QRect& cellOnScreen,
-                                   const QRect& workArea) {
+                                   const QRect& workArea, const std::vector<std::string>& headers) {
     auto* w = new cuiFlagWindow(owner, req, value, first, last, headerKind, checkStyle, std::move(handler));
     cmcGTex* sheetStore = &store;
     std::string key = sheetKey;
     if (key.empty()) {
-        w->lines_ = FlagWindowLines(first, last, headerKind);
+        w->lines_ = FlagWindowLines(first, last, headerKind, headers);
         w->ownStore_.SetLineList(&w->lines_);
         sheetStore = &w->ownStore_;
         key = kBuiltInSheet;

@@ -37,14 +37,18 @@ enum cuiFlagHeader : int {
 };
 
 // The built-in definition lines of the window's sheet for flags first..last.
-std::vector<std::string> FlagWindowLines(int first, int last, int headerKind);
+// With `headers` (one text per flag, "\n" between lines) those texts head the flags instead of the
+// header kind's.
+std::vector<std::string> FlagWindowLines(int first, int last, int headerKind,
+                                         const std::vector<std::string>& headers = {});
 
 class cuiFlagWindow : public QWidget {
     Q_OBJECT
 public:
     static cuiFlagWindow* Open(const cmcCellRequest& req, cmcGTex& store, uint32_t value, int first, int last,
                                int headerKind, int checkStyle, const std::string& sheetKey, cmcCellHandler handler,
-                               QWidget* owner, const QRect& cellOnScreen, const QRect& workArea);
+                               QWidget* owner, const QRect& cellOnScreen, const QRect& workArea,
+                               const std::vector<std::string>& headers = {});
     ~cuiFlagWindow() override;
 
     uint32_t Value() const { return value_; }

@@ -39,6 +39,14 @@ struct Views : cmcCellViews {
         opened.push_back("flags " + std::to_string(value) + " " + std::to_string(first) + ".." + std::to_string(last));
         return true;
     }
+    bool OpenNamedFlagWindow(cmcCellRequest&, uint32_t value, int first, int last,
+                             const std::vector<std::string>& headers) override {
+        std::string line = "named flags " + std::to_string(value) + " " + std::to_string(first) + ".." +
+                           std::to_string(last) + ":";
+        for (const std::string& h : headers) line += " [" + h + "]";
+        opened.push_back(line);
+        return true;
+    }
     bool OpenTextEntry(cmcCellRequest&, const std::string& editable, int length, const uint8_t* user,
                        bool byKey) override {
         opened.push_back("text '" + editable + "' " + std::to_string(length) + (byKey ? " key" : " enter") +
@@ -152,8 +160,9 @@ protected:
         req.resultFlags = static_cast<uint8_t>(flags);  // the notification, for the checks
         return req;
     }
-    cmcCellRequest Type(int label, int index, const std::string& text) {
+    cmcCellRequest Type(int label, int index, const std::string& text, int category = CT_Mch) {
         cmcCellObj cell = Cell(label, index);
+        cell.category = category;
         cmcCellRequest req;
         req.cell = &cell;
         req.grid = &g_grid;
@@ -419,13 +428,48 @@ TEST_F(ChannelCells, ModelTypeLists) {
     UseModel(kModelLmr);
     Edit(1, [](datCh& c) { c.lockout = 2; });
     EXPECT_EQ(Show(CL_Mch_Lockout, 1), "Repeater");
-    // Scan list membership: flags 1..11, list 1 the most significant; Enter opens the flag window.
+    // Scan list membership: flags 1..11, list 1 the most significant; the digit row still types.
     Type(CL_Mch_Scan, 1, "1_________Z");
     EXPECT_EQ(Channel(1).scanLists, 0x401);
-    Run(CL_Mch_Scan, 1, 13);
-    EXPECT_EQ(views_.opened.back(), "flags " + std::to_string(FlagWindowBit(1) | FlagWindowBit(11)) + " 1..11");
     Pick(CL_Mch_Scan, 1, Flex0, 0, std::to_string(FlagWindowBit(2)));
     EXPECT_EQ(Channel(1).scanLists, 0x200);
+}
+
+// The channel's scan lists carry the names the Scan sheet gives them (a list without a name goes
+// by its number), in the cell and in the flag window it opens; typing names or numbers sets them.
+TEST_F(ChannelCells, ScanListsGoByTheScanSheetsNames) {
+    Type(CL_ScanList_Text, 0, "LOCAL", CT_Scan);
+    Type(CL_ScanList_Text, 2, "AIR %1F", CT_Scan);
+    Edit(1, [](datCh& c) { c.scanLists = 0x400 | 0x100 | 0x040 | 0x001; });  // lists 1, 3, 5 and 11
+    EXPECT_EQ(Show(CL_Mch_Scan, 1), "LOCAL, AIR %1F, 5, 11");
+    EXPECT_EQ(Show(CL_Mch_Scan, 2), "");
+
+    Run(CL_Mch_Scan, 1, 13);
+    EXPECT_EQ(views_.opened.back(),
+              "named flags " +
+                  std::to_string(FlagWindowBit(1) | FlagWindowBit(3) | FlagWindowBit(5) | FlagWindowBit(11)) +
+                  " 1..11: [1\nLOCAL] [2] [3\nAIR %1F] [4] [5] [6] [7] [8] [9] [10] [11]");
+
+    // What the cell shows types back as it is; names match without regard to case.
+    const struct {
+        const char* typed;
+        int lists;
+    } typed[] = {
+        {"LOCAL, AIR %1F, 5, 11", 0x541},
+        {"air %1f,10", 0x102},
+        {"", 0},
+        {"1_3", 0x500},  // the digit row of lists 1 and 3
+        {"10", 0x002},   // list ten, not lists 1 and 10
+    };
+    for (const auto& t : typed) {
+        const cmcCellRequest r = Type(CL_Mch_Scan, 1, t.typed);
+        EXPECT_TRUE(r.refusal.empty()) << t.typed << ": " << r.refusal;
+        EXPECT_EQ(Channel(1).scanLists, t.lists) << t.typed;
+    }
+    // A name no list has is refused and changes nothing.
+    const cmcCellRequest r = Type(CL_Mch_Scan, 1, "LOCAL, MARINE");
+    EXPECT_EQ(r.refusal, "'MARINE' is not a value this cell takes");
+    EXPECT_EQ(Channel(1).scanLists, 0x002);
 }
 
 // Every cell of the channel sheets of the four model types shows a value on a channel in use.

@@ -36,14 +36,18 @@ check "get names" "AB.C%1F${T}ok
 ABCDEFGH${T}ok
  .5%%${T}ok
 Low (0.1 W)${T}ok
-1234567890Z\\n${T}ok
+1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11${T}ok
 Busy channel${T}ok
 17${T}ok" \
     get "$WORK/pmr.qcf" '%CT_Mch.CL_Mch_Text[0]' '%CT_Mch.CL_Mch_Text[1]' '%CT_Mch.CL_Mch_Text[2]' \
     '%CT_Mch.CL_Mch_RfPo[0]' '%CT_Mch.CL_Mch_Scan[0]' '%CT_Mch.CL_Mch_Lockout[1]' '%CT_Mch.CL_Mch_Rpt_C[0]'
 # 'get' prints the line feed of a flag row as \n.
-[ "$("$CLI" get "$WORK/pmr.qcf" '%CT_Mch.CL_Mch_Scan[0]' 2>/dev/null)" = "1234567890Z\\n${T}ok" ] ||
+[ "$("$CLI" get "$WORK/pmr.qcf" '%CT_Mch.CL_Mch_RxCNo[0]' 2>/dev/null)" = "________\\n${T}ok" ] ||
     fail "flag row not printed with \\n"
+# Scan lists go by the names the Scan sheet gives them, and are typed by name or number.
+check "scan list names" "" set "$WORK/pmr.qcf" -o "$WORK/scan.qcf" '%CT_Scan.CL_ScanList_Text[1]=HOME'
+check "scan lists typed" "" set "$WORK/scan.qcf" -o "$WORK/scan.qcf" '%CT_Mch.CL_Mch_Scan[0]=home, 4'
+check "scan lists shown" "HOME, 4${T}ok" get "$WORK/scan.qcf" '%CT_Mch.CL_Mch_Scan[0]'
 # The saved name bytes, as 'channels' prints them (raw bytes, unchanged columns).
 "$CLI" channels "$WORK/pmr.qcf" > "$WORK/ch.csv" 2> /dev/null || fail "channels"
 head -n 1 "$WORK/ch.csv" | grep -qx 'ch,bank,rx_hz,tx_hz,rx_tone,tx_tone,name,narrow,inhibit,tx_inhibit' ||

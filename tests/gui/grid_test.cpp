@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -171,4 +172,45 @@ TEST_F(GridFixture, DraggingBelowTheGridScrollsOnATimer) {
     time->Advance(cuiGrid::kTimedScrollMs);
     EXPECT_EQ(grid.Row(), row + 1);
     QTest::mouseRelease(grid.viewport(), Qt::LeftButton, {}, QPoint(50, 250));
+}
+
+// Columns scroll by pixels: a column wider than the view can be read to its end, the part scrolled
+// out to the left never paints over the fixed column, and clicking inside the wide column keeps
+// the place the user scrolled to.
+TEST_F(GridFixture, AColumnWiderThanTheViewScrollsByPixels) {
+    grid.SetScrollBars(cuiGridScrollBars::Both);
+    grid.SetColWidth(2, 700);
+    QApplication::processEvents();
+    const int room = grid.ClientSize().width() - 40;
+    QScrollBar* bar = grid.horizontalScrollBar();
+    EXPECT_EQ(bar->maximum(), 40 + 700 + 7 * 40 - room);
+    bar->setValue(40 + 700 - room);  // the wide column's right edge at the view's right edge
+    EXPECT_EQ(grid.LeftCol(), 2);
+    EXPECT_EQ(grid.LeftOffset(), 700 - room);
+    const QRect wide = grid.CellRect(2, 1);
+    EXPECT_EQ(wide.right(), grid.ClientSize().width() - 1);
+    EXPECT_LT(wide.left(), 40);
+    int c, r;
+    ASSERT_TRUE(grid.MouseToCell(QPoint(45, 25), c, r));
+    EXPECT_EQ(c, 2);
+    ASSERT_TRUE(grid.MouseToCell(QPoint(35, 25), c, r));
+    EXPECT_EQ(c, 0);  // the fixed column stays on top
+
+    std::vector<QRect> clips;
+    grid.onDrawCell = [&](QPainter& p, int col, int, const QRect& rect, unsigned) {
+        if (col == 2) clips.push_back(p.clipBoundingRect().toRect());
+        p.fillRect(rect, Qt::white);
+    };
+    grid.viewport()->repaint();
+    ASSERT_FALSE(clips.empty());
+    for (const QRect& clip : clips) EXPECT_GE(clip.left(), 40);
+
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(100, grid.CellRect(2, 3).center().y()));
+    EXPECT_EQ(grid.Col(), 2);
+    EXPECT_EQ(grid.LeftOffset(), 700 - room) << "a click in the wide column does not jump back";
+    // Moving to a narrow column brings it whole into view.
+    grid.SetCurrent(1, 3);
+    EXPECT_EQ(grid.LeftCol(), 1);
+    EXPECT_EQ(grid.LeftOffset(), 0);
+    EXPECT_EQ(bar->value(), 0);
 }

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QLabel>
 #include <QPainter>
 #include <QTest>
 #include <QTimer>
@@ -528,6 +529,35 @@ TEST_F(SheetFixture, JoinedCellShowsTheTextOfTheCellToItsLeftAcrossBoth) {
     }
     EXPECT_GT(darkIn(1), 10);  // the joined cell carries the text on
     EXPECT_EQ(darkIn(2), 0);   // the next cell is not joined: clipped away
+}
+
+// The title grows with the user's font size as the cells do (a 15-pixel title at 150 % is 23).
+TEST_F(SheetFixture, TheTitleFollowsTheFontSize) {
+    for (int percent : {100, 150}) {
+        sheet.reset();
+        defs.reset();
+        defs = std::make_unique<Defs>("(TitleString=T)(TitleFont=,,clYellow,-15,,fsBold,)",
+                                      std::vector<std::string>{"{S}a"});
+        sheet = std::make_unique<cuiSheet>(&host, nullptr, kLabelNone, 0, defs->store, "GI_Sheet_T", &host);
+        cmcSheetContext ctx;
+        ctx.fontPercent = percent;
+        sheet->SetContext(ctx);
+        sheet->Build();
+        ASSERT_NE(sheet->TitleLabel(), nullptr);
+        EXPECT_EQ(sheet->TitleLabel()->font().pixelSize(), percent == 100 ? 15 : 23) << percent;
+    }
+}
+
+// A text the column cuts is its cell's tooltip; a text that fits gives none, also when a joined
+// cell lends it room.
+TEST_F(SheetFixture, ACutTextIsTheCellsToolTip) {
+    Make("", {"{S}LOCAL, AIRPORT, MARINE, HARBOUR|{S}Off|{S}LOCAL, AIRPORT|{+}"});
+    for (int c = 0; c < 4; ++c) G().SetColWidth(c, 80);
+    EXPECT_EQ(sheet->ToolTipAt(0, 0), "LOCAL, AIRPORT, MARINE, HARBOUR");
+    EXPECT_EQ(sheet->ToolTipAt(1, 0), "");
+    EXPECT_EQ(sheet->ToolTipAt(3, 0), "");  // the trailing cell stands for the joined text, which fits
+    G().SetColWidth(3, 1);
+    EXPECT_EQ(sheet->ToolTipAt(3, 0), "LOCAL, AIRPORT");
 }
 
 TEST_F(SheetFixture, PopupMenuIsMirroredIntoTheMenuBarEditEntry) {
