@@ -3,6 +3,7 @@
 // runner for a typed frequency and a chooser pick (what the command line's range does).
 // Goal: under 50 ms for the 64 rows.
 #include "bench/qxBenchMain.h"
+#include "bench/qxBenchImage.h"
 #include "app/cuiGrid.h"
 #include "cells/cmcCellCapsule.h"
 #include "cells/cmcCellScript.h"
@@ -26,24 +27,8 @@ namespace {
 
 // The PMR start image with one bank of 64 channels in use; the main object is the program's.
 indMain& FullBank() {
-    static std::unique_ptr<indMain> main;
-    if (!main) {
-        OpenDefinitionFiles();
-        cmcInstallCellHandler();
-        main = std::make_unique<indMain>();
-        main->LoadStartImage(kModelPmr);
-        uint8_t* image = main->WorkingImage().Data();
-        for (int b = 0; b < map::kBankCount; ++b) datSetBankSize(image, b, b == 0 ? map::kChannelCount : 0);
-        for (int n = 0; n < map::kChannelCount; ++n) {
-            datCh ch(image);
-            ch.Load(KIND_ChPmr, n);
-            ch.rxFreq = ch.txFreq = 446006250 + 12500 * (n % 8);
-            ch.inUse = true;
-            ch.Store();
-        }
-        main->NewHistory();
-    }
-    return *main;
+    static indMain& main = bench::LoadFullChannels(kModelPmr, 1);
+    return main;
 }
 
 // Space on the Power column of a bank sheet with all 64 rows selected.

@@ -2,6 +2,7 @@
 // use, each named, so every column shows a value and every name is drawn as segments; 74 rows of
 // cells). Goal: under 20 ms each.
 #include "bench/qxBenchMain.h"
+#include "bench/qxBenchImage.h"
 #include "app/cuiGrid.h"
 #include "cells/cmcCellCapsule.h"
 #include "defs/cmcGTex.h"
@@ -26,39 +27,11 @@ namespace {
 
 const char* const kSheets[] = {"GI_Sheet_Mch_Lmr", "GI_Sheet_Mch_Pmr", "GI_Sheet_Mch_PmrK", "GI_Sheet_Mch_DPmr446"};
 
-std::unique_ptr<indMain>& Main() {
-    static std::unique_ptr<indMain> main;
-    return main;
-}
-
-// The model type's start image with one bank of 64 named channels in use.
-void LoadFullBank(int model) {
-    if (!Main()) {
-        OpenDefinitionFiles();
-        cmcSetDefaultCellHandler([](cmcCellRequest& r) { return cmcCellCapsule().Execute(r, true); });
-        Main() = std::make_unique<indMain>();
-    }
-    indMain& main = *Main();
-    main.LoadStartImage(model);
-    uint8_t* image = main.WorkingImage().Data();
-    for (int b = 0; b < map::kBankCount; ++b) datSetBankSize(image, b, b == 0 ? map::kChannelCount : 0);
-    for (int n = 0; n < map::kChannelCount; ++n) {
-        datCh ch(image);
-        ch.Load(datChannelKind(model), n);
-        ch.rxFreq = ch.txFreq = 446006250 + 12500 * (n % 8);
-        ch.inUse = true;
-        char name[9];
-        std::snprintf(name, sizeof name, "CH %02d.AB", n);
-        std::memcpy(ch.text, name, 8);
-        ch.Store();
-    }
-}
-
 constexpr int kWidth = 1600, kHeight = 900;
 
 void BM_ChannelSheetBuildAndFirstPaint(benchmark::State& state) {
     const int model = static_cast<int>(state.range(0));
-    LoadFullBank(model);
+    bench::LoadFullChannels(model, 1);
     QImage target(kWidth, kHeight, QImage::Format_RGB32);
     int rows = 0;
     for (auto _ : state) {

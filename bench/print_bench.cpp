@@ -2,6 +2,7 @@
 // tree counted, cut into pages and drawn, then the outline appended. The image has all 64 channels
 // in use, named, over four banks of 16. Goal: under 2 s for the model type's full PDF.
 #include "bench/qxBenchMain.h"
+#include "bench/qxBenchImage.h"
 #include "app/cuiTree.h"
 #include "cells/cmcCellCapsule.h"
 #include "defs/cmcGTex.h"
@@ -22,37 +23,9 @@ using namespace qx;
 
 namespace {
 
-std::unique_ptr<indMain>& Main() {
-    static std::unique_ptr<indMain> main;
-    return main;
-}
-
-void LoadFullImage(int model) {
-    if (!Main()) {
-        OpenDefinitionFiles();
-        cmcSetDefaultCellHandler([](cmcCellRequest& r) { return cmcCellCapsule().Execute(r, true); });
-        Main() = std::make_unique<indMain>();
-    }
-    indMain& main = *Main();
-    main.LoadStartImage(model);
-    uint8_t* image = main.WorkingImage().Data();
-    for (int b = 0; b < map::kBankCount; ++b) datSetBankSize(image, b, b < 4 ? map::kChannelCount / 4 : 0);
-    for (int n = 0; n < map::kChannelCount; ++n) {
-        datCh ch(image);
-        ch.Load(datChannelKind(model), n);
-        ch.rxFreq = ch.txFreq = 446006250 + 12500 * (n % 8);
-        ch.inUse = true;
-        char name[9];
-        std::snprintf(name, sizeof name, "CH %02d.AB", n);
-        std::memcpy(ch.text, name, 8);
-        ch.Store();
-    }
-}
-
 void BM_PrintWholeFileToPdf(benchmark::State& state) {
     const int model = static_cast<int>(state.range(0));
-    LoadFullImage(model);
-    indMain& main = *Main();
+    indMain& main = bench::LoadFullChannels(model, 4);
     const std::vector<std::string> sheets = cuiTree::MainTreeSheets(GTex(), main);
     cmcSheetContext ctx;
     ctx.modelType = main.ModelType();

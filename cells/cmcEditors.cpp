@@ -314,6 +314,19 @@ int FlagNumberOf(char c) {
     return -1;
 }
 
+// The flag window's answer: its value as decimal text, flag n at bit 26 - n. The flags of
+// first..last in `value` become those the window set; text that is not a number changes nothing.
+void TakeFlagWindowAnswer(const std::string& answer, int first, int last, int& value) {
+    char* end = nullptr;
+    const unsigned long w = std::strtoul(answer.c_str(), &end, 10);
+    if (answer.empty() || !end || *end != '\0') return;
+    const int n = FlagCount(first, last);
+    for (int num = first; num <= last && num - first < n; ++num) {
+        const int bit = 1 << FlagBit(num - first, n);
+        value = (w & FlagWindowBit(num)) != 0 ? value | bit : value & ~bit;
+    }
+}
+
 }  // namespace
 
 std::string FormatFlagSet(int value, int first, int last) {
@@ -513,16 +526,7 @@ bool cmcEditor::FlagSet(int& value, int first, int last, int headerKind, int che
     const int old = value;
 
     if (Picked(Flex0)) {
-        // The flag window's answer: its value as decimal text, flag n at bit 26 - n.
-        const std::string t = Trim(req_.input);
-        char* end = nullptr;
-        const unsigned long w = std::strtoul(t.c_str(), &end, 10);
-        if (!t.empty() && end && *end == '\0') {
-            int v = value & ~mask;
-            for (int num = first; num <= last && num - first < n; ++num)
-                if (w & FlagWindowBit(num)) v |= numberBit(num);
-            value = v;
-        }
+        TakeFlagWindowAnswer(Trim(req_.input), first, last, value);
     } else if (Typed()) {
         // Typed text lists the flags that are set, as the row shows them ("1_3_____").
         const std::string t = req_.input;
@@ -658,17 +662,7 @@ bool cmcEditor::NamedFlagSet(int& value, int first, int last, const std::vector<
         value ^= mask;
     }
 
-    if (Picked(Flex0)) {
-        const std::string t = Trim(req_.input);
-        char* end = nullptr;
-        const unsigned long w = std::strtoul(t.c_str(), &end, 10);
-        if (!t.empty() && end && *end == '\0') {
-            int v = value & ~mask;
-            for (int num = first; num <= last && num - first < n; ++num)
-                if (w & FlagWindowBit(num)) v |= numberBit(num);
-            value = v;
-        }
-    }
+    if (Picked(Flex0)) TakeFlagWindowAnswer(Trim(req_.input), first, last, value);
 
     req_.display = FormatNamedFlags(value, first, last, names);
     req_.caretPos = 0;

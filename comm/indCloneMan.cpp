@@ -1,5 +1,6 @@
 #include "comm/indCloneMan.h"
 
+#include "common/cmcFillText.h"
 #include "cells/cmcWarningCheck.h"
 #include "comm/cmcPortList.h"
 #include "comm/indEnviron.h"
@@ -52,24 +53,6 @@ std::string FormatOne(const std::string& format, const std::string& arg) {
             if (!used && (c == 's' || c == 'd')) {
                 out += arg;
                 used = true;
-                ++i;
-                continue;
-            }
-        }
-        out += format[i];
-    }
-    return out;
-}
-
-// Puts `args` in place of the %s and %d markers of a text, in order; "%%" stands for "%".
-std::string FormatAll(const std::string& format, const std::vector<std::string>& args) {
-    std::string out;
-    size_t next = 0;
-    for (size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == '%' && i + 1 < format.size()) {
-            const char c = format[i + 1];
-            if (c == '%' || ((c == 's' || c == 'd') && next < args.size())) {
-                out += c == '%' ? std::string("%") : args[next++];
                 ++i;
                 continue;
             }
@@ -302,7 +285,7 @@ std::string indCloneMan::ErrorText(int code, const std::string& portDevice, int 
         head = FormatOne(head, detail);
     } else if (code == CDRV_OtherModel) {
         const size_t cut = detail.find('\n');
-        head = FormatAll(head, {detail.substr(0, cut), cut == std::string::npos ? std::string() : detail.substr(cut + 1)});
+        head = cmcFillText(head, {detail.substr(0, cut), cut == std::string::npos ? std::string() : detail.substr(cut + 1)});
     }
     if (!note.empty()) head += " " + note;
     std::string text = head + "\n\n";
@@ -413,7 +396,7 @@ void indCloneCommands::OnReadDone(dst_CDrv_Result& r) {
 std::string indCloneCommands::ReadSummary() const {
     std::string serial = main_.SerialNumber();
     if (serial.empty()) serial = GTex().Line("GI_AppInd_Status_CloneRead", 1);
-    return FormatAll(GTex().Line("GI_AppInd_Status_CloneRead", 0),
+    return cmcFillText(GTex().Line("GI_AppInd_Status_CloneRead", 0),
                      {indMain::ModelName(main_.ModelType()), serial, std::to_string(main_.ChannelsInUse())});
 }
 
@@ -489,7 +472,7 @@ void indCloneCommands::OnWriteIdent(dst_CDrv_Result& r) {
         const std::string& advice = shortRadioAdvice;
         const std::string format = advice.empty() ? GTex().SectionText("GI_Mess_Backup_Short")
                                                   : GTex().Line("GI_Mess_Backup_Short", 0) + "\n" + advice;
-        man_.Show(FormatAll(format, {Hex4Address(main_.IdentReadEnd()), Hex4Address(writeEnd)}), cmcMsgIcon::Error,
+        man_.Show(cmcFillText(format, {Hex4Address(main_.IdentReadEnd()), Hex4Address(writeEnd)}), cmcMsgIcon::Error,
                   MB_Ok);
         Finish(-1);
         return;
@@ -517,7 +500,7 @@ bool indCloneCommands::ModelAccepted() {
     const std::string radioName = indMain::ModelName(radioType), dataName = indMain::ModelName(dataType);
     bool accepted = changeModel > 0;
     if (changeModel < 0) {
-        const std::string text = FormatAll(GTex().SectionText("GI_Mess_Confirm_OtherModel"), {radioName, dataName});
+        const std::string text = cmcFillText(GTex().SectionText("GI_Mess_Confirm_OtherModel"), {radioName, dataName});
         accepted = man_.Show(text, cmcMsgIcon::Warning, MB_Ok | MB_Cancel | MB_DefaultCancel) == MB_Ok;
         if (!accepted) {
             Finish(-1);

@@ -1,5 +1,6 @@
 #include "printing/cmcPrintInfo.h"
 
+#include "common/cmcFillText.h"
 #include "defs/cmcGTex.h"
 #include "image/indMain.h"
 
@@ -14,24 +15,6 @@ namespace {
 
 constexpr const char* kKey = "GI_Sys_Printer_Footer";
 
-// Fills "%s" and "%d" in order ("%%" is a percent sign).
-std::string Fill(const std::string& format, const std::vector<std::string>& args) {
-    std::string out;
-    size_t next = 0;
-    for (size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == '%' && i + 1 < format.size()) {
-            const char c = format[i + 1];
-            if (c == '%' || ((c == 's' || c == 'd') && next < args.size())) {
-                out += c == '%' ? std::string("%") : args[next++];
-                ++i;
-                continue;
-            }
-        }
-        out += format[i];
-    }
-    return out;
-}
-
 }  // namespace
 
 std::string cmcPrintDate(int64_t when) {
@@ -44,7 +27,7 @@ cmcPrintInfo cmcPrintInfoOf(const indMain& main, int64_t when) {
         info.origin = std::filesystem::path(main.FileName()).filename().string();
     } else if (main.ReadFromRadio()) {
         const std::string serial = main.ReadSerial().empty() ? GTex().Line(kKey, 5) : main.ReadSerial();
-        info.origin = Fill(GTex().Line(kKey, 2), {serial, cmcPrintDate(main.ReadTime())});
+        info.origin = cmcFillText(GTex().Line(kKey, 2), {serial, cmcPrintDate(main.ReadTime())});
     } else {
         info.origin = GTex().Line(kKey, 3);
     }
@@ -54,15 +37,15 @@ cmcPrintInfo cmcPrintInfoOf(const indMain& main, int64_t when) {
 }
 
 std::string cmcPageText(int page, int pages) {
-    return Fill(GTex().Line(kKey, 0), {std::to_string(page), std::to_string(pages)});
+    return cmcFillText(GTex().Line(kKey, 0), {std::to_string(page), std::to_string(pages)});
 }
 
 std::string cmcFooterText(const cmcPrintInfo& info) {
-    return Fill(GTex().Line(kKey, 1), {info.origin, info.model, info.printed});
+    return cmcFillText(GTex().Line(kKey, 1), {info.origin, info.model, info.printed});
 }
 
 std::string cmcPdfTitle(const cmcPrintInfo& info) {
-    return Fill(GTex().Line(kKey, 4), {GTex().FirstLine("GI_Sys_AppTitle"), info.origin, info.model});
+    return cmcFillText(GTex().Line(kKey, 4), {GTex().FirstLine("GI_Sys_AppTitle"), info.origin, info.model});
 }
 
 }  // namespace qx
