@@ -87,17 +87,24 @@ cuiDropDown* cuiDropDown::Open(const cmcCellRequest& req, cmcGTex& store, const 
     return w;
 }
 
-void cuiDropDown::Release() {
+void cuiDropDown::Release(bool returnFocus) {
     if (released_) return;
     released_ = true;
     hide();
+    // A pick or Esc gives the keyboard back to the grid the chooser was opened from, so that its
+    // selection stays active and the Edit menu acts on it; a chooser closed because another window
+    // was activated leaves the focus where the user put it.
+    if (returnFocus && owner_ && owner_->isVisible()) {
+        owner_->window()->activateWindow();
+        owner_->setFocus(Qt::PopupFocusReason);
+    }
     // Closing happens from the message loop: the code that opened the window or that is running in
     // its sheet must not find it gone under its feet.
     QTimer::singleShot(0, this, [this] { close(); });
 }
 
 bool cuiDropDown::event(QEvent* e) {
-    if (e->type() == QEvent::WindowDeactivate && isVisible()) Release();
+    if (e->type() == QEvent::WindowDeactivate && isVisible()) Release(false);
     return QWidget::event(e);
 }
 

@@ -42,7 +42,7 @@ public:
     int Tag() const { return tag_; }
     bool Cancelled() const { return cancelled_; }
     // Closes the window; it deletes itself from the message loop.
-    void Release();
+    void Release(bool returnFocus = true);
 
 protected:
     bool event(QEvent* e) override;

@@ -11,6 +11,7 @@
 #include "cells/cmcReasons.h"
 #include "defs/cmcEvMan.h"
 #include "defs/cmcGTex.h"
+#include "image/cmcEeprom.h"
 #include "image/indMain.h"
 
 #include <algorithm>
@@ -33,6 +34,7 @@ enum cmcBulkLine {
     BL_Changed,       // "%s: changed on %s rows"
     BL_Refused,       // "%s: changed on %s of %s rows; not changed: %s"
     BL_RowReason,     // "%s: %s", a row that refused and why
+    BL_Unchanged,     // "%s: every row already held this value; nothing changed"
 };
 
 std::string BulkLine(int line, std::initializer_list<std::string_view> args) {
@@ -141,6 +143,7 @@ void cuiSheet::ApplyToSelection(const BulkEdit& edit) {
     }
     const std::string column = builder_->CaptionOf(col, Row());
     cmcCellScript::EachResult result;
+    const cmcEeprom before(main->WorkingImage());
     {
         indMain::ActionGroup group(*main, column);
         cmcCellScript script(*main);
@@ -156,7 +159,11 @@ void cuiSheet::ApplyToSelection(const BulkEdit& edit) {
     // Every view shows the new values now; the warning check follows as after any edit.
     EvMan().Send(EVC_RedrawLabelled);
     grid_->InvalidateAll();
-    if (result.refused.empty()) {
+    if (result.refused.empty() && !main->WorkingImage().Differs(before)) {
+        // Rows that already held the value accept it; saying "changed" would claim an edit that
+        // left nothing to undo.
+        ShowStatus(BulkLine(BL_Unchanged, {column}), false);
+    } else if (result.refused.empty()) {
         ShowStatus(BulkLine(BL_Changed, {column, std::to_string(result.accepted)}), false);
     } else {
         std::string list;

@@ -181,6 +181,22 @@ TEST_F(BulkEdit, AChooserPickGoesToEverySelectedRow) {
     EXPECT_EQ(after[3], after[4]);
     EXPECT_NE(after[1], after[2]);
     EXPECT_EQ(p.main->Model().UndoText(), "&Undo Power (3 channels)");
+    // The pick gave the keyboard back to the grid, so the rows stay selected for the next edit.
+    EXPECT_TRUE(Grid()->hasFocus());
+    EXPECT_EQ(SelectedChannels().size(), 3u);
+
+    // The same value again changes nothing, says so and adds no undo step.
+    QTest::keyClick(Grid(), Qt::Key_Return);
+    p.Step(0);
+    chooser = views.LastChooser();
+    ASSERT_NE(chooser, nullptr);
+    list = chooser->Sheet();
+    ASSERT_EQ(list->CurrentCell().Text(), picked);
+    QTest::keyClick(list->Grid(), Qt::Key_Return);
+    p.Step(0);
+    EXPECT_EQ(Column(CL_Mch_RfPo), after);
+    EXPECT_EQ(Status(), "Power: every row already held this value; nothing changed");
+    EXPECT_EQ(p.main->Model().UndoText(), "&Undo Power (3 channels)");
 }
 
 }  // namespace
