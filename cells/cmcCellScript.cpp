@@ -184,6 +184,9 @@ public:
         cmcRefusalSink refusals;
         capsule_.Execute(req, true);
         if (!capsule_.Wrote()) {
+            // The value the cell already holds writes nothing, and is no refusal: a script that
+            // sets a name or tone to what it is must not fail.
+            if (req.refusal.empty() && refusals.Reason().empty() && ShowsTyped(cell, text)) return true;
             // The editor's own reason, as the sheet's status bar shows it.
             *why = !req.refusal.empty() ? req.refusal
                    : refusals.Reason().empty() ? "the value was refused" : refusals.Reason();
@@ -303,6 +306,23 @@ public:
         req.grid = nullptr;
         capsule_.Execute(req, false);
         return req.display == text;
+    }
+
+    // Whether the cell shows this typed text now, as the grid shows it: padding aside, and for a
+    // value that follows another ("88.5<-") without its arrow.
+    bool ShowsTyped(cmcCellObj& cell, const std::string& text) {
+        cmcCellRequest req = Request(cell, 0);
+        req.grid = nullptr;
+        capsule_.Execute(req, false);
+        auto trim = [](std::string t) {
+            const size_t first = t.find_first_not_of(' ');
+            if (first == std::string::npos) return std::string();
+            t = t.substr(first, t.find_last_not_of(' ') - first + 1);
+            return t;
+        };
+        std::string shown = trim(req.display);
+        if (shown.size() > 2 && shown.compare(shown.size() - 2, 2, "<-") == 0) shown = trim(shown.substr(0, shown.size() - 2));
+        return !shown.empty() && shown == trim(text);
     }
 
     static bool HasItem(const cmcScriptViews::Opened& chooser, int item) {

@@ -136,6 +136,11 @@ expect "blank codes read" 0 "A%05B%1F.${T}ok" get "$WORK/t.qcf" '%CT_Mch.CL_Mch_
 expect "name away" 0 "" set "$WORK/t.qcf" -o "$WORK/u.qcf" '%CT_Mch.CL_Mch_Text[5]=Z'
 expect "name back" 0 "" set "$WORK/u.qcf" -o "$WORK/v.qcf" '%CT_Mch.CL_Mch_Text[5]=A%05B%1F.'
 expect "name back equal" 0 "" diff "$WORK/t.qcf" "$WORK/v.qcf"
+# Setting a cell to the value it holds is no refusal (a script run twice must not fail), and
+# leaves the file as it was.
+expect "same values again" 0 "" set "$WORK/t.qcf" -o "$WORK/w.qcf" '%CT_Mch.CL_Mch_Text[5]=A%05B%1F.' \
+    '%CT_Mch.CL_Mch_CTone_R[5]=88.5' '%CT_Mch.CL_Mch_CTone_R[5]=88.5' '%CT_Mch.CL_Mch_CTone_T[5]=88.5'
+expect "same values read" 0 "88.5<-${T}ok" get "$WORK/w.qcf" '%CT_Mch.CL_Mch_CTone_T[5]'
 
 # A bank layout that would remove channels in use is refused unless --yes; picking the layout in
 # use changes nothing.
