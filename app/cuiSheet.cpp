@@ -545,6 +545,15 @@ void cuiSheet::DrawCell(QPainter& p, int col, int row, const QRect& cellRect, un
         DrawMark(p, box, flags & CRF_Error);
     }
     if (!printing_ && changeMarks_.count({cc, row})) DrawChangeMark(p, rect);
+    // Among several selected rows the cursor's cell carries a frame, as in a spreadsheet: it is the
+    // column an edit of the selection goes to.
+    if (selected && !editing && !dropDown_ && cc == Col() && row == Row() && SelectedRows().size() >= 2) {
+        p.save();
+        p.setPen(QPen(cuiColour(grid_->hasFocus() ? clHighlightText : clHighlight), 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rect.adjusted(1, 1, -2, -2));
+        p.restore();
+    }
 }
 
 void cuiSheet::SetChangeMarks(ChangeMarks marks) {
