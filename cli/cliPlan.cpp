@@ -1,6 +1,7 @@
 // "export", "import" and "diff": channel plans in the common channel-plan CSV layout in and out of
 // clone files, and the cells that differ between two clone files.
 #include "cells/cmcChannelPlan.h"
+#include "cli/cliArgs.h"
 #include "cli/cliCommand.h"
 #include "cli/cliNumber.h"
 #include "common/cmcSafeFile.h"
@@ -126,18 +127,14 @@ int Import(const std::vector<std::string>& args) {
 }
 
 int Diff(const std::vector<std::string>& args) {
-    std::vector<std::string> files;
-    cmcDiffOptions options;
-    for (const std::string& arg : args) {
-        if (arg == "--cells") {
-            options.cells = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            PrintError("diff: unknown option " + arg + " (try 'diff --help')");
-            return kExitUsage;
-        } else {
-            files.push_back(arg);
-        }
+    cliArgs line;
+    if (!line.Parse(args, {{"cells"}})) {
+        PrintError("diff: unknown option " + line.BadArgument() + " (try 'diff --help')");
+        return kExitUsage;
     }
+    cmcDiffOptions options;
+    options.cells = line.Has("cells");
+    const std::vector<std::string>& files = line.Positional();
     if (files.size() != 2) {
         PrintError("diff takes two clone files A and B (try 'diff --help')");
         return kExitUsage;
