@@ -25,7 +25,9 @@ bool cliArgs::Parse(const std::vector<std::string>& args, std::initializer_list<
     parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
     parser_.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
     for (const cliOption& o : options) {
-        QCommandLineOption option(QString::fromLatin1(o.names).split('|'));
+        const QStringList names = QString::fromLatin1(o.names).split('|');
+        names_ << names;
+        QCommandLineOption option(names);
         if (o.value) option.setValueName("VALUE");
         parser_.addOption(option);
     }
@@ -57,12 +59,21 @@ bool cliArgs::Parse(const std::vector<std::string>& args, std::initializer_list<
     return false;
 }
 
-std::string cliArgs::Value(const char* name) const { return ToStd(parser_.value(QString::fromLatin1(name))); }
+std::string cliArgs::Value(const char* name) const {
+    return Known(name) ? ToStd(parser_.value(QString::fromLatin1(name))) : std::string();
+}
 
 std::vector<std::string> cliArgs::Values(const char* name) const {
     std::vector<std::string> out;
+    if (!Known(name)) return out;
     for (const QString& v : parser_.values(QString::fromLatin1(name))) out.push_back(ToStd(v));
     return out;
+}
+
+std::string FirstBadPositional(const std::vector<std::string>& positional, size_t count) {
+    for (size_t i = 0; i < positional.size(); ++i)
+        if (i >= count || (!positional[i].empty() && positional[i][0] == '-')) return positional[i];
+    return {};
 }
 
 }  // namespace qx::cli

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QCommandLineParser>
+#include <QStringList>
 
 #include <string>
 #include <vector>
@@ -23,7 +24,9 @@ public:
     // its value, and BadArgument() names the argument at fault.
     bool Parse(const std::vector<std::string>& args, std::initializer_list<cliOption> options);
 
-    bool Has(const char* name) const { return parser_.isSet(QString::fromLatin1(name)); }
+    // Asking for an option the command did not name gives "absent", so that commands sharing one
+    // reader ask alike.
+    bool Has(const char* name) const { return Known(name) && parser_.isSet(QString::fromLatin1(name)); }
     // The last value given, or "" when the option is absent.
     std::string Value(const char* name) const;
     // Every value given, in command-line order.
@@ -33,9 +36,16 @@ public:
     const std::string& BadArgument() const { return bad_; }
 
 private:
+    bool Known(const char* name) const { return names_.contains(QString::fromLatin1(name)); }
+
     QCommandLineParser parser_;
+    QStringList names_;
     std::vector<std::string> positional_;
     std::string bad_;
 };
+
+// For commands whose positional arguments never start with '-': the first one past the first
+// `count`, or the first that starts with '-' ("-" alone, or one after "--"); "" when there is none.
+std::string FirstBadPositional(const std::vector<std::string>& positional, size_t count);
 
 }  // namespace qx::cli

@@ -32,18 +32,11 @@ bool Open(indMain& main, const std::string& path) {
 }
 
 int Export(const std::vector<std::string>& args) {
-    std::string file, out;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o") {
-            if (!TakeValue(args, i, out)) break;
-        } else if (file.empty()) {
-            file = args[i];
-        } else {
-            file.clear();
-            break;
-        }
-    }
-    if (file.empty() || out.empty()) {
+    cliArgs line;
+    const bool parsed = line.Parse(args, {{"o", true}});
+    const std::string file = line.Positional().size() == 1 ? line.Positional().front() : std::string();
+    const std::string out = line.Value("o");
+    if (!parsed || file.empty() || out.empty()) {
         PrintError("export takes FILE and -o PLAN.csv (try 'export --help')");
         return kExitUsage;
     }
@@ -69,24 +62,12 @@ int Export(const std::vector<std::string>& args) {
 }
 
 int Import(const std::vector<std::string>& args) {
-    std::vector<std::string> positional;
-    std::string out, bank, first;
-    bool skipBad = false, fitNames = false;
-    bool usage = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o")
-            usage = usage || !TakeValue(args, i, out);
-        else if (args[i] == "--bank")
-            usage = usage || !TakeValue(args, i, bank);
-        else if (args[i] == "--first-location")
-            usage = usage || !TakeValue(args, i, first);
-        else if (args[i] == "--skip-bad")
-            skipBad = true;
-        else if (args[i] == "--fit-names")
-            fitNames = true;
-        else
-            positional.push_back(args[i]);
-    }
+    cliArgs line;
+    bool usage = !line.Parse(
+        args, {{"o", true}, {"bank", true}, {"first-location", true}, {"skip-bad"}, {"fit-names"}});
+    const std::vector<std::string>& positional = line.Positional();
+    const std::string out = line.Value("o"), bank = line.Value("bank"), first = line.Value("first-location");
+    const bool skipBad = line.Has("skip-bad"), fitNames = line.Has("fit-names");
     int bankNo = -1;
     if (!bank.empty()) {
         int n = 0;
