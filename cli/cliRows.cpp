@@ -152,7 +152,10 @@ QX_CLI_COMMAND(
     "Exit 0 when OUT was saved; 64 for a wrong command line.",
     [](const std::vector<std::string>& args) -> int {
         cliArgs line;
-        const bool parsed = line.Parse(args, {{"o", true}, {"bank", true}, {"cancel"}});
+        if (!line.Parse(args, {{"o", true}, {"bank", true}, {"cancel"}})) {
+            PrintError("rows takes FILE, -o OUT and at least one OP (try 'rows --help')");
+            return kExitUsage;
+        }
         int bank = 0;
         for (const std::string& v : line.Values("bank"))
             if (!ReadCliNumber(v, 1, map::kBankCount, &bank)) {
@@ -172,7 +175,7 @@ QX_CLI_COMMAND(
             }
             ops.push_back(op);
         }
-        if (!parsed || in.empty() || out.empty() || ops.empty()) {
+        if (in.empty() || out.empty() || ops.empty()) {
             PrintError("rows takes FILE, -o OUT and at least one OP (try 'rows --help')");
             return kExitUsage;
         }
