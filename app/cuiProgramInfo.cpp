@@ -4,6 +4,7 @@
 #include "common/cmcVersion.h"
 #include "defs/cmcGTex.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QString>
@@ -51,15 +52,37 @@ std::string cuiUsageText() {
            "  70   an internal check failed\n";
 }
 
+namespace {
+
+// The program's own options, read with QCommandLineParser before and after the toolkit takes its
+// options (such as "-platform NAME") from the command line. Single-dash words are read whole, as
+// the toolkit writes its options, so that "-reverse" does not read as "-r -e -v ...".
+struct ProgramOptions {
+    QCommandLineParser parser;
+    bool parsed = false;
+
+    ProgramOptions(int argc, char** argv) {
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.addOption(QCommandLineOption(QStringList{"help", "h"}));
+        parser.addOption(QCommandLineOption(QStringList{"version", "v"}));
+        QStringList args;
+        for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+        parsed = parser.parse(args);
+    }
+};
+
+}  // namespace
+
 std::optional<int> cuiInfoOptions(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        const char* a = argv[i];
-        if (std::strcmp(a, "--") == 0) break;
-        if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
+    // The toolkit's options are still on the command line here: an unknown option is no fault yet.
+    ProgramOptions options(argc, argv);
+    // The first of --help and --version given wins.
+    for (const QString& name : options.parser.optionNames()) {
+        if (name == "help" || name == "h") {
             std::fputs(cuiUsageText().c_str(), stdout);
             return 0;
         }
-        if (std::strcmp(a, "--version") == 0 || std::strcmp(a, "-v") == 0) {
+        if (name == "version" || name == "v") {
             std::printf("qx-p2210 %s\n", cmcVersion().c_str());
             return 0;
         }
@@ -68,25 +91,22 @@ std::optional<int> cuiInfoOptions(int argc, char** argv) {
 }
 
 int cuiFileArgument(int argc, char** argv, std::string* file) {
-    std::string found;
-    bool optionsEnd = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (!optionsEnd && a == "--") {
-            optionsEnd = true;
-            continue;
-        }
-        if (!optionsEnd && a.size() > 1 && a[0] == '-') {
-            std::fprintf(stderr, "qx-p2210: unknown option '%s' (try --help)\n", a.c_str());
-            return kExitUsage;
-        }
-        if (!found.empty()) {
-            std::fprintf(stderr, "qx-p2210: one FILE only (try --help)\n");
-            return kExitUsage;
-        }
-        found = a;
+    // What is left once the toolkit took its options: FILE, or nothing.
+    ProgramOptions options(argc, argv);
+    if (!options.parsed) {
+        for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
+            if (argv[i][0] == '-' && argv[i][1] != '\0') {
+                std::fprintf(stderr, "qx-p2210: unknown option '%s' (try --help)\n", argv[i]);
+                return kExitUsage;
+            }
+        return kExitUsage;
     }
-    if (!found.empty()) *file = QFileInfo(QString::fromLocal8Bit(found.c_str())).absoluteFilePath().toStdString();
+    const QStringList files = options.parser.positionalArguments();
+    if (files.size() > 1) {
+        std::fprintf(stderr, "qx-p2210: one FILE only (try --help)\n");
+        return kExitUsage;
+    }
+    if (!files.isEmpty()) *file = QFileInfo(files.front()).absoluteFilePath().toStdString();
     return 0;
 }
 

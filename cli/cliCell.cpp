@@ -1,35 +1,26 @@
 // "cell": parses cell descriptions as the program does and prints the cells as JSON, one per line.
+#include "cli/cliArgs.h"
 #include "cli/cliCommand.h"
 #include "defs/cmcCellObj.h"
 #include "defs/cmcGTex.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonValue>
 
 #include <cstdio>
 
 namespace qx::cli {
 namespace {
 
-std::string JsonString(const std::string& s) {
-    std::string out = "\"";
-    for (char ch : s) {
-        unsigned char c = static_cast<unsigned char>(ch);
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\t': out += "\\t"; break;
-        case '\r': out += "\\r"; break;
-        default:
-            if (c < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += ch;
-            }
-        }
-    }
-    return out + "\"";
+// One JSON value as QJsonDocument writes it (escaping included). The fields of an object are
+// written in a fixed order, which scripts and tests rely on; QJsonObject would sort them.
+std::string Json(const QJsonValue& v) {
+    const QByteArray array = QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2).toStdString();
 }
+
+std::string JsonString(const std::string& s) { return Json(QString::fromStdString(s)); }
 
 std::string JsonOrNull(const std::string* s) { return s ? JsonString(*s) : "null"; }
 
@@ -39,51 +30,55 @@ std::string Hex32(uint32_t v) {
     return buf;
 }
 
-std::string NameOrNumber(const std::string& name, int value) {
-    return name.empty() ? std::to_string(value) : JsonString(name);
+std::string NameOrNumber(const std::string& name, int value) { return name.empty() ? Json(value) : JsonString(name); }
+
+struct Field {
+    const char* key;
+    std::string json;
+};
+
+std::string Object(std::initializer_list<Field> fields) {
+    std::string out = "{";
+    for (const Field& f : fields) out += (out.size() > 1 ? "," : "") + JsonString(f.key) + ":" + f.json;
+    return out + "}";
 }
 
 std::string FontJson(const cmcFont& f) {
-    std::string styles = "[";
+    QJsonArray styles;
     for (const auto& s : kFontStyleNames)
-        if (f.styles & s.value) styles += (styles.size() > 1 ? "," : "") + JsonString(s.name);
-    styles += "]";
-    return "{\"charset\":" + NameOrNumber(CharsetName(f.charset), f.charset) + ",\"face\":" + JsonString(f.face) +
-           ",\"colour\":\"" + Hex32(f.colour) + "\",\"height\":" + std::to_string(f.height) +
-           ",\"size\":" + std::to_string(f.Size()) + ",\"styles\":" + styles +
-           ",\"pitch\":" + NameOrNumber(FontPitchName(f.pitch), f.pitch) + "}";
+        if (f.styles & s.value) styles.append(QString::fromStdString(s.name));
+    return Object({{"charset", NameOrNumber(CharsetName(f.charset), f.charset)},
+                   {"face", JsonString(f.face)},
+                   {"colour", JsonString(Hex32(f.colour))},
+                   {"height", Json(f.height)},
+                   {"size", Json(f.Size())},
+                   {"styles", Json(styles)},
+                   {"pitch", NameOrNumber(FontPitchName(f.pitch), f.pitch)}});
 }
 
 std::string CellJson(const cmcCellObj& c) {
-    std::string category = CategoryName(c.category), label = LabelName(c.label);
-    return "{\"category\":" + (category.empty() ? std::string("null") : JsonString(category)) +
-           ",\"label\":" + (label.empty() ? std::string("null") : JsonString(label)) +
-           ",\"index\":" + std::to_string(c.index) + ",\"name\":" + JsonOrNull(c.name ? &*c.name : nullptr) +
-           ",\"text\":" + JsonOrNull(c.text ? &*c.text : nullptr) + ",\"image\":" + std::to_string(c.imageIndex) +
-           ",\"colour\":\"" + Hex32(c.colour) + "\",\"layout\":" + std::to_string(c.layout) +
-           ",\"behaviour\":" + std::to_string(c.behaviour) + ",\"popup\":" + JsonOrNull(c.PopupMenuKey()) +
-           ",\"font\":" + (c.font ? FontJson(*c.font) : std::string("null")) + "}";
+    const std::string category = CategoryName(c.category), label = LabelName(c.label);
+    return Object({{"category", category.empty() ? "null" : JsonString(category)},
+                   {"label", label.empty() ? "null" : JsonString(label)},
+                   {"index", Json(c.index)},
+                   {"name", JsonOrNull(c.name ? &*c.name : nullptr)},
+                   {"text", JsonOrNull(c.text ? &*c.text : nullptr)},
+                   {"image", Json(c.imageIndex)},
+                   {"colour", JsonString(Hex32(c.colour))},
+                   {"layout", Json(int(c.layout))},
+                   {"behaviour", Json(int(c.behaviour))},
+                   {"popup", JsonOrNull(c.PopupMenuKey())},
+                   {"font", c.font ? FontJson(*c.font) : "null"}});
 }
 
 int RunCell(const std::vector<std::string>& args) {
-    std::string modelName;
-    std::vector<std::string> descriptions;
-    bool options = true;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (options && args[i] == "--") {
-            options = false;
-        } else if (options && args[i] == "--model") {
-            if (i + 1 >= args.size()) {
-                PrintError("--model needs a model name");
-                return kExitUsage;
-            }
-            modelName = args[++i];
-        } else if (options && args[i].rfind("--model=", 0) == 0) {
-            modelName = args[i].substr(8);
-        } else {
-            descriptions.push_back(args[i]);
-        }
+    cliArgs a;
+    if (!a.Parse(args, {{"model", true}})) {
+        PrintError(a.BadArgument() == "--model" ? "--model needs a model name" : "usage: cell [--model NAME] DESCRIPTION...");
+        return kExitUsage;
     }
+    std::string modelName = a.Value("model");
+    const std::vector<std::string>& descriptions = a.Positional();
     if (descriptions.empty()) {
         PrintError("usage: cell [--model NAME] DESCRIPTION...");
         return kExitUsage;

@@ -1,5 +1,6 @@
 // "check", "channels", "save" and "model": open a clone file as the program's open command does
 // (through the main application object), list its memory channels, save it again, name its model.
+#include "cli/cliArgs.h"
 #include "cli/cliCommand.h"
 #include "defs/cmcGTex.h"
 #include "image/cmcImageMap.h"
@@ -85,14 +86,16 @@ QX_CLI_COMMAND(
                 "the code:\n") +
         kCodes,
     [](const std::vector<std::string>& args) -> int {
-        if (args.size() != 1) {
+        cliArgs a;
+        if (!a.Parse(args, {}) || a.Positional().size() != 1) {
             PrintError("check takes one FILE (try 'check --help')");
             return kExitUsage;
         }
+        const std::vector<std::string>& files = a.Positional();
         indMain main;
         Start(main);
         cmcEeprom scratch;
-        const int code = main.LoadCloneFile(args[0], scratch);
+        const int code = main.LoadCloneFile(files[0], scratch);
         if (code != 0) return Refused(code);
         std::printf("ok\n");
         return 0;
@@ -113,12 +116,14 @@ QX_CLI_COMMAND(
                 "A refused FILE prints \"error <code> <message key>\" and exits with the code:\n") +
         kCodes,
     [](const std::vector<std::string>& args) -> int {
-        if (args.size() != 1) {
+        cliArgs a;
+        if (!a.Parse(args, {}) || a.Positional().size() != 1) {
             PrintError("channels takes one FILE (try 'channels --help')");
             return kExitUsage;
         }
+        const std::vector<std::string>& files = a.Positional();
         indMain main;
-        if (int code = Open(main, args[0])) return code;
+        if (int code = Open(main, files[0])) return code;
         uint8_t* w = main.WorkingImage().Data();
         const int kind = datChannelKind(main.ModelType());
         std::printf("ch,bank,rx_hz,tx_hz,rx_tone,tx_tone,name,narrow,inhibit,tx_inhibit\n");
@@ -145,13 +150,15 @@ QX_CLI_COMMAND(
                 "\"error save\" to stdout, and the exit status is 10.\n") +
         kCodes,
     [](const std::vector<std::string>& args) -> int {
-        if (args.size() != 2) {
+        cliArgs a;
+        if (!a.Parse(args, {}) || a.Positional().size() != 2) {
             PrintError("save takes IN and OUT (try 'save --help')");
             return kExitUsage;
         }
+        const std::vector<std::string>& files = a.Positional();
         indMain main;
-        if (int code = Open(main, args[0])) return code;
-        if (!main.SaveCloneFile(args[1])) {
+        if (int code = Open(main, files[0])) return code;
+        if (!main.SaveCloneFile(files[1])) {
             std::printf("error save\n");
             return 10;
         }
@@ -168,12 +175,14 @@ QX_CLI_COMMAND(
                 "A refused FILE prints \"error <code> <message key>\" and exits with the code:\n") +
         kCodes,
     [](const std::vector<std::string>& args) -> int {
-        if (args.size() != 1) {
+        cliArgs a;
+        if (!a.Parse(args, {}) || a.Positional().size() != 1) {
             PrintError("model takes one FILE (try 'model --help')");
             return kExitUsage;
         }
+        const std::vector<std::string>& files = a.Positional();
         indMain main;
-        if (int code = Open(main, args[0])) return code;
+        if (int code = Open(main, files[0])) return code;
         std::printf("%d %s\n", main.ModelType(), indMain::ModelName(main.ModelType()).c_str());
         return 0;
     });

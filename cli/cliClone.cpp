@@ -2,6 +2,7 @@
 // and user commands as the program. Messages (from the definition files) go to stderr; while a
 // read or write runs, a progress bar is drawn on stderr when it is a terminal. The exit status is
 // the clone result code.
+#include "cli/cliArgs.h"
 #include "cli/cliCommand.h"
 #include "cli/cliMessageSink.h"
 #include "comm/indCloneMan.h"
@@ -70,32 +71,27 @@ struct Options {
 // `writing`: the backup and verify options are accepted.
 bool Parse(const std::vector<std::string>& args, Options& o, bool wantOutput, bool wantFile, bool many = false,
            bool writing = false) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--port" && i + 1 < args.size() && (many || o.ports.empty())) {
-            o.ports.push_back(args[++i]);
-            if (o.port.empty()) o.port = o.ports.back();
-        } else if (a == "-o" && i + 1 < args.size()) {
-            o.output = args[++i];
-        } else if (writing && a == "--no-backup") {
-            o.backup = false;
-        } else if (writing && a == "--backup" && i + 1 < args.size()) {
-            o.backupDir = args[++i];
-        } else if (writing && a == "--no-verify") {
-            o.verify = false;
-        } else if (writing && a == "--change-model") {
-            o.changeModel = true;
-        } else if (a == "--high-speed") {
-            o.highSpeed = true;
-        } else if (a == "--yes" || a == "-y") {
-            o.yes = true;
-        } else if (!a.empty() && a[0] != '-' && wantFile && o.file.empty()) {
-            o.file = a;
-        } else {
-            PrintError("unexpected argument '" + a + "' (try --help)");
-            return false;
-        }
+    cliArgs line;
+    const bool parsed = writing ? line.Parse(args, {{"port", true}, {"o", true}, {"high-speed"}, {"yes|y"}, {"no-backup"},
+                                                    {"backup", true}, {"no-verify"}, {"change-model"}})
+                                : line.Parse(args, {{"port", true}, {"o", true}, {"high-speed"}, {"yes|y"}});
+    std::string bad = parsed ? FirstBadPositional(line.Positional(), wantFile ? 1 : 0) : line.BadArgument();
+    o.ports = line.Values("port");
+    // A command for one radio takes one --port.
+    if (bad.empty() && !many && o.ports.size() > 1) bad = "--port";
+    if (!bad.empty()) {
+        PrintError("unexpected argument '" + bad + "' (try --help)");
+        return false;
     }
+    if (!o.ports.empty()) o.port = o.ports.front();
+    o.output = line.Value("o");
+    o.highSpeed = line.Has("high-speed");
+    o.yes = line.Has("yes");
+    o.backup = !line.Has("no-backup");
+    o.backupDir = line.Value("backup");
+    o.verify = !line.Has("no-verify");
+    o.changeModel = line.Has("change-model");
+    if (!line.Positional().empty()) o.file = line.Positional().front();
     if (o.port.empty()) {
         PrintError("--port DEVICE is required (try --help)");
         return false;

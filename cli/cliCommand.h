@@ -33,10 +33,6 @@ inline constexpr int kExitOutputLost = 74;
 // Prints "qx-p2210-cli: <text>" on stderr.
 void PrintError(const std::string& text);
 
-// Option values: takes the argument after args[i] into `value` and moves i onto it; false when
-// args[i] is the last argument.
-bool TakeValue(const std::vector<std::string>& args, size_t& i, std::string& value);
-
 // Shared by the commands that draw sheets (render, print), cliSheets.cpp.
 // Whether a command draws: main() creates the graphical application object for it.
 bool DrawingCommand(const std::string& name);

@@ -4,6 +4,7 @@
 #include "cells/cmcCellScript.h"
 #include "cells/cmcCellViews.h"
 #include "cells/cmcEditors.h"
+#include "cli/cliArgs.h"
 #include "cli/cliCommand.h"
 #include "cli/cliMessageSink.h"
 #include "cli/cliNumber.h"
@@ -93,22 +94,24 @@ QX_CLI_COMMAND(
     "Exit status 0. A file that cannot be opened prints \"error <code> <message key>\" and exits\n"
     "with the code, as 'load' does; an unknown category or label name ends with status 3.",
     [](const std::vector<std::string>& args) -> int {
-        if (args.size() < 2) {
+        cliArgs a;
+        if (!a.Parse(args, {}) || a.Positional().size() < 2) {
             PrintError("get takes FILE and at least one CELL (try 'get --help')");
             return kExitUsage;
         }
-        for (size_t i = 1; i < args.size(); ++i)
-            if (std::string why; !CheckCellIndexes(args[i], &why)) {
+        const std::vector<std::string>& files = a.Positional();
+        for (size_t i = 1; i < files.size(); ++i)
+            if (std::string why; !CheckCellIndexes(files[i], &why)) {
                 PrintError(why);
                 return kExitUsage;
             }
         OpenDefinitionFiles();
         indMain main;
-        if (int code = OpenFile(main, args[0])) return code;
+        if (int code = OpenFile(main, files[0])) return code;
         cmcCellCapsule capsule(&main);
-        for (size_t i = 1; i < args.size(); ++i) {
+        for (size_t i = 1; i < files.size(); ++i) {
             cmcCellObj cell;
-            ParseCellArgument(args[i], cell);
+            ParseCellArgument(files[i], cell);
             cmcCellRequest req;
             req.cell = &cell;
             capsule.Execute(req, false);
@@ -142,20 +145,14 @@ QX_CLI_COMMAND(
     "showed before the save; an edit the saved file does not keep is reported with the cell and its\n"
     "value, OUT is removed and the command exits 1. Exit 0 when OUT was saved.",
     [](const std::vector<std::string>& args) -> int {
-        std::string in, out;
-        std::vector<std::string> pairs;
-        bool yes = false;
-        for (size_t i = 0; i < args.size(); ++i) {
-            if (args[i] == "-o" && i + 1 < args.size())
-                out = args[++i];
-            else if (args[i] == "--yes")
-                yes = true;
-            else if (in.empty())
-                in = args[i];
-            else
-                pairs.push_back(args[i]);
-        }
-        if (in.empty() || out.empty() || pairs.empty()) {
+        cliArgs a;
+        const bool parsed = a.Parse(args, {{"o", true}, {"yes"}});
+        const std::string out = a.Value("o");
+        const bool yes = a.Has("yes");
+        const std::vector<std::string>& positional = a.Positional();
+        const std::string in = positional.empty() ? std::string() : positional.front();
+        const std::vector<std::string> pairs(positional.begin() + (positional.empty() ? 0 : 1), positional.end());
+        if (!parsed || in.empty() || out.empty() || pairs.empty()) {
             PrintError("set takes FILE, -o OUT and at least one CELL=TEXT (try 'set --help')");
             return kExitUsage;
         }

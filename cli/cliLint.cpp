@@ -1,4 +1,5 @@
 // "lint": checks the definition files the way the program will read them.
+#include "cli/cliArgs.h"
 #include "cli/cliCommand.h"
 #include "cli/cliMessageSink.h"
 #include "common/cmcDataDir.h"
@@ -11,11 +12,12 @@ namespace qx::cli {
 namespace {
 
 int RunLint(const std::vector<std::string>& args) {
-    if (args.size() > 1) {
+    cliArgs a;
+    if (!a.Parse(args, {}) || a.Positional().size() > 1) {
         PrintError("usage: lint [DIR]");
         return kExitUsage;
     }
-    std::string dir = args.empty() ? cmcDataDir() : args[0];
+    std::string dir = a.Positional().empty() ? cmcDataDir() : a.Positional()[0];
     if (dir.empty()) dir = "./";
     if (dir.back() != '/') dir += '/';
 

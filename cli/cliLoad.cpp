@@ -1,5 +1,6 @@
 // "load" and "copy": read a clone file exactly as the program reads its initial file, and write the
 // EEPROM area of an accepted file to a new clone file.
+#include "cli/cliArgs.h"
 #include "cli/cliCommand.h"
 #include "defs/cmcGTex.h"
 #include "image/cmcEeprom.h"
@@ -38,12 +39,14 @@ QX_CLI_COMMAND(
     "  5 map revision       6 malformed line  7 data missing    8 data outside the area\n"
     "  10 larger than any clone file (1 MiB), not read",
     [](const std::vector<std::string>& args) -> int {
-        if (args.size() != 1) {
+        cliArgs a;
+        if (!a.Parse(args, {}) || a.Positional().size() != 1) {
             PrintError("load takes one FILE (try 'load --help')");
             return kExitUsage;
         }
+        const std::vector<std::string>& files = a.Positional();
         cmcEeprom image;
-        const int code = LoadCloneFile(args[0], image);
+        const int code = LoadCloneFile(files[0], image);
         if (code == 0) std::printf("ok\n");
         return code;
     });
@@ -58,15 +61,17 @@ QX_CLI_COMMAND(
     "Prints \"ok\" and exits 0 on success. A refused IN gives the output and exit status of 'load';\n"
     "when OUT cannot be written the reason is printed on stderr and the exit status is 1.",
     [](const std::vector<std::string>& args) -> int {
-        if (args.size() != 2) {
+        cliArgs a;
+        if (!a.Parse(args, {}) || a.Positional().size() != 2) {
             PrintError("copy takes IN and OUT (try 'copy --help')");
             return kExitUsage;
         }
+        const std::vector<std::string>& files = a.Positional();
         cmcEeprom image;
-        const int code = LoadCloneFile(args[0], image);
+        const int code = LoadCloneFile(files[0], image);
         if (code != 0) return code;
         cmcQcfWriter writer;
-        if (!writer.Write(args[1], image, indEepromAreaRanges())) {
+        if (!writer.Write(files[1], image, indEepromAreaRanges())) {
             PrintError(writer.ErrorText());
             return 1;
         }

@@ -1,6 +1,7 @@
 // "export", "import" and "diff": channel plans in the common channel-plan CSV layout in and out of
 // clone files, and the cells that differ between two clone files.
 #include "cells/cmcChannelPlan.h"
+#include "cli/cliArgs.h"
 #include "cli/cliCommand.h"
 #include "cli/cliNumber.h"
 #include "common/cmcSafeFile.h"
@@ -31,18 +32,11 @@ bool Open(indMain& main, const std::string& path) {
 }
 
 int Export(const std::vector<std::string>& args) {
-    std::string file, out;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o") {
-            if (!TakeValue(args, i, out)) break;
-        } else if (file.empty()) {
-            file = args[i];
-        } else {
-            file.clear();
-            break;
-        }
-    }
-    if (file.empty() || out.empty()) {
+    cliArgs line;
+    const bool parsed = line.Parse(args, {{"o", true}});
+    const std::string file = line.Positional().size() == 1 ? line.Positional().front() : std::string();
+    const std::string out = line.Value("o");
+    if (!parsed || file.empty() || out.empty()) {
         PrintError("export takes FILE and -o PLAN.csv (try 'export --help')");
         return kExitUsage;
     }
@@ -68,24 +62,12 @@ int Export(const std::vector<std::string>& args) {
 }
 
 int Import(const std::vector<std::string>& args) {
-    std::vector<std::string> positional;
-    std::string out, bank, first;
-    bool skipBad = false, fitNames = false;
-    bool usage = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o")
-            usage = usage || !TakeValue(args, i, out);
-        else if (args[i] == "--bank")
-            usage = usage || !TakeValue(args, i, bank);
-        else if (args[i] == "--first-location")
-            usage = usage || !TakeValue(args, i, first);
-        else if (args[i] == "--skip-bad")
-            skipBad = true;
-        else if (args[i] == "--fit-names")
-            fitNames = true;
-        else
-            positional.push_back(args[i]);
-    }
+    cliArgs line;
+    bool usage = !line.Parse(
+        args, {{"o", true}, {"bank", true}, {"first-location", true}, {"skip-bad"}, {"fit-names"}});
+    const std::vector<std::string>& positional = line.Positional();
+    const std::string out = line.Value("o"), bank = line.Value("bank"), first = line.Value("first-location");
+    const bool skipBad = line.Has("skip-bad"), fitNames = line.Has("fit-names");
     int bankNo = -1;
     if (!bank.empty()) {
         int n = 0;
@@ -126,18 +108,14 @@ int Import(const std::vector<std::string>& args) {
 }
 
 int Diff(const std::vector<std::string>& args) {
-    std::vector<std::string> files;
-    cmcDiffOptions options;
-    for (const std::string& arg : args) {
-        if (arg == "--cells") {
-            options.cells = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            PrintError("diff: unknown option " + arg + " (try 'diff --help')");
-            return kExitUsage;
-        } else {
-            files.push_back(arg);
-        }
+    cliArgs line;
+    if (!line.Parse(args, {{"cells"}})) {
+        PrintError("diff: unknown option " + line.BadArgument() + " (try 'diff --help')");
+        return kExitUsage;
     }
+    cmcDiffOptions options;
+    options.cells = line.Has("cells");
+    const std::vector<std::string>& files = line.Positional();
     if (files.size() != 2) {
         PrintError("diff takes two clone files A and B (try 'diff --help')");
         return kExitUsage;

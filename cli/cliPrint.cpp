@@ -1,5 +1,6 @@
 // "print": opens a clone file as the program does and prints its sheets into a PDF file through the
 // program's own page cutting and drawing, without a display or a printer.
+#include "cli/cliArgs.h"
 #include "cli/cliCommand.h"
 #include "cli/cliNumber.h"
 #include "common/cmcClock.h"
@@ -42,25 +43,20 @@ std::string SheetReference(const std::string& sheet, const std::string& param, c
 }
 
 int Print(const std::vector<std::string>& args) {
-    std::string file, sheet, param, out, date;
-    bool all = false, dateGiven = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::string& v) { return TakeValue(args, i, v); };
-        bool ok = true;
-        if (a == "--all") all = true;
-        else if (a == "--sheet") ok = value(sheet);
-        else if (a == "--param") ok = value(param);
-        else if (a == "-o") ok = value(out);
-        else if (a == "--date") ok = dateGiven = value(date);
-        else if (!a.empty() && a[0] == '-') ok = false;
-        else if (file.empty()) file = a;
-        else ok = false;
-        if (!ok) {
-            PrintError("print: bad argument '" + a + "' (try 'print --help')");
-            return kExitUsage;
-        }
+    cliArgs line;
+    std::string bad;
+    if (!line.Parse(args, {{"all"}, {"sheet", true}, {"param", true}, {"o", true}, {"date", true}}))
+        bad = line.BadArgument();
+    else
+        bad = FirstBadPositional(line.Positional(), 1);
+    if (!bad.empty()) {
+        PrintError("print: bad argument '" + bad + "' (try 'print --help')");
+        return kExitUsage;
     }
+    const std::string file = line.Positional().empty() ? std::string() : line.Positional().front();
+    const std::string sheet = line.Value("sheet"), param = line.Value("param"), out = line.Value("o"),
+                      date = line.Value("date");
+    const bool all = line.Has("all"), dateGiven = line.Has("date");
     if (std::string why; !CheckSheetParameter(param, &why)) {
         PrintError(why);
         return kExitUsage;

@@ -1,5 +1,6 @@
 // "render": builds a sheet from the definition files with the program's own sheet code on an
 // offscreen surface and saves what a user would see as a PNG picture.
+#include "cli/cliArgs.h"
 #include "cli/cliCommand.h"
 #include "cli/cliNumber.h"
 #include "common/cmcSafeFile.h"
@@ -16,38 +17,31 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <tuple>
 
 namespace qx::cli {
 namespace {
 
 int Render(const std::vector<std::string>& args) {
-    std::string key, param, style, imageFile, out;
+    cliArgs line;
+    std::string bad;
+    if (!line.Parse(args, {{"param", true}, {"style", true}, {"image", true}, {"o", true}, {"model", true},
+                           {"width", true}, {"height", true}}))
+        bad = line.BadArgument();
+    else
+        bad = FirstBadPositional(line.Positional(), 1);
+    // The numbers, each within its range; a value given twice counts as given last.
     int model = -1, width = 0, height = 0;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::string& v) { return TakeValue(args, i, v); };
-        std::string v;
-        bool ok = true;
-        if (a == "--param") ok = value(param);
-        else if (a == "--style") ok = value(style);
-        else if (a == "--image") ok = value(imageFile);
-        else if (a == "-o") ok = value(out);
-        else if (a == "--model" || a == "--width" || a == "--height") {
-            int n = 0;
-            ok = value(v) && ReadCliNumber(v, 0, a == "--model" ? 3 : 10000, &n);
-            if (ok) (a == "--model" ? model : a == "--width" ? width : height) = n;
-        } else if (!a.empty() && a[0] == '-') {
-            ok = false;
-        } else if (key.empty()) {
-            key = a;
-        } else {
-            ok = false;
-        }
-        if (!ok) {
-            PrintError("render: bad argument '" + a + "' (try 'render --help')");
-            return kExitUsage;
-        }
+    for (auto [name, limit, n] : {std::tuple{"model", 3, &model}, {"width", 10000, &width}, {"height", 10000, &height}})
+        for (const std::string& v : line.Values(name))
+            if (bad.empty() && !ReadCliNumber(v, 0, limit, n)) bad = std::string("--") + name;
+    if (!bad.empty()) {
+        PrintError("render: bad argument '" + bad + "' (try 'render --help')");
+        return kExitUsage;
     }
+    const std::string key = line.Positional().empty() ? std::string() : line.Positional().front();
+    const std::string param = line.Value("param"), style = line.Value("style"), imageFile = line.Value("image"),
+                      out = line.Value("o");
     if (std::string why; !CheckSheetParameter(param, &why)) {
         PrintError(why);
         return kExitUsage;

@@ -2,6 +2,7 @@
 // rows of a clone file, run in order as the program runs them, then the file saved.
 #include "cells/cmcCellCapsule.h"
 #include "cells/cmcCellTable.h"
+#include "cli/cliArgs.h"
 #include "cli/cliCommand.h"
 #include "cli/cliNumber.h"
 #include "cli/cliVerify.h"
@@ -150,31 +151,29 @@ QX_CLI_COMMAND(
     "there what it showed before the save is reported, OUT is removed and the command exits 1.\n"
     "Exit 0 when OUT was saved; 64 for a wrong command line.",
     [](const std::vector<std::string>& args) -> int {
-        std::string in, out;
+        cliArgs line;
+        if (!line.Parse(args, {{"o", true}, {"bank", true}, {"cancel"}})) {
+            PrintError("rows takes FILE, -o OUT and at least one OP (try 'rows --help')");
+            return kExitUsage;
+        }
         int bank = 0;
-        bool cancel = false;
-        std::vector<cliRowOp> ops;
-        for (size_t i = 0; i < args.size(); ++i) {
-            const std::string& a = args[i];
-            if (a == "-o" && i + 1 < args.size()) {
-                out = args[++i];
-            } else if (a == "--bank" && i + 1 < args.size()) {
-                if (!ReadCliNumber(args[++i], 1, map::kBankCount, &bank)) {
-                    PrintError("--bank takes a bank number 1-5");
-                    return kExitUsage;
-                }
-            } else if (a == "--cancel") {
-                cancel = true;
-            } else if (in.empty()) {
-                in = a;
-            } else {
-                cliRowOp op;
-                if (!ParseOp(a, &op)) {
-                    PrintError("'" + a + "' is not NAME:CELL or NAME:CELL..LAST (try 'rows --help')");
-                    return kExitUsage;
-                }
-                ops.push_back(op);
+        for (const std::string& v : line.Values("bank"))
+            if (!ReadCliNumber(v, 1, map::kBankCount, &bank)) {
+                PrintError("--bank takes a bank number 1-5");
+                return kExitUsage;
             }
+        const std::string out = line.Value("o");
+        const bool cancel = line.Has("cancel");
+        const std::vector<std::string>& positional = line.Positional();
+        const std::string in = positional.empty() ? std::string() : positional.front();
+        std::vector<cliRowOp> ops;
+        for (size_t i = 1; i < positional.size(); ++i) {
+            cliRowOp op;
+            if (!ParseOp(positional[i], &op)) {
+                PrintError("'" + positional[i] + "' is not NAME:CELL or NAME:CELL..LAST (try 'rows --help')");
+                return kExitUsage;
+            }
+            ops.push_back(op);
         }
         if (in.empty() || out.empty() || ops.empty()) {
             PrintError("rows takes FILE, -o OUT and at least one OP (try 'rows --help')");

@@ -1,4 +1,5 @@
 // "text": prints a text of the main definition file in the data folder.
+#include "cli/cliArgs.h"
 #include "cli/cliCommand.h"
 #include "defs/cmcGTex.h"
 
@@ -9,13 +10,11 @@ namespace qx::cli {
 namespace {
 
 int RunText(const std::vector<std::string>& args) {
-    bool section = false;
-    std::vector<std::string> rest;
-    for (const auto& a : args) {
-        if (a == "--section") section = true;
-        else rest.push_back(a);
-    }
-    if (rest.empty() || rest.size() > 2 || (section && rest.size() != 1)) {
+    cliArgs a;
+    const bool parsed = a.Parse(args, {{"section"}});
+    const bool section = a.Has("section");
+    const std::vector<std::string>& rest = a.Positional();
+    if (!parsed || rest.empty() || rest.size() > 2 || (section && rest.size() != 1)) {
         PrintError("usage: text [--section] KEY [LINE]");
         return kExitUsage;
     }

@@ -2,6 +2,7 @@
 // as the program shows them, with the reason its tooltip gives.
 #include "app/cuiTree.h"
 #include "cells/cmcWarningCheck.h"
+#include "cli/cliArgs.h"
 #include "cli/cliCommand.h"
 #include "defs/cmcGTex.h"
 #include "image/cmcImageMap.h"
@@ -16,18 +17,10 @@ constexpr int kExitFound = 1;
 constexpr int kExitRefused = 65;
 
 int Validate(const std::vector<std::string>& args) {
-    std::string file;
-    bool strict = false, wrong = false;
-    for (const std::string& a : args) {
-        if (a == "--strict")
-            strict = true;
-        else if (!a.empty() && a[0] == '-')
-            wrong = true;
-        else if (file.empty())
-            file = a;
-        else
-            wrong = true;
-    }
+    cliArgs a;
+    const bool wrong = !a.Parse(args, {{"strict"}}) || a.Positional().size() != 1;
+    const bool strict = a.Has("strict");
+    const std::string file = a.Positional().empty() ? std::string() : a.Positional().front();
     if (wrong || file.empty()) {
         PrintError("validate takes one clone file and --strict (try 'validate --help')");
         return kExitUsage;

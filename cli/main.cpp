@@ -23,12 +23,6 @@ std::vector<cliCommand>& Commands() {
 
 void PrintError(const std::string& text) { std::fprintf(stderr, "qx-p2210-cli: %s\n", text.c_str()); }
 
-bool TakeValue(const std::vector<std::string>& args, size_t& i, std::string& value) {
-    if (i + 1 >= args.size()) return false;
-    value = args[++i];
-    return true;
-}
-
 namespace {
 
 void PrintOverview() {

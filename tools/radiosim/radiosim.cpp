@@ -24,6 +24,9 @@
 #include "common/cmcMessage.h"
 #include "common/cmcVersion.h"
 
+#include <QCommandLineParser>
+#include <QStringList>
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -608,50 +611,64 @@ int main(int argc, char** argv) {
     Simulator sim;
     Radio& radio = sim.radio;
     std::string file;
-    std::vector<std::string> args(argv + 1, argv + argc);
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&]() -> std::string {
-            if (i + 1 >= args.size()) {
-                std::fprintf(stderr, "qx-p2210-radiosim: %s needs a value\n", a.c_str());
-                std::exit(64);
-            }
-            return args[++i];
-        };
-        if (a == "--help" || a == "-h") {
-            Usage(stdout);
-            return 0;
-        } else if (a == "--version" || a == "-v") {
-            std::printf("qx-p2210-radiosim %s\n", qx::cmcVersion().c_str());
-            return 0;
-        } else if (a == "--file") {
-            file = value();
-        } else if (a == "--save") {
-            radio.savePath = value();
-        } else if (a == "--model-type") {
-            radio.modelType = std::clamp(std::atoi(value().c_str()), 0, 3);
-        } else if (a == "--end") {
-            radio.endAddress = static_cast<int>(std::strtol(value().c_str(), nullptr, 16)) & 0xFFFF;
-        } else if (a == "--frame-size") {
-            radio.frameSize = std::clamp(std::atoi(value().c_str()), 1, 64);
-        } else if (a == "--baud") {
-            sim.paceMode = value();
-        } else if (a == "--fault") {
-            std::string f = value();
-            if (!FaultNames().count(f)) {
-                std::fprintf(stderr, "qx-p2210-radiosim: unknown fault '%s' (see --help)\n", f.c_str());
-                return 64;
-            }
-            radio.faults.insert(f);
-        } else if (a == "--exit-after") {
-            sim.exitAfter = std::atoi(value().c_str());
-        } else if (a == "--verbose") {
-            radio.verbose = true;
-        } else {
-            std::fprintf(stderr, "qx-p2210-radiosim: unknown argument '%s' (see --help)\n", a.c_str());
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    const QStringList flags{"help|h", "version|v", "verbose"};
+    const QStringList valued{"file", "save", "model-type", "end", "frame-size", "baud", "fault", "exit-after"};
+    for (const QString& f : flags) parser.addOption(QCommandLineOption(f.split('|')));
+    for (const QString& v : valued) parser.addOption(QCommandLineOption(v, {}, "VALUE"));
+    QStringList args;
+    for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    if (!parser.parse(args)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (unknown.isEmpty()) {
+            // Only the last argument can lack its value.
+            std::fprintf(stderr, "qx-p2210-radiosim: %s needs a value\n", argv[argc - 1]);
             return 64;
         }
+        std::string bad = "--" + unknown.front().toStdString();
+        for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+            const QString a = QString::fromLocal8Bit(argv[i]);
+            if (a.startsWith('-') && a.size() > 1 && std::any_of(unknown.begin(), unknown.end(), [&](const QString& u) {
+                    return a.section('=', 0, 0).endsWith(u);
+                })) {
+                bad = argv[i];
+                break;
+            }
+        }
+        std::fprintf(stderr, "qx-p2210-radiosim: unknown argument '%s' (see --help)\n", bad.c_str());
+        return 64;
     }
+    if (parser.isSet("help")) {
+        Usage(stdout);
+        return 0;
+    }
+    if (parser.isSet("version")) {
+        std::printf("qx-p2210-radiosim %s\n", qx::cmcVersion().c_str());
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "qx-p2210-radiosim: unknown argument '%s' (see --help)\n",
+                     parser.positionalArguments().front().toLocal8Bit().constData());
+        return 64;
+    }
+    auto value = [&](const char* name) { return parser.value(name).toLocal8Bit().toStdString(); };
+    if (parser.isSet("file")) file = value("file");
+    if (parser.isSet("save")) radio.savePath = value("save");
+    if (parser.isSet("model-type")) radio.modelType = std::clamp(std::atoi(value("model-type").c_str()), 0, 3);
+    if (parser.isSet("end")) radio.endAddress = static_cast<int>(std::strtol(value("end").c_str(), nullptr, 16)) & 0xFFFF;
+    if (parser.isSet("frame-size")) radio.frameSize = std::clamp(std::atoi(value("frame-size").c_str()), 1, 64);
+    if (parser.isSet("baud")) sim.paceMode = value("baud");
+    for (const QString& f : parser.values("fault")) {
+        const std::string name = f.toLocal8Bit().toStdString();
+        if (!FaultNames().count(name)) {
+            std::fprintf(stderr, "qx-p2210-radiosim: unknown fault '%s' (see --help)\n", name.c_str());
+            return 64;
+        }
+        radio.faults.insert(name);
+    }
+    if (parser.isSet("exit-after")) sim.exitAfter = std::atoi(value("exit-after").c_str());
+    if (parser.isSet("verbose")) radio.verbose = true;
 
     qx::OpenDefinitionFiles();
     if (file.empty()) file = qx::cmcDataFile(qx::GTex().Line("GI_App_InitialFile", radio.modelType));
