@@ -57,6 +57,17 @@ void AnswerPreview(cuiMain& main, bool import, int* rows, int* problems) {
     });
 }
 
+// Types `text` into the cell `identity` of `m` as the sheet would.
+void type(indMain& m, const char* identity, const std::string& text) {
+    cmcCellObj cell;
+    cmcCellCounters counters;
+    cell.category = CT_Null;
+    ParseCell(std::string("{(") + identity + ")}", &cell, &counters, nullptr);
+    cmcCellScript script(m);
+    std::string why;
+    EXPECT_TRUE(script.Apply(cell, text, &why)) << identity << ": " << why;
+}
+
 }  // namespace
 
 TEST(ChannelPlanWindows, ImportPreviewThenImport) {
@@ -172,15 +183,6 @@ TEST(ChannelPlanWindows, CompareLineOpensTheSheetAtTheCell) {
     ASSERT_TRUE(main.Files().OpenFile(test::BinDir() + "/ZT5531K_PMR.QCF"));
     // The blank image has no channel in use: both images get channel 0 on a frequency through
     // the cells (as the sheet would), and the other one is switched to the other bandwidth.
-    auto type = [](indMain& m, const char* identity, const std::string& text) {
-        cmcCellObj cell;
-        cmcCellCounters counters;
-        cell.category = CT_Null;
-        ParseCell(std::string("{(") + identity + ")}", &cell, &counters, nullptr);
-        cmcCellScript script(m);
-        std::string why;
-        EXPECT_TRUE(script.Apply(cell, text, &why)) << identity << ": " << why;
-    };
     type(main.Model(), "%CT_Mch.CL_Mch_FreqR[0]", "446.00625");
     {
         indMain other;
@@ -231,15 +233,6 @@ TEST(ChannelPlanWindows, CompareGroupsBySheetAndMarksTheOpenSheetWhileOpen) {
     test::Program p;
     cuiMain& main = *p.main;
     ASSERT_TRUE(main.Files().OpenFile(test::BinDir() + "/ZT5531K_PMR.QCF"));
-    auto type = [](indMain& m, const char* identity, const std::string& text) {
-        cmcCellObj cell;
-        cmcCellCounters counters;
-        cell.category = CT_Null;
-        ParseCell(std::string("{(") + identity + ")}", &cell, &counters, nullptr);
-        cmcCellScript script(m);
-        std::string why;
-        EXPECT_TRUE(script.Apply(cell, text, &why)) << identity << ": " << why;
-    };
     type(main.Model(), "%CT_Mch.CL_Mch_FreqR[0]", "446.00625");
     {
         indMain other;
