@@ -4,6 +4,7 @@
 #include "defs/cmcEvMan.h"
 #include "app/cuiSheet.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
@@ -91,16 +92,24 @@ void cuiDropDown::Release(bool returnFocus) {
     if (released_) return;
     released_ = true;
     hide();
-    // A pick or Esc gives the keyboard back to the grid the chooser was opened from, so that its
-    // selection stays active and the Edit menu acts on it; a chooser closed because another window
-    // was activated leaves the focus where the user put it.
-    if (returnFocus && owner_ && owner_->isVisible()) {
-        owner_->window()->activateWindow();
-        owner_->setFocus(Qt::PopupFocusReason);
-    }
     // Closing happens from the message loop: the code that opened the window or that is running in
-    // its sheet must not find it gone under its feet.
-    QTimer::singleShot(0, this, [this] { close(); });
+    // its sheet must not find it gone under its feet. Then a pick or Esc gives the keyboard back to
+    // the grid the chooser was opened from, so that its selection stays active and the Edit menu
+    // acts on it; not when the pick opened the next chooser of a chain, and not when the chooser
+    // closed because another window was activated (the focus stays where the user put it).
+    QTimer::singleShot(0, this, [this, returnFocus] {
+        if (returnFocus && owner_ && owner_->isVisible() && !AnotherOpen()) {
+            owner_->window()->activateWindow();
+            owner_->setFocus(Qt::PopupFocusReason);
+        }
+        close();
+    });
+}
+
+bool cuiDropDown::AnotherOpen() const {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible() && qobject_cast<const cuiDropDown*>(w)) return true;
+    return false;
 }
 
 bool cuiDropDown::event(QEvent* e) {

@@ -46,6 +46,8 @@ public:
 
 protected:
     bool event(QEvent* e) override;
+    // Whether another chooser is showing (the next one of a chain of picks).
+    bool AnotherOpen() const;
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
