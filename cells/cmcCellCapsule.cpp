@@ -81,8 +81,10 @@ void cmcCellCall::StoreRecord() {
 
 // ---- helpers ------------------------------------------------------------------------------------
 
+cmcEditor::cmcEditor(cmcCellCall& call) : req_(call.req), user_(call.fromUser), readOnly_(call.readOnly) {}
+
 bool ListChoice(cmcCellCall& call, const char* listKey, int itemKind, int& value) {
-    cmcEditor editor(call.req);
+    cmcEditor editor(call);
     const bool changed = editor.List(listKey, itemKind, value);
     call.Opened(editor.Result());
     return changed;
@@ -224,7 +226,7 @@ int gDepth = 0;
 }  // namespace
 
 std::string cmcCellCapsule::ActionName(const cmcCellRequest& req) {
-    if (!req.actionName.empty() || req.grid || !req.cell) return req.actionName;
+    if (!req.actionName.empty() || req.grid || req.userEdit || !req.cell) return req.actionName;
     // A menu or tool bar entry: its text without the accelerator mark, shortcut and ellipsis.
     std::string name;
     const std::string& text = req.cell->Text();
@@ -251,6 +253,7 @@ uint8_t cmcCellCapsule::Execute(cmcCellRequest& req, bool notify) {
     datKorvAdr adr(image.Data());
     cmcCellCall call{req, *cell, *main, image, rec, adr};
     call.modelType = main->ModelType();
+    call.fromUser = req.grid != nullptr || req.userEdit;
     req.category = cell->category;
     req.label = cell->label;
     req.index = cell->index;

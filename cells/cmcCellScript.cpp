@@ -22,9 +22,6 @@
 namespace qx {
 namespace {
 
-// The grid that a scripted edit comes from: user actions act only on requests from a grid.
-int g_scriptGrid = 0;
-
 // Choosers of a scripted edit: the last one a cell opened is remembered, so that the next pick can
 // be delivered to it. Flag windows and in-place editors started by a pick are not offered.
 class cmcScriptViews final : public cmcCellViews {
@@ -98,7 +95,7 @@ public:
 
     // Applies one CELL=TEXT pair; false (with the reason in *why) when the cell refuses it.
     // Every scripted request runs with the script's own views installed: the program's windows
-    // must never see a request from the script's stand-in grid (they would place a window over it).
+    // must never see a scripted request (they would open a window for it).
     bool Apply(cmcCellObj& cell, const std::string& text, std::string* why) {
         cmcScriptViews views;
         cmcScopedCellViews use(&views);
@@ -122,8 +119,7 @@ public:
 
     cmcCellRequest Request(cmcCellObj& cell, int action) {
         cmcCellRequest req;
-        req.owner = &g_scriptGrid;
-        req.grid = &g_scriptGrid;
+        req.userEdit = true;
         req.cell = &cell;
         req.action = action;
         return req;
@@ -300,7 +296,7 @@ public:
     // Whether the cell shows this text now (a pick of the value it already holds writes nothing).
     bool Shows(cmcCellObj& cell, const std::string& text) {
         cmcCellRequest req = Request(cell, 0);
-        req.grid = nullptr;
+        req.userEdit = false;
         capsule_.Execute(req, false);
         return req.display == text;
     }

@@ -76,12 +76,8 @@ void Revision(cmcCellCall& c) {
 void Comment(cmcCellCall& c) {
     uint8_t text[kCommentLength];
     std::memcpy(text, Ident(c) + (c.Label() == CL_CloneInfo_Comment1 ? kComment1 : kComment2), sizeof text);
-    cmcCellRequest shown = c.req;
-    shown.action = CA_Refresh;
-    shown.resultKind = CRK_Plain;
-    shown.grid = nullptr;
-    cmcEditor(shown).PlainText(text, kCommentLength);
-    c.Show(shown.display);
+    c.readOnly = true;
+    cmcEditor(c).PlainText(text, kCommentLength);
 }
 
 void Option(cmcCellCall& c) {

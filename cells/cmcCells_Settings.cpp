@@ -100,7 +100,7 @@ void KeyConv(cmcCellCall& c) {
         }
         c.notify |= CN_All;
     } else {
-        cmcEditor editor(c.req);
+        cmcEditor editor(c);
         const bool picked = Picked(c, Flex0);
         if (editor.ListByte(list, code)) {
             c.SetByte(offset, code);
@@ -185,14 +185,14 @@ void DtmfChNo(cmcCellCall& c) {
 
 void DtmfCode(cmcCellCall& c) {
     if (!HasRecord(c, KIND_Dtmf)) return;
-    cmcEditor editor(c.req);
+    cmcEditor editor(c);
     if (editor.Dtmf(c.rec.digits, c.rec.digitCount, 24)) c.StoreRecord();
     c.Opened(editor.Result());
 }
 
 void CTone(cmcCellCall& c, cmcEditMode mode) {
     if (!HasRecord(c, KIND_CTone)) return;
-    cmcEditor editor(c.req);
+    cmcEditor editor(c);
     if (editor.Tone(c.rec.rxTone, c.rec.txTone, mode, false)) c.StoreRecord();
     c.Opened(editor.Result());
 }

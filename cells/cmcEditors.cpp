@@ -169,7 +169,7 @@ const bool kKeysRegistered = (RegisterEditorDefKeys(), true);
 // ---- The editor frame ---------------------------------------------------------------------------
 
 bool cmcEditor::Picked(int itemKind) const {
-    return req_.resultKind == CRK_Chooser && req_.parent && req_.parent->cell && req_.parent->cell->label == itemKind;
+    return ResultKind() == CRK_Chooser && req_.parent && req_.parent->cell && req_.parent->cell->label == itemKind;
 }
 
 int cmcEditor::PickedItem() const { return req_.parent->cell->index; }
