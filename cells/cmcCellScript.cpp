@@ -89,6 +89,27 @@ bool IsCommandLabel(int label) {
 
 }  // namespace
 
+namespace {
+
+// The script's views for the requests it runs: in its cell environment, and installed for the
+// value editors, which open their choosers through the installed views.
+class UseViews {
+public:
+    UseViews(cmcCellEnv& env, cmcCellViews* views) : env_(env), previous_(env.views), installed_(views) {
+        env_.views = views;
+    }
+    ~UseViews() { env_.views = previous_; }
+    UseViews(const UseViews&) = delete;
+    UseViews& operator=(const UseViews&) = delete;
+
+private:
+    cmcCellEnv& env_;
+    cmcCellViews* previous_;
+    cmcScopedCellViews installed_;
+};
+
+}  // namespace
+
 class cmcCellScript::Impl {
 public:
     explicit Impl(indMain& main) : main_(main), capsule_(&main) {}
@@ -98,7 +119,7 @@ public:
     // must never see a scripted request (they would open a window for it).
     bool Apply(cmcCellObj& cell, const std::string& text, std::string* why) {
         cmcScriptViews views;
-        cmcScopedCellViews use(&views);
+        UseViews use(capsule_.Env(), &views);
         if (!InSomeBank(cell, why)) return false;
         if (text.rfind("@key:", 0) == 0) return Key(cell, text.substr(5), why);
         if (text.rfind("@pick:", 0) == 0) return Pick(cell, text.substr(6), why);
@@ -152,7 +173,7 @@ public:
     // for this text: with its first character typed (or Enter for a text that starts with a space).
     bool Type(cmcCellObj& cell, const std::string& text, std::string* why) {
         cmcScriptViews views;
-        cmcScopedCellViews use(&views);
+        UseViews use(capsule_.Env(), &views);
         const unsigned char first = text.empty() ? 0 : static_cast<unsigned char>(text[0]);
         uint8_t started = CER_None;
         cmcCellRequest probe = Request(cell, 0);
@@ -212,7 +233,7 @@ public:
             return false;
         }
         cmcScriptViews views;
-        cmcScopedCellViews use(&views);
+        UseViews use(capsule_.Env(), &views);
         auto opener = std::make_unique<cmcCellRequest>(Request(cell, 13));
         capsule_.Execute(*opener, false);
         bool wrote = false;
@@ -261,7 +282,7 @@ public:
         cmcScriptViews views;
         int item = -1;
         {
-            cmcScopedCellViews use(&views);
+            UseViews use(capsule_.Env(), &views);
             cmcCellRequest opener = Request(cell, 13);
             capsule_.Execute(opener, false);
             cmcScriptViews::Opened chooser;

@@ -22,6 +22,7 @@
 // without a row show "%d *Yet*" and accept nothing.
 #pragma once
 
+#include "cells/cmcCellEnv.h"
 #include "cells/cmcReasons.h"
 #include "defs/cmcCellNames.h"
 #include "defs/cmcCellObj.h"
@@ -57,6 +58,7 @@ struct cmcCellCall {
     cmcEeprom& image;   // the working image
     datCh& rec;         // the record of the cell's category and index, when recordKind is not 0
     datKorvAdr& adr;    // the digital PMR address-range record
+    cmcCellEnv& env;    // what the call reaches beyond the image: stores, views, commands, events
     int recordKind = 0;
     int modelType = 0;
     int action = 0;     // cmcCellAction after the entry rules (CA_Commit is CA_Enter)
@@ -74,6 +76,13 @@ struct cmcCellCall {
     // The cell shows its value and takes no action, typed text or pick (a value that a save would
     // not keep, a field without an editor). The request stays as it was sent.
     bool readOnly = false;
+
+    // The environment's objects; the runner's environment provides them (cmcCellEnv).
+    cmcAppCommands& Commands() const { return *env.commands; }
+    indEnviron& Settings() const { return *env.settings; }
+    cmcEvMan& Events() const { return *env.events; }
+    cmcGTex& Texts() const { return *env.gtex; }
+    cmcFCache& Lists() const { return *env.lists; }
 
     int Label() const { return cell.label; }
     int Index() const { return cell.index; }

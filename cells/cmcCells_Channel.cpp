@@ -57,8 +57,8 @@ void Attributes(cmcCellCall& c) {
         }
         if (changed) {
             c.StoreRecord();
-            EvMan().Post(EVC_BankIcons);
-            EvMan().Post(EVC_BankChanged);
+            c.Events().Post(EVC_BankIcons);
+            c.Events().Post(EVC_BankChanged);
             c.notify |= CN_SameLabel;
         }
     }
@@ -69,7 +69,7 @@ void Attributes(cmcCellCall& c) {
     c.Show(letters);
     if (c.FromGrid() && c.IsEnter()) {
         const char* list = c.modelType == kModelDPmr446 ? "GI_Sheet_Sel_Mch_Atr_ExSmt" : "GI_Sheet_Sel_Mch_Atr";
-        if (cmcCellViews* views = CellViews(); views && views->OpenChooser(c.req, list, Flex0, 0))
+        if (cmcCellViews* views = c.env.views; views && views->OpenChooser(c.req, list, Flex0, 0))
             c.Opened(CER_Opened);
     }
 }

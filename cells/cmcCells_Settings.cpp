@@ -62,7 +62,7 @@ std::string KeySuffix(const cmcCellCall& c, uint8_t code) {
 }
 
 bool OpenChooser(cmcCellCall& c, const char* key, int itemKind, int selected) {
-    cmcCellViews* views = CellViews();
+    cmcCellViews* views = c.env.views;
     if (!c.FromGrid() || !views || !views->OpenChooser(c.req, key, itemKind, selected)) return false;
     c.Opened(CER_Opened);
     return true;
@@ -112,7 +112,7 @@ void KeyConv(cmcCellCall& c) {
         }
         c.Opened(editor.Result());
     }
-    c.Show(EditorLists().Text(list, Flex0, code) + KeySuffix(c, code));
+    c.Show(c.Lists().Text(list, Flex0, code) + KeySuffix(c, code));
 }
 
 // ---- values spread over bits ---------------------------------------------------------------------

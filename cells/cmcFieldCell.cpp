@@ -170,7 +170,7 @@ bool EditValue(cmcCellCall& c, const cmcFieldEditor& e, int& value) {
     case cmcFieldEdit::ToneLength: changed = ed.ToneLength(value); break;
     case cmcFieldEdit::Show:
         if (ListKey(c, e))
-            c.Show(EditorLists().Text(ListKey(c, e), e.itemKind, value));
+            c.Show(c.Lists().Text(ListKey(c, e), e.itemKind, value));
         else
             c.ShowNumber(value);
         break;
@@ -289,10 +289,10 @@ void RunFieldCell(cmcCellCall& c, const cmcFieldRow& row) {
     if (changed) {
         c.notify |= rules.notify;
         for (int event : rules.post)
-            if (event) EvMan().Post(event);
+            if (event) c.Events().Post(event);
         if (rules.after) rules.after(c, value);
     }
-    if (rules.offWhenZero && !bytes && value == 0 && c.action == CA_Refresh) c.Show(GTex().Line(kKeyTimerOff, 0));
+    if (rules.offWhenZero && !bytes && value == 0 && c.action == CA_Refresh) c.Show(c.Texts().Line(kKeyTimerOff, 0));
     if (readOnly && rules.readOnlyColourSet) SetTextColour(c, rules.readOnlyColour);
     if (normalised) {
         SetTextColour(c, kGreyText);
