@@ -67,7 +67,8 @@ void cmcCellCall::StoreRecord() {
 
 // ---- helpers ------------------------------------------------------------------------------------
 
-cmcEditor::cmcEditor(cmcCellCall& call) : req_(call.req), user_(call.fromUser), readOnly_(call.readOnly) {}
+cmcEditor::cmcEditor(cmcCellCall& call)
+    : req_(call.req), user_(call.fromUser), readOnly_(call.readOnly), views_(call.env.views) {}
 
 bool ListChoice(cmcCellCall& call, const char* listKey, int itemKind, int& value) {
     cmcEditor editor(call);

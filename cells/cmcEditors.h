@@ -17,7 +17,7 @@
 //     if (ed.Timer(raw, {.unitsPerSecond = 1, .max = 255, .offMode = true})) image[0x95BD] = raw;
 //     return ed.Result();
 //
-// Choosers and the flag window are opened through the installed cell views (cmcCellViews.h).
+// Choosers and the flag window open in the views of the cell call's environment (cmcCellViews.h).
 // List texts come from the selection list cache EditorLists() and the main store GTex().
 #pragma once
 
@@ -32,6 +32,7 @@
 namespace qx {
 
 class cmcFCache;
+class cmcCellViews;
 struct cmcCellCall;
 
 // ---- Definition keys the editors read ------------------------------------------------------------
@@ -124,10 +125,11 @@ enum class cmcEditMode { Receive, Transmit };
 class cmcEditor {
 public:
     // An editor working on a request alone: user actions act when the request comes from a grid
-    // or is a user's edit from elsewhere (req.userEdit).
-    explicit cmcEditor(cmcCellRequest& req) : req_(req), user_(req.grid != nullptr || req.userEdit) {}
+    // or is a user's edit from elsewhere (req.userEdit); choosers open in the program's views.
+    // Defined with the program's environment (env/cmcProgramEnv.cpp).
+    explicit cmcEditor(cmcCellRequest& req);
     // An editor of a cell call: takes the call's flags (a read-only call shows the value and
-    // ignores the action, a typed text and a pick).
+    // ignores the action, a typed text and a pick) and opens choosers in the call's views.
     explicit cmcEditor(cmcCellCall& call);
 
     cmcCellRequest& Request() { return req_; }
@@ -233,6 +235,7 @@ private:
     cmcCellRequest& req_;
     bool user_ = false;
     bool readOnly_ = false;
+    cmcCellViews* views_ = nullptr;  // where choosers, flag and edit windows open; null: none
     uint8_t result_ = CER_None;
 };
 

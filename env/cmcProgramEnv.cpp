@@ -53,6 +53,9 @@ cmcCellEnv cmcProgramCellEnv(indMain* main) {
     return env;
 }
 
+cmcEditor::cmcEditor(cmcCellRequest& req)
+    : req_(req), user_(req.grid != nullptr || req.userEdit), views_(CellViews()) {}
+
 cmcCellCapsule::cmcCellCapsule(indMain* main, const cmcCellTable* table)
     : cmcCellCapsule(cmcProgramCellEnv(main), table) {}
 

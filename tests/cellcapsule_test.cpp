@@ -752,7 +752,7 @@ TEST_F(CellCapsule, FreeBankSelection) {
 
     // Enter opens the list's chooser on the current value.
     RecordingViews views;
-    cmcScopedCellViews use(&views);
+    capsule_.Env().views = &views;
     uint8_t opened = 0;
     Run(sel, CA_Enter, true, &opened);
     EXPECT_EQ(opened, CER_Opened);

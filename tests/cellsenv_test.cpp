@@ -17,7 +17,7 @@ namespace {
 
 // The accessors that cells/ reaches through the call's environment instead.
 const char* const kAccessors[] = {
-    "Environ", "AppCommands", "indMain::Instance", "cmcDefaultCellHandler",
+    "Environ", "AppCommands", "indMain::Instance", "cmcDefaultCellHandler", "CellViews",
 };
 
 QRegularExpression CallPattern() {
