@@ -3,7 +3,6 @@
 #include "cells/cmcAppCommands.h"
 #include "cells/cmcCellTable.h"
 #include "cells/cmcEditors.h"
-#include "comm/cmcTask.h"
 #include "common/cmcDataDir.h"
 #include "common/cmcMessage.h"
 #include "defs/cmcDefLint.h"
@@ -21,19 +20,6 @@ namespace qx {
 namespace {
 
 constexpr uint32_t kGreyText = 0x00C0C0C0;  // RGB 192,192,192
-
-// ---- deferred check -------------------------------------------------------------------------
-
-cmcTask*& DeferredTask() {
-    // Lives until the process ends: a timer must not be torn down after the application object.
-    static cmcTask* task = nullptr;
-    return task;
-}
-
-void RunDeferredCheck(void*, cmcTask* task) {
-    task->SetInterval(-1);
-    AppCommands().RefreshAllViews();
-}
 
 // The popup commands of list operations, Edit and Help.
 constexpr int kPopupListFirst = CL_PMenu_Copy;   // 75
@@ -81,33 +67,25 @@ void cmcCellCall::StoreRecord() {
 
 // ---- helpers ------------------------------------------------------------------------------------
 
+cmcEditor::cmcEditor(cmcCellCall& call)
+    : req_(call.req), user_(call.fromUser), readOnly_(call.readOnly), views_(call.env.views) {}
+
 bool ListChoice(cmcCellCall& call, const char* listKey, int itemKind, int& value) {
-    cmcEditor editor(call.req);
+    cmcEditor editor(call);
     const bool changed = editor.List(listKey, itemKind, value);
     call.Opened(editor.Result());
     return changed;
 }
 
 int CurrentBank(cmcCellCall& call, int channel) {
-    if (auto answer = EvMan().Query(EVC_QueryBank)) {
+    if (call.env.shownBank >= 0 && call.env.shownBank < map::kBankCount) return call.env.shownBank;
+    if (!call.env.events) return datBankOfChannel(call.image.Data(), channel);
+    if (auto answer = call.env.events->Query(EVC_QueryBank)) {
         const int bank = static_cast<int>(answer->data);
         if (bank >= 0 && bank < map::kBankCount) return bank;
     }
     return datBankOfChannel(call.image.Data(), channel);
 }
-
-void ScheduleDeferredCheck() {
-    cmcTask*& task = DeferredTask();
-    if (!task) {
-        task = new cmcTask();
-        task->SetCallback(&RunDeferredCheck, nullptr);
-    }
-    // Every edit restarts the wait: the check runs once the edits pause.
-    task->SetInterval(-1);
-    task->SetInterval(kDeferredCheckMs);
-}
-
-bool DeferredCheckPending() { return DeferredTask() && !DeferredTask()->Idle(); }
 
 // ---- entry steps --------------------------------------------------------------------------------
 
@@ -144,12 +122,13 @@ bool RunPopupCommand(cmcCellCall& call) {
             first = datBankFirst(call.image.Data(), bank);
             last = datBankLast(call.image.Data(), bank);
         }
-        if (call.recordKind != KIND_None) AppCommands().RunListCommand(req.popupCommand, req, call.rec, first, last);
+        if (call.recordKind != KIND_None && call.env.commands) call.env.commands->RunListCommand(req.popupCommand, req, call.rec, first, last);
         return true;
     }
     if (req.popupCommand == CL_PMenu_Help) {
-        const std::string path = cmcDataFile(GTex().FirstLine("GI_Sys_MyHelpFile"));
-        AppCommands().OpenHelp(path, HelpContextOf(call.cell, call.image, call.modelType, EditorLists()));
+        if (!call.env.commands || !call.env.gtex || !call.env.lists) return true;
+        const std::string path = cmcDataFile(call.env.gtex->FirstLine("GI_Sys_MyHelpFile"));
+        call.env.commands->OpenHelp(path, HelpContextOf(call.cell, call.image, call.modelType, *call.env.lists));
         return true;
     }
     return false;
@@ -182,7 +161,7 @@ bool RedirectEmptyChannel(cmcCellCall& call) {
 
 // ---- the handler --------------------------------------------------------------------------------
 
-cmcCellCapsule::cmcCellCapsule(indMain* main, const cmcCellTable* table) : main_(main), table_(table) {}
+cmcCellCapsule::cmcCellCapsule(const cmcCellEnv& env, const cmcCellTable* table) : env_(env), table_(table) {}
 
 int cmcCellCapsule::RecordKindOf(int category, int modelType) {
     switch (category) {
@@ -224,7 +203,7 @@ int gDepth = 0;
 }  // namespace
 
 std::string cmcCellCapsule::ActionName(const cmcCellRequest& req) {
-    if (!req.actionName.empty() || req.grid || !req.cell) return req.actionName;
+    if (!req.actionName.empty() || req.grid || req.userEdit || !req.cell) return req.actionName;
     // A menu or tool bar entry: its text without the accelerator mark, shortcut and ellipsis.
     std::string name;
     const std::string& text = req.cell->Text();
@@ -242,15 +221,16 @@ uint8_t cmcCellCapsule::Execute(cmcCellRequest& req, bool notify) {
     req.redirect = 0;
     wrote_ = false;
     cmcCellObj* cell = req.cell;
-    indMain* main = main_ ? main_ : indMain::Instance();
+    indMain* main = env_.main;
     if (!cell || !main) return CER_None;
 
     // Entry.
     cmcEeprom& image = main->WorkingImage();
     datCh rec(image.Data());
     datKorvAdr adr(image.Data());
-    cmcCellCall call{req, *cell, *main, image, rec, adr};
+    cmcCellCall call{req, *cell, *main, image, rec, adr, env_};
     call.modelType = main->ModelType();
+    call.fromUser = req.grid != nullptr || req.userEdit;
     req.category = cell->category;
     req.label = cell->label;
     req.index = cell->index;
@@ -294,7 +274,7 @@ uint8_t cmcCellCapsule::Execute(cmcCellRequest& req, bool notify) {
 }
 
 uint8_t cmcCellCapsule::Probe(int category, int label, int index, uint8_t mask) {
-    indMain* main = main_ ? main_ : indMain::Instance();
+    indMain* main = env_.main;
     if (!main) return 0;
     cmcCellObj cell;
     cell.category = category;
@@ -330,10 +310,6 @@ uint8_t cmcCellCapsule::RunCell(cmcCellObj& cell, int action, void* owner) {
     req.cell = &cell;
     req.action = action;
     return Execute(req, true);
-}
-
-void cmcInstallCellHandler() {
-    cmcSetDefaultCellHandler([](cmcCellRequest& req) { return cmcCellCapsule().Execute(req, true); });
 }
 
 // ---- keys read by name --------------------------------------------------------------------------

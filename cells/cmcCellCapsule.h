@@ -14,10 +14,13 @@
 // then carries the picked item: label = item kind, index = item value), with result kind 2 and
 // action 0. An inline edit comes back with result kind 1 and the typed text in `input`.
 //
-// The handler keeps no state between calls. It works on indMain::Instance() (model type, working
-// and saved images, identification data) unless it is given another main object.
+// The handler keeps no state between calls. It works with the environment it is given (the image
+// model: model type, working and saved images, identification data; the definition store, the
+// views, ...); the plain constructor takes the program's (cmcProgramCellEnv, env/cmcProgramEnv.h),
+// with another main object when one is given.
 #pragma once
 
+#include "cells/cmcCellEnv.h"
 #include "defs/cmcCellRequest.h"
 
 #include <cstdint>
@@ -33,7 +36,10 @@ class cmcCellCapsule {
 public:
     // `table`: the rows to dispatch over (tests); the program's table when null.
     explicit cmcCellCapsule(indMain* main = nullptr, const cmcCellTable* table = nullptr);
+    explicit cmcCellCapsule(const cmcCellEnv& env, const cmcCellTable* table = nullptr);
 
+    // The environment every call of this handler gets (a runner may change it between calls).
+    cmcCellEnv& Env() { return env_; }
     // Processes one request; runs the request's notify callback at the end when `notify` is true.
     // Returns the editor result (cmcCellExecResult). Without a main object the cell shows nothing.
     uint8_t Execute(cmcCellRequest& req, bool notify);
@@ -65,18 +71,20 @@ public:
 private:
     uint8_t Probe(int category, int label, int index, uint8_t mask);
 
-    indMain* main_;
+    cmcCellEnv env_;
     const cmcCellTable* table_;
     bool wrote_ = false;
     std::string probedReason_;
 };
 
-// Binds the program's cell handler (a fresh cmcCellCapsule per request, notify callback run) as the
-// default handler of new sheets, menus and tool bars.
+// Binds the program's cell handler (a fresh cmcCellCapsule with the program's environment per
+// request, notify callback run) as the default handler of new sheets, menus and tool bars.
+// Defined with the program's environment (env/cmcProgramEnv.cpp).
 void cmcInstallCellHandler();
 
 // The deferred check after an edit: 250 ms after the last edit the application refreshes all views
-// and runs the warning check (cmcAppCommands::RefreshAllViews).
+// and runs the warning check (cmcAppCommands::RefreshAllViews). A timer of the program's, defined
+// with its environment (env/cmcProgramEnv.cpp).
 inline constexpr int kDeferredCheckMs = 250;
 void ScheduleDeferredCheck();
 bool DeferredCheckPending();

@@ -22,9 +22,6 @@
 namespace qx {
 namespace {
 
-// The grid that a scripted edit comes from: user actions act only on requests from a grid.
-int g_scriptGrid = 0;
-
 // Choosers of a scripted edit: the last one a cell opened is remembered, so that the next pick can
 // be delivered to it. Flag windows and in-place editors started by a pick are not offered.
 class cmcScriptViews final : public cmcCellViews {
@@ -92,16 +89,37 @@ bool IsCommandLabel(int label) {
 
 }  // namespace
 
+namespace {
+
+// The script's views for the requests it runs: in its cell environment, and installed for the
+// value editors, which open their choosers through the installed views.
+class UseViews {
+public:
+    UseViews(cmcCellEnv& env, cmcCellViews* views) : env_(env), previous_(env.views), installed_(views) {
+        env_.views = views;
+    }
+    ~UseViews() { env_.views = previous_; }
+    UseViews(const UseViews&) = delete;
+    UseViews& operator=(const UseViews&) = delete;
+
+private:
+    cmcCellEnv& env_;
+    cmcCellViews* previous_;
+    cmcScopedCellViews installed_;
+};
+
+}  // namespace
+
 class cmcCellScript::Impl {
 public:
     explicit Impl(indMain& main) : main_(main), capsule_(&main) {}
 
     // Applies one CELL=TEXT pair; false (with the reason in *why) when the cell refuses it.
     // Every scripted request runs with the script's own views installed: the program's windows
-    // must never see a request from the script's stand-in grid (they would place a window over it).
+    // must never see a scripted request (they would open a window for it).
     bool Apply(cmcCellObj& cell, const std::string& text, std::string* why) {
         cmcScriptViews views;
-        cmcScopedCellViews use(&views);
+        UseViews use(capsule_.Env(), &views);
         if (!InSomeBank(cell, why)) return false;
         if (text.rfind("@key:", 0) == 0) return Key(cell, text.substr(5), why);
         if (text.rfind("@pick:", 0) == 0) return Pick(cell, text.substr(6), why);
@@ -122,8 +140,7 @@ public:
 
     cmcCellRequest Request(cmcCellObj& cell, int action) {
         cmcCellRequest req;
-        req.owner = &g_scriptGrid;
-        req.grid = &g_scriptGrid;
+        req.userEdit = true;
         req.cell = &cell;
         req.action = action;
         return req;
@@ -156,7 +173,7 @@ public:
     // for this text: with its first character typed (or Enter for a text that starts with a space).
     bool Type(cmcCellObj& cell, const std::string& text, std::string* why) {
         cmcScriptViews views;
-        cmcScopedCellViews use(&views);
+        UseViews use(capsule_.Env(), &views);
         const unsigned char first = text.empty() ? 0 : static_cast<unsigned char>(text[0]);
         uint8_t started = CER_None;
         cmcCellRequest probe = Request(cell, 0);
@@ -219,7 +236,7 @@ public:
             return false;
         }
         cmcScriptViews views;
-        cmcScopedCellViews use(&views);
+        UseViews use(capsule_.Env(), &views);
         auto opener = std::make_unique<cmcCellRequest>(Request(cell, 13));
         capsule_.Execute(*opener, false);
         bool wrote = false;
@@ -268,7 +285,7 @@ public:
         cmcScriptViews views;
         int item = -1;
         {
-            cmcScopedCellViews use(&views);
+            UseViews use(capsule_.Env(), &views);
             cmcCellRequest opener = Request(cell, 13);
             capsule_.Execute(opener, false);
             cmcScriptViews::Opened chooser;
@@ -303,7 +320,7 @@ public:
     // Whether the cell shows this text now (a pick of the value it already holds writes nothing).
     bool Shows(cmcCellObj& cell, const std::string& text) {
         cmcCellRequest req = Request(cell, 0);
-        req.grid = nullptr;
+        req.userEdit = false;
         capsule_.Execute(req, false);
         return req.display == text;
     }

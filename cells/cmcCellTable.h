@@ -22,6 +22,7 @@
 // without a row show "%d *Yet*" and accept nothing.
 #pragma once
 
+#include "cells/cmcCellEnv.h"
 #include "cells/cmcReasons.h"
 #include "defs/cmcCellNames.h"
 #include "defs/cmcCellObj.h"
@@ -57,6 +58,7 @@ struct cmcCellCall {
     cmcEeprom& image;   // the working image
     datCh& rec;         // the record of the cell's category and index, when recordKind is not 0
     datKorvAdr& adr;    // the digital PMR address-range record
+    cmcCellEnv& env;    // what the call reaches beyond the image: stores, views, commands, events
     int recordKind = 0;
     int modelType = 0;
     int action = 0;     // cmcCellAction after the entry rules (CA_Commit is CA_Enter)
@@ -68,12 +70,25 @@ struct cmcCellCall {
     uint32_t notify = CN_SameLabelIndex;  // cmcCellNotify bits collected for the notify callback
     uint8_t result = CER_None;            // what was opened: the value Execute returns
     bool wrote = false;                   // an accepted value was written into the image
+    // The action came from the user: a grid, or a user's edit from elsewhere (a scripted set or an
+    // import). Menus, the tool bar and probes refresh and run commands only.
+    bool fromUser = false;
+    // The cell shows its value and takes no action, typed text or pick (a value that a save would
+    // not keep, a field without an editor). The request stays as it was sent.
+    bool readOnly = false;
+
+    // The environment's objects; the runner's environment provides them (cmcCellEnv).
+    cmcAppCommands& Commands() const { return *env.commands; }
+    indEnviron& Settings() const { return *env.settings; }
+    cmcEvMan& Events() const { return *env.events; }
+    cmcGTex& Texts() const { return *env.gtex; }
+    cmcFCache& Lists() const { return *env.lists; }
 
     int Label() const { return cell.label; }
     int Index() const { return cell.index; }
-    // User actions come from grids only; menus, the tool bar and probes refresh and run commands.
-    bool FromGrid() const { return req.grid != nullptr; }
-    bool IsEnter() const { return action == CA_Enter; }
+    // A user action that the cell acts on: from the user and not read-only.
+    bool FromGrid() const { return fromUser && !readOnly; }
+    bool IsEnter() const { return !readOnly && action == CA_Enter; }
     bool IsKorv() const;
     // Extended mode (image offset 0x000B bit 4, as the radio's data sets it): extended-mode cells
     // show nothing and accept nothing while it is clear.

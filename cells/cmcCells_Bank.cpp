@@ -58,11 +58,11 @@ void SelBankFree(cmcCellCall& c) {
     if (!ListChoice(c, "GI_Sheet_Sel_Bank_SelBankFree", Flex0, value) || value == current) return;
     const int newTotal = value == 1 ? 8 : kMaxChannels;
     if (const int dropped = ChannelsDropped(c, newTotal)) {
-        std::string text = GTex().SectionText("GI_Mess_Confirm_BankLayout");
+        std::string text = c.Texts().SectionText("GI_Mess_Confirm_BankLayout");
         for (int arg : {dropped, newTotal})
             if (size_t at = text.find("%d"); at != std::string::npos) text.replace(at, 2, std::to_string(arg));
-        if (cmcShowMessage(GTex().FirstLine("GI_Sys_AppTitle"), text, cmcMsgIcon::Warning, MB_Ok | MB_Cancel) != MB_Ok) {
-            c.Show(EditorLists().Text("GI_Sheet_Sel_Bank_SelBankFree", Flex0, current));
+        if (cmcShowMessage(c.Texts().FirstLine("GI_Sys_AppTitle"), text, cmcMsgIcon::Warning, MB_Ok | MB_Cancel) != MB_Ok) {
+            c.Show(c.Lists().Text("GI_Sheet_Sel_Bank_SelBankFree", Flex0, current));
             return;
         }
     }
@@ -75,8 +75,8 @@ void SelBankFree(cmcCellCall& c) {
         datSetBankSize(image, 0, kMaxChannels);
     }
     c.MarkWritten();
-    c.Show(EditorLists().Text("GI_Sheet_Sel_Bank_SelBankFree", Flex0, value));
-    EvMan().Send(EVC_TreeBuilt);
+    c.Show(c.Lists().Text("GI_Sheet_Sel_Bank_SelBankFree", Flex0, value));
+    c.Events().Send(EVC_TreeBuilt);
     c.notify |= CN_All;
 }
 
@@ -114,7 +114,7 @@ void BankText(cmcCellCall& c) {
     }
     char block[kBankRenameLength] = {};
     std::memcpy(block, name.text, kBankNameLength);
-    EvMan().Post(EVC_BankRename, 0, c.Index(), block, sizeof block);
+    c.Events().Post(EVC_BankRename, 0, c.Index(), block, sizeof block);
 }
 
 // The trunking flag of bank 0-4: bit (7 - bank) of 0x9593.
@@ -129,7 +129,7 @@ void MchSmarTrunk(cmcCellCall& c) {
     int value = (byte & bit) ? 1 : 0;
     if (ListChoice(c, "GI_Sheet_Sel_Misc_OnOff2", Flex0, value)) {
         c.SetByte(map::kBankFlags, static_cast<uint8_t>(value & 1 ? (byte | bit) : (byte & ~bit)));
-        EvMan().Post(EVC_BankIcons);
+        c.Events().Post(EVC_BankIcons);
     }
 }
 

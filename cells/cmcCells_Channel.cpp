@@ -57,8 +57,8 @@ void Attributes(cmcCellCall& c) {
         }
         if (changed) {
             c.StoreRecord();
-            EvMan().Post(EVC_BankIcons);
-            EvMan().Post(EVC_BankChanged);
+            c.Events().Post(EVC_BankIcons);
+            c.Events().Post(EVC_BankChanged);
             c.notify |= CN_SameLabel;
         }
     }
@@ -69,14 +69,14 @@ void Attributes(cmcCellCall& c) {
     c.Show(letters);
     if (c.FromGrid() && c.IsEnter()) {
         const char* list = c.modelType == kModelDPmr446 ? "GI_Sheet_Sel_Mch_Atr_ExSmt" : "GI_Sheet_Sel_Mch_Atr";
-        if (cmcCellViews* views = CellViews(); views && views->OpenChooser(c.req, list, Flex0, 0))
+        if (cmcCellViews* views = c.env.views; views && views->OpenChooser(c.req, list, Flex0, 0))
             c.Opened(CER_Opened);
     }
 }
 
 void TransmitFrequency(cmcCellCall& c) {
     const bool fixed = c.modelType == kModelDPmr446 && !InFreeBank(c);
-    cmcEditor editor(c.req);
+    cmcEditor editor(c);
     const bool changed = editor.Frequency(c.rec, cmcEditMode::Transmit, fixed);
     c.Opened(editor.Result());
     if (changed) c.StoreRecord();
@@ -87,7 +87,7 @@ void TransmitFrequency(cmcCellCall& c) {
 
 template <cmcEditMode Mode>
 void Tone(cmcCellCall& c) {
-    cmcEditor editor(c.req);
+    cmcEditor editor(c);
     const bool changed = editor.Tone(c.rec.rxTone, c.rec.txTone, Mode, c.modelType == kModelDPmr446);
     c.Opened(editor.Result());
     if (changed) c.StoreRecord();
@@ -105,7 +105,7 @@ void MskRepeater(cmcCellCall& c) {
         return;
     }
     int value = c.rec.mskNoRepeater ? kMskRptNone : c.rec.rptCode;
-    cmcEditor editor(c.req);
+    cmcEditor editor(c);
     const bool changed = editor.TwoLevel(value, kSelMskRpt1st, kSelMskRpt2nd, kMskRptMoreItem);
     c.Opened(editor.Result());
     c.SetValueStyle(2);
@@ -127,7 +127,7 @@ void MskReceiveCodes(cmcCellCall& c) {
         return;
     }
     int value = (c.rec.rxCodeNo & 0x7F) << 1;
-    cmcEditor editor(c.req);
+    cmcEditor editor(c);
     const bool changed = editor.FlagSet(value, 1, 7);
     c.Opened(editor.Result());
     if (!changed) return;
@@ -151,7 +151,7 @@ void ColourCode(cmcCellCall& c) {
     }
     int code = ColourCodeOf(ch.digRxCode);
     if (code == 0 || InFreeBank(c)) {
-        cmcEditor editor(c.req);
+        cmcEditor editor(c);
         const bool changed = editor.CodeList(kSelColourCode, Flex0, code);
         c.Opened(editor.Result());
         if (changed && code >= 1 && code <= kColourCodeCount) {

@@ -62,7 +62,7 @@ void Model(cmcCellCall& c) {
     else if (HasTypeLetter(id, 5))
         n = 3;
     const int tenKey = (id[kOption2] >> 6) & 1;
-    c.Show(GTex().Line("GI_AppInd_Model", n) + "\n" + GTex().Line("GI_Mess_CloneInfo_TenKey", tenKey));
+    c.Show(c.Texts().Line("GI_AppInd_Model", n) + "\n" + c.Texts().Line("GI_Mess_CloneInfo_TenKey", tenKey));
 }
 
 void Revision(cmcCellCall& c) {
@@ -76,19 +76,15 @@ void Revision(cmcCellCall& c) {
 void Comment(cmcCellCall& c) {
     uint8_t text[kCommentLength];
     std::memcpy(text, Ident(c) + (c.Label() == CL_CloneInfo_Comment1 ? kComment1 : kComment2), sizeof text);
-    cmcCellRequest shown = c.req;
-    shown.action = CA_Refresh;
-    shown.resultKind = CRK_Plain;
-    shown.grid = nullptr;
-    cmcEditor(shown).PlainText(text, kCommentLength);
-    c.Show(shown.display);
+    c.readOnly = true;
+    cmcEditor(c).PlainText(text, kCommentLength);
 }
 
 void Option(cmcCellCall& c) {
     const uint8_t* id = Ident(c);
     const uint8_t o1 = id[kOption1], o2 = id[kOption2], o3 = id[kOption3];
     std::string text;
-    auto add = [&text](const char* key) { text += GTex().Line(key, 0) + "\n"; };
+    auto add = [&text, &c](const char* key) { text += c.Texts().Line(key, 0) + "\n"; };
     if (o2 & 0x20) add(o2 & 0x10 ? "GI_Mess_CloneInfo_Opt_Kx6" : "GI_Mess_CloneInfo_Opt_Kx5");
     if ((o1 & 0x07) == 2) {
         if ((o2 & 0x03) == 1)
@@ -113,7 +109,7 @@ void Option(cmcCellCall& c) {
 }
 
 void OverVolt(cmcCellCall& c) {
-    if (Ident(c)[kStatus] & 0x20) c.Show(GTex().Line("GI_Mess_CloneInfo_OverVolt", 0));
+    if (Ident(c)[kStatus] & 0x20) c.Show(c.Texts().Line("GI_Mess_CloneInfo_OverVolt", 0));
 }
 
 // The serial number; anything but hexadecimal characters shows a single space.

@@ -52,33 +52,33 @@ void ChooserItem(cmcCellCall& c) {
 // A command that runs on Enter and has no state of its own (file, exit, clone commands).
 template <bool (cmcAppCommands::*Command)()>
 void OnEnter(cmcCellCall& c) {
-    if (c.IsEnter()) (AppCommands().*Command)();
+    if (c.IsEnter()) (c.Commands().*Command)();
 }
 
 // ---- file ----
 
 // Index 1 of the print entries exports a PDF file instead of printing.
 void PrintCurrent(cmcCellCall& c) {
-    c.SetState(CS_Disabled, !AppCommands().CanPrintCurrentSheet());
+    c.SetState(CS_Disabled, !c.Commands().CanPrintCurrentSheet());
     if (!c.IsEnter() || (c.cell.behaviour & CS_Disabled)) return;
     if (c.Index() == 1)
-        AppCommands().ExportPdf(false);
+        c.Commands().ExportPdf(false);
     else
-        AppCommands().PrintCurrentSheet();
+        c.Commands().PrintCurrentSheet();
 }
 
 void PrintAll(cmcCellCall& c) {
     if (!c.IsEnter()) return;
     if (c.Index() == 1)
-        AppCommands().ExportPdf(true);
+        c.Commands().ExportPdf(true);
     else
-        AppCommands().PrintAllSheets();
+        c.Commands().PrintAllSheets();
 }
 
 void RecentFile(cmcCellCall& c) {
-    const cmcRecent& recent = Environ().Recent;
+    const cmcRecent& recent = c.Settings().Recent;
     const int i = c.Index();
-    const std::string entry = i >= 0 && i < recent.Count() ? recent.EntryText(i, Environ().CurrentDirectory) : "";
+    const std::string entry = i >= 0 && i < recent.Count() ? recent.EntryText(i, c.Settings().CurrentDirectory) : "";
     char number[16];
     std::snprintf(number, sizeof number, "&%d ", i + 1);
     c.cell.text = number + entry;
@@ -86,27 +86,27 @@ void RecentFile(cmcCellCall& c) {
     c.SetState(CS_Relabelled, true);
     c.SetState(CS_Disabled, entry.empty());
     c.SetState(CS_Hidden, entry.empty() && i != 0);
-    if (c.IsEnter() && !entry.empty()) AppCommands().OpenRecentFile(i);
+    if (c.IsEnter() && !entry.empty()) c.Commands().OpenRecentFile(i);
 }
 
-void EditTop(cmcCellCall& c) { AppCommands().RebuildEditMenu("GI_PMenu_NoItem"); }
+void EditTop(cmcCellCall& c) { c.Commands().RebuildEditMenu("GI_PMenu_NoItem"); }
 
 // ---- view ----
 
 void FontSize(cmcCellCall& c) {
-    indEnviron& env = Environ();
+    indEnviron& env = c.Settings();
     if (c.IsEnter() && c.Index() > 0) {
         env.FontSizePercentage = static_cast<uint32_t>(c.Index());
-        AppCommands().ApplyFontSize(c.Index());
+        c.Commands().ApplyFontSize(c.Index());
     }
     c.SetState(CS_Checked, static_cast<uint32_t>(c.Index()) == env.FontSizePercentage);
 }
 
 void ToolBar(cmcCellCall& c) {
-    indEnviron& env = Environ();
+    indEnviron& env = c.Settings();
     if (c.IsEnter()) {
         env.ToolbarVisible = env.ToolbarVisible ? 0 : 1;
-        AppCommands().ShowToolBar(env.ToolbarVisible != 0);
+        c.Commands().ShowToolBar(env.ToolbarVisible != 0);
     }
     c.SetState(CS_Checked, env.ToolbarVisible != 0);
 }
@@ -114,15 +114,15 @@ void ToolBar(cmcCellCall& c) {
 // ---- port ----
 
 void PortCom(cmcCellCall& c) {
-    indEnviron& env = Environ();
+    indEnviron& env = c.Settings();
     if (c.IsEnter()) {
         env.SelectPortNumber(c.Index());
-        EvMan().Send(EVC_MenusBuilt);
+        c.Events().Send(EVC_MenusBuilt);
     }
     c.SetState(CS_Checked, c.Index() == env.ComPort && env.ComDevice.empty());
     // The numbered entries name the device each number stands for.
     if (c.Index() >= 1) {
-        const std::string text = AppCommands().PortEntryText(c.Index());
+        const std::string text = c.Commands().PortEntryText(c.Index());
         if (!text.empty()) {
             c.cell.text = text;
             c.SetState(CS_Relabelled, true);
@@ -131,13 +131,13 @@ void PortCom(cmcCellCall& c) {
 }
 
 void PortUsb(cmcCellCall& c) {
-    if (c.IsEnter()) AppCommands().OpenPortDialog();
-    const indEnviron& env = Environ();
+    if (c.IsEnter()) c.Commands().OpenPortDialog();
+    const indEnviron& env = c.Settings();
     const bool chosen = env.ComPort > 4 || !env.ComDevice.empty();
     c.SetState(CS_Checked, chosen);
     // A port chosen here is named by the entry, as the numbered entries name theirs.
     if (chosen) {
-        std::string text = GTex().Line("GI_AppInd_PortMenu", env.ComDevice.empty() ? 3 : 2);
+        std::string text = c.Texts().Line("GI_AppInd_PortMenu", env.ComDevice.empty() ? 3 : 2);
         const size_t at = text.find(env.ComDevice.empty() ? "%d" : "%s");
         if (at != std::string::npos) {
             text.replace(at, 2, env.ComDevice.empty() ? std::to_string(env.ComPort) : env.ComDevice);
@@ -148,14 +148,14 @@ void PortUsb(cmcCellCall& c) {
 }
 
 void PortSpeedHigh(cmcCellCall& c) {
-    indEnviron& env = Environ();
+    indEnviron& env = c.Settings();
     if (c.IsEnter() && (c.Index() == 0 || c.Index() == 1)) env.ComSpeedHigh = static_cast<uint32_t>(c.Index());
     c.SetState(CS_Checked, static_cast<uint32_t>(c.Index()) == env.ComSpeedHigh);
 }
 
 // Setup > Backup Before Write: a check mark that turns the backup of clone writes on and off.
 void SetupBackup(cmcCellCall& c) {
-    indEnviron& env = Environ();
+    indEnviron& env = c.Settings();
     if (c.IsEnter()) env.BackupBeforeWrite = env.BackupBeforeWrite ? 0 : 1;
     c.SetState(CS_Checked, env.BackupBeforeWrite != 0);
 }
@@ -171,15 +171,15 @@ void Model(cmcCellCall& c) {
 // ---- help ----
 
 void HelpAbout(cmcCellCall& c) {
-    if (c.IsEnter()) EvMan().Post(EVC_AboutBox);
+    if (c.IsEnter()) c.Events().Post(EVC_AboutBox);
 }
 
 void HelpContents(cmcCellCall& c) {
-    if (c.IsEnter()) AppCommands().OpenHelp(cmcDataFile(GTex().FirstLine("GI_Sys_MyHelpFile")), 0);
+    if (c.IsEnter()) c.Commands().OpenHelp(cmcDataFile(c.Texts().FirstLine("GI_Sys_MyHelpFile")), 0);
 }
 
 void CallSheetCell(cmcCellCall& c) {
-    if (c.IsEnter() && c.cell.name) AppCommands().ShowSheet(*c.cell.name);
+    if (c.IsEnter() && c.cell.name) c.Commands().ShowSheet(*c.cell.name);
 }
 
 // ---- popup entries ----
@@ -216,13 +216,13 @@ bool IsChannelKind(int kind) { return kind >= KIND_ChLmr && kind <= KIND_ChDPmr4
 
 void PopupNoItem(cmcCellCall& c) {
     c.SetState(CS_Disabled, true);
-    c.SetState(CS_Hidden, AppCommands().CurrentPopupItemCount() != 1);
+    c.SetState(CS_Hidden, c.Commands().CurrentPopupItemCount() != 1);
 }
 
 void PopupCopyClearDelete(cmcCellCall& c) { c.SetState(CS_Disabled, CopyBlocked(c)); }
 
 void PopupPaste(cmcCellCall& c) {
-    bool blocked = !AppCommands().ClipboardHas(c.recordKind);
+    bool blocked = !c.Commands().ClipboardHas(c.recordKind);
     if (IsChannelKind(c.recordKind) || c.recordKind == KIND_5ToneRx || c.recordKind == KIND_2Tone)
         blocked = blocked || CopyBlocked(c);
     c.SetState(CS_Disabled, blocked);
@@ -267,16 +267,16 @@ void PopupEdit(cmcCellCall& c) {
 static void FileOpenOrPlan(cmcCellCall& c) {
     if (!c.IsEnter()) return;
     if (c.Index() > 0)
-        AppCommands().ChannelPlan(c.Index());
+        c.Commands().ChannelPlan(c.Index());
     else
-        AppCommands().FileOpen();
+        c.Commands().FileOpen();
 }
 static void FileSaveAsOrExport(cmcCellCall& c) {
     if (!c.IsEnter()) return;
     if (c.Index() == 1)
-        AppCommands().ChannelPlan(0);
+        c.Commands().ChannelPlan(0);
     else
-        AppCommands().FileSaveAs();
+        c.Commands().FileSaveAs();
 }
 
 void RegisterCommandCells(cmcCellTable& t) {

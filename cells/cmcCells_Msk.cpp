@@ -44,7 +44,7 @@ void AdrRangeGroup(cmcCellCall& c) {
     }
     if (c.Index() != 0) return c.ShowNotApplicable();
     int value = c.adr.group;
-    cmcEditor editor(c.req);
+    cmcEditor editor(c);
     const bool changed = editor.DecimalDigits(value, 4, 0, msk::kAddressMax);
     c.Opened(editor.Result());
     if (!changed) return;
@@ -68,7 +68,7 @@ void CallListAddress(cmcCellCall& c) {
     }
     const bool unset = c.rec.value[0] > msk::kAddressMax;
     int value = unset ? 0 : c.rec.value[0];
-    cmcEditor editor(c.req);
+    cmcEditor editor(c);
     if (editor.DecimalDigits(value, 4, 0, msk::kAddressMax)) {
         c.rec.value[0] = static_cast<uint16_t>(value);
         c.StoreRecord();

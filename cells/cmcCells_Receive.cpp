@@ -14,7 +14,7 @@ namespace {
 void ReceiveFrequency(cmcCellCall& c) {
     if (!c.rec.IsChannel()) return;
     const bool fixed = c.modelType == kModelDPmr446 && datBankOfChannel(c.image.Data(), c.Index()) != map::kFreeBank;
-    cmcEditor editor(c.req);
+    cmcEditor editor(c);
     const bool changed = editor.Frequency(c.rec, cmcEditMode::Receive, fixed);
     c.Opened(editor.Result());
     if (fixed) MarkNotFixedChannel(c, c.rec.rxFreq);

@@ -62,7 +62,7 @@ std::string KeySuffix(const cmcCellCall& c, uint8_t code) {
 }
 
 bool OpenChooser(cmcCellCall& c, const char* key, int itemKind, int selected) {
-    cmcCellViews* views = CellViews();
+    cmcCellViews* views = c.env.views;
     if (!c.FromGrid() || !views || !views->OpenChooser(c.req, key, itemKind, selected)) return false;
     c.Opened(CER_Opened);
     return true;
@@ -100,7 +100,7 @@ void KeyConv(cmcCellCall& c) {
         }
         c.notify |= CN_All;
     } else {
-        cmcEditor editor(c.req);
+        cmcEditor editor(c);
         const bool picked = Picked(c, Flex0);
         if (editor.ListByte(list, code)) {
             c.SetByte(offset, code);
@@ -112,7 +112,7 @@ void KeyConv(cmcCellCall& c) {
         }
         c.Opened(editor.Result());
     }
-    c.Show(EditorLists().Text(list, Flex0, code) + KeySuffix(c, code));
+    c.Show(c.Lists().Text(list, Flex0, code) + KeySuffix(c, code));
 }
 
 // ---- values spread over bits ---------------------------------------------------------------------
@@ -185,14 +185,14 @@ void DtmfChNo(cmcCellCall& c) {
 
 void DtmfCode(cmcCellCall& c) {
     if (!HasRecord(c, KIND_Dtmf)) return;
-    cmcEditor editor(c.req);
+    cmcEditor editor(c);
     if (editor.Dtmf(c.rec.digits, c.rec.digitCount, 24)) c.StoreRecord();
     c.Opened(editor.Result());
 }
 
 void CTone(cmcCellCall& c, cmcEditMode mode) {
     if (!HasRecord(c, KIND_CTone)) return;
-    cmcEditor editor(c.req);
+    cmcEditor editor(c);
     if (editor.Tone(c.rec.rxTone, c.rec.txTone, mode, false)) c.StoreRecord();
     c.Opened(editor.Result());
 }

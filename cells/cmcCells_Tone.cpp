@@ -41,7 +41,7 @@ const cmcDecimalSpec kTwoToneFreq{.scale = 1, .decimals = 1, .min = 250.0, .max 
 // with its decode window.
 void EditTwoTone(cmcCellCall& c, datCh& rec, int tone) {
     int raw = rec.value[tone::kTwoToneFreq + tone];
-    cmcEditor editor(c.req);
+    cmcEditor editor(c);
     const bool changed = editor.Decimal(raw, kTwoToneFreq);
     c.Opened(editor.Result());
     if (!changed) return;
@@ -93,7 +93,7 @@ int GroupTone(const cmcCellCall& c) { return c.Byte(tone::kGroupToneByte) & 0x0F
 void FiveToneRxCode(cmcCellCall& c) {
     if (CommonRow(c)) return;
     if (c.recordKind != KIND_5ToneRx) return c.ShowNotApplicable();
-    cmcEditor editor(c.req);
+    cmcEditor editor(c);
     const bool changed = editor.FiveTone(c.rec.code, GroupTone(c), true);
     c.Opened(editor.Result());
     if (changed) c.StoreRecord();
@@ -113,7 +113,7 @@ bool ReloadAsTransmitCode(cmcCellCall& c) {
 void FiveToneTxCode(cmcCellCall& c) {
     if (!ReloadAsTransmitCode(c)) return c.ShowNotApplicable();
     uint8_t code[5] = {c.rec.code[0], c.rec.code[1], c.rec.code[2], c.rec.code[3], 0};
-    cmcEditor editor(c.req);
+    cmcEditor editor(c);
     const bool changed = editor.FiveTone(code, GroupTone(c), false);
     c.Opened(editor.Result());
     if (!changed) return;
@@ -131,16 +131,14 @@ void UserToneEncode(cmcCellCall& c) {
     if (!UserToneRecord(c)) return c.ShowNotApplicable();
     if (field::UserToneRewritten(c, 0)) {
         // Shown, but a save would put it back: no edit.
-        c.action = 0;
-        c.req.action = 0;
-        c.req.resultKind = CRK_Plain;
+        c.readOnly = true;
         if (c.req.paint) {
             c.req.paint->textColorSet = true;
             c.req.paint->textColor = 0x00C0C0C0;
         }
     }
     int raw = c.rec.value[tone::kUserEncode];
-    cmcEditor editor(c.req);
+    cmcEditor editor(c);
     const bool changed = editor.Decimal(raw, kUserToneFreq);
     c.Opened(editor.Result());
     if (!changed) return;
@@ -161,12 +159,10 @@ void UserTonePeriodTimer(cmcCellCall& c) {
     if (offset == tone::kUserNotoneRow15 && (c.modelType == kModelPmr || c.modelType == kModelKorvPmr)) {
         // Saving a PMR image puts this byte back to the initial image's value: show it, take no
         // edit that would be lost.
-        c.action = 0;
-        c.req.action = 0;
-        c.req.resultKind = CRK_Plain;
+        c.readOnly = true;
     }
     int raw = c.Byte(offset);
-    cmcEditor editor(c.req);
+    cmcEditor editor(c);
     const double unit = std::pow(10.0, Scale);
     const cmcDecimalSpec spec{.scale = Scale, .decimals = 3, .min = MinRaw / unit, .max = MaxRaw / unit, .step = Step};
     const bool changed = editor.Decimal(raw, spec);
@@ -179,7 +175,7 @@ void UserToneLength(cmcCellCall& c) {
     if (row < 0 || row > 8) return c.ShowNotApplicable();
     const int offset = tone::kUserLengthBase + row;
     int value = c.Byte(offset);
-    cmcEditor editor(c.req);
+    cmcEditor editor(c);
     const bool changed = editor.ToneLength(value);
     c.Opened(editor.Result());
     if (changed) c.SetByte(offset, static_cast<uint8_t>(value));

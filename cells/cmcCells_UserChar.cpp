@@ -19,7 +19,7 @@ void UserCharCell(cmcCellCall& c) {
         return;
     }
     uint8_t field[2] = {static_cast<uint8_t>(c.rec.value[0] >> 8), static_cast<uint8_t>(c.rec.value[0] & 0xFF)};
-    cmcEditor ed(c.req);
+    cmcEditor ed(c);
     const bool accepted = ed.UserChar(field);
     c.Opened(ed.Result());
     if (!accepted) return;

@@ -74,7 +74,7 @@ bool cmcEditor::DisplayText(uint8_t* field, int length, const uint8_t* userTable
     } else {
         return changed;
     }
-    cmcCellViews* views = CellViews();
+    cmcCellViews* views = views_;
     if (views && views->OpenTextEntry(req_, start, length, userTable, byKey)) {
         result_ = CER_Opened;
     } else if (byKey) {
@@ -130,7 +130,7 @@ bool cmcEditor::UserChar(uint8_t* field) {
     if (!FromGrid()) return accepted;
     char c;
     if (Action() == CA_Enter) {
-        cmcCellViews* views = CellViews();
+        cmcCellViews* views = views_;
         if (views && views->OpenCharEditor(req_, pattern))
             result_ = CER_Opened;
         else

@@ -136,7 +136,7 @@ bool cmcEditor::Tone(datTone& rx, datTone& tx, cmcEditMode mode, bool dpmr446) {
     }
     if (result_ != CER_Editor) req_.display = text;
 
-    if (!editable || !FromGrid() || req_.resultKind != CRK_Plain) return changed;
+    if (!editable || !FromGrid() || ResultKind() != CRK_Plain) return changed;
     char c;
     if (TypedChar(&c) && IsDigit(c))
         StartEditWith(c);

@@ -169,7 +169,7 @@ const bool kKeysRegistered = (RegisterEditorDefKeys(), true);
 // ---- The editor frame ---------------------------------------------------------------------------
 
 bool cmcEditor::Picked(int itemKind) const {
-    return req_.resultKind == CRK_Chooser && req_.parent && req_.parent->cell && req_.parent->cell->label == itemKind;
+    return ResultKind() == CRK_Chooser && req_.parent && req_.parent->cell && req_.parent->cell->label == itemKind;
 }
 
 int cmcEditor::PickedItem() const { return req_.parent->cell->index; }
@@ -193,7 +193,7 @@ void cmcEditor::StartEdit(const std::string& text) { StartEditAt(text, 0, static
 void cmcEditor::StartEditWith(char c) { StartEditAt(std::string(1, c), 1, 0); }
 
 bool cmcEditor::OpenChooser(const std::string& key, int itemKind, int selected) {
-    cmcCellViews* views = CellViews();
+    cmcCellViews* views = views_;
     if (!views || !views->OpenChooser(req_, key, itemKind, selected)) return false;
     result_ = CER_Opened;
     return true;
@@ -202,7 +202,7 @@ bool cmcEditor::OpenChooser(const std::string& key, int itemKind, int selected) 
 void cmcEditor::ContinueEdit(const std::string& text) {
     const std::string shown = req_.display;
     StartEdit(text);
-    cmcCellViews* views = CellViews();
+    cmcCellViews* views = views_;
     bool started = views ? views->StartInlineEdit(req_) : (req_.editStart ? (req_.editStart(req_), true) : false);
     if (!started) {
         req_.display = shown;
@@ -558,7 +558,7 @@ bool cmcEditor::FlagSet(int& value, int first, int last, int headerKind, int che
         uint32_t w = 0;
         for (int num = first; num <= last && num - first < n; ++num)
             if (value & numberBit(num)) w |= FlagWindowBit(num);
-        if (cmcCellViews* views = CellViews())
+        if (cmcCellViews* views = views_)
             if (views->OpenFlagWindow(req_, w, first, last, headerKind, checkStyle, std::string()))
                 result_ = CER_Opened;
     }
@@ -680,7 +680,7 @@ bool cmcEditor::NamedFlagSet(int& value, int first, int last, const std::vector<
             if (k < names.size() && names[k] != h) h += "\n" + names[k];
             headers.push_back(h);
         }
-        if (cmcCellViews* views = CellViews())
+        if (cmcCellViews* views = views_)
             if (views->OpenNamedFlagWindow(req_, w, first, last, headers))
                 result_ = CER_Opened;
     }

@@ -17,7 +17,7 @@
 //     if (ed.Timer(raw, {.unitsPerSecond = 1, .max = 255, .offMode = true})) image[0x95BD] = raw;
 //     return ed.Result();
 //
-// Choosers and the flag window are opened through the installed cell views (cmcCellViews.h).
+// Choosers and the flag window open in the views of the cell call's environment (cmcCellViews.h).
 // List texts come from the selection list cache EditorLists() and the main store GTex().
 #pragma once
 
@@ -32,6 +32,8 @@
 namespace qx {
 
 class cmcFCache;
+class cmcCellViews;
+struct cmcCellCall;
 
 // ---- Definition keys the editors read ------------------------------------------------------------
 
@@ -122,7 +124,13 @@ enum class cmcEditMode { Receive, Transmit };
 
 class cmcEditor {
 public:
-    explicit cmcEditor(cmcCellRequest& req) : req_(req) {}
+    // An editor working on a request alone: user actions act when the request comes from a grid
+    // or is a user's edit from elsewhere (req.userEdit); choosers open in the program's views.
+    // Defined with the program's environment (env/cmcProgramEnv.cpp).
+    explicit cmcEditor(cmcCellRequest& req);
+    // An editor of a cell call: takes the call's flags (a read-only call shows the value and
+    // ignores the action, a typed text and a pick) and opens choosers in the call's views.
+    explicit cmcEditor(cmcCellCall& call);
 
     cmcCellRequest& Request() { return req_; }
     // CER_None, CER_Opened or CER_Editor.
@@ -201,9 +209,14 @@ public:
     bool UserChar(uint8_t* field);
 
 private:
-    bool FromGrid() const { return req_.grid != nullptr; }
-    int Action() const { return req_.action == CA_Commit ? CA_Enter : req_.action; }
-    bool Typed() const { return req_.resultKind == CRK_Input; }
+    // User actions: none while read-only.
+    bool FromGrid() const { return user_ && !readOnly_; }
+    int Action() const {
+        if (readOnly_) return CA_Refresh;
+        return req_.action == CA_Commit ? CA_Enter : req_.action;
+    }
+    uint8_t ResultKind() const { return readOnly_ ? static_cast<uint8_t>(CRK_Plain) : req_.resultKind; }
+    bool Typed() const { return ResultKind() == CRK_Input; }
     // Typed text holding more than blanks (an emptied editor delivers nothing to refuse).
     bool TypedSomething() const;
     // Refuses typed text that no number or code could be read from.
@@ -220,6 +233,9 @@ private:
     void SetStyle(int style);
 
     cmcCellRequest& req_;
+    bool user_ = false;
+    bool readOnly_ = false;
+    cmcCellViews* views_ = nullptr;  // where choosers, flag and edit windows open; null: none
     uint8_t result_ = CER_None;
 };
 

@@ -130,7 +130,7 @@ int MaxOf(const cmcCellCall& c, const cmcFieldEditor& e, int max) {
 
 // Runs the editor over an integer value; true when it chose a new value.
 bool EditValue(cmcCellCall& c, const cmcFieldEditor& e, int& value) {
-    cmcEditor ed(c.req);
+    cmcEditor ed(c);
     bool changed = false;
     switch (e.kind) {
     case cmcFieldEdit::List: changed = ed.List(ListKey(c, e), e.itemKind, value); break;
@@ -170,7 +170,7 @@ bool EditValue(cmcCellCall& c, const cmcFieldEditor& e, int& value) {
     case cmcFieldEdit::ToneLength: changed = ed.ToneLength(value); break;
     case cmcFieldEdit::Show:
         if (ListKey(c, e))
-            c.Show(EditorLists().Text(ListKey(c, e), e.itemKind, value));
+            c.Show(c.Lists().Text(ListKey(c, e), e.itemKind, value));
         else
             c.ShowNumber(value);
         break;
@@ -184,7 +184,7 @@ bool EditValue(cmcCellCall& c, const cmcFieldEditor& e, int& value) {
 
 bool EditBytes(cmcCellCall& c, const cmcFieldEditor& e, uint8_t* bytes) {
     if (e.kind == cmcFieldEdit::Text) return EditText(c, bytes, e.first);
-    cmcEditor ed(c.req);
+    cmcEditor ed(c);
     const bool changed =
         e.kind == cmcFieldEdit::PlainText ? ed.PlainText(bytes, e.first) : ed.DigitString(bytes, e.first);
     c.Opened(ed.Result());
@@ -215,35 +215,6 @@ void SetTextColour(cmcCellCall& c, uint32_t colour) {
     c.req.paint->textColorSet = true;
     c.req.paint->textColor = colour;
 }
-
-// Takes the user's action away from the request while a read-only cell shows its value.
-class ActionMask {
-public:
-    ActionMask(cmcCellRequest& req, bool on) : req_(req), on_(on) {
-        if (!on_) return;
-        action_ = req.action;
-        kind_ = req.resultKind;
-        grid_ = req.grid;
-        req.action = CA_Refresh;
-        req.resultKind = CRK_Plain;
-        req.grid = nullptr;
-    }
-    ~ActionMask() {
-        if (!on_) return;
-        req_.action = action_;
-        req_.resultKind = kind_;
-        req_.grid = grid_;
-    }
-    ActionMask(const ActionMask&) = delete;
-    ActionMask& operator=(const ActionMask&) = delete;
-
-private:
-    cmcCellRequest& req_;
-    bool on_;
-    int32_t action_ = 0;
-    uint8_t kind_ = 0;
-    void* grid_ = nullptr;
-};
 
 }  // namespace
 
@@ -292,8 +263,9 @@ void RunFieldCell(cmcCellCall& c, const cmcFieldRow& row) {
     const bool readOnly =
         normalised || editor.kind == cmcFieldEdit::Show || (rules.readOnly && rules.readOnly(c, value));
     bool changed = false;
+    // A read-only cell shows its value through the same editor, which then takes no action.
+    if (readOnly) c.readOnly = true;
     {
-        ActionMask mask(c.req, readOnly);
         if (bytes) {
             const int length = editor.first;
             uint8_t* field = BytesOf(c, place, length);
@@ -317,10 +289,10 @@ void RunFieldCell(cmcCellCall& c, const cmcFieldRow& row) {
     if (changed) {
         c.notify |= rules.notify;
         for (int event : rules.post)
-            if (event) EvMan().Post(event);
+            if (event) c.Events().Post(event);
         if (rules.after) rules.after(c, value);
     }
-    if (rules.offWhenZero && !bytes && value == 0 && c.action == CA_Refresh) c.Show(GTex().Line(kKeyTimerOff, 0));
+    if (rules.offWhenZero && !bytes && value == 0 && c.action == CA_Refresh) c.Show(c.Texts().Line(kKeyTimerOff, 0));
     if (readOnly && rules.readOnlyColourSet) SetTextColour(c, rules.readOnlyColour);
     if (normalised) {
         SetTextColour(c, kGreyText);
@@ -351,7 +323,7 @@ void RequireFieldLists(const cmcFieldRow* rows, int count) {
 
 // Texts in the radio's display encoding, with the user characters of the image.
 bool EditText(cmcCellCall& c, uint8_t* bytes, int length) {
-    cmcEditor ed(c.req);
+    cmcEditor ed(c);
     const bool changed = ed.DisplayText(bytes, length, c.Bytes() + map::kUserCharTable);
     c.Opened(ed.Result());
     return changed;

@@ -144,6 +144,9 @@ struct cmcCellRequest {
     // the cell handler, and the sheet picks it on each selected row.
     std::function<void(const cmcCellObj& item)> pickForSelection;
     bool keepsSelection = false;       // output: a chooser took pickForSelection; the selection stays
+    // Input: the action is a user's edit made outside a grid (a scripted set or an import): it is
+    // taken as if typed or picked in a grid, and named and undone as one.
+    bool userEdit = false;
 };
 
 // The cell handler a sheet, menu or tool bar is bound to: runs one request, returns a

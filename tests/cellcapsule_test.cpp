@@ -515,6 +515,7 @@ TEST_F(CellCapsule, RecentFileEntries) {
 
 TEST_F(CellCapsule, CommandsWithoutAnImplementationSayNotAvailable) {
     cmcScopedAppCommands none(nullptr);
+    capsule_.Env().commands = &AppCommands();  // the program's default commands
     cmcCellObj print = Cell(kCategoryNone, CL_Menu_File_Print_All);
     capsule_.RunCell(print, 0);
     EXPECT_TRUE(test::Messages().messages().empty());  // state only
@@ -751,7 +752,7 @@ TEST_F(CellCapsule, FreeBankSelection) {
 
     // Enter opens the list's chooser on the current value.
     RecordingViews views;
-    cmcScopedCellViews use(&views);
+    capsule_.Env().views = &views;
     uint8_t opened = 0;
     Run(sel, CA_Enter, true, &opened);
     EXPECT_EQ(opened, CER_Opened);

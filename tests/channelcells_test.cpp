@@ -268,7 +268,7 @@ TEST_F(ChannelCells, NameIsADisplayText) {
     EXPECT_NE(Pick(CL_Mch_Text, 2, Flex0, 0, "ABCDEFGHIJ").refusal, "");
     EXPECT_EQ(Show(CL_Mch_Text, 2), "AB.C%1F");
     // Without a drop-down the grid's in-place editor takes the editable form.
-    cmcScopedCellViews none(nullptr);
+    capsule_.Env().views = nullptr;
     Run(CL_Mch_Text, 2, 'x', &opened);
     EXPECT_EQ(opened, CER_Editor);
 }

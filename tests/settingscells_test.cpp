@@ -109,9 +109,9 @@ protected:
     cmcScopedEvMan evman_;
     cmcScopedEditorLists lists_{nullptr};
     indMain main_;
-    cmcCellCapsule capsule_{&main_};
     RecordingViews views_;
     cmcScopedCellViews useViews_{&views_};
+    cmcCellCapsule capsule_{&main_};  // its environment takes the views installed above
     uint32_t notified_ = 0;
     std::vector<std::unique_ptr<cmcCellObj>> pickedCells_;
     std::vector<std::unique_ptr<cmcCellRequest>> parents_;

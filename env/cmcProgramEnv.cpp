@@ -1,0 +1,66 @@
+#include "env/cmcProgramEnv.h"
+
+#include "cells/cmcAppCommands.h"
+#include "cells/cmcCellCapsule.h"
+#include "cells/cmcCellViews.h"
+#include "cells/cmcEditors.h"
+#include "comm/cmcTask.h"
+#include "comm/indEnviron.h"
+#include "defs/cmcEvMan.h"
+#include "defs/cmcGTex.h"
+#include "image/indMain.h"
+
+namespace qx {
+
+namespace {
+
+cmcTask*& DeferredTask() {
+    // Lives until the process ends: a timer must not be torn down after the application object.
+    static cmcTask* task = nullptr;
+    return task;
+}
+
+// The application's commands installed when the check runs refresh the views.
+void RunDeferredCheck(void*, cmcTask* task) {
+    task->SetInterval(-1);
+    AppCommands().RefreshAllViews();
+}
+
+}  // namespace
+
+void ScheduleDeferredCheck() {
+    cmcTask*& task = DeferredTask();
+    if (!task) {
+        task = new cmcTask();
+        task->SetCallback(&RunDeferredCheck, nullptr);
+    }
+    // Every edit restarts the wait: the check runs once the edits pause.
+    task->SetInterval(-1);
+    task->SetInterval(kDeferredCheckMs);
+}
+
+bool DeferredCheckPending() { return DeferredTask() && !DeferredTask()->Idle(); }
+
+cmcCellEnv cmcProgramCellEnv(indMain* main) {
+    cmcCellEnv env;
+    env.main = main ? main : indMain::Instance();
+    env.gtex = &GTex();
+    env.lists = &EditorLists();
+    env.views = CellViews();
+    env.commands = &AppCommands();
+    env.events = &EvMan();
+    env.settings = &Environ();
+    return env;
+}
+
+cmcEditor::cmcEditor(cmcCellRequest& req)
+    : req_(req), user_(req.grid != nullptr || req.userEdit), views_(CellViews()) {}
+
+cmcCellCapsule::cmcCellCapsule(indMain* main, const cmcCellTable* table)
+    : cmcCellCapsule(cmcProgramCellEnv(main), table) {}
+
+void cmcInstallCellHandler() {
+    cmcSetDefaultCellHandler([](cmcCellRequest& req) { return cmcCellCapsule().Execute(req, true); });
+}
+
+}  // namespace qx
