@@ -595,31 +595,22 @@ bool cuiSheet::MoveCursor(int dx, int dy, bool extend, bool single) {
     if (!found && !dropDown_) {
         // The next column (row) in the direction holding a selectable cell, nearest to where the
         // last movement ended; the lower index wins a tie.
-        if (dx != 0) {
-            for (int cc = Col() + dx; !found && cc >= 0 && cc < cols; cc += dx) {
-                int best = -1;
-                for (int rr = fr; rr < rows; ++rr)
-                    if (cc >= fc && builder_->Cell(cc, rr).Selectable() &&
-                        (best < 0 || std::abs(rr - lastRow_) < std::abs(best - lastRow_)))
-                        best = rr;
-                if (best >= 0) {
-                    c = cc;
-                    r = best;
-                    found = true;
-                }
-            }
-        } else {
-            for (int rr = Row() + dy; !found && rr >= 0 && rr < rows; rr += dy) {
-                int best = -1;
-                for (int cc = fc; cc < cols; ++cc)
-                    if (rr >= fr && builder_->Cell(cc, rr).Selectable() &&
-                        (best < 0 || std::abs(cc - lastCol_) < std::abs(best - lastCol_)))
-                        best = cc;
-                if (best >= 0) {
-                    c = best;
-                    r = rr;
-                    found = true;
-                }
+        const bool across = dx != 0;
+        const int step = across ? dx : dy;
+        const int lines = across ? cols : rows, firstLine = across ? fc : fr;
+        const int cellsPerLine = across ? rows : cols, firstCell = across ? fr : fc;
+        const int last = across ? lastRow_ : lastCol_;
+        for (int line = (across ? Col() : Row()) + step; !found && line >= 0 && line < lines; line += step) {
+            if (line < firstLine) continue;
+            int best = -1;
+            for (int k = firstCell; k < cellsPerLine; ++k)
+                if (builder_->Cell(across ? line : k, across ? k : line).Selectable() &&
+                    (best < 0 || std::abs(k - last) < std::abs(best - last)))
+                    best = k;
+            if (best >= 0) {
+                c = across ? line : best;
+                r = across ? best : line;
+                found = true;
             }
         }
     }
