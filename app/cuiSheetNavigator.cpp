@@ -4,6 +4,7 @@
 #include "app/cuiTree.h"
 #include "cells/cmcCellCapsule.h"
 #include "defs/cmcCellObj.h"
+#include "defs/cmcEvMan.h"
 
 #include <QAction>
 #include <QApplication>
@@ -57,6 +58,10 @@ void cuiSheetNavigator::OpenSheet(const std::string& reference) {
         }
     sheet_->Build();
     if (sheetHadFocus_ && sheet_->Grid() && sheet_->Grid()->isEnabled()) sheet_->Grid()->setFocus();
+    // The menus and the tool bar follow the sheet now shown (Print, the list commands), also when
+    // the keyboard stays in the tree that chose it.
+    EvMan().Send(EVC_MenuRefresh);
+    EvMan().Send(EVC_ToolBarRefresh);
 }
 
 void cuiSheetNavigator::ActivateNodeCell(cmcCellObj* cell) {

@@ -18,6 +18,7 @@
 #include "defs/cmcGTex.h"
 #include "app/cuiMenu.h"
 #include "app/cuiToolBar.h"
+#include "app/cuiSheet.h"
 #include "app/cuiSheetPaint.h"
 #include "support/cmcTestSupport.h"
 #include "support/cuiTestProgram.h"
@@ -288,6 +289,27 @@ TEST(MainWindow, EditMenuUndoAndRedo) {
     undo->RedoAction()->trigger();
     EXPECT_FALSE(p.main->Model().WorkingImage().Equals(saved));
     EXPECT_TRUE(p.form->windowTitle().endsWith(" *"));
+}
+
+// A sheet chosen by a click in the tree can be printed at once from the File menu: the menu
+// follows the sheet shown although the keyboard stays in the tree.
+TEST(MainWindow, PrintFollowsTheSheetChosenInTheTree) {
+    Program p;
+    ASSERT_TRUE(p.main->Files().OpenFile(test::BinDir() + "/ZT5531K_PMR.QCF"));
+    p.Step(200);
+    QTreeWidget* tree = p.Tree().Control();
+    QTreeWidgetItem* common = p.Tree().FindNode("[St_Common]GI_Sheet_Common");
+    ASSERT_NE(common, nullptr);
+    for (QTreeWidgetItem* up = common->parent(); up; up = up->parent()) up->setExpanded(true);
+    p.Step(0);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(common).center());
+    p.Step(200);
+    ASSERT_NE(p.main->Sheets().Current(), nullptr);
+    EXPECT_EQ(p.main->Sheets().Current()->Name(), "[St_Common]GI_Sheet_Common");
+    EXPECT_TRUE(tree->hasFocus() || !p.form->isActiveWindow());
+    QAction* print = p.main->Menu()->FindByLabel(CL_Menu_File_Print_Current);
+    ASSERT_NE(print, nullptr);
+    EXPECT_TRUE(print->isEnabled());
 }
 
 // Setup > Backup Before Write shows and flips the setting.
