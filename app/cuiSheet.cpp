@@ -659,43 +659,48 @@ void cuiSheet::ShowRefusal(const std::string& why) {
     QTimer::singleShot(0, this, [this] { keptRefusal_.clear(); });
 }
 
-std::string cuiSheet::MarkTextAt(int col, int row, bool* error) {
-    if (!grid_ || !handler_ || !builder_->InGrid(col, row) || builder_->PlaceholderRow(row)) return {};
+bool cuiSheet::RefreshAt(int& col, int row, cmcCellRequest& req) {
+    if (!grid_ || !builder_->InGrid(col, row) || builder_->PlaceholderRow(row)) return false;
     // A trailing cell ("+") shows the cell it belongs to.
     while (col > 0 && builder_->Cell(col, row).JoinedLeft()) --col;
     cmcCellObj& cell = builder_->Cell(col, row);
-    if (!Labelled(cell)) return {};
-    cmcCellRequest req;
+    if (!Labelled(cell) || !handler_) return false;
     req.owner = owner_;
     req.grid = grid_;
     req.cell = &cell;
     req.sheet = this;
     req.action = CA_Refresh;
     handler_(req);
+    return true;
+}
+
+namespace {
+
+std::string MarkOf(const cmcCellRequest& req, bool* error) {
     if (!(req.resultFlags & (CRF_Error | CRF_Warning)) || req.markReason.empty()) return {};
     if (error) *error = req.resultFlags & CRF_Error;
     return MarkText(req.resultFlags & CRF_Error, req.markReason);
 }
 
+}  // namespace
+
+std::string cuiSheet::MarkTextAt(int col, int row, bool* error) {
+    cmcCellRequest req;
+    return RefreshAt(col, row, req) ? MarkOf(req, error) : std::string();
+}
+
 std::string cuiSheet::ToolTipAt(int col, int row) {
-    std::string mark = MarkTextAt(col, row);
-    if (!mark.empty() || !grid_ || !builder_->InGrid(col, row) || builder_->PlaceholderRow(row)) return mark;
-    while (col > 0 && builder_->Cell(col, row).JoinedLeft()) --col;
-    cmcCellObj& cell = builder_->Cell(col, row);
+    if (!grid_ || !builder_->InGrid(col, row) || builder_->PlaceholderRow(row)) return {};
+    // One refresh gives both the mark's text, which comes first, and the cell's text.
+    cmcCellRequest req;
     std::string text;
-    if (Labelled(cell)) {
-        if (!handler_) return {};
-        cmcCellRequest req;
-        req.owner = owner_;
-        req.grid = grid_;
-        req.cell = &cell;
-        req.sheet = this;
-        req.action = CA_Refresh;
-        handler_(req);
+    if (RefreshAt(col, row, req)) {
+        if (std::string mark = MarkOf(req, nullptr); !mark.empty()) return mark;
         text = req.display;
-    } else {
-        text = cell.Text();
+    } else if (!Labelled(builder_->Cell(col, row))) {
+        text = builder_->Cell(col, row).Text();
     }
+    cmcCellObj& cell = builder_->Cell(col, row);
     while (!text.empty() && text.back() == '\n') text.pop_back();
     if (text.empty()) return {};
     // The width the cell draws in: its column and the trailing columns joined to it.

@@ -128,6 +128,9 @@ public:
     // What the warning or error mark of a cell says ("Warning: REASON"), empty without a mark:
     // its tooltip, and the status text once it becomes current.
     std::string MarkTextAt(int col, int row, bool* error = nullptr);
+    // Refreshes the cell shown at (col, row) into `req`, `col` moved to the cell a joined column
+    // belongs to; false where no labelled cell is shown.
+    bool RefreshAt(int& col, int row, cmcCellRequest& req);
     // Cells a comparison marks as changed, each with what changed ("GATE -> YARD"): a corner
     // mark on screen (not on paper) and the text in the tooltip. An empty map clears them.
     using ChangeMarks = std::map<std::pair<int, int>, std::string>;  // (col, row) -> text

@@ -10,21 +10,6 @@ FILES=(ZT5531K_LMR.QCF ZT5531K_PMR.QCF ZT5531K_KPMR.QCF ZT5531K_D446.QCF)
 NAMES=("0 LMR" "1 PMR" "2 Korv PMR" "3 dPMR446")
 HEADER="ch,bank,rx_hz,tx_hz,rx_tone,tx_tone,name,narrow,inhibit,tx_inhibit"
 
-# poke FILE ADDRESS BYTES: the clone file with the bytes (hexadecimal text) stored from ADDRESS on.
-poke() {
-    awk -v addr="$2" -v bytes="$3" '
-        function hex(s,   i, v) { v = 0; s = toupper(s)
-            for (i = 1; i <= length(s); i++) v = v * 16 + index("0123456789ABCDEF", substr(s, i, 1)) - 1
-            return v }
-        BEGIN { a0 = hex(addr); n = length(bytes) / 2 }
-        NR == 1 || /^#/ { print; next }
-        { start = hex(substr($0, 1, 4)); count = hex(substr($0, 5, 2))
-          for (k = 0; k < n; k++) { a = a0 + k
-              if (a >= start && a < start + count) { p = 7 + 2 * (a - start)
-                  $0 = substr($0, 1, p - 1) substr(bytes, 2 * k + 1, 2) substr($0, p + 2) } }
-          print }' "$1"
-}
-
 # The initial files: accepted, their model, no channel in use, saved unchanged.
 for i in 0 1 2 3; do
     f="$BIN/${FILES[$i]}"

@@ -27,19 +27,6 @@ expect_status "validate --strict warnings" 1 validate "$WORK/warn.qcf" --strict
 run "validate fixed" 0 "" validate --strict "$WORK/fixed.qcf"
 
 # An error: a receive CTCSS tone number past the tone table (written by another tool).
-poke() {
-    awk -v addr="$2" -v bytes="$3" '
-        function hex(s,   i, v) { v = 0; s = toupper(s)
-            for (i = 1; i <= length(s); i++) v = v * 16 + index("0123456789ABCDEF", substr(s, i, 1)) - 1
-            return v }
-        BEGIN { a0 = hex(addr); n = length(bytes) / 2 }
-        NR == 1 || /^#/ { print; next }
-        { start = hex(substr($0, 1, 4)); count = hex(substr($0, 5, 2))
-          for (k = 0; k < n; k++) { a = a0 + k
-              if (a >= start && a < start + count) { p = 7 + 2 * (a - start)
-                  $0 = substr($0, 1, p - 1) substr(bytes, 2 * k + 1, 2) substr($0, p + 2) } }
-          print }' "$1"
-}
 # Channel 0's record at 0x01B8 of the packed area: 150 MHz both ways, receive CTCSS number 60.
 poke "$BIN/ZT5531K_LMR.QCF" 01B8 "08F0D18008F0D180003C401300000000000000004142434420202020400001000000" \
     > "$WORK/error.qcf"

@@ -31,6 +31,8 @@
 #pragma pop_macro("slots")
 
 #include <filesystem>
+#include <utility>
+#include <vector>
 #include <gtest/gtest.h>
 
 using namespace qx;
@@ -66,6 +68,15 @@ void type(indMain& m, const char* identity, const std::string& text) {
     cmcCellScript script(m);
     std::string why;
     EXPECT_TRUE(script.Apply(cell, text, &why)) << identity << ": " << why;
+}
+
+// Saves the PMR initial file with the cells typed in, as another copy of the program would.
+void SaveEditedPmr(const std::string& path, const std::vector<std::pair<const char*, std::string>>& edits) {
+    indMain other;
+    other.LoadStartImage(kModelPmr);
+    ASSERT_EQ(other.OpenCloneFile(test::BinDir() + "/ZT5531K_PMR.QCF"), 0);
+    for (const auto& [identity, text] : edits) type(other, identity, text);
+    ASSERT_TRUE(other.SaveCloneFile(path));
 }
 
 }  // namespace
@@ -184,14 +195,8 @@ TEST(ChannelPlanWindows, CompareLineOpensTheSheetAtTheCell) {
     // The blank image has no channel in use: both images get channel 0 on a frequency through
     // the cells (as the sheet would), and the other one is switched to the other bandwidth.
     type(main.Model(), "%CT_Mch.CL_Mch_FreqR[0]", "446.00625");
-    {
-        indMain other;
-        other.LoadStartImage(kModelPmr);
-        ASSERT_EQ(other.OpenCloneFile(test::BinDir() + "/ZT5531K_PMR.QCF"), 0);
-        type(other, "%CT_Mch.CL_Mch_FreqR[0]", "446.00625");
-        type(other, "%CT_Mch.CL_Mch_Nar[0]", "@key:space");
-        ASSERT_TRUE(other.SaveCloneFile(test::TempDir() + "/other.qcf"));
-    }
+    SaveEditedPmr(test::TempDir() + "/other.qcf",
+                  {{"%CT_Mch.CL_Mch_FreqR[0]", "446.00625"}, {"%CT_Mch.CL_Mch_Nar[0]", "@key:space"}});
     ASSERT_TRUE(main.CompareWithFile(QString::fromStdString(test::TempDir() + "/other.qcf")));
     // Reading the other file leaves the program's image the one the cells show.
     EXPECT_EQ(indMain::Instance(), &main.Model());
@@ -234,17 +239,12 @@ TEST(ChannelPlanWindows, CompareGroupsBySheetAndMarksTheOpenSheetWhileOpen) {
     cuiMain& main = *p.main;
     ASSERT_TRUE(main.Files().OpenFile(test::BinDir() + "/ZT5531K_PMR.QCF"));
     type(main.Model(), "%CT_Mch.CL_Mch_FreqR[0]", "446.00625");
-    {
-        indMain other;
-        other.LoadStartImage(kModelPmr);
-        ASSERT_EQ(other.OpenCloneFile(test::BinDir() + "/ZT5531K_PMR.QCF"), 0);
-        type(other, "%CT_Mch.CL_Mch_FreqR[0]", "446.00625");
-        type(other, "%CT_Mch.CL_Mch_Nar[0]", "@key:space");
-        type(other, "%CT_Mch.CL_Mch_FreqR[1]", "446.1");
-        type(other, "%CT_Mch.CL_Mch_Text[1]", "EVENT");
-        type(other, "%CT_Null.CL_Comm_AtResetTimer_A", "@key:space");
-        ASSERT_TRUE(other.SaveCloneFile(test::TempDir() + "/changes.qcf"));
-    }
+    SaveEditedPmr(test::TempDir() + "/changes.qcf",
+                  {{"%CT_Mch.CL_Mch_FreqR[0]", "446.00625"},
+                   {"%CT_Mch.CL_Mch_Nar[0]", "@key:space"},
+                   {"%CT_Mch.CL_Mch_FreqR[1]", "446.1"},
+                   {"%CT_Mch.CL_Mch_Text[1]", "EVENT"},
+                   {"%CT_Null.CL_Comm_AtResetTimer_A", "@key:space"}});
     ASSERT_TRUE(main.CompareWithFile(QString::fromStdString(test::TempDir() + "/changes.qcf")));
     auto* compare = dynamic_cast<cuiPlanCompare*>(main.PlanWindow());
     ASSERT_NE(compare, nullptr);

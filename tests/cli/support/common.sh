@@ -40,3 +40,18 @@ expect_usage() {
         expect_status "$command $args" 64 "$command" $args
     done
 }
+
+# poke FILE ADDRESS BYTES: the clone file with the bytes (hexadecimal text) stored from ADDRESS on.
+poke() {
+    awk -v addr="$2" -v bytes="$3" '
+        function hex(s,   i, v) { v = 0; s = toupper(s)
+            for (i = 1; i <= length(s); i++) v = v * 16 + index("0123456789ABCDEF", substr(s, i, 1)) - 1
+            return v }
+        BEGIN { a0 = hex(addr); n = length(bytes) / 2 }
+        NR == 1 || /^#/ { print; next }
+        { start = hex(substr($0, 1, 4)); count = hex(substr($0, 5, 2))
+          for (k = 0; k < n; k++) { a = a0 + k
+              if (a >= start && a < start + count) { p = 7 + 2 * (a - start)
+                  $0 = substr($0, 1, p - 1) substr(bytes, 2 * k + 1, 2) substr($0, p + 2) } }
+          print }' "$1"
+}
