@@ -107,7 +107,9 @@ public:
     // (cmcCellScript::ApplyEach), as 'set' does. Every value is tried; the refused ones are
     // returned and the image is put back as it was before the first value whenever any is refused,
     // so that a radio either gets all its values or none. A question an edit would ask is answered
-    // Cancel, refusing the value with the question's first line.
+    // Cancel, refusing the value with the question's first line. A range of memory channel cells
+    // gives the value to the channels of the range in use and passes over the empty ones (their
+    // cells take no value); a range without a channel in use is refused.
     static std::vector<cmcFleetRefusal> Apply(indMain& main, const std::vector<cmcFleetValue>& values);
     // "CELL=TEXT; CELL=TEXT" (the fleet log's Values field).
     static std::string Describe(const std::vector<cmcFleetValue>& values);
