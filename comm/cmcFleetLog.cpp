@@ -95,7 +95,7 @@ bool cmcFleetLog::Append(const std::string& pathIn, const std::vector<cmcFleetLo
         if (why) *why = "Cannot write '" + path + "': the folder '" + folder.toStdString() + "' cannot be made";
         return false;
     }
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0) {
         if (why) *why = Reason(path, errno);
         return false;
