@@ -497,7 +497,6 @@ public:
                 } else {
                     u->state.saved = path;
                 }
-                Changed(u->index, true);
             }
         }
         if (self.finished) self.finished();

@@ -195,8 +195,9 @@ public:
     bool StartWrite(const std::string& file, const cmcFleetPlan& plan, const indFleetOptions& options,
                     std::string* why);
     // Reads every radio and saves each into `folder` as <serial>.QCF (the port's name when the
-    // serial is unknown; "-2", "-3", ... when taken), in port order once all have ended. A file
-    // that cannot be saved is outcome 73. Reads are not logged. False when a fleet is running.
+    // serial is unknown; "-2", "-3", ... when taken), in port order once all have ended, just before
+    // `finished` (no `changed` is told for the saving). A file that cannot be saved is outcome 73.
+    // Reads are not logged. False when a fleet is running.
     bool StartRead(const std::string& folder, const indFleetOptions& options, std::string* why);
 
     bool Running() const;
