@@ -62,6 +62,11 @@ std::string cmcFleetLog::DefaultPath() {
     return (slash == std::string::npos ? std::string(".") : backups.substr(0, slash)) + "/fleet-log.csv";
 }
 
+std::string cmcFleetLog::AbsolutePath(const std::string& path) {
+    if (path.empty()) return path;
+    return QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
+}
+
 std::string cmcFleetLog::Line(const cmcFleetLogEntry& e) {
     char duration[32];
     std::snprintf(duration, sizeof duration, "%.1f", e.duration < 0 ? 0.0 : e.duration);

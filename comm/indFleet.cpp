@@ -472,9 +472,9 @@ public:
         e.port = u.state.port;
         e.serial = u.state.serial;
         e.modelType = u.state.modelType >= 0 ? indMain::ModelName(u.state.modelType) : std::string();
-        e.file = file;
+        e.file = cmcFleetLog::AbsolutePath(file);
         e.values = cmcFleetPlan::Describe(u.state.values);
-        e.backup = u.state.backup;
+        e.backup = cmcFleetLog::AbsolutePath(u.state.backup);
         e.result = u.state.Status();
         e.message = u.state.Status() == 0 ? "ok" : cmcFleetLog::MessageOf(e.result, u.state.errorText.empty()
                                                                                      ? (u.state.outcome < 0 ? "stopped before cloning" : "failed")
