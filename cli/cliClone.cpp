@@ -517,8 +517,8 @@ QX_CLI_COMMAND(
         const auto apply = [&](const std::vector<cmcFleetValue>& values, std::string* why) {
             const auto refused = cmcFleetPlan::Apply(s.main, values);
             if (!refused.empty()) {
-                for (size_t k = 1; k < refused.size(); ++k) PrintError(refused[k].Message());
-                *why = refused.front().Message() + "; nothing written";
+                for (size_t k = 0; k + 1 < refused.size(); ++k) PrintError(refused[k].Message());
+                *why = refused.back().Message() + "; nothing written";
                 return false;
             }
             s.commands.logValues = cmcFleetPlan::Describe(values);
