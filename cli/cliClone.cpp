@@ -293,7 +293,8 @@ indFleetOptions FleetOptions(const Options& o) {
 
 // Runs a fleet started by `start` to its end on one event loop, prints the summary table on
 // stdout and returns the exit status: 0 when every radio succeeded, else the highest code.
-int RunFleet(const std::vector<std::string>& ports, const std::function<bool(indFleet&)>& start) {
+int RunFleet(const std::vector<std::string>& ports, const std::function<bool(indFleet&)>& start,
+             const std::function<void(const indFleet&)>& after = nullptr) {
     indFleet fleet(ports);
     FleetView view(fleet);
     QEventLoop loop;
@@ -330,6 +331,7 @@ int RunFleet(const std::vector<std::string>& ports, const std::function<bool(ind
     // A write the log could not record is said; it does not change the radios' results.
     for (const auto& why : logProblems)
         std::fprintf(stderr, "%s\n", cmcFillText(GTex().SectionText("GI_Mess_FleetLog_Failed"), {why}).c_str());
+    if (after) after(fleet);
     return fleet.ExitStatus();
 }
 
@@ -507,7 +509,17 @@ QX_CLI_COMMAND(
                                        std::to_string(ports.size()) + " radios)",
                                cmcMsgIcon::Warning, MB_Ok | MB_Cancel) != MB_Ok)
                 return kExitStopped;
-            return RunFleet(ports, [&](indFleet& fleet) { return fleet.StartWrite(o.file, plan, FleetOptions(o), nullptr); });
+            return RunFleet(
+                ports, [&](indFleet& fleet) { return fleet.StartWrite(o.file, plan, FleetOptions(o), nullptr); },
+                [&](const indFleet& fleet) {
+                    // A row of a plan by serial number that no radio gave is said, not passed over.
+                    if (!plan.BySerial()) return;
+                    for (const auto& row : plan.rows) {
+                        bool used = false;
+                        for (size_t i = 0; i < fleet.Count(); ++i) used = used || fleet.At(i).serial == row.key;
+                        if (!used) std::fprintf(stderr, "note: no radio gave the serial number %s of the plan\n", row.key.c_str());
+                    }
+                });
         }
         o.port = ports.front();
         Session s(o);

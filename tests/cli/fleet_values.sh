@@ -55,6 +55,7 @@ expect "a serial without a row" 1 write --port "$DEV1" --port "$DEV4" --yes --no
     --log "$WORK/log3.csv" --fleet "$WORK/plan.csv" "$WORK/one.qcf"
 grep -q "^$DEV1  $(serial 1)  0 ok$" "$WORK/out" && grep -q "^$DEV4  $(serial 4)  1 .*$(serial 4).*no row" "$WORK/out" && ok ||
     fail "serial without a row: $(cat "$WORK/out")"
+contains "unused plan row said" "$WORK/err" "note: no radio gave the serial number $(serial 2) of the plan"
 expect "a refused value" 1 write --port "$DEV1" --port "$DEV2" --port "$DEV3" --yes --no-backup \
     --log "$WORK/log3.csv" --each "$OWN=4094,5000,7" "$WORK/one.qcf"
 grep -q "^$DEV2  -  *1 $OWN=5000: " "$WORK/out" && [ "$(grep -c '  0 ok$' "$WORK/out")" = 2 ] && ok ||
