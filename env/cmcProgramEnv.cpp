@@ -90,8 +90,12 @@ cmcCellScript::cmcCellScript(indMain& main) : cmcCellScript(cmcProgramCellEnv(&m
 cmcCellCapsule::cmcCellCapsule(indMain* main, const cmcCellTable* table)
     : cmcCellCapsule(cmcProgramCellEnv(main), table) {}
 
-void cmcInstallCellHandler() {
-    cmcSetDefaultCellHandler([](cmcCellRequest& req) { return cmcCellCapsule().Execute(req, true); });
+uint8_t cmcProgramCellHandler::operator()(cmcCellRequest& req) const {
+    cmcCellEnv env = cmcProgramCellEnv();
+    if (shownBank_) env.shownBank = shownBank_();
+    return cmcCellCapsule(env).Execute(req, true);
 }
+
+void cmcInstallCellHandler() { cmcSetDefaultCellHandler(cmcProgramCellHandler()); }
 
 }  // namespace qx
