@@ -91,8 +91,9 @@ bool IsCommandLabel(int label) {
 
 namespace {
 
-// The script's views for the requests it runs: in its cell environment, and installed for the
-// value editors, which open their choosers through the installed views.
+// The script's views for the requests it runs: in its cell environment, where the value editors
+// open their choosers, and installed process-wide while it runs, so that nothing the edit sets off
+// opens a window of the program.
 class UseViews {
 public:
     UseViews(cmcCellEnv& env, cmcCellViews* views) : env_(env), previous_(env.views), installed_(views) {
