@@ -10,6 +10,7 @@
 #include "cells/cmcDispText.h"
 #include "cells/cmcReasons.h"
 #include "comm/indEnviron.h"
+#include "env/cmcProgramEnv.h"
 #include "image/indMain.h"
 
 #include <QApplication>
@@ -72,6 +73,8 @@ cuiSheet::cuiSheet(QWidget* host, const cmcCellRequest* opener, int initLabel, i
     : builder_(std::move(builder)), host_(host), owner_(owner), store_(store), key_(std::move(key)), name_(key_),
       initLabel_(initLabel), initIndex_(initIndex), handler_(cmcDefaultCellHandler()) {
     if (opener) opener_ = *opener;
+    // The program's cell handler runs this sheet's requests in an environment with the bank it shows.
+    if (cmcProgramCellHandler::Is(handler_)) handler_ = cmcProgramCellHandler([this] { return ShownBank(); });
     EvMan().Register<&cuiSheet::OnEvent>(this);
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
         connect(app, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { OnFocusMoved(now); });
@@ -1429,6 +1432,9 @@ void iuiSh_ChBank::UpdateTitle() {
     p.setColor(QPalette::WindowText, cuiColour(Bank().SmarTrunk() ? 0x00FFFF00 : 0x0000FFFF));
     title_->setPalette(p);
 }
+
+// The bank it answers EVC_QueryBank with, while it has a grid and is not being built.
+int iuiSh_ChBank::ShownBank() { return grid_ && !building_ ? Bank().Bank() : -1; }
 
 void iuiSh_ChBank::OnEvent(const cmcEvent& e) {
     if (!grid_ || building_) return;

@@ -153,6 +153,8 @@ protected:
     cuiSheet(QWidget* host, const cmcCellRequest* opener, int initLabel, int initIndex, cmcGTex& store,
              std::string key, QWidget* owner, std::unique_ptr<cmcSheetBuilder> builder);
     virtual void OnEvent(const cmcEvent& e);
+    // The bank (0-4) this sheet shows to the cells it runs, or -1 for none.
+    virtual int ShownBank() { return -1; }
     void OnTimerEvent() override;  // repeat operations
     void UpdatePopupMenu(bool force);
     // Destroys the popup menu builder; its entries leave the Edit menu when they are there.
@@ -265,6 +267,7 @@ public:
 
 protected:
     void OnEvent(const cmcEvent& e) override;
+    int ShownBank() override;
 
 private:
     void UpdateTitle();

@@ -18,6 +18,7 @@
 namespace qx {
 
 struct cmcCellRequest;
+struct cmcCellEnv;
 class datCh;
 
 class cmcAppCommands {
@@ -74,8 +75,10 @@ public:
     // ---- channel list operations (popup commands 75-81) ----
     // Runs popup command `command` on the rows of `req` within the list bounds first..last, with the
     // decoded record of the row; reloads the record before returning. Returns whether it ran. The
-    // default runs the list operations (cmcListOps) on the main object's working image.
-    virtual bool RunListCommand(int command, cmcCellRequest& req, datCh& record, int first, int last);
+    // default runs the list operations (cmcListOps) in the cell call's environment `env` (its image
+    // model's working image, texts, event manager and shown bank).
+    virtual bool RunListCommand(const cmcCellEnv& env, int command, cmcCellRequest& req, datCh& record, int first,
+                                int last);
     // Whether the clipboard holds records of this kind (the program-wide clipboard by default).
     virtual bool ClipboardHas(int kind);
 

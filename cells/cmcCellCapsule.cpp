@@ -67,9 +67,6 @@ void cmcCellCall::StoreRecord() {
 
 // ---- helpers ------------------------------------------------------------------------------------
 
-cmcEditor::cmcEditor(cmcCellCall& call)
-    : req_(call.req), user_(call.fromUser), readOnly_(call.readOnly), views_(call.env.views) {}
-
 bool ListChoice(cmcCellCall& call, const char* listKey, int itemKind, int& value) {
     cmcEditor editor(call);
     const bool changed = editor.List(listKey, itemKind, value);
@@ -122,7 +119,7 @@ bool RunPopupCommand(cmcCellCall& call) {
             first = datBankFirst(call.image.Data(), bank);
             last = datBankLast(call.image.Data(), bank);
         }
-        if (call.recordKind != KIND_None && call.env.commands) call.env.commands->RunListCommand(req.popupCommand, req, call.rec, first, last);
+        if (call.recordKind != KIND_None && call.env.commands) call.env.commands->RunListCommand(call.env, req.popupCommand, req, call.rec, first, last);
         return true;
     }
     if (req.popupCommand == CL_PMenu_Help) {

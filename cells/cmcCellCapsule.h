@@ -34,8 +34,12 @@ class cmcCellTable;
 
 class cmcCellCapsule {
 public:
-    // `table`: the rows to dispatch over (tests); the program's table when null.
+#ifndef QX_CELLS_SOURCE
+    // A handler with the program's environment (on `main` when given), for runners outside
+    // cells/. Defined with that environment (env/cmcProgramEnv.cpp).
     explicit cmcCellCapsule(indMain* main = nullptr, const cmcCellTable* table = nullptr);
+#endif
+    // `table`: the rows to dispatch over (tests); the program's table when null.
     explicit cmcCellCapsule(const cmcCellEnv& env, const cmcCellTable* table = nullptr);
 
     // The environment every call of this handler gets (a runner may change it between calls).

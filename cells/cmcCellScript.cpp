@@ -91,8 +91,9 @@ bool IsCommandLabel(int label) {
 
 namespace {
 
-// The script's views for the requests it runs: in its cell environment, and installed for the
-// value editors, which open their choosers through the installed views.
+// The script's views for the requests it runs: in its cell environment, where the value editors
+// open their choosers, and installed process-wide while it runs, so that nothing the edit sets off
+// opens a window of the program.
 class UseViews {
 public:
     UseViews(cmcCellEnv& env, cmcCellViews* views) : env_(env), previous_(env.views), installed_(views) {
@@ -112,7 +113,9 @@ private:
 
 class cmcCellScript::Impl {
 public:
-    explicit Impl(indMain& main) : main_(main), capsule_(&main) {}
+    explicit Impl(const cmcCellEnv& env) : main_(*env.main), capsule_(env) {}
+
+    cmcFCache& Lists() { return *capsule_.Env().lists; }
 
     // Applies one CELL=TEXT pair; false (with the reason in *why) when the cell refuses it.
     // Every scripted request runs with the script's own views installed: the program's windows
@@ -263,7 +266,7 @@ public:
             result->action = 0;
             capsule_.Execute(*result, true);
             if (refusal.empty()) refusal = result->refusal;
-            wrote = wrote || capsule_.Wrote() || Shows(cell, EditorLists().Text(chooser.sheetKey, chooser.itemKind, item));
+            wrote = wrote || capsule_.Wrote() || Shows(cell, Lists().Text(chooser.sheetKey, chooser.itemKind, item));
             // A pick that opens the next chooser of a chain answers to this request.
             result->parent = nullptr;
             result->resultKind = CRK_Plain;
@@ -295,7 +298,7 @@ public:
                 return false;
             }
             const std::string wanted = Folded(text);
-            for (const auto& e : EditorLists().Table(chooser.sheetKey, chooser.itemKind).byIndex)
+            for (const auto& e : Lists().Table(chooser.sheetKey, chooser.itemKind).byIndex)
                 if (Folded(e.text) == wanted) {
                     item = e.index;
                     break;
@@ -342,8 +345,8 @@ public:
         return !shown.empty() && shown == trim(text);
     }
 
-    static bool HasItem(const cmcScriptViews::Opened& chooser, int item) {
-        for (const auto& e : EditorLists().Table(chooser.sheetKey, chooser.itemKind).byIndex)
+    bool HasItem(const cmcScriptViews::Opened& chooser, int item) {
+        for (const auto& e : Lists().Table(chooser.sheetKey, chooser.itemKind).byIndex)
             if (e.index == item) return true;
         return false;
     }
@@ -352,7 +355,7 @@ public:
     cmcCellCapsule capsule_;
 };
 
-cmcCellScript::cmcCellScript(indMain& main) : impl_(std::make_unique<Impl>(main)) {}
+cmcCellScript::cmcCellScript(const cmcCellEnv& env) : impl_(std::make_unique<Impl>(env)) {}
 cmcCellScript::~cmcCellScript() = default;
 bool cmcCellScript::Apply(cmcCellObj& cell, const std::string& text, std::string* why) {
     return impl_->Apply(cell, text, why);

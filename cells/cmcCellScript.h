@@ -3,7 +3,7 @@
 // them. The edit is accepted or refused by the same editors that the sheets use; used by the CLI's
 // "set", by the channel plan import and by the sheets' edits of many selected rows at once.
 //
-//     cmcCellScript script(main);
+//     cmcCellScript script(env);          // env.main: the image model edited
 //     std::vector<std::string> cells;
 //     cmcCellScript::ExpandRange("%CT_Mch.CL_Mch_RfPo[0..7]", &cells, &why);  // eight cells
 //     auto result = script.ApplyEach(targets, [](cmcCellScript& s, cmcCellObj& c, std::string* why) {
@@ -22,10 +22,17 @@
 namespace qx {
 
 class indMain;
+struct cmcCellEnv;
 
 class cmcCellScript {
 public:
+    // Edits the image model of `env` (env.main, not null) through the cells of that environment.
+    explicit cmcCellScript(const cmcCellEnv& env);
+#ifndef QX_CELLS_SOURCE
+    // The same with the program's environment on `main`. Defined with that environment
+    // (env/cmcProgramEnv.cpp).
     explicit cmcCellScript(indMain& main);
+#endif
     ~cmcCellScript();
     cmcCellScript(const cmcCellScript&) = delete;
     cmcCellScript& operator=(const cmcCellScript&) = delete;

@@ -122,8 +122,8 @@ struct cmcCellCall {
     void Warn() { req.resultFlags |= CRF_Warning; }
     void Fail() { req.resultFlags |= CRF_Error; }
     // A mark with its reason (cmcMarkReason, or a text): an error's reason replaces a warning's.
-    void Warn(int reason) { Mark(CRF_Warning, MarkReasonText(reason)); }
-    void Fail(int reason) { Mark(CRF_Error, MarkReasonText(reason)); }
+    void Warn(int reason) { Mark(CRF_Warning, MarkReasonText(Texts(), reason)); }
+    void Fail(int reason) { Mark(CRF_Error, MarkReasonText(Texts(), reason)); }
     void Warn(const std::string& reason) { Mark(CRF_Warning, reason); }
     void Fail(const std::string& reason) { Mark(CRF_Error, reason); }
     void Mark(uint8_t flag, const std::string& reason) {

@@ -21,8 +21,8 @@ bool cmcCellViews::StartInlineEdit(cmcCellRequest& req) {
 bool cmcCellViews::OpenTextEntry(cmcCellRequest&, const std::string&, int, const uint8_t*, bool) { return false; }
 bool cmcCellViews::OpenCharEditor(cmcCellRequest&, uint16_t) { return false; }
 
-uint8_t DeliverChooserAnswer(const cmcCellRequest& opener, const cmcCellHandler& handler, const std::string& input,
-                             int itemKind, int item) {
+uint8_t DeliverChooserAnswer(cmcEvMan& events, const cmcCellRequest& opener, const cmcCellHandler& handler,
+                             const std::string& input, int itemKind, int item) {
     if (!handler) return CER_None;
     cmcCellObj picked;
     picked.label = itemKind;
@@ -36,7 +36,7 @@ uint8_t DeliverChooserAnswer(const cmcCellRequest& opener, const cmcCellHandler&
     answer.input = input;
     const uint8_t result = handler(answer);
     // The window has gone: a refused answer says why in the status bar.
-    if (!answer.refusal.empty()) ShowStatusText(answer.refusal, true);
+    if (!answer.refusal.empty()) ShowStatusText(events, answer.refusal, true);
     return result;
 }
 

@@ -23,6 +23,8 @@
 
 namespace qx {
 
+class cmcEvMan;
+
 class cmcCellViews {
 public:
     virtual ~cmcCellViews() = default;
@@ -68,9 +70,16 @@ public:
 // Hands the answer of a window opened for the cell of `opener` to `handler`: a request like the
 // opener whose parent cell has label `itemKind` and index `item`, with result kind CRK_Chooser,
 // action 0 and `input` (the text of a text entry, the decimal value of a flag window or character
-// editor). Returns what the handler returns.
+// editor). Returns what the handler returns; a refused answer says why in the status bar of
+// `events`.
+uint8_t DeliverChooserAnswer(cmcEvMan& events, const cmcCellRequest& opener, const cmcCellHandler& handler,
+                             const std::string& input, int itemKind, int item);
+#ifndef QX_CELLS_SOURCE
+// The same with the program's event manager, for the windows. Defined with the program's
+// environment (env/cmcProgramTexts.cpp).
 uint8_t DeliverChooserAnswer(const cmcCellRequest& opener, const cmcCellHandler& handler, const std::string& input,
                              int itemKind = Flex0, int item = 0);
+#endif
 
 // The installed views (null: none). Not owned.
 cmcCellViews* CellViews();

@@ -5,6 +5,7 @@
 #include "cells/cmcCellTable.h"
 #include "cells/cmcCellViews.h"
 #include "cells/cmcEditors.h"
+#include "cells/cmcEditorsInternal.h"
 #include "cells/cmcFieldCell.h"
 #include "defs/cmcEvMan.h"
 #include "image/cmcImageMap.h"
@@ -93,7 +94,7 @@ void Tone(cmcCellCall& c) {
     if (changed) c.StoreRecord();
     // A digital-only channel (digital signalling 3) does not use its tones.
     const datTone& tone = Mode == cmcEditMode::Receive ? c.rec.rxTone : c.rec.txTone;
-    if (c.rec.inUse && c.rec.digSignal != 3 && !ToneInTable(tone, c.modelType == kModelDPmr446))
+    if (c.rec.inUse && c.rec.digSignal != 3 && !ToneInTable(editors::TonesOf(c.env), tone, c.modelType == kModelDPmr446))
         c.Fail(MR_ToneOutOfTable);
     if (c.rec.digSignal == 3) GreyText(c);
 }

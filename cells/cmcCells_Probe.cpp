@@ -19,15 +19,15 @@ void CheckChannels(cmcCellCall& c) {
     static constexpr int kWarningLabels[] = {CL_Mch_Moni, CL_Mch_CH_Mute, CL_Mch_RfPo, CL_Mch_Scrm_On};
     static constexpr int kErrorLabels[] = {CL_Mch_FreqR, CL_Mch_FreqT, CL_Mch_CTone_R, CL_Mch_CTone_T,
                                            CL_Mch_Sel,   CL_Mch_Call,  CL_Mch_PTT};
-    cmcCellCapsule probe(&c.main);
+    cmcCellCapsule probe(c.env.On(c.main));
     const uint8_t* image = c.image.Data();
     const int first = datBankFirst(image, bank);
     const int end = first + datBankSize(image, bank);
     for (int ch = first; ch < end && ch < map::kChannelCount; ++ch) {
         for (int label : kErrorLabels)
-            if (probe.ErrorOf(CT_Mch, label, ch)) c.Fail(ChannelReason(ch, probe.ProbedReason()));
+            if (probe.ErrorOf(CT_Mch, label, ch)) c.Fail(ChannelReason(c.Texts(), ch, probe.ProbedReason()));
         for (int label : kWarningLabels)
-            if (probe.WarningOf(CT_Mch, label, ch)) c.Warn(ChannelReason(ch, probe.ProbedReason()));
+            if (probe.WarningOf(CT_Mch, label, ch)) c.Warn(ChannelReason(c.Texts(), ch, probe.ProbedReason()));
     }
 }
 
@@ -35,27 +35,27 @@ void CheckChannels(cmcCellCall& c) {
 // and dPMR446 the same bytes hold the 2-tone decode windows, which are no user tones to check.
 void CheckUserTones(cmcCellCall& c) {
     if (c.modelType != kModelPmr && c.modelType != kModelKorvPmr) return;
-    cmcCellCapsule probe(&c.main);
+    cmcCellCapsule probe(c.env.On(c.main));
     for (int row = 0; row <= 14; ++row)
         if (probe.WarningOf(CT_UserTone, CL_UTone_Dec_Low, row) || probe.WarningOf(CT_UserTone, CL_UTone_Dec_High, row))
             c.Warn(probe.ProbedReason());
 }
 
 void CheckIdRange(cmcCellCall& c) {
-    cmcCellCapsule probe(&c.main);
+    cmcCellCapsule probe(c.env.On(c.main));
     if (c.IsKorv() && probe.ErrorOf(CT_MSK_AdrRange, CL_Msk_AdrRange_Killer, 0)) c.Fail(probe.ProbedReason());
 }
 
 void CheckOwnIdGroup(cmcCellCall& c) {
     if (!c.IsKorv()) return;
-    cmcCellCapsule probe(&c.main);
+    cmcCellCapsule probe(c.env.On(c.main));
     for (int row = 0; row <= 7; ++row)
         if (probe.ErrorOf(CT_MSK_IdGroup, CL_Msk_IdGroup_Adr, row)) c.Fail(probe.ProbedReason());
 }
 
 void CheckConfig(cmcCellCall& c) {
     if (!c.IsKorv()) return;
-    cmcCellCapsule probe(&c.main);
+    cmcCellCapsule probe(c.env.On(c.main));
     if (probe.ErrorOf(CT_MSK_Cfg, CL_Msk_Cfg_Status_FixBaseId, 0) || probe.ErrorOf(CT_MSK_Cfg, CL_Msk_Cfg_Gps_FixBaseId, 0))
         c.Fail(probe.ProbedReason());
 }

@@ -156,8 +156,8 @@ std::string Mhz(uint64_t hz) {
     return buf;
 }
 
-std::string CtcssText(const datTone& t) {
-    const auto& items = editors::Tones().ctcss;
+std::string CtcssText(const cmcToneItems& tones, const datTone& t) {
+    const auto& items = tones.ctcss;
     return t.ctcss < items.size() ? items[t.ctcss] : std::string();
 }
 
@@ -201,6 +201,7 @@ std::string TrimRight(std::string s) {
 
 // The plan fields of memory channel `channel` as the image holds it.
 std::vector<std::string> PlanFields(indMain& main, cmcCellCapsule& capsule, int channel) {
+    const cmcToneItems& tones = editors::TonesOf(capsule.Env());
     uint8_t* image = main.WorkingImage().Data();
     datCh ch(image);
     ch.Load(datChannelKind(main.ModelType()), channel);
@@ -234,10 +235,10 @@ std::vector<std::string> PlanFields(indMain& main, cmcCellCapsule& capsule, int 
     if (!tx.enabled && !rx.enabled) {
     } else if (tx.enabled && !tx.dtcs && !rx.enabled) {
         f[PC_Tone] = "Tone";
-        f[PC_RTone] = CtcssText(tx);
+        f[PC_RTone] = CtcssText(tones, tx);
     } else if (tx.enabled && !tx.dtcs && rx == tx) {
         f[PC_Tone] = "TSQL";
-        f[PC_RTone] = f[PC_CTone] = CtcssText(tx);
+        f[PC_RTone] = f[PC_CTone] = CtcssText(tones, tx);
     } else if (tx.enabled && tx.dtcs && rx.enabled && rx.dtcs && rx.dtcsCode == tx.dtcsCode) {
         f[PC_Tone] = "DTCS";
         f[PC_Dtcs] = f[PC_RxDtcs] = DtcsText(tx);
@@ -250,14 +251,14 @@ std::vector<std::string> PlanFields(indMain& main, cmcCellCapsule& capsule, int 
             f[PC_Dtcs] = DtcsText(tx);
         } else if (tx.enabled) {
             txWord = "Tone";
-            f[PC_RTone] = CtcssText(tx);
+            f[PC_RTone] = CtcssText(tones, tx);
         }
         if (rx.enabled && rx.dtcs) {
             rxWord = "DTCS";
             f[PC_RxDtcs] = DtcsText(rx);
         } else if (rx.enabled) {
             rxWord = "Tone";
-            f[PC_CTone] = CtcssText(rx);
+            f[PC_CTone] = CtcssText(tones, rx);
         }
         f[PC_DtcsPol] = std::string{pol(tx), pol(rx)};
         f[PC_CrossMode] = txWord + "->" + rxWord;
@@ -266,7 +267,7 @@ std::vector<std::string> PlanFields(indMain& main, cmcCellCapsule& capsule, int 
     f[PC_TStep] = Raster(ch.rxFreq, ch.txInhibit ? ch.rxFreq : ch.txFreq);
     f[PC_Skip] = ch.scanInc ? "" : "S";
     // The level's nominal watts; a level the list does not name (a damaged image) as the list shows it.
-    const std::vector<cmcPowerLevel> levels = ChannelPowerLevels(main.ModelType());
+    const std::vector<cmcPowerLevel> levels = ChannelPowerLevels(*capsule.Env().lists, main.ModelType());
     f[PC_Power] = ch.rfPower < levels.size() ? WattsText(levels[ch.rfPower].watts) : Shown(capsule, CL_Mch_RfPo, channel);
     f[PC_Bank] = std::to_string(datBankOfChannel(image, channel) + 1);
     return f;
@@ -353,9 +354,11 @@ bool ParseInt(const std::string& text, int* out) {
 
 class Importer {
 public:
-    Importer(indMain& main, cmcPlanImport& result, const cmcPlanOptions& options, int firstLocation)
-        : main_(main), result_(result), options_(options), firstLocation_(firstLocation), script_(main),
-          capsule_(&main), levels_(ChannelPowerLevels(main.ModelType())) {}
+    Importer(const cmcCellEnv& env, indMain& main, cmcPlanImport& result, const cmcPlanOptions& options,
+             int firstLocation)
+        : main_(main), result_(result), options_(options), firstLocation_(firstLocation), script_(env.On(main)),
+          capsule_(env.On(main)), texts_(*env.gtex), tones_(editors::TonesOf(env)),
+          levels_(ChannelPowerLevels(*env.lists, main.ModelType())) {}
 
     // Applies one line to the working image; false (with problems added) when a value is refused.
     // Every value of the line is checked, so that one refused value does not hide the others. The
@@ -374,7 +377,7 @@ public:
         uint32_t rx = 0;
         const bool rxRead = v.given[PC_Frequency] && ParseMhz(v.f[PC_Frequency], &rx) && rx != 0;
         if (!rxRead)
-            Problem(PC_Frequency, v.given[PC_Frequency] ? RefusedNotFrequency(v.f[PC_Frequency])
+            Problem(PC_Frequency, v.given[PC_Frequency] ? RefusedNotFrequency(texts_, v.f[PC_Frequency])
                                                       : "the file has no Frequency column");
         int wantedBank = -1;
         if (options_.bank >= 0) {
@@ -421,12 +424,12 @@ public:
             uint32_t off = 0;
             txRead = false;
             if (!v.given[PC_Offset] || !ParseMhz(v.f[PC_Offset], &off)) {
-                Problem(PC_Offset, RefusedNotFrequency(v.given[PC_Offset] ? v.f[PC_Offset] : std::string()));
+                Problem(PC_Offset, RefusedNotFrequency(texts_, v.given[PC_Offset] ? v.f[PC_Offset] : std::string()));
             } else if (duplex == "+") {
                 // Added in 64 bits: a sum beyond 32 bits of Hz must not wrap to a low frequency.
                 const uint64_t sum = uint64_t{rx} + off;
                 if (sum > 0xFFFFFFFFu)
-                    Problem(PC_Offset, RefusedFrequency(true, Mhz(sum)));
+                    Problem(PC_Offset, RefusedFrequency(texts_, true, Mhz(sum)));
                 else
                     tx = static_cast<uint32_t>(sum), txRead = true;
             } else if (duplex == "-") {
@@ -490,11 +493,11 @@ public:
         // A tone the radio does not have, found without the image so that it is named even when
         // the channel cannot be set; the same message as the check of what the cells took.
         if (tonesRead && !KnownTone(txTone)) {
-            Problem(txCol, RefusedTone(true, txTone));
+            Problem(txCol, RefusedTone(texts_, true, txTone));
             tonesRead = false;
         }
         if (tonesRead && !KnownTone(rxTone)) {
-            Problem(rxCol, RefusedTone(false, rxTone));
+            Problem(rxCol, RefusedTone(texts_, false, rxTone));
             tonesRead = false;
         }
         const std::string mode = v.given[PC_Mode] ? v.f[PC_Mode] : std::string();
@@ -521,7 +524,7 @@ public:
         if (nameRead) {
             // A character the display has no code for is refused by the name's editor, for the
             // reason it gives everywhere.
-            if (const std::string why = NoCharacterMessage(name); !why.empty()) {
+            if (const std::string why = NoCharacterMessage(texts_, name); !why.empty()) {
                 Problem(PC_Name, Refused(name, why));
                 nameRead = false;
             } else if (BytesOf(TrimRight(name)).size() > 8) {
@@ -578,7 +581,7 @@ public:
             datCh ch(image);
             ch.Load(datChannelKind(type), channel);
             if (ch.rxFreq != rx || !ch.inUse) {
-                Problem(PC_Frequency, RefusedFrequency(false, Mhz(rx)));
+                Problem(PC_Frequency, RefusedFrequency(texts_, false, Mhz(rx)));
                 return false;
             }
         }
@@ -607,15 +610,15 @@ public:
         change.after = PlanFields(main_, capsule_, channel);
         const auto& a = change.after;
         if (txRead && !txInhibit && (a[PC_Duplex] == "off" || TxOf(a) != tx))
-            Problem(duplex.empty() ? PC_Frequency : PC_Offset, RefusedFrequency(true, Mhz(tx)));
+            Problem(duplex.empty() ? PC_Frequency : PC_Offset, RefusedFrequency(texts_, true, Mhz(tx)));
         // A dPMR446 radio transmits the tone it receives: a plan that asks for two tones cannot be held.
         const bool tied = type == kModelDPmr446 && Canonical(txTone) != Canonical(rxTone);
         if (tones && tied)
             Problem(txCol, "this model transmits the tone it receives: " + QuotedField(txTone.empty() ? "none" : txTone) +
                                " cannot differ from " + QuotedField(rxTone.empty() ? "none" : rxTone));
         else if (tones && ToneOf(a, true) != Canonical(txTone))
-            Problem(txCol, RefusedTone(true, txTone));
-        if (tones && ToneOf(a, false) != Canonical(rxTone)) Problem(rxCol, RefusedTone(false, rxTone));
+            Problem(txCol, RefusedTone(texts_, true, txTone));
+        if (tones && ToneOf(a, false) != Canonical(rxTone)) Problem(rxCol, RefusedTone(texts_, false, rxTone));
         if (nameRead && a[PC_Name] != TrimRight(name))
             Problem(PC_Name, QuotedField(name) + " has characters the display cannot show or is too long");
         if (problems_) return false;
@@ -680,14 +683,14 @@ private:
         return out;
     }
 
-    static bool KnownTone(const std::string& text) {
+    bool KnownTone(const std::string& text) const {
         if (text.empty()) return true;
         const std::string c = Canonical(text);
         if (c.size() == 4 && (c[3] == 'N' || c[3] == 'I')) {
-            const auto& codes = editors::Tones().dtcs;
+            const auto& codes = tones_.dtcs;
             return std::find(codes.begin(), codes.end(), c.substr(0, 3)) != codes.end();
         }
-        const auto& tones = editors::Tones().ctcss;
+        const auto& tones = tones_.ctcss;
         return std::find(tones.begin(), tones.end(), c) != tones.end();
     }
 
@@ -800,6 +803,8 @@ private:
     const int firstLocation_;  // the Location of channel 1
     cmcCellScript script_;
     cmcCellCapsule capsule_;
+    cmcGTex& texts_;
+    const cmcToneItems& tones_;
     const std::vector<cmcPowerLevel> levels_;
     int line_ = 0;
     int problems_ = 0;
@@ -838,12 +843,12 @@ std::string Folded(std::string_view text) {
 
 }  // namespace
 
-std::vector<cmcPowerLevel> ChannelPowerLevels(int modelType) {
+std::vector<cmcPowerLevel> ChannelPowerLevels(cmcFCache& lists, int modelType) {
     // The Power list writes each level as "Name (watts W)"; the watts are written nowhere else.
     std::vector<cmcPowerLevel> out;
     const std::string key = PowerListKey(modelType);
     for (int i = 0; i < 4; ++i) {
-        const std::string text = EditorLists().Text(key, Flex0, i);
+        const std::string text = lists.Text(key, Flex0, i);
         cmcPowerLevel level;
         const size_t open = text.rfind(" (");
         level.name = text.substr(0, open);
@@ -944,10 +949,10 @@ std::string PlanToneText(const std::vector<std::string>& f) {
     return tone + " " + mode + " " + values;
 }
 
-std::string ExportChannelPlan(indMain& main) {
+std::string ExportChannelPlan(const cmcCellEnv& env, indMain& main) {
     std::string out = ChannelPlanHeader();
     out += "\r\n";
-    cmcCellCapsule capsule(&main);
+    cmcCellCapsule capsule(env.On(main));
     const uint8_t* image = main.WorkingImage().Data();
     const int total = datChannelTotal(image);
     for (int n = 0; n < total && n < 64; ++n) {
@@ -967,7 +972,8 @@ std::string cmcPlanProblem::Text() const {
     return "line " + std::to_string(line) + ": " + (column.empty() ? std::string() : column + ": ") + message;
 }
 
-cmcPlanImport ImportChannelPlan(indMain& main, const std::string& csv, const cmcPlanOptions& options) {
+cmcPlanImport ImportChannelPlan(const cmcCellEnv& env, indMain& main, const std::string& csv,
+                                const cmcPlanOptions& options) {
     cmcPlanImport result;
     const char separator = CsvSeparator(csv);
     // One record at a time: a plan of many lines never exists as records all at once. Fields past
@@ -1044,7 +1050,7 @@ cmcPlanImport ImportChannelPlan(indMain& main, const std::string& csv, const cmc
     const indMain::ActionGroup action(main, "");
     const cmcEeprom original(main.WorkingImage());
     const bool wasModified = main.IsModified();
-    Importer importer(main, result, options, firstLocation);
+    Importer importer(env, main, result, options, firstLocation);
     cmcCsvRecord record;
     LineValues v;
     while (reader.Next(&record)) {
@@ -1220,15 +1226,15 @@ std::string ChannelSummary(cmcSheetBuilder& b, cmcCellCapsule& capsule, int row,
 
 }  // namespace
 
-std::vector<cmcDiffLine> DiffImages(indMain& a, indMain& b, const std::vector<std::string>& sheetReferences,
-                                    const cmcDiffOptions& options) {
+std::vector<cmcDiffLine> DiffImages(const cmcCellEnv& env, indMain& a, indMain& b,
+                                    const std::vector<std::string>& sheetReferences, const cmcDiffOptions& options) {
     std::vector<cmcDiffLine> out;
-    cmcCellCapsule capA(&a), capB(&b);
+    cmcCellCapsule capA(env.On(a)), capB(env.On(b));
     for (const std::string& reference : sheetReferences) {
         if (reference.empty()) continue;
-        std::unique_ptr<cmcSheetBuilder> sa = cmcBuildSheetAsText(reference, a);
+        std::unique_ptr<cmcSheetBuilder> sa = cmcBuildSheetAsText(*env.gtex, reference, a);
         if (!sa) continue;
-        std::unique_ptr<cmcSheetBuilder> sb = cmcBuildSheetAsText(reference, b);
+        std::unique_ptr<cmcSheetBuilder> sb = cmcBuildSheetAsText(*env.gtex, reference, b);
         std::string title = cmcSheetTitle(sa->PrintHeading());
         if (title.empty()) title = cmcSheetKey(reference);
         const int cols = std::max(sa->ColCount(), sb->ColCount());

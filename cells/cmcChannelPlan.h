@@ -24,6 +24,8 @@
 namespace qx {
 
 class indMain;
+class cmcFCache;
+struct cmcCellEnv;
 
 // ---------------- CSV ----------------
 
@@ -62,8 +64,9 @@ std::string CsvField(const std::string& text);
 
 // The header line of an exported plan (without the line break).
 const char* ChannelPlanHeader();
-// The plan of the image's channels in use, one line per channel in channel order.
-std::string ExportChannelPlan(indMain& main);
+// The plan of the image's channels in use, one line per channel in channel order, as the cells
+// of the environment `env` show them.
+std::string ExportChannelPlan(const cmcCellEnv& env, indMain& main);
 
 // ---------------- import ----------------
 
@@ -139,7 +142,7 @@ struct cmcPowerLevel {
     std::string name;   // "High"
     double watts = 0;   // 5.0
 };
-std::vector<cmcPowerLevel> ChannelPowerLevels(int modelType);
+std::vector<cmcPowerLevel> ChannelPowerLevels(cmcFCache& lists, int modelType);
 // Watts as a plan writes them: "5.0W", "0.5W", "0.05W", "25W".
 std::string WattsText(double watts);
 // A plan's Power field as the level it names: watts ("5W", "5.0W", "0.5 W", a bare number) as the
@@ -153,7 +156,9 @@ std::string FitName(const std::string& name);
 // "DTCS 754 NN", "Cross DTCS->Tone 114N/88.5"; empty for none.
 std::string PlanToneText(const std::vector<std::string>& fields);
 
-cmcPlanImport ImportChannelPlan(indMain& main, const std::string& csv, const cmcPlanOptions& options);
+// Checks the plan through the cells of the environment `env` on `main`.
+cmcPlanImport ImportChannelPlan(const cmcCellEnv& env, indMain& main, const std::string& csv,
+                                const cmcPlanOptions& options);
 
 // ---------------- compare ----------------
 
@@ -187,8 +192,9 @@ struct cmcDiffOptions {
 // captions are not compared; they name the lines. A cell that only one of the two sheets has (a
 // bank of a different size) compares with an empty text. A memory channel row that is in use in
 // one image only is one line (unless options.cells), new when B has it, removed when A has it.
-std::vector<cmcDiffLine> DiffImages(indMain& a, indMain& b, const std::vector<std::string>& sheetReferences,
-                                    const cmcDiffOptions& options = {});
+// The sheets and the cells are those of the environment `env` (its store, lists and tones).
+std::vector<cmcDiffLine> DiffImages(const cmcCellEnv& env, indMain& a, indMain& b,
+                                    const std::vector<std::string>& sheetReferences, const cmcDiffOptions& options = {});
 
 // The lines of one sheet, in the order DiffImages lists them (a sheet's lines stand together).
 struct cmcDiffSheet {
@@ -197,5 +203,15 @@ struct cmcDiffSheet {
     std::vector<const cmcDiffLine*> lines;
 };
 std::vector<cmcDiffSheet> GroupDiffBySheet(const std::vector<cmcDiffLine>& lines);
+
+#ifndef QX_CELLS_SOURCE
+// The same with the program's environment, for runners outside cells/. Defined with that
+// environment (env/cmcProgramTexts.cpp).
+std::string ExportChannelPlan(indMain& main);
+std::vector<cmcPowerLevel> ChannelPowerLevels(int modelType);
+cmcPlanImport ImportChannelPlan(indMain& main, const std::string& csv, const cmcPlanOptions& options);
+std::vector<cmcDiffLine> DiffImages(indMain& a, indMain& b, const std::vector<std::string>& sheetReferences,
+                                    const cmcDiffOptions& options = {});
+#endif
 
 }  // namespace qx

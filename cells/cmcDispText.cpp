@@ -166,10 +166,10 @@ std::string MissingCharacter(std::string_view text) {
     return "'" + std::string(text.substr(at, n)) + "'";
 }
 
-std::string NoCharacterMessage(std::string_view text) {
+std::string NoCharacterMessage(cmcGTex& texts, std::string_view text) {
     const std::string name = MissingCharacter(text);
     if (name.empty()) return {};
-    std::string message = GTex().FirstLine(kKeyNoCharacter);
+    std::string message = texts.FirstLine(kKeyNoCharacter);
     if (const size_t at = message.find("%s"); at != std::string::npos) message.replace(at, 2, name);
     return message;
 }
@@ -292,15 +292,15 @@ uint16_t cmcSegChar::Pattern() const {
     return pattern;
 }
 
-const cmcSegChar& DisplayGeometry() {
+const cmcSegChar& DisplayGeometry(cmcGTex& store) {
     struct Cache {
         cmcGTex* store = nullptr;
         cmcSegChar geometry;
     };
     static Cache cache;
-    if (cache.store != &GTex()) {
+    if (cache.store != &store) {
         std::vector<std::string> lines;
-        const std::string text = GTex().SectionText(kKeySegData);
+        const std::string text = store.SectionText(kKeySegData);
         size_t at = 0;
         while (at <= text.size()) {
             const size_t nl = text.find('\n', at);
@@ -313,7 +313,7 @@ const cmcSegChar& DisplayGeometry() {
             cmcFatal(std::string(kKeySegData) + ": line " + std::to_string(bad) + " is not a segment (\"" +
                          lines[static_cast<size_t>(bad)] + "\")",
                      kExitDefinitionFault);
-        cache.store = &GTex();
+        cache.store = &store;
     }
     return cache.geometry;
 }

@@ -32,6 +32,8 @@
 
 namespace qx {
 
+class cmcGTex;
+
 inline constexpr const char* kKeySegData = "GI_PCG_Seg_Data";
 inline constexpr const char* kSelText = "GI_Sheet_Sel_Text";  // Flex0 items: the character codes
 inline constexpr int kUserCharCount = 16;
@@ -57,8 +59,8 @@ std::string MissingCharacter(std::string_view editable);
 size_t MissingCharacterAt(std::string_view editable);
 // Why such a text is refused, in every place that takes display texts (text entry, in-place
 // editor, scripted edits, channel plan import): the text of kKeyNoCharacter with the character
-// named, "the display has no character 'é'". Empty when the text is fine.
-std::string NoCharacterMessage(std::string_view editable);
+// named, "the display has no character 'é'" (from the store `texts`). Empty when the text is fine.
+std::string NoCharacterMessage(cmcGTex& texts, std::string_view editable);
 inline constexpr const char* kKeyNoCharacter = "GI_AppMess_DispText_NoChar";
 
 // The text a field shows: its bytes up to `length` or the first 0 byte; trailing spaces are cut
@@ -114,9 +116,16 @@ private:
     int maxX_ = -999999999, maxY_ = -999999999;
 };
 
-// The geometry of the main definition store, read once per store. A geometry text that cannot be
+// The geometry of a main definition store, read once per store. A geometry text that cannot be
 // read is a broken installation: fatal definition fault naming the line.
+const cmcSegChar& DisplayGeometry(cmcGTex& store);
+
+#ifndef QX_CELLS_SOURCE
+// The same with the program's definition store, for callers outside cells/. Defined with the
+// program's environment (env/cmcProgramTexts.cpp).
+std::string NoCharacterMessage(std::string_view editable);
 const cmcSegChar& DisplayGeometry();
+#endif
 
 // Calls `fill` with the three points of every lit triangle of `count` display bytes drawn in the
 // rectangle (left, top, width, height), `perLine` characters on each of `lines` lines, as the radio's

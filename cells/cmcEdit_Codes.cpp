@@ -151,7 +151,7 @@ bool cmcEditor::FiveTone(uint8_t* code, int groupTone, bool receive, int digitCo
 // ---- ABC code -------------------------------------------------------------------------------------
 
 bool cmcEditor::Abc(int& value) {
-    cmcFCache& lists = EditorLists();
+    cmcFCache& lists = Lists();
     const int old = value;
     bool typed = false;
     auto isCode = [](int v) { return v >= 1 && v <= 32; };
@@ -207,7 +207,7 @@ bool cmcEditor::SpecialTone(int& value, bool allowF) {
             value = v;
             changed = true;
         } else if (TypedSomething()) {
-            Refuse(RefusedCode(t));
+            Refuse(RefusedCode(Texts(), t));
         }
     }
     const int action = Action();
@@ -231,7 +231,7 @@ bool cmcEditor::SpecialTone(int& value, bool allowF) {
 // ---- Code list ------------------------------------------------------------------------------------
 
 bool cmcEditor::CodeList(const std::string& key, int itemKind, int& value) {
-    cmcFCache& lists = EditorLists();
+    cmcFCache& lists = Lists();
     const cmcSelTable& table = lists.Table(key, itemKind);
     bool changed = false;
     if (Picked(itemKind)) {
@@ -242,7 +242,7 @@ bool cmcEditor::CodeList(const std::string& key, int itemKind, int& value) {
             value = *v;
             changed = true;
         } else if (TypedSomething()) {
-            Refuse(RefusedCode(Trim(req_.input)));
+            Refuse(RefusedCode(Texts(), Trim(req_.input)));
         }
     }
     const int action = Action();
@@ -266,7 +266,7 @@ bool cmcEditor::CodeList(const std::string& key, int itemKind, int& value) {
 // ---- Two-level chooser ------------------------------------------------------------------------------
 
 bool cmcEditor::TwoLevel(int& value, const std::string& firstKey, const std::string& secondKey, int moreItem) {
-    cmcFCache& lists = EditorLists();
+    cmcFCache& lists = Lists();
     const cmcSelTable& first = lists.Table(firstKey, Flex0);
     const cmcSelTable& second = lists.Table(secondKey, Flex1);
     auto inFirst = [&](int v) { return v != moreItem && FindEntry(first, v) != nullptr; };
@@ -288,7 +288,7 @@ bool cmcEditor::TwoLevel(int& value, const std::string& firstKey, const std::str
             value = *v;
             typed = true;
         } else if (TypedSomething()) {
-            Refuse(RefusedCode(t));
+            Refuse(RefusedCode(Texts(), t));
         }
     }
     const int action = Action();

@@ -40,11 +40,11 @@ bool cmcEditor::DisplayText(uint8_t* field, int length, const uint8_t* userTable
         // One byte per character: a character the display cannot show is refused, never stored as
         // the bytes of its encoding.
         // A text longer than the field is refused whole as well: cutting it would store another name.
-        const std::string refusal = NoCharacterMessage(req_.input);
+        const std::string refusal = NoCharacterMessage(Texts(), req_.input);
         if (!refusal.empty())
             Refuse(refusal);
         else if (BytesOf(req_.input).size() > static_cast<size_t>(length))
-            Refuse(RefusedTooLong(req_.input, length));
+            Refuse(RefusedTooLong(Texts(), req_.input, length));
         else
             changed = StoreEditable(field, length, zeroTerminated, req_.input);
     }

@@ -98,7 +98,8 @@ bool cmcEditor::Frequency(datCh& ch, cmcEditMode mode, bool fixedChannel) {
         // Named as typed: the number the editor read, or the whole text when it holds none.
         const std::string number = CharFilter(req_.input, ".");
         double mhz = 0;
-        Refuse(ReadNumber(number, &mhz) ? RefusedFrequency(!receive, number) : RefusedNotFrequency(Trim(req_.input)));
+        Refuse(ReadNumber(number, &mhz) ? RefusedFrequency(Texts(), !receive, number)
+                                         : RefusedNotFrequency(Texts(), Trim(req_.input)));
     }
     if (fixedChannel && Picked(Flex0)) {
         const int i = PickedItem();

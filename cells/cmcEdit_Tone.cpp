@@ -46,21 +46,21 @@ std::string FormatDtcs(uint16_t code, bool inverted) {
     return buf;
 }
 
-bool ParseToneText(std::string_view text, bool dpmr446, datTone* tone) {
+bool ParseToneText(const cmcToneItems& tones, std::string_view text, bool dpmr446, datTone* tone) {
     const std::string t = Trim(text);
     if (t.empty()) return false;
     // Three octal digits, optionally followed by the polarity letter: a DTCS code.
     if ((t.size() == 3 || t.size() == 4) && t[0] >= '0' && t[0] <= '7' && t[1] >= '0' && t[1] <= '7' &&
         t[2] >= '0' && t[2] <= '7' && (t.size() == 3 || Upper(t[3]) == 'I' || Upper(t[3]) == 'N')) {
         const int code = (t[0] - '0') * 64 + (t[1] - '0') * 8 + (t[2] - '0');
-        if (!dpmr446 || DtcsPosition(code) >= 0) {
+        if (!dpmr446 || DtcsPosition(tones, code) >= 0) {
             SelectDtcs(*tone, code, t.size() == 4 && Upper(t[3]) == 'I');
             return true;
         }
     }
     // Otherwise a CTCSS tone whose text begins with what was typed: one match, or the first of
     // several (an exact match first) when more than one character was typed.
-    const auto& items = Tones().ctcss;
+    const auto& items = tones.ctcss;
     int count = 0, first = -1, exact = -1;
     for (size_t i = 0; i < items.size(); ++i) {
         if (!StartsWithNoCase(items[i], t)) continue;
@@ -75,10 +75,10 @@ bool ParseToneText(std::string_view text, bool dpmr446, datTone* tone) {
     return false;
 }
 
-bool ToneInTable(const datTone& tone, bool dpmr446) {
+bool ToneInTable(const cmcToneItems& tones, const datTone& tone, bool dpmr446) {
     if (!tone.enabled) return true;
-    if (tone.dtcs) return !dpmr446 || DtcsPosition(tone.dtcsCode) >= 0;
-    return tone.ctcss < Tones().ctcss.size() || (tone.ctcss == kToneItemUser && !dpmr446);
+    if (tone.dtcs) return !dpmr446 || DtcsPosition(tones, tone.dtcsCode) >= 0;
+    return tone.ctcss < tones.ctcss.size() || (tone.ctcss == kToneItemUser && !dpmr446);
 }
 
 bool cmcEditor::Tone(datTone& rx, datTone& tx, cmcEditMode mode, bool dpmr446) {
@@ -88,7 +88,8 @@ bool cmcEditor::Tone(datTone& rx, datTone& tx, cmcEditMode mode, bool dpmr446) {
     const bool follow = receive && rx == tx;  // the transmit tone follows a receive tone it equals
     const datTone before = t;
     const char* toneSheet = dpmr446 ? kSelCToneExUser : kSelCTone;
-    cmcFCache& lists = EditorLists();
+    cmcFCache& lists = Lists();
+    const cmcToneItems& tones = ToneTable();
 
     if (editable) {
         if (Picked(Flex0)) {
@@ -96,14 +97,14 @@ bool cmcEditor::Tone(datTone& rx, datTone& tx, cmcEditMode mode, bool dpmr446) {
             if (item != kToneItemDtcs) {
                 SelectCtcss(t, item);
             } else if (dpmr446) {
-                const int at = t.enabled && t.dtcs ? DtcsPosition(t.dtcsCode) : -1;
+                const int at = t.enabled && t.dtcs ? DtcsPosition(tones, t.dtcsCode) : -1;
                 OpenChooser(kSelDtcs, Flex1, at >= 0 ? at : 0);
             } else {
                 ContinueEdit(t.enabled && t.dtcs ? FormatDtcs(t.dtcsCode, t.inverted) : std::string());
             }
         } else if (Picked(Flex1)) {
             const int item = PickedItem();
-            const auto& codes = Tones().dtcsCodes;
+            const auto& codes = tones.dtcsCodes;
             if (item >= 0 && item < static_cast<int>(codes.size()) && codes[item] >= 0) {
                 SelectDtcs(t, codes[item], t.enabled && t.dtcs && t.inverted);
                 OpenChooser(kSelDtcsInv, Flex2, t.inverted ? 1 : 0);
@@ -112,10 +113,10 @@ bool cmcEditor::Tone(datTone& rx, datTone& tx, cmcEditMode mode, bool dpmr446) {
             if (t.enabled && t.dtcs) t.inverted = (PickedItem() & 1) != 0;
         } else if (Typed()) {
             datTone typed = t;
-            if (ParseToneText(req_.input, dpmr446, &typed))
+            if (ParseToneText(tones, req_.input, dpmr446, &typed))
                 t = typed;
             else if (TypedSomething())
-                Refuse(RefusedTone(!receive, Trim(req_.input)));
+                Refuse(RefusedTone(Texts(), !receive, Trim(req_.input)));
         }
         const int action = Action();
         if (FromGrid() && (action == CA_Space || action == CA_Backspace) && t.enabled && t.dtcs) t.inverted = !t.inverted;
@@ -125,7 +126,7 @@ bool cmcEditor::Tone(datTone& rx, datTone& tx, cmcEditMode mode, bool dpmr446) {
 
     std::string text;
     if (t.enabled && t.dtcs) {
-        const int at = dpmr446 ? DtcsPosition(t.dtcsCode) : -1;
+        const int at = dpmr446 ? DtcsPosition(tones, t.dtcsCode) : -1;
         text = at >= 0 ? lists.Text(kSelDtcs, Flex1, at) + PolarityLetter(t.inverted) : FormatDtcs(t.dtcsCode, t.inverted);
     } else {
         text = lists.Text(toneSheet, Flex0, t.enabled ? t.ctcss : kToneItemOff);

@@ -2,6 +2,7 @@
 // list choice, integer, decimal, timer, minutes and seconds, flag set and the digit editors.
 #include "cells/cmcEditors.h"
 
+#include "cells/cmcCellTable.h"
 #include "cells/cmcCellViews.h"
 #include "cells/cmcEditorsInternal.h"
 #include "cells/cmcNumberFilter.h"
@@ -61,21 +62,11 @@ bool ReadNumber(const std::string& text, double* value) {
 
 namespace {
 
-struct ToneCache {
-    const cmcGTex* store = nullptr;
-    bool valid = false;
-    ToneItems items;
-};
-ToneCache& TheToneCache() {
-    static ToneCache cache;
-    return cache;
-}
-
 // Lines 0, 1, ... of a list section, up to the first line that starts with "#".
-std::vector<std::string> ReadItemList(const char* key) {
+std::vector<std::string> ReadItemList(cmcGTex& store, const char* key) {
     std::vector<std::string> out;
     for (int n = 0; n < 1000; ++n) {
-        std::string line = GTex().Line(key, n);
+        std::string line = store.Line(key, n);
         if (!line.empty() && line[0] == '#') break;
         out.push_back(Trim(line));
     }
@@ -94,52 +85,32 @@ int OctalCode(const std::string& text) {
 
 }  // namespace
 
-const ToneItems& Tones() {
-    ToneCache& c = TheToneCache();
-    if (!c.valid || c.store != &GTex()) {
-        c.items.ctcss = ReadItemList(kKeyCtcssItems);
-        c.items.dtcs = ReadItemList(kKeyDtcsItems);
-        c.items.dtcsCodes.clear();
-        for (const auto& t : c.items.dtcs) c.items.dtcsCodes.push_back(OctalCode(t));
-        c.store = &GTex();
-        c.valid = true;
-    }
-    return c.items;
-}
+const cmcToneItems& TonesOf(const cmcCellEnv& env) { return env.tones->Of(*env.gtex); }
 
-int DtcsPosition(int code) {
-    const auto& codes = Tones().dtcsCodes;
+int DtcsPosition(const cmcToneItems& tones, int code) {
+    const auto& codes = tones.dtcsCodes;
     for (size_t i = 0; i < codes.size(); ++i)
         if (codes[i] == code) return static_cast<int>(i);
     return -1;
 }
 
-void ForgetTones() { TheToneCache().valid = false; }
-
 }  // namespace editors
 
 using namespace editors;
 
-// ---- The list cache -----------------------------------------------------------------------------
+// ---- The tone lists -----------------------------------------------------------------------------
 
-namespace {
-cmcFCache*& InstalledLists() {
-    static cmcFCache* lists = nullptr;
-    return lists;
+const cmcToneItems& cmcToneLists::Of(cmcGTex& store) {
+    if (!valid_ || store_ != &store) {
+        items_.ctcss = ReadItemList(store, kKeyCtcssItems);
+        items_.dtcs = ReadItemList(store, kKeyDtcsItems);
+        items_.dtcsCodes.clear();
+        for (const auto& t : items_.dtcs) items_.dtcsCodes.push_back(OctalCode(t));
+        store_ = &store;
+        valid_ = true;
+    }
+    return items_;
 }
-cmcFCache& OwnLists() {
-    static cmcFCache lists;
-    return lists;
-}
-}  // namespace
-
-cmcFCache& EditorLists() { return InstalledLists() ? *InstalledLists() : OwnLists(); }
-void SetEditorLists(cmcFCache* lists) {
-    InstalledLists() = lists;
-    editors::ForgetTones();
-}
-cmcScopedEditorLists::cmcScopedEditorLists(cmcFCache* lists) : previous_(InstalledLists()) { SetEditorLists(lists); }
-cmcScopedEditorLists::~cmcScopedEditorLists() { SetEditorLists(previous_); }
 
 // ---- The keys the editors read, for the definition checker ------------------------------------------
 
@@ -167,6 +138,16 @@ const bool kKeysRegistered = (RegisterEditorDefKeys(), true);
 }  // namespace
 
 // ---- The editor frame ---------------------------------------------------------------------------
+
+cmcEditor::cmcEditor(cmcCellRequest& req, const cmcCellEnv& env)
+    : req_(req), user_(req.grid != nullptr || req.userEdit), views_(env.views), texts_(env.gtex),
+      lists_(env.lists), tones_(env.tones) {}
+
+cmcEditor::cmcEditor(cmcCellCall& call)
+    : req_(call.req), user_(call.fromUser), readOnly_(call.readOnly), views_(call.env.views), texts_(call.env.gtex),
+      lists_(call.env.lists), tones_(call.env.tones) {}
+
+const cmcToneItems& cmcEditor::ToneTable() const { return tones_->Of(*texts_); }
 
 bool cmcEditor::Picked(int itemKind) const {
     return ResultKind() == CRK_Chooser && req_.parent && req_.parent->cell && req_.parent->cell->label == itemKind;
@@ -272,8 +253,8 @@ std::string FormatDecimal(long long raw, int scale, int decimals) {
     return text + "." + digits;
 }
 
-std::string FormatTimer(long long raw, const cmcTimerSpec& spec, bool showOff) {
-    if (showOff && spec.offMode && raw == 0) return GTex().Line(kKeyTimerOff, 0);
+std::string FormatTimer(cmcGTex& texts, long long raw, const cmcTimerSpec& spec, bool showOff) {
+    if (showOff && spec.offMode && raw == 0) return texts.Line(kKeyTimerOff, 0);
     const long long u = spec.unitsPerSecond > 0 ? spec.unitsPerSecond : 1;
     char buf[64];
     std::snprintf(buf, sizeof buf, "%3lld.%03lld", raw / u, (raw * 1000 / u) % 1000);
@@ -340,7 +321,7 @@ std::string FormatFlagSet(int value, int first, int last) {
 // ---- List choice --------------------------------------------------------------------------------
 
 bool cmcEditor::List(const std::string& key, int itemKind, int& value) {
-    cmcFCache& lists = EditorLists();
+    cmcFCache& lists = Lists();
     bool changed = false;
     if (Picked(itemKind)) {
         value = PickedItem();
@@ -375,7 +356,7 @@ void cmcEditor::Refuse(std::string why) {
 bool cmcEditor::TypedSomething() const { return Typed() && !Trim(req_.input).empty(); }
 
 void cmcEditor::RefuseTyped() {
-    if (TypedSomething()) Refuse(RefusedValue(Trim(req_.input)));
+    if (TypedSomething()) Refuse(RefusedValue(Texts(), Trim(req_.input)));
 }
 
 // ---- Integer ------------------------------------------------------------------------------------
@@ -473,7 +454,7 @@ bool cmcEditor::Timer(int& raw, const cmcTimerSpec& s) {
     }
     const int action = Action();
     if (FromGrid() && StepDelta(action) != 0 && StepWrapped(raw, StepDelta(action), s.min, s.max)) changed = true;
-    req_.display = FormatTimer(raw, s, action == CA_Refresh);
+    req_.display = FormatTimer(Texts(), raw, s, action == CA_Refresh);
     char c;
     if (TypedChar(&c) && (IsDigit(c) || c == '.' || c == 'o' || c == 'O'))
         StartEditWith(c);
@@ -641,7 +622,7 @@ bool cmcEditor::NamedFlagSet(int& value, int first, int last, const std::vector<
                 v |= numberBit(num);
             }
             if (!unknown.empty())
-                Refuse(RefusedValue(unknown));
+                Refuse(RefusedValue(Texts(), unknown));
             else
                 value = v;
         }
@@ -720,7 +701,7 @@ bool cmcEditor::DecimalDigits(int& value, int digits, int min, int max) {
             value = static_cast<int>(v);
             changed = true;
         } else if (!t.empty() && end != t.c_str()) {
-            Refuse(RefusedRange(Trim(req_.input), min, max));
+            Refuse(RefusedRange(Texts(), Trim(req_.input), min, max));
         } else {
             RefuseTyped();
         }

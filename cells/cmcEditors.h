@@ -18,7 +18,7 @@
 //     return ed.Result();
 //
 // Choosers and the flag window open in the views of the cell call's environment (cmcCellViews.h).
-// List texts come from the selection list cache EditorLists() and the main store GTex().
+// List texts come from the environment's selection list cache, definition store and tone lists.
 #pragma once
 
 #include "defs/cmcCellNames.h"
@@ -28,12 +28,15 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qx {
 
 class cmcFCache;
+class cmcGTex;
 class cmcCellViews;
 struct cmcCellCall;
+struct cmcCellEnv;
 
 // ---- Definition keys the editors read ------------------------------------------------------------
 
@@ -63,9 +66,32 @@ inline constexpr int kMskRptNone = 255;
 inline constexpr int kAbcItemCode = 1;
 inline constexpr int kAbcOff = 0;
 
-// The selection list cache the editors read. By default a cache of their own for the whole run;
-// the program or a test may install another one (null restores the default). Installing also
-// forgets the tone lists read from the main store, so a test may switch stores with it.
+// The tone item lists of a definition store ("GI_AppItem_Ctcss", "GI_AppItem_Dtcs"): their texts
+// and the DTCS codes of the DTCS list (-1 for a line that is not three octal digits).
+struct cmcToneItems {
+    std::vector<std::string> ctcss;
+    std::vector<std::string> dtcs;
+    std::vector<int> dtcsCodes;
+};
+// Reads the tone item lists of a store once and keeps them while the store is the same.
+class cmcToneLists {
+public:
+    const cmcToneItems& Of(cmcGTex& store);
+    // Reads them again on the next use (a store was replaced by another at the same address).
+    void Forget() { valid_ = false; }
+
+private:
+    const cmcGTex* store_ = nullptr;
+    bool valid_ = false;
+    cmcToneItems items_;
+};
+
+#ifndef QX_CELLS_SOURCE
+// The program's selection list cache, for runners outside cells/ (the cells reach theirs through
+// the environment). By default a cache of its own for the whole run; the program or a test may
+// install another one (null restores the default). Installing also forgets the program's tone
+// lists read from the main store, so a test may switch stores with it. Defined with the program's
+// environment (env/cmcProgramEnv.cpp).
 cmcFCache& EditorLists();
 void SetEditorLists(cmcFCache* lists);
 class cmcScopedEditorLists {
@@ -78,6 +104,7 @@ public:
 private:
     cmcFCache* previous_;
 };
+#endif
 
 // Adds the keys above to the definition checker's registry of required keys (done once at start;
 // calling it again adds nothing).
@@ -124,12 +151,17 @@ enum class cmcEditMode { Receive, Transmit };
 
 class cmcEditor {
 public:
+#ifndef QX_CELLS_SOURCE
     // An editor working on a request alone: user actions act when the request comes from a grid
-    // or is a user's edit from elsewhere (req.userEdit); choosers open in the program's views.
-    // Defined with the program's environment (env/cmcProgramEnv.cpp).
+    // or is a user's edit from elsewhere (req.userEdit); it works with the program's environment.
+    // Defined with that environment (env/cmcProgramEnv.cpp).
     explicit cmcEditor(cmcCellRequest& req);
+#endif
+    // The same with an environment given.
+    cmcEditor(cmcCellRequest& req, const cmcCellEnv& env);
     // An editor of a cell call: takes the call's flags (a read-only call shows the value and
-    // ignores the action, a typed text and a pick) and opens choosers in the call's views.
+    // ignores the action, a typed text and a pick) and works with the call's environment (lists,
+    // texts and the views choosers open in).
     explicit cmcEditor(cmcCellCall& call);
 
     cmcCellRequest& Request() { return req_; }
@@ -231,11 +263,18 @@ private:
     void ContinueEdit(const std::string& text);
     // The cell's value style (bits 0-1 of its layout flags: 1 centred, 2 right-aligned).
     void SetStyle(int style);
+    // The environment's definition store, selection lists and tone lists.
+    cmcGTex& Texts() const { return *texts_; }
+    cmcFCache& Lists() const { return *lists_; }
+    const cmcToneItems& ToneTable() const;
 
     cmcCellRequest& req_;
     bool user_ = false;
     bool readOnly_ = false;
     cmcCellViews* views_ = nullptr;  // where choosers, flag and edit windows open; null: none
+    cmcGTex* texts_ = nullptr;
+    cmcFCache* lists_ = nullptr;
+    cmcToneLists* tones_ = nullptr;
     uint8_t result_ = CER_None;
 };
 
@@ -246,8 +285,9 @@ long long RoundHalfAway(double v);
 
 // "%3d.%0Nd" of a raw decimal value with scale s and d decimals ("%3d" for d = 0).
 std::string FormatDecimal(long long raw, int scale, int decimals);
-// "%3d.%03d" seconds of a timer, trimmed; the off word for raw 0 in off mode when `showOff`.
-std::string FormatTimer(long long raw, const cmcTimerSpec& spec, bool showOff);
+// "%3d.%03d" seconds of a timer, trimmed; the off word of `texts` for raw 0 in off mode when
+// `showOff`.
+std::string FormatTimer(cmcGTex& texts, long long raw, const cmcTimerSpec& spec, bool showOff);
 // "%2d:%02d".
 std::string FormatMinSec(int raw, int stepSeconds);
 // The flag row with its line feed.
@@ -272,11 +312,20 @@ int FixedChannelIndex(uint32_t hz);     // -1 when not a fixed frequency
 
 // The three octal digits of a DTCS code and its polarity letter ("N", or "i" for inverted).
 std::string FormatDtcs(uint16_t code, bool inverted);
-// Typed tone text to a tone; false when it names no tone (dPMR446: only the listed DTCS codes).
-bool ParseToneText(std::string_view text, bool dpmr446, datTone* tone);
+// Typed tone text to a tone; false when it names no tone (dPMR446: only the DTCS codes of the
+// list `tones`).
+bool ParseToneText(const cmcToneItems& tones, std::string_view text, bool dpmr446, datTone* tone);
 // Whether the radio has the tone: a CTCSS tone number of its table (the user tone too, except on
 // dPMR446), any DTCS code (on dPMR446 only the codes of its list), or off.
+bool ToneInTable(const cmcToneItems& tones, const datTone& tone, bool dpmr446);
+
+#ifndef QX_CELLS_SOURCE
+// The same with the program's definition store and tone lists, for callers outside cells/.
+// Defined with the program's environment (env/cmcProgramEnv.cpp).
+std::string FormatTimer(long long raw, const cmcTimerSpec& spec, bool showOff);
+bool ParseToneText(std::string_view text, bool dpmr446, datTone* tone);
 bool ToneInTable(const datTone& tone, bool dpmr446);
+#endif
 
 // Colour codes 1..16: the 24-bit pattern of code n (0 outside 1..16), its text, and the code of a
 // stored pattern (0 when the pattern is none of the sixteen).

@@ -1,6 +1,9 @@
 // What the editor files share and nobody else needs.
 #pragma once
 
+#include "cells/cmcCellEnv.h"
+#include "cells/cmcEditors.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -8,17 +11,10 @@
 
 namespace qx::editors {
 
-// The texts of the tone item lists of the main store ("GI_AppItem_Ctcss", "GI_AppItem_Dtcs"),
-// read once per store and list cache, and the DTCS codes of the DTCS list (-1 for a line that is
-// not three octal digits).
-struct ToneItems {
-    std::vector<std::string> ctcss;
-    std::vector<std::string> dtcs;
-    std::vector<int> dtcsCodes;
-};
-const ToneItems& Tones();
+// The tone lists of an environment, read from its definition store.
+const cmcToneItems& TonesOf(const cmcCellEnv& env);
 // The position of a DTCS code in the DTCS list, or -1.
-int DtcsPosition(int code);
+int DtcsPosition(const cmcToneItems& tones, int code);
 
 // Reads a number from the start of `text` (after the number filter); false when there is none.
 bool ReadNumber(const std::string& text, double* value);

@@ -1,5 +1,7 @@
 #include "cells/cmcListOps.h"
 
+#include "cells/cmcCellEnv.h"
+
 #include "common/cmcMessage.h"
 #include "defs/cmcCellNames.h"
 #include "defs/cmcCellObj.h"
@@ -99,32 +101,8 @@ bool ChannelLike(int kind) {
     return info && (info->flags & kKindChannelLike);
 }
 
-std::string Caption() { return GTex().FirstLine("GI_Sys_AppTitle"); }
-
-bool Confirm(const char* key) {
-    return cmcShowMessage(Caption(), GTex().SectionText(key), cmcMsgIcon::Warning, MB_Ok | MB_Cancel) == MB_Ok;
-}
-
-void ErrorBox(const char* key) { cmcShowMessage(Caption(), GTex().SectionText(key), cmcMsgIcon::Error, MB_Ok); }
-
-void Status(const char* key, bool post = false) {
-    const std::string text = GTex().FirstLine(key);
-    if (post)
-        EvMan().Post(EVC_StatusText, static_cast<int32_t>(kStatusText), static_cast<int32_t>(kStatusBack), text);
-    else
-        EvMan().Send(EVC_StatusText, static_cast<int32_t>(kStatusText), static_cast<int32_t>(kStatusBack), text);
-}
-
-// The bank the rows belong to: the one the channel/bank sheet shows, else the row's bank.
-int CurrentBank(const uint8_t* image, int row) {
-    if (auto answer = EvMan().Query(EVC_QueryBank)) {
-        const int bank = static_cast<int>(answer->data);
-        if (bank >= 0 && bank < map::kBankCount) return bank;
-    }
-    return std::clamp(datBankOfChannel(image, row), 0, map::kBankCount - 1);
-}
-
 struct ListCall {
+    const cmcCellEnv& env;
     indMain& main;
     cmcCellRequest& req;
     datCh& record;
@@ -153,6 +131,34 @@ struct ListCall {
         req.redirect = 1;
         req.deferredAction = 0;
     }
+
+    cmcEvMan& Events() const { return *env.events; }
+    std::string Caption() const { return env.gtex->FirstLine("GI_Sys_AppTitle"); }
+    bool Confirm(const char* key) const {
+        return cmcShowMessage(Caption(), env.gtex->SectionText(key), cmcMsgIcon::Warning, MB_Ok | MB_Cancel) == MB_Ok;
+    }
+    void ErrorBox(const char* key) const {
+        cmcShowMessage(Caption(), env.gtex->SectionText(key), cmcMsgIcon::Error, MB_Ok);
+    }
+    void Status(const char* key, bool post = false) const {
+        const std::string text = env.gtex->FirstLine(key);
+        if (post)
+            Events().Post(EVC_StatusText, static_cast<int32_t>(kStatusText), static_cast<int32_t>(kStatusBack), text);
+        else
+            Events().Send(EVC_StatusText, static_cast<int32_t>(kStatusText), static_cast<int32_t>(kStatusBack), text);
+    }
+    // The bank the rows belong to: the one the channel/bank sheet shows (the runner's, else asked
+    // through the event manager), else the row's bank.
+    int CurrentBank(int row) const {
+        if (env.shownBank >= 0 && env.shownBank < map::kBankCount) return env.shownBank;
+        if (env.shownBank < 0) {
+            if (auto answer = Events().Query(EVC_QueryBank)) {
+                const int bank = static_cast<int>(answer->data);
+                if (bank >= 0 && bank < map::kBankCount) return bank;
+            }
+        }
+        return std::clamp(datBankOfChannel(main.WorkingImage().Data(), row), 0, map::kBankCount - 1);
+    }
 };
 
 bool Copy(ListCall& c) {
@@ -161,7 +167,7 @@ bool Copy(ListCall& c) {
     if (a > b) return false;
     ProgramClipboard().Copy(c.Image(), c.kind, a, b - a + 1);
     c.Select(a, b);
-    Status("GI_AppMess_S_Copy");
+    c.Status("GI_AppMess_S_Copy");
     return true;
 }
 
@@ -169,16 +175,16 @@ bool Paste(ListCall& c) {
     datClipCh& clip = ProgramClipboard();
     if (c.row < c.first || c.row > c.last || !clip.Has(c.kind)) return false;
     const int n = std::min(clip.Count(), c.last - c.row + 1);
-    if (c.AnyInUse(c.row, c.row + n - 1) && !Confirm("GI_AppMess_Conv_Overwrite")) return false;
+    if (c.AnyInUse(c.row, c.row + n - 1) && !c.Confirm("GI_AppMess_Conv_Overwrite")) return false;
     clip.pasteRun = true;
     clip.Paste(c.Image(), c.kind, c.row, n);
     clip.pasteRun = false;
     if (n == 1)
-        EvMan().Post(EVC_RedrawIndex, 0, c.row);
+        c.Events().Post(EVC_RedrawIndex, 0, c.row);
     else
-        EvMan().Post(EVC_RedrawLabelled);
+        c.Events().Post(EVC_RedrawLabelled);
     c.Select(c.row, c.row + n - 1);
-    Status("GI_AppMess_S_Paste");
+    c.Status("GI_AppMess_S_Paste");
     return true;
 }
 
@@ -194,7 +200,7 @@ bool Carry(ListCall& c, int d) {
     neighbour.Paste(image, c.kind, d > 0 ? a : b, 1);
     c.Select(a + d, b + d);
     c.Cursor(d > 0 ? b + d : a + d);
-    EvMan().Post(EVC_RedrawLabelled);
+    c.Events().Post(EVC_RedrawLabelled);
     return true;
 }
 
@@ -202,13 +208,13 @@ bool Clear(ListCall& c) {
     if (!ChannelLike(c.kind)) return false;
     const int a = std::max(c.from, c.first), b = std::min(c.to, c.last);
     if (a > b) return false;
-    if (!Confirm("GI_AppMess_Conv_Clear")) return false;
+    if (!c.Confirm("GI_AppMess_Conv_Clear")) return false;
     datClipCh blank;
     blank.Copy(c.main.InitialImage().Data(), c.kind, a, b - a + 1);
     blank.pasteRun = true;
     blank.Paste(c.Image(), c.kind, a, blank.Count());
-    for (int i = a; i <= b; ++i) EvMan().Post(EVC_RedrawIndex, 0, i);
-    Status("GI_AppMess_S_Clear");
+    for (int i = a; i <= b; ++i) c.Events().Post(EVC_RedrawIndex, 0, i);
+    c.Status("GI_AppMess_S_Clear");
     return true;
 }
 
@@ -219,7 +225,7 @@ bool Delete(ListCall& c) {
     // Only rows of the bank: a row beyond it would take a channel of the next bank away.
     const int a = std::max(c.from, c.first), b = std::min(c.to, c.last);
     if (a > b || c.row < c.first || c.row > c.last) return false;
-    if (c.AnyInUse(a, b) && !Confirm("GI_AppMess_Conv_Delete")) return false;
+    if (c.AnyInUse(a, b) && !c.Confirm("GI_AppMess_Conv_Delete")) return false;
     uint8_t* image = c.Image();
     const int at = std::min(a, c.row);
     datCh r(image);
@@ -230,32 +236,32 @@ bool Delete(ListCall& c) {
         if (r.desig3 && !r.desig3Off) desig3 = true;
     }
     if (refused) {
-        ErrorBox("GI_AppMess_ChErr_DelPrio");
+        c.ErrorBox("GI_AppMess_ChErr_DelPrio");
     } else {
         if (desig3) {
             r.desig3Off = true;
             r.Store();
         }
-        const int bank = CurrentBank(image, at);
+        const int bank = c.CurrentBank(at);
         const bool keepRows = OneBankLayout(image);
         cmcBulkEdit bulk;
-        for (int i = a; i <= b; ++i) EvMan().Send(EVC_ChannelLeavesBank, bank, at);
+        for (int i = a; i <= b; ++i) c.Events().Send(EVC_ChannelLeavesBank, bank, at);
         // The one bank of 64 channels stays so: blank rows come in at its end.
         if (keepRows)
             for (int i = a; i <= b; ++i)
-                EvMan().Send(EVC_ChannelJoinsBank, bank, datBankFirst(image, bank) + datBankSize(image, bank));
+                c.Events().Send(EVC_ChannelJoinsBank, bank, datBankFirst(image, bank) + datBankSize(image, bank));
     }
     c.req.selFlags &= static_cast<uint8_t>(~2);
     c.Cursor(a);
-    EvMan().Post(EVC_RedrawLabelled);
-    if (!refused) Status("GI_AppMess_S_Delete", true);
+    c.Events().Post(EVC_RedrawLabelled);
+    if (!refused) c.Status("GI_AppMess_S_Delete", true);
     return !refused;
 }
 
 bool Insert(ListCall& c, int category) {
     if (!IsChannelKind(c.kind)) return false;
     uint8_t* image = c.Image();
-    const int bank = CurrentBank(image, c.row);
+    const int bank = c.CurrentBank(c.row);
     // The new channels go to a position of the bank: from its first channel to just after its last.
     const int bankFirst = datBankFirst(image, bank);
     const int at = std::clamp(std::min(c.from, c.row), bankFirst, bankFirst + datBankSize(image, bank));
@@ -269,15 +275,15 @@ bool Insert(ListCall& c, int category) {
             // move down, and the bank keeps its size.
             const int lastRow = bankFirst + datBankSize(image, bank) - 1;
             if (lastRow < bankFirst || at > lastRow || c.AnyInUse(lastRow, lastRow)) {
-                ErrorBox("GI_AppMess_ChErr_Overflow");
+                c.ErrorBox("GI_AppMess_ChErr_Overflow");
                 break;
             }
             cmcBulkEdit bulk;
-            EvMan().Send(EVC_ChannelLeavesBank, bank, lastRow);
-            EvMan().Send(EVC_ChannelJoinsBank, bank, at);
+            c.Events().Send(EVC_ChannelLeavesBank, bank, lastRow);
+            c.Events().Send(EVC_ChannelJoinsBank, bank, at);
             withinBank = true;
         } else {
-            EvMan().Send(EVC_ChannelJoinsBank, bank, at);
+            c.Events().Send(EVC_ChannelJoinsBank, bank, at);
         }
         c.main.PackImage(c.main.WorkingImage(), false);
         ++inserted;
@@ -287,15 +293,17 @@ bool Insert(ListCall& c, int category) {
     // status comes after that move (a move clears it), as Delete's does.
     if (withinBank) c.Cursor(at);
     c.Select(at, at + inserted - 1);
-    Status("GI_AppMess_S_Insert", withinBank);
+    c.Status("GI_AppMess_S_Insert", withinBank);
     return true;
 }
 
 }  // namespace
 
-bool cmcRunListCommand(indMain& main, int command, cmcCellRequest& req, datCh& record, int first, int last) {
+bool cmcRunListCommand(const cmcCellEnv& env, int command, cmcCellRequest& req, datCh& record, int first, int last) {
+    if (!env.main) return false;
+    indMain& main = *env.main;
     const int row = record.Index();
-    ListCall c{main, req, record, record.Kind(), row, first, last, row, row};
+    ListCall c{env, main, req, record, record.Kind(), row, first, last, row, row};
     if (req.selFlags & 1) {
         c.from = std::min(req.selFirst, req.selLast);
         c.to = std::max(req.selFirst, req.selLast);

@@ -5,9 +5,10 @@
 // (EVC_ChannelLeavesBank, EVC_ChannelJoinsBank), whose receiver shifts every per-channel datum.
 //
 //     // the cell handler, for a popup command on a row, with the list bounds first..last:
-//     cmcRunListCommand(main, CL_PMenu_Paste, req, record, first, last);
+//     cmcRunListCommand(env, CL_PMenu_Paste, req, record, first, last);
 //
-// Questions and error boxes go through the message seam, status texts out as EVC_StatusText.
+// Questions and error boxes go through the message seam with the texts of the environment's
+// store, status texts out as EVC_StatusText through its event manager.
 #pragma once
 
 #include "image/datCh.h"
@@ -18,6 +19,7 @@
 namespace qx {
 
 struct cmcCellRequest;
+struct cmcCellEnv;
 class indMain;
 
 // A clipboard of records of one kind.
@@ -75,13 +77,15 @@ bool ChannelsFit(const uint8_t* image, int n);
 // bank keeps its 64 rows: delete and insert shift channels within it.
 bool OneBankLayout(const uint8_t* image);
 
-// Runs popup command `command` (CL_PMenu_Copy .. CL_PMenu_Insert) on the rows of `req` (the
-// selected block when selFlags bit 0 is set, else the record's row) within the list bounds
-// first..last. Sets the selection to show (selFlags bit 1) and moves the cursor (index copy with the
+// Runs popup command `command` (CL_PMenu_Copy .. CL_PMenu_Insert) on the environment's working
+// image (nothing without an image model), on the rows of `req` (the selected block when selFlags
+// bit 0 is set, else the record's row) within the list bounds first..last. Sets the selection to show (selFlags bit 1) and moves the cursor (index copy with the
 // redirect flag); reloads `record` before returning. False when the command did nothing.
 // Delete and Insert change the bank's size, except where the bank keeps its rows: in the one-bank
 // layout, and on insert into a full channel memory when the bank's last row is not in use (that
 // row goes, the rows from the position move down).
-bool cmcRunListCommand(indMain& main, int command, cmcCellRequest& req, datCh& record, int first, int last);
+// Delete and Insert work in the bank the environment's sheet shows (shownBank), else the bank the
+// shown sheet answers through the event manager, else the bank of the row.
+bool cmcRunListCommand(const cmcCellEnv& env, int command, cmcCellRequest& req, datCh& record, int first, int last);
 
 }  // namespace qx

@@ -42,19 +42,19 @@ SheetRef SplitReference(const std::string& reference) {
 
 std::string cmcSheetKey(const std::string& reference) { return SplitReference(reference).key; }
 
-std::unique_ptr<cmcSheetBuilder> cmcBuildSheetAsText(const std::string& reference, indMain& main) {
+std::unique_ptr<cmcSheetBuilder> cmcBuildSheetAsText(cmcGTex& texts, const std::string& reference, indMain& main) {
     const SheetRef ref = SplitReference(reference);
-    if (!GTex().HasKey(ref.key + "_Cells")) return nullptr;
+    if (!texts.HasKey(ref.key + "_Cells")) return nullptr;
     cmcSheetContext ctx;
     ctx.modelType = main.ModelType();
     ctx.image = &main.WorkingImage();
     std::unique_ptr<cmcSheetBuilder> b;
     if (ref.style == "St_ChBank")
-        b = std::make_unique<cmcSheetBuilderChBank>(GTex(), ref.key, ctx);
+        b = std::make_unique<cmcSheetBuilderChBank>(texts, ref.key, ctx);
     else if (ref.style == "St_Common")
-        b = std::make_unique<cmcSheetBuilderCommon>(GTex(), ref.key, ctx);
+        b = std::make_unique<cmcSheetBuilderCommon>(texts, ref.key, ctx);
     else
-        b = std::make_unique<cmcSheetBuilder>(GTex(), ref.key, ctx);
+        b = std::make_unique<cmcSheetBuilder>(texts, ref.key, ctx);
     if (!ref.parameter.empty()) b->SetParameter(ref.parameter);
     NoMeasure measure;
     b->Build(measure);

@@ -10,10 +10,11 @@ namespace qx {
 class cmcCellCapsule;
 class cmcSheetBuilder;
 class indMain;
+class cmcGTex;
 
-// Builds the sheet "[style]key,parameter" over `main`'s image as the sheet windows build it;
-// nullptr when the definition file has no cells for the key.
-std::unique_ptr<cmcSheetBuilder> cmcBuildSheetAsText(const std::string& reference, indMain& main);
+// Builds the sheet "[style]key,parameter" of the store `texts` over `main`'s image as the sheet
+// windows build it; nullptr when the definition file has no cells for the key.
+std::unique_ptr<cmcSheetBuilder> cmcBuildSheetAsText(cmcGTex& texts, const std::string& reference, indMain& main);
 
 // The key of a sheet reference ("[St_ChBank]CT_Mch,1" is "CT_Mch").
 std::string cmcSheetKey(const std::string& reference);

@@ -38,10 +38,11 @@ std::string cmcCellFinding::Text() const {
     return sheet + " / " + row + " / " + column + ": " + (error ? "error: " : "warning: ") + reason;
 }
 
-std::vector<cmcCellFinding> cmcFindMarkedCells(indMain& main, const std::vector<std::string>& sheetReferences) {
+std::vector<cmcCellFinding> cmcFindMarkedCells(const cmcCellEnv& env, indMain& main,
+                                               const std::vector<std::string>& sheetReferences) {
     std::vector<cmcCellFinding> out;
-    std::vector<cmcWarningFindings::Mark> checks = cmcRunWarningCheck(main).marks;
-    cmcCellCapsule capsule(&main);
+    std::vector<cmcWarningFindings::Mark> checks = cmcRunWarningCheck(env, main).marks;
+    cmcCellCapsule capsule(env.On(main));
     // The check-list marks of `reference` that no cell mark of the same kind stands for.
     auto addChecks = [&](const std::string& reference, const std::string& title, size_t firstOfSheet) {
         for (auto it = checks.begin(); it != checks.end();) {
@@ -65,7 +66,7 @@ std::vector<cmcCellFinding> cmcFindMarkedCells(indMain& main, const std::vector<
     };
     for (const std::string& reference : sheetReferences) {
         if (reference.empty()) continue;
-        std::unique_ptr<cmcSheetBuilder> b = cmcBuildSheetAsText(reference, main);
+        std::unique_ptr<cmcSheetBuilder> b = cmcBuildSheetAsText(*env.gtex, reference, main);
         if (!b) continue;
         std::string title = cmcSheetTitle(b->PrintHeading());
         if (title.empty()) title = reference;
@@ -100,7 +101,7 @@ std::vector<cmcCellFinding> cmcFindMarkedCells(indMain& main, const std::vector<
     return out;
 }
 
-cmcWarningFindings cmcRunWarningCheck(const indMain& main, const cmcCellHandler& handler, void* owner) {
+cmcWarningFindings cmcRunWarningCheck(cmcGTex& texts, const indMain& main, const cmcCellHandler& handler, void* owner) {
     cmcWarningFindings found;
     const auto check = [&](cmcCellObj& cell, int row, const std::string& checkName) {
         cmcCellRequest req;
@@ -114,14 +115,14 @@ cmcWarningFindings cmcRunWarningCheck(const indMain& main, const cmcCellHandler&
             found.marks.push_back({name, (req.resultFlags & CRF_Error) != 0, checkName, req.markReason});
         if (req.resultFlags & CRF_Error) {
             found.errors.push_back(name);
-            found.errorReasons.push_back(CheckMarkText(true, checkName, req.markReason));
+            found.errorReasons.push_back(CheckMarkText(texts, true, checkName, req.markReason));
         } else if (req.resultFlags & CRF_Warning) {
             found.warnings.push_back(name);
-            found.warningReasons.push_back(CheckMarkText(false, checkName, req.markReason));
+            found.warningReasons.push_back(CheckMarkText(texts, false, checkName, req.markReason));
         }
     };
     for (int i = 0;; ++i) {
-        const std::string line = GTex().Line("GI_WarningCheckList", i);
+        const std::string line = texts.Line("GI_WarningCheckList", i);
         if (!line.empty() && line[0] == '#') break;
         cmcCellObj cell;
         ParseCell(line, &cell, nullptr, nullptr);
@@ -135,14 +136,15 @@ cmcWarningFindings cmcRunWarningCheck(const indMain& main, const cmcCellHandler&
             "{(%CL_Check_Mch:[St_ChBank]GI_Sheet_Mch_" + word + ",Bank " + std::to_string(bank) + ")}";
         cmcCellObj cell;
         ParseCell(description, &cell, nullptr, nullptr);
-        check(cell, bank, BankCheckName(bank));
+        check(cell, bank, BankCheckName(texts, bank));
     }
     return found;
 }
 
-cmcWarningFindings cmcRunWarningCheck(indMain& main) {
-    return cmcRunWarningCheck(
-        main, [&main](cmcCellRequest& req) { return cmcCellCapsule(&main).Execute(req, false); });
+cmcWarningFindings cmcRunWarningCheck(const cmcCellEnv& env, indMain& main) {
+    const cmcCellEnv own = env.On(main);
+    return cmcRunWarningCheck(*env.gtex, main,
+                              [&own](cmcCellRequest& req) { return cmcCellCapsule(own).Execute(req, false); });
 }
 
 }  // namespace qx

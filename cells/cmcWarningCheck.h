@@ -14,6 +14,8 @@
 namespace qx {
 
 class indMain;
+class cmcGTex;
+struct cmcCellEnv;
 
 struct cmcWarningFindings {
     std::vector<std::string> errors;    // sheet references of the checks that report an error
@@ -30,11 +32,12 @@ struct cmcWarningFindings {
     std::vector<Mark> marks;
 };
 
-// Runs the check with `handler` (requests name `owner` as their owner); the bank checks use the
-// model word of main's model type.
-cmcWarningFindings cmcRunWarningCheck(const indMain& main, const cmcCellHandler& handler, void* owner = nullptr);
-// The same through the cell handler working on `main` itself.
-cmcWarningFindings cmcRunWarningCheck(indMain& main);
+// Runs the check list of the store `texts` with `handler` (requests name `owner` as their owner);
+// the bank checks use the model word of main's model type.
+cmcWarningFindings cmcRunWarningCheck(cmcGTex& texts, const indMain& main, const cmcCellHandler& handler,
+                                      void* owner = nullptr);
+// The same through a cell handler of the environment `env` working on `main` itself.
+cmcWarningFindings cmcRunWarningCheck(const cmcCellEnv& env, indMain& main);
 
 // One warning or error mark of a cell, named as the user sees it: the sheet's heading, the row's
 // caption and the column's heading (compacted as the compare list names them).
@@ -51,6 +54,15 @@ struct cmcCellFinding {
 // (a check of a sheet this walk does not reach, or one without a cell of its own) follows its
 // sheet, or the last sheet, as "SHEET / - / -" with the check's text, so that the list holds an
 // error whenever the check list, which refuses a clone write, finds one.
+std::vector<cmcCellFinding> cmcFindMarkedCells(const cmcCellEnv& env, indMain& main,
+                                               const std::vector<std::string>& sheetReferences);
+
+#ifndef QX_CELLS_SOURCE
+// The same with the program's environment (texts, lists), for runners outside cells/. Defined
+// with that environment (env/cmcProgramTexts.cpp).
+cmcWarningFindings cmcRunWarningCheck(const indMain& main, const cmcCellHandler& handler, void* owner = nullptr);
+cmcWarningFindings cmcRunWarningCheck(indMain& main);
 std::vector<cmcCellFinding> cmcFindMarkedCells(indMain& main, const std::vector<std::string>& sheetReferences);
+#endif
 
 }  // namespace qx

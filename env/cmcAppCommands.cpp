@@ -1,5 +1,6 @@
 #include "cells/cmcAppCommands.h"
 
+#include "cells/cmcCellEnv.h"
 #include "cells/cmcListOps.h"
 #include "image/indMain.h"
 
@@ -27,9 +28,9 @@ bool cmcAppCommands::NotAvailable(const std::string& what) {
     return false;
 }
 
-bool cmcAppCommands::RunListCommand(int command, cmcCellRequest& req, datCh& record, int first, int last) {
-    indMain* main = indMain::Instance();
-    return main && cmcRunListCommand(*main, command, req, record, first, last);
+bool cmcAppCommands::RunListCommand(const cmcCellEnv& env, int command, cmcCellRequest& req, datCh& record, int first,
+                                    int last) {
+    return cmcRunListCommand(env, command, req, record, first, last);
 }
 
 bool cmcAppCommands::ClipboardHas(int kind) { return ProgramClipboard().Has(kind); }

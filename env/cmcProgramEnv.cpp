@@ -2,11 +2,13 @@
 
 #include "cells/cmcAppCommands.h"
 #include "cells/cmcCellCapsule.h"
+#include "cells/cmcCellScript.h"
 #include "cells/cmcCellViews.h"
 #include "cells/cmcEditors.h"
 #include "comm/cmcTask.h"
 #include "comm/indEnviron.h"
 #include "defs/cmcEvMan.h"
+#include "defs/cmcFCache.h"
 #include "defs/cmcGTex.h"
 #include "image/indMain.h"
 
@@ -41,11 +43,39 @@ void ScheduleDeferredCheck() {
 
 bool DeferredCheckPending() { return DeferredTask() && !DeferredTask()->Idle(); }
 
+// ---- The program's list cache and tone lists -------------------------------------------------------
+
+namespace {
+
+cmcFCache*& InstalledLists() {
+    static cmcFCache* lists = nullptr;
+    return lists;
+}
+cmcFCache& OwnLists() {
+    static cmcFCache lists;
+    return lists;
+}
+cmcToneLists& ProgramTones() {
+    static cmcToneLists tones;
+    return tones;
+}
+
+}  // namespace
+
+cmcFCache& EditorLists() { return InstalledLists() ? *InstalledLists() : OwnLists(); }
+void SetEditorLists(cmcFCache* lists) {
+    InstalledLists() = lists;
+    ProgramTones().Forget();
+}
+cmcScopedEditorLists::cmcScopedEditorLists(cmcFCache* lists) : previous_(InstalledLists()) { SetEditorLists(lists); }
+cmcScopedEditorLists::~cmcScopedEditorLists() { SetEditorLists(previous_); }
+
 cmcCellEnv cmcProgramCellEnv(indMain* main) {
     cmcCellEnv env;
     env.main = main ? main : indMain::Instance();
     env.gtex = &GTex();
     env.lists = &EditorLists();
+    env.tones = &ProgramTones();
     env.views = CellViews();
     env.commands = &AppCommands();
     env.events = &EvMan();
@@ -53,14 +83,19 @@ cmcCellEnv cmcProgramCellEnv(indMain* main) {
     return env;
 }
 
-cmcEditor::cmcEditor(cmcCellRequest& req)
-    : req_(req), user_(req.grid != nullptr || req.userEdit), views_(CellViews()) {}
+cmcEditor::cmcEditor(cmcCellRequest& req) : cmcEditor(req, cmcProgramCellEnv()) {}
+
+cmcCellScript::cmcCellScript(indMain& main) : cmcCellScript(cmcProgramCellEnv(&main)) {}
 
 cmcCellCapsule::cmcCellCapsule(indMain* main, const cmcCellTable* table)
     : cmcCellCapsule(cmcProgramCellEnv(main), table) {}
 
-void cmcInstallCellHandler() {
-    cmcSetDefaultCellHandler([](cmcCellRequest& req) { return cmcCellCapsule().Execute(req, true); });
+uint8_t cmcProgramCellHandler::operator()(cmcCellRequest& req) const {
+    cmcCellEnv env = cmcProgramCellEnv();
+    if (shownBank_) env.shownBank = shownBank_();
+    return cmcCellCapsule(env).Execute(req, true);
 }
+
+void cmcInstallCellHandler() { cmcSetDefaultCellHandler(cmcProgramCellHandler()); }
 
 }  // namespace qx

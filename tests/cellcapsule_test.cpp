@@ -52,7 +52,7 @@ struct FakeCommands : cmcAppCommands {
     }
     bool ShowSheet(const std::string& reference) override { return Log("sheet " + reference); }
     int CurrentPopupItemCount() override { return popupCount; }
-    bool RunListCommand(int command, cmcCellRequest&, datCh& record, int first, int last) override {
+    bool RunListCommand(const cmcCellEnv&, int command, cmcCellRequest&, datCh& record, int first, int last) override {
         return Log("list " + std::to_string(command) + " kind " + std::to_string(record.Kind()) + " rows " +
                    std::to_string(first) + ".." + std::to_string(last));
     }

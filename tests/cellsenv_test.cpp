@@ -18,6 +18,7 @@ namespace {
 // The accessors that cells/ reaches through the call's environment instead.
 const char* const kAccessors[] = {
     "Environ", "AppCommands", "indMain::Instance", "cmcDefaultCellHandler", "CellViews",
+    "GTex", "HelpGTex", "EvMan", "EditorLists", "Tones",
 };
 
 QRegularExpression CallPattern() {
@@ -87,6 +88,10 @@ TEST(CellsEnv, TheCheckFindsCallsAndPassesDeclarationsAndComments) {
         {"    c.Commands().ShowSheet(name);", 0},
         {"    call.env.settings->Recent;", 0},
         {"    other::Environ();", 0},
+        {"    const std::string t = GTex().Line(key, 0);", 1},
+        {"    EvMan().Post(EVC_RedrawLabelled);", 1},
+        {"    for (auto& e : EditorLists().Table(k, 0).byIndex) {}", 1},
+        {"    c.Texts().Line(key, 0);", 0},
     };
     for (const auto& c : cases) EXPECT_EQ(CallsIn(QString::fromLatin1(c.source)).size(), c.calls) << c.source;
 }

@@ -14,6 +14,7 @@
 #include "image/cmcImageMap.h"
 #include "image/datCh.h"
 #include "image/indMain.h"
+#include "support/cmcTestCellEnv.h"
 #include "support/cmcTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -71,7 +72,7 @@ protected:
         OpenDefinitionFiles();
         test::Messages().Clear();
         UseModel(kModelPmr);
-        EvMan().Register(&EventLog::Handler, &log_);
+        env_.Events().Register(&EventLog::Handler, &log_);
     }
     void TearDown() override { clock_->Advance(kDeferredCheckMs); }
 
@@ -173,12 +174,10 @@ protected:
     }
 
     cmcScopedManualTime clock_;
-    cmcScopedEvMan evman_;
-    cmcScopedEditorLists lists_{nullptr};
     Views views_;
-    cmcScopedCellViews useViews_{&views_};
     indMain main_;
-    cmcCellCapsule capsule_{&main_};
+    test::CellEnv env_{main_, &views_};
+    cmcCellCapsule capsule_{env_.Env()};
     EventLog log_;
     std::vector<std::unique_ptr<cmcCellObj>> cells_;
 };
@@ -210,7 +209,7 @@ TEST_F(ChannelCells, DesignationsAreTakenFromOtherChannels) {
     EXPECT_FALSE(datBankFlag(Image(), 0));
     Pick(CL_Mch_Atr, 6, Flex0, 5);
     EXPECT_TRUE(datBankFlag(Image(), 0));
-    EvMan().Tick();
+    env_.Events().Tick();
     EXPECT_TRUE(log_.Has(EVC_BankIcons));
     EXPECT_TRUE(log_.Has(EVC_BankChanged));
     // dPMR446 offers the list without the bank flag; an empty channel still shows its attributes.

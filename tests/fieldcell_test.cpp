@@ -10,6 +10,7 @@
 #include "defs/cmcFCache.h"
 #include "defs/cmcGTex.h"
 #include "image/indMain.h"
+#include "support/cmcTestCellEnv.h"
 #include "support/cmcTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -104,7 +105,7 @@ protected:
             req.resultKind = CRK_Chooser;
             break;
         }
-        opened_ = cmcCellCapsule(&main_, &table).Execute(req, true);
+        opened_ = cmcCellCapsule(env_.Env(), &table).Execute(req, true);
         req.parent = nullptr;
         return req;
     }
@@ -113,11 +114,9 @@ protected:
     }
 
     cmcScopedManualTime clock_;
-    cmcScopedEvMan evman_;
-    cmcScopedEditorLists lists_{nullptr};
     RecordingViews views_;
-    cmcScopedCellViews useViews_{&views_};
     indMain main_;
+    test::CellEnv env_{main_, &views_};
     cmcCellObj cell_;
     cmcCellPaint paint_;
     uint32_t notified_ = 0;
@@ -222,7 +221,7 @@ TEST_F(FieldCell, StepsAndChoosersOnlyFromAGrid) {
     req.action = ' ';
     cmcCellTable table;
     table.Fields(&row, 1);
-    cmcCellCapsule(&main_, &table).Execute(req, true);
+    cmcCellCapsule(env_.Env(), &table).Execute(req, true);
     EXPECT_EQ(Image()[0x95A0], 0);
 }
 
@@ -338,12 +337,12 @@ TEST_F(FieldCell, MarksColoursAndNotification) {
     EXPECT_EQ(req.resultFlags & (CRF_Warning | CRF_Error), CRF_Warning | CRF_Error);
     EXPECT_TRUE(notified_ & CN_All);
     cmcEvent seen{};
-    EvMan().Register(
+    env_.Events().Register(
         [](void* user, const cmcEvent& e) {
             if (e.code == EVC_BankIcons) *static_cast<cmcEvent*>(user) = e;
         },
         &seen);
-    EvMan().Tick();
+    env_.Events().Tick();
     EXPECT_EQ(seen.code, EVC_BankIcons);
 }
 

@@ -11,6 +11,7 @@
 #include "defs/cmcFCache.h"
 #include "defs/cmcGTex.h"
 #include "defs/cmcSheetBuilder.h"
+#include "env/cmcProgramEnv.h"
 #include "image/cmcImageMap.h"
 #include "image/datCh.h"
 #include "image/datChannelShift.h"
@@ -19,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -312,6 +314,26 @@ TEST_F(ListOps, InsertJoinsTheBankUntilTheMemoryIsFull) {
     Run(CL_PMenu_Insert, 0, 0, 1);
     EXPECT_EQ(datChannelTotal(Image()), 64);
     EXPECT_EQ(Questions(), std::vector<std::string>{Text("GI_AppMess_ChErr_Overflow")});
+}
+
+// A runner that knows the bank it shows (a bank sheet) puts it into the environment: the channels
+// go there without asking the windows, whatever bank another window would answer.
+TEST_F(ListOps, TheEnvironmentsShownBankStandsWithoutAQuery) {
+    window_.bank = 0;
+    cmcCellEnv env = cmcProgramCellEnv(&main_);
+    env.shownBank = 2;
+    cell_.category = CT_Mch;
+    cell_.label = CL_Mch_FreqR;
+    cell_.index = 12;
+    cmcCellRequest req;
+    req.cell = &cell_;
+    req.grid = &g_grid;
+    req.popupCommand = CL_PMenu_Insert;
+    cmcCellCapsule(env).Execute(req, false);
+    EvMan().Tick();
+    EXPECT_EQ(datBankSize(Image(), 2), 1);
+    EXPECT_EQ(datBankSize(Image(), 0), 7);
+    EXPECT_EQ(std::count(window_.codes.begin(), window_.codes.end(), EVC_QueryBank), 0);
 }
 
 // The one bank of 64 channels keeps its rows: insert shifts the channels from the position down

@@ -14,6 +14,7 @@
 #include "image/cmcImageMap.h"
 #include "image/indMain.h"
 #include "support/cmcRecordingViews.h"
+#include "support/cmcTestCellEnv.h"
 #include "support/cmcTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -106,12 +107,10 @@ protected:
     }
 
     cmcScopedManualTime clock_;
-    cmcScopedEvMan evman_;
-    cmcScopedEditorLists lists_{nullptr};
     indMain main_;
     RecordingViews views_;
-    cmcScopedCellViews useViews_{&views_};
-    cmcCellCapsule capsule_{&main_};  // its environment takes the views installed above
+    test::CellEnv env_{main_, &views_};
+    cmcCellCapsule capsule_{env_.Env()};
     uint32_t notified_ = 0;
     std::vector<std::unique_ptr<cmcCellObj>> pickedCells_;
     std::vector<std::unique_ptr<cmcCellRequest>> parents_;

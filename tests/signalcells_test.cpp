@@ -14,6 +14,7 @@
 #include "image/datCh.h"
 #include "image/indMain.h"
 #include "defs/cmcCellNames.h"
+#include "support/cmcTestCellEnv.h"
 #include "support/cmcTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -95,10 +96,9 @@ protected:
     }
 
     cmcScopedManualTime clock_;
-    cmcScopedEvMan evman_;
-    cmcScopedEditorLists lists_{nullptr};
     indMain main_;
-    cmcCellCapsule capsule_{&main_};
+    test::CellEnv env_{main_};
+    cmcCellCapsule capsule_{env_.Env()};
     cmcCellObj cell_;
     std::function<void(cmcCellRequest&, uint32_t)> notify_;
 };
