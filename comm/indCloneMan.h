@@ -99,6 +99,8 @@ public:
     // "ComSpeedHigh"); the command-line tool names a device and a speed of its own.
     void SetPortDevice(const std::string& device) { portDevice_ = device; }
     void SetHighSpeed(int highSpeed) { highSpeed_ = highSpeed; }  // -1: the setting; 0 off; 1 on
+    // The device the next operation opens (the named one, else the settings').
+    std::string PortDevice() const { return Device(); }
 
     bool IsBusy() const { return driver_.IsBusy(); }
     // The phase the next read or write is shown as (indClonePhase); it holds for one operation,
@@ -231,6 +233,22 @@ public:
     const std::string& LastBackup() const { return lastBackup_; }
     std::function<void(const std::string& path)> backupSaved;
 
+    // Called once per write after the radio's last identification (its serial number is known),
+    // before the data is prepared or anything is sent: the per-radio values keyed by serial number
+    // are applied to the working image here. False stops the write before cloning (outcome -1),
+    // with *why shown as an error. The data is checked again after it (warning check errors stop).
+    std::function<bool(std::string* why)> beforeWrite;
+
+    // The fleet log (cmcFleetLog): every clone write appends one line when it ends, whatever its
+    // outcome, naming the port, the radio's serial number and model type, the file (the main
+    // object's file name), logValues, the backup, the result and the duration. logFile empty:
+    // cmcFleetLog::DefaultPath(). A line that cannot be written goes to logFailed (unset: a warning
+    // message through the manager); it never changes the outcome.
+    bool logWrites = true;
+    std::string logFile;
+    std::string logValues;
+    std::function<void(const std::string& why)> logFailed;
+
     // Clone read: the unsaved-changes question, an identification, then the read of the EEPROM
     // area up to the end the radio names; on success the image read becomes the working image
     // (not modified, untitled) and the status bar names the radio read (ReadSummary). False when
@@ -273,6 +291,9 @@ private:
     indMain& main_;
     indCloneMan& man_;
     bool writeConfirmed_ = false;
+    bool writing_ = false;         // a write runs: its end is logged
+    int64_t writeStartTime_ = 0;   // wall seconds at its start
+    uint32_t writeStartMs_ = 0;
     int acceptedRadioType_ = -1;  // a radio model type the user agreed to write over
     std::vector<cmcRange> ranges_;
     std::vector<cmcRange> readRanges_;
