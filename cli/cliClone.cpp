@@ -7,6 +7,8 @@
 #include "cli/cliMessageSink.h"
 #include "comm/indCloneMan.h"
 #include "comm/indEnviron.h"
+#include "comm/indFleet.h"
+#include "common/cmcFillText.h"
 #include "common/cmcMessage.h"
 #include "cells/cmcCellCapsule.h"
 #include "cells/cmcWarningCheck.h"
@@ -65,6 +67,9 @@ struct Options {
     std::string backupDir;
     bool verify = true;
     bool changeModel = false;
+    std::vector<std::string> each;  // write: every --each, in order
+    std::string fleet;              // write: --fleet PLAN.csv
+    std::string log;                // write: --log FILE
 };
 
 // Reads the options; false (after a message) on a wrong command line. `many`: --port may repeat;
@@ -73,7 +78,8 @@ bool Parse(const std::vector<std::string>& args, Options& o, bool wantOutput, bo
            bool writing = false) {
     cliArgs line;
     const bool parsed = writing ? line.Parse(args, {{"port", true}, {"o", true}, {"high-speed"}, {"yes|y"}, {"no-backup"},
-                                                    {"backup", true}, {"no-verify"}, {"change-model"}})
+                                                    {"backup", true}, {"no-verify"}, {"change-model"},
+                                                    {"each", true}, {"fleet", true}, {"log", true}})
                                 : line.Parse(args, {{"port", true}, {"o", true}, {"high-speed"}, {"yes|y"}});
     std::string bad = parsed ? FirstBadPositional(line.Positional(), wantFile ? 1 : 0) : line.BadArgument();
     o.ports = line.Values("port");
@@ -91,8 +97,14 @@ bool Parse(const std::vector<std::string>& args, Options& o, bool wantOutput, bo
     o.backupDir = line.Value("backup");
     o.verify = !line.Has("no-verify");
     o.changeModel = line.Has("change-model");
+    if (writing) {
+        o.each = line.Values("each");
+        o.fleet = line.Value("fleet");
+        o.log = line.Value("log");
+    }
     if (!line.Positional().empty()) o.file = line.Positional().front();
-    if (o.port.empty()) {
+    // A plan keyed by port may name the ports itself.
+    if (o.port.empty() && o.fleet.empty()) {
         PrintError("--port DEVICE is required (try --help)");
         return false;
     }
@@ -226,55 +238,29 @@ void PrintInformation(indMain& main) {
 
 // ---- several radios at once ------------------------------------------------------------------
 
-// One radio of a fleet: its own main object, clone manager and commands on one port, its
-// messages kept for the summary instead of printed in between the others' progress.
-struct FleetRadio final : public cmcMessageSink {
-    std::string port;
-    indMain main;
-    indCloneMan manager;
-    indCloneCommands commands{main, manager};
-    int phase = -1;
-    int done = 0;
-    int total = 0;
-    bool ended = false;
-    int outcome = -1;
-    std::string error;   // the head line of the first error shown
-    std::string saved;   // read: the file written
-
-    unsigned Show(const std::string&, const std::string& text, cmcMsgIcon icon, unsigned buttons) override {
-        if (icon == cmcMsgIcon::Error && error.empty()) error = text.substr(0, text.find('\n'));
-        // The one confirmation was asked for the whole fleet before anything started.
-        return buttons & MB_Ok ? MB_Ok : buttons & MB_Yes ? MB_Yes : buttons;
-    }
-    [[noreturn]] void Fatal(const std::string& caption, const std::string& text, int status) override {
-        cmcMessages().Fatal(caption, text, status);
-        std::abort();
-    }
-};
-
 // One progress line per radio: redrawn in place on a terminal, else a line whenever a radio
 // moves to another phase or ends.
 class FleetView {
 public:
-    explicit FleetView(std::vector<std::unique_ptr<FleetRadio>>& radios) : radios_(radios) {}
+    explicit FleetView(const indFleet& fleet) : fleet_(fleet) {}
 
-    void Update(FleetRadio& radio, bool phaseChanged) {
+    void Update(size_t i, bool phaseChanged) {
         if (!tty_) {
-            if (phaseChanged) std::fprintf(stderr, "%s\n", Line(radio).c_str());
+            if (phaseChanged) std::fprintf(stderr, "%s\n", Line(fleet_.At(i)).c_str());
             return;
         }
-        if (drawn_) std::fprintf(stderr, "\x1b[%zuA", radios_.size());
-        for (auto& r : radios_) std::fprintf(stderr, "\r\x1b[2K%s\n", Line(*r).c_str());
+        if (drawn_) std::fprintf(stderr, "\x1b[%zuA", fleet_.Count());
+        for (size_t k = 0; k < fleet_.Count(); ++k) std::fprintf(stderr, "\r\x1b[2K%s\n", Line(fleet_.At(k)).c_str());
         drawn_ = true;
         std::fflush(stderr);
     }
 
 private:
-    std::string Line(const FleetRadio& r) const {
+    std::string Line(const indFleet::Radio& r) const {
         size_t width = 0;
-        for (auto& x : radios_) width = std::max(width, x->port.size());
+        for (size_t k = 0; k < fleet_.Count(); ++k) width = std::max(width, fleet_.At(k).port.size());
         std::string line = r.port + std::string(width - r.port.size() + 2, ' ');
-        if (r.ended) return line + (r.outcome == 0 ? "done" : "failed (" + std::to_string(ExitCode(r.outcome)) + ")");
+        if (r.ended) return line + (r.outcome == 0 ? "done" : "failed (" + std::to_string(r.Status()) + ")");
         if (r.phase < 0) return line + "identifying";
         constexpr int kWidth = 32;
         const int filled = r.total > 0 ? std::min(kWidth, static_cast<int>(static_cast<long long>(r.done) * kWidth / r.total)) : 0;
@@ -285,118 +271,106 @@ private:
         std::snprintf(tail, sizeof tail, "] %3d%%  ", percent);
         return line + "[" + bar + tail + indClonePhaseText(r.phase);
     }
-    static int ExitCode(int outcome) { return outcome < 0 ? 1 : outcome; }
 
-    std::vector<std::unique_ptr<FleetRadio>>& radios_;
+    const indFleet& fleet_;
     bool tty_ = isatty(STDERR_FILENO) != 0;
     bool drawn_ = false;
 };
 
-// Relays one radio's manager view to the fleet view.
-class FleetRadioView final : public indCloneView {
-public:
-    FleetRadioView(FleetRadio& radio, FleetView& view) : radio_(radio), view_(view) {}
-    void Phase(int phase) override {
-        radio_.phase = phase;
-        radio_.done = 0;
-        view_.Update(radio_, true);
-    }
-    void Progress(int done, int total) override {
-        radio_.done = done;
-        radio_.total = total;
-        view_.Update(radio_, false);
-    }
+indFleetOptions FleetOptions(const Options& o) {
+    indFleetOptions f;
+    f.highSpeed = o.highSpeed;
+    f.backup = o.backup ? 1 : 0;
+    f.backupDir = o.backupDir;
+    f.verify = o.verify;
+    f.changeModel = o.changeModel ? 1 : 0;
+    f.logFile = o.log;
+    f.backupAdvice = kBackupAdvice;
+    f.shortRadioAdvice = kShortRadioAdvice;
+    f.otherModelAdvice = kOtherModelAdvice;
+    return f;
+}
 
-private:
-    FleetRadio& radio_;
-    FleetView& view_;
-};
-
-// Runs `start` on every radio at once on the one event loop, then `after` on each one that
-// succeeded (its outcome may change there), prints the summary table on stdout and returns the
-// exit status: 0 when every radio succeeded, else the highest code.
-int RunFleet(const Options& o, const std::function<bool(FleetRadio&)>& prepare,
-             const std::function<bool(indCloneCommands&)>& start, const std::function<int(FleetRadio&)>& after) {
-    OpenDefinitionFiles();
-    std::vector<std::unique_ptr<FleetRadio>> radios;
-    for (const std::string& port : o.ports) {
-        auto r = std::make_unique<FleetRadio>();
-        r->port = port;
-        radios.push_back(std::move(r));
-    }
-    FleetView view(radios);
-    std::vector<std::unique_ptr<FleetRadioView>> views;
+// Runs a fleet started by `start` to its end on one event loop, prints the summary table on
+// stdout and returns the exit status: 0 when every radio succeeded, else the highest code.
+int RunFleet(const std::vector<std::string>& ports, const std::function<bool(indFleet&)>& start) {
+    indFleet fleet(ports);
+    FleetView view(fleet);
     QEventLoop loop;
-    int running = 0;
-    for (auto& r : radios) {
-        FleetRadio& radio = *r;
-        radio.main.LoadStartImage(Environ().ModelType);
-        if (!prepare(radio)) return kExitFileRefused;
-        radio.manager.SetPortDevice(radio.port);
-        radio.manager.SetHighSpeed(o.highSpeed ? 1 : 0);
-        radio.manager.SetMessageSink(&radio);
-        views.push_back(std::make_unique<FleetRadioView>(radio, view));
-        radio.manager.SetView(views.back().get());
-        radio.commands.backup = o.backup ? 1 : 0;
-        radio.commands.backupDir = o.backupDir;
-        radio.commands.verify = o.verify;
-        SetWriteAdvice(radio.commands, o);
-        radio.commands.finished = [&, rp = &radio](int outcome) {
-            rp->ended = true;
-            rp->outcome = outcome;
-            view.Update(*rp, true);
-            if (--running == 0) loop.quit();
-        };
-    }
-    for (auto& r : radios) {
-        ++running;
-        if (!start(r->commands) && !r->ended) {
-            r->ended = true;
-            --running;
-        }
-    }
-    if (running > 0) loop.exec();
+    bool done = false;
+    fleet.changed = [&view](size_t i, bool phaseChanged) { view.Update(i, phaseChanged); };
+    fleet.finished = [&] {
+        done = true;
+        loop.quit();
+    };
+    if (!start(fleet)) return kExitFileRefused;
+    if (!done) loop.exec();
 
-    int status = 0;
     size_t portWidth = 4, serialWidth = 6;
-    for (auto& r : radios) {
-        r->commands.finished = nullptr;
-        if (r->outcome == 0) r->outcome = after(*r);
-        portWidth = std::max(portWidth, r->port.size());
-        serialWidth = std::max(serialWidth, r->main.SerialNumber().size());
+    for (size_t i = 0; i < fleet.Count(); ++i) {
+        portWidth = std::max(portWidth, fleet.At(i).port.size());
+        serialWidth = std::max(serialWidth, fleet.At(i).serial.size());
     }
     std::printf("%-*s  %-*s  RESULT\n", static_cast<int>(portWidth), "PORT", static_cast<int>(serialWidth), "SERIAL");
-    for (auto& r : radios) {
-        const int code = ExitStatus(r->outcome);
+    std::set<std::string> logProblems;
+    for (size_t i = 0; i < fleet.Count(); ++i) {
+        const indFleet::Radio& r = fleet.At(i);
+        const int code = r.Status();
         std::string result = std::to_string(code) + " ";
         if (code == 0)
-            result += r->saved.empty() ? "ok" : "ok " + r->saved;
+            result += r.saved.empty() ? "ok" : "ok " + r.saved;
         else
-            result += r->error.empty() ? std::string(code == kExitStopped ? "stopped before cloning" : "failed") : r->error;
-        const std::string serial = r->main.SerialNumber().empty() ? "-" : r->main.SerialNumber();
-        std::printf("%-*s  %-*s  %s\n", static_cast<int>(portWidth), r->port.c_str(), static_cast<int>(serialWidth),
+            result += r.error.empty() ? std::string(code == kExitStopped ? "stopped before cloning" : "failed") : r.error;
+        const std::string serial = r.serial.empty() ? "-" : r.serial;
+        std::printf("%-*s  %-*s  %s\n", static_cast<int>(portWidth), r.port.c_str(), static_cast<int>(serialWidth),
                     serial.c_str(), result.c_str());
-        status = std::max(status, code);
+        if (!r.logProblem.empty()) logProblems.insert(r.logProblem);
     }
     std::fflush(stdout);
-    return status;
+    // A write the log could not record is said; it does not change the radios' results.
+    for (const auto& why : logProblems)
+        std::fprintf(stderr, "%s\n", cmcFillText(GTex().SectionText("GI_Mess_FleetLog_Failed"), {why}).c_str());
+    return fleet.ExitStatus();
 }
 
 bool IsFolder(const std::string& path) {
     return (!path.empty() && path.back() == '/') || QFileInfo(QString::fromStdString(path)).isDir();
 }
 
-// The file a radio read into a folder is saved as: its serial number (else its port's name),
-// with "-2", "-3", ... when the name is taken.
-std::string FleetFileName(const std::string& folder, const FleetRadio& r, std::set<std::string>& taken) {
-    std::string base = r.main.SerialNumber();
-    if (base.empty()) base = QFileInfo(QString::fromStdString(r.port)).fileName().toStdString();
-    std::string name = base + ".QCF";
-    for (int n = 2; taken.count(name); ++n) name = base + "-" + std::to_string(n) + ".QCF";
-    taken.insert(name);
-    std::string dir = folder;
-    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-    return dir + "/" + name;
+// The per-radio values of a write (--each, --fleet) for `ports`; a Port plan without --port names
+// the ports itself. False (after a message) on a wrong command line.
+bool BuildPlan(const Options& o, std::vector<std::string>* ports, cmcFleetPlan* plan) {
+    std::string why;
+    if (!o.fleet.empty()) {
+        if (!o.each.empty()) {
+            PrintError("--each and --fleet cannot be combined: put the column into the plan");
+            return false;
+        }
+        if (!plan->ReadCsv(o.fleet, &why)) {
+            PrintError(why);
+            return false;
+        }
+        if (ports->empty()) {
+            if (plan->key != cmcFleetKey::Port) {
+                PrintError("--port DEVICE is required: a plan keyed by Serial names no ports (try --help)");
+                return false;
+            }
+            *ports = plan->Ports();
+        } else if (plan->key == cmcFleetKey::Port) {
+            const std::vector<std::string> named = plan->Ports();
+            for (const auto& port : *ports)
+                if (std::find(named.begin(), named.end(), port) == named.end()) {
+                    PrintError("the port " + port + " has no row in the plan " + o.fleet);
+                    return false;
+                }
+        }
+    }
+    for (const auto& each : o.each)
+        if (!plan->AddEach(each, ports->size(), &why)) {
+            PrintError(why);
+            return false;
+        }
+    return true;
 }
 
 QX_CLI_COMMAND(
@@ -437,18 +411,8 @@ QX_CLI_COMMAND(
                 PrintError("cannot create the folder '" + o.output + "'");
                 return kExitCannotSave;
             }
-            std::set<std::string> taken;
-            return RunFleet(
-                o, [](FleetRadio&) { return true; }, [](indCloneCommands& c) { return c.CloneRead(); },
-                [&](FleetRadio& r) {
-                    const std::string path = FleetFileName(o.output, r, taken);
-                    if (!r.main.SaveCloneFile(path)) {
-                        r.error = "cannot write " + path;
-                        return kExitCannotSave;
-                    }
-                    r.saved = path;
-                    return 0;
-                });
+            OpenDefinitionFiles();
+            return RunFleet(o.ports, [&](indFleet& fleet) { return fleet.StartRead(o.output, FleetOptions(o), nullptr); });
         }
         Session s(o);
         int outcome = s.Run([](indCloneCommands& c) { return c.CloneRead(); });
@@ -460,7 +424,8 @@ QX_CLI_COMMAND(
     "write",
     "write a clone file into the radio",
     std::string("Usage: qx-p2210-cli write --port DEVICE [--port DEVICE]... [--high-speed] [--yes]\n"
-                "                          [--no-backup] [--backup DIR] [--no-verify] [--change-model] FILE\n\n"
+                "                          [--no-backup] [--backup DIR] [--no-verify] [--change-model]\n"
+                "                          [--each CELL=VALUES]... [--fleet PLAN.csv] [--log FILE] FILE\n\n"
                 "Opens the clone file FILE as the program does, then runs the program's clone write:\n"
                 "it refuses data without a channel in use and data the warning check finds errors in\n"
                 "(status 1), identifies the radio, refuses a radio of another model type than the\n"
@@ -477,7 +442,35 @@ QX_CLI_COMMAND(
                 "                  named by date, time and serial number); its path goes to stderr\n"
                 "  --no-backup     write without reading a backup first\n"
                 "  --no-verify     do not read the radio back after the write\n"
-                "  --change-model  write into a radio of another model type too, replacing its type\n\n"
+                "  --change-model  write into a radio of another model type too, replacing its type\n"
+                "  --each CELL=VALUES\n"
+                "                  gives each radio its own value of CELL, in the order of the --port\n"
+                "                  options: CELL=101+ gives 101 to the first radio, 102 to the next\n"
+                "                  (CELL=101+5 counts in steps of 5; leading zeros keep the width);\n"
+                "                  CELL=101,205,317 gives one value per radio, as many as there are\n"
+                "                  radios. CELL is a cell as 'get' names it, such as\n"
+                "                  %CT_Null.CL_Msk_Presl_Own_Id, or a range of a list,\n"
+                "                  %CT_Mch.CL_Mch_Id_C[0..63], which gives the value to every cell of\n"
+                "                  it; the value is typed into the cell as 'set' types it. May repeat.\n"
+                "  --fleet PLAN.csv\n"
+                "                  per-radio values from a CSV file: a header line Port,CELL,CELL...\n"
+                "                  or Serial,CELL,CELL..., then one line per radio (comma separator,\n"
+                "                  fields in double quotes may hold commas; an empty field leaves that\n"
+                "                  cell as FILE has it). With Serial, each radio is matched by the\n"
+                "                  serial number it gives when identified, whatever its port; a radio\n"
+                "                  whose serial number has no line is not written (status 1). With\n"
+                "                  Port and no --port option, the plan's ports are written.\n"
+                "  --log FILE      append the fleet log lines to FILE instead of the default\n"
+                "                  $XDG_DATA_HOME/Vexa/QX-P2210/fleet-log.csv\n\n"
+                "Each radio's values go into its copy of FILE's data through the cells' own editors,\n"
+                "before anything is sent to it; a value a radio's data refuses stops that radio only\n"
+                "('CELL=TEXT: reason'), the others are written. A wrong --each or --fleet (an unknown\n"
+                "cell, a count of values other than the radios', a port the plan does not name) is a\n"
+                "wrong command line (status 64).\n\n"
+                "Every write appends one line per radio to the fleet log (CSV: date, time, port,\n"
+                "serial, model type, file, values, backup, result code and message, duration), also\n"
+                "when it failed; a write that reached no radio is not logged. A log that cannot be\n"
+                "written is said on stderr and does not change the exit status.\n\n"
                 "With several --port options every radio is written at the same time (the question is\n"
                 "asked once for all); one progress line per port goes to stderr and a table (port,\n"
                 "serial, result) to stdout. Each radio's model type is judged on its own. The exit\n"
@@ -487,8 +480,15 @@ QX_CLI_COMMAND(
     [](const std::vector<std::string>& args) -> int {
         Options o;
         if (!Parse(args, o, false, true, true, true)) return kExitUsage;
-        if (o.ports.size() > 1) {
-            OpenDefinitionFiles();
+        OpenDefinitionFiles();
+        std::vector<std::string> ports = o.ports;
+        cmcFleetPlan plan;
+        if (!BuildPlan(o, &ports, &plan)) return kExitUsage;
+        if (ports.empty()) {
+            PrintError("the plan " + o.fleet + " names no port (try --help)");
+            return kExitUsage;
+        }
+        if (ports.size() > 1) {
             {
                 // The file is checked and the question asked once, before any radio is touched.
                 indMain check;
@@ -503,15 +503,42 @@ QX_CLI_COMMAND(
             }
             cliQuestionSink questions(cmcMessages(), o.yes, true);
             if (questions.Show("", GTex().SectionText("GI_Mess_Confirm_CloneWrite") + "\n(" +
-                                       std::to_string(o.ports.size()) + " radios)",
+                                       std::to_string(ports.size()) + " radios)",
                                cmcMsgIcon::Warning, MB_Ok | MB_Cancel) != MB_Ok)
                 return kExitStopped;
-            return RunFleet(
-                o, [&](FleetRadio& r) { return r.main.OpenCloneFile(o.file) == 0; },
-                [](indCloneCommands& c) { return c.CloneWrite(); }, [](FleetRadio&) { return 0; });
+            return RunFleet(ports, [&](indFleet& fleet) { return fleet.StartWrite(o.file, plan, FleetOptions(o), nullptr); });
         }
+        o.port = ports.front();
         Session s(o);
         if (s.main.OpenCloneFile(o.file) != 0) return kExitFileRefused;
+        s.commands.logFile = o.log;
+        // Values for this radio: known now by order or port, else once it has told its serial number.
+        const auto apply = [&](const std::vector<cmcFleetValue>& values, std::string* why) {
+            const auto refused = cmcFleetPlan::Apply(s.main, values);
+            if (!refused.empty()) {
+                for (size_t k = 1; k < refused.size(); ++k) PrintError(refused[k].Message());
+                *why = refused.front().Message() + "; nothing written";
+                return false;
+            }
+            s.commands.logValues = cmcFleetPlan::Describe(values);
+            return true;
+        };
+        if (plan.BySerial()) {
+            s.commands.beforeWrite = [&](std::string* why) {
+                bool found = false;
+                const std::string serial = s.main.SerialNumber();
+                const auto values = plan.ValuesFor(0, o.port, serial, &found);
+                if (!found) {
+                    *why = "the radio's serial number " + (serial.empty() ? std::string("(none)") : serial) +
+                           " has no row in the plan " + o.fleet + "; nothing written";
+                    return false;
+                }
+                return apply(values, why);
+            };
+        } else if (std::string why; !apply(plan.ValuesFor(0, o.port, {}), &why)) {
+            PrintError(why);
+            return kExitStopped;
+        }
         cmcMessageSink& previous = cmcMessages();
         cliQuestionSink questions(previous, o.yes, true);
         cmcSetMessageSink(&questions);

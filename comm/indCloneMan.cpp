@@ -2,6 +2,7 @@
 
 #include "common/cmcFillText.h"
 #include "cells/cmcWarningCheck.h"
+#include "comm/cmcFleetLog.h"
 #include "comm/cmcPortList.h"
 #include "comm/indEnviron.h"
 #include "comm/indWriteGuard.h"
@@ -307,6 +308,7 @@ std::string indCloneMan::ErrorText(int code, const std::string& portDevice, int 
 }
 
 unsigned indCloneMan::Show(const std::string& text, cmcMsgIcon icon, unsigned buttons) const {
+    if (icon == cmcMsgIcon::Error) lastError_ = text;
     return sink_ ? sink_->Show(AppTitle(), text, icon, buttons) : cmcShowMessage(AppTitle(), text, icon, buttons);
 }
 
@@ -341,6 +343,10 @@ void indCloneCommands::Finish(int outcome) {
     lastOutcome_ = outcome;
     ranges_.clear();
     readRanges_.clear();
+    if (writing_) {
+        writing_ = false;
+        if (logWrites) LogWrite(outcome);
+    }
     if (finished) finished(outcome);
 }
 
@@ -418,7 +424,38 @@ bool indCloneCommands::CloneWrite() {
     acceptedRadioType_ = -1;
     EvMan().Send(EVC_CloseDropDowns);
     man_.SetIdent(main_.IdentCode(), 0);
-    return man_.StartIdent([this](dst_CDrv_Result& r) { OnWriteIdent(r); });
+    lastBackup_.clear();
+    man_.ClearLastError();
+    // From here on the write reaches a radio: its end is logged.
+    writing_ = true;
+    writeStartTime_ = cmcWallSeconds();
+    writeStartMs_ = cmcNowMs();
+    if (man_.StartIdent([this](dst_CDrv_Result& r) { OnWriteIdent(r); })) return true;
+    writing_ = false;
+    return false;
+}
+
+void indCloneCommands::LogWrite(int outcome) {
+    cmcFleetLogEntry e;
+    e.SetWhen(writeStartTime_);
+    e.port = man_.PortDevice();
+    e.serial = main_.SerialNumber();
+    if (!e.serial.empty()) e.modelType = indMain::ModelName(indMain::ModelTypeOfFlags(main_.Identification()[indMain::kIdentModelFlags]));
+    e.file = main_.FileName();
+    e.values = logValues;
+    e.backup = lastBackup_;
+    e.result = outcome < 0 ? 1 : outcome;
+    e.message = outcome == 0 ? "ok"
+                             : cmcFleetLog::MessageOf(e.result, man_.LastError().empty()
+                                                                    ? std::string(outcome < 0 ? "stopped before cloning" : "failed")
+                                                                    : man_.LastError());
+    e.duration = static_cast<double>(cmcNowMs() - writeStartMs_) / 1000.0;
+    std::string why;
+    if (cmcFleetLog::Append(logFile, e, &why)) return;
+    if (logFailed)
+        logFailed(why);
+    else
+        man_.Show(FormatOne(GTex().SectionText("GI_Mess_FleetLog_Failed"), why), cmcMsgIcon::Warning, MB_Ok);
 }
 
 void indCloneCommands::OnWriteIdent(dst_CDrv_Result& r) {
@@ -440,11 +477,28 @@ void indCloneCommands::OnWriteIdent(dst_CDrv_Result& r) {
             return;
         }
         writeConfirmed_ = true;
+        // The write proper starts now; the time the question was open is not its duration.
+        writeStartTime_ = cmcWallSeconds();
+        writeStartMs_ = cmcNowMs();
         man_.SetIdent(main_.IdentCode(), 0);
         if (!man_.StartIdent([this](dst_CDrv_Result& r2) { OnWriteIdent(r2); })) Finish(-1);
         return;
     }
     writeConfirmed_ = false;
+    if (beforeWrite) {
+        // Values for this very radio (known by its serial number now) go into the data here.
+        std::string why;
+        if (!beforeWrite(&why)) {
+            man_.Show(why, cmcMsgIcon::Error, MB_Ok);
+            Finish(-1);
+            return;
+        }
+        if (!cmcRunWarningCheck(main_).errors.empty()) {
+            man_.Show(GTex().SectionText("GI_Mess_DataError"), cmcMsgIcon::Error, MB_Ok);
+            Finish(-1);
+            return;
+        }
+    }
     cmcEeprom scratch;
     if (!main_.PrepareCloneWrite(scratch, ranges_)) {
         // The image does not fit the radio's memory once packed: nothing is sent.

@@ -94,6 +94,10 @@ public:
     // The command-line tool gives each of several radios its own.
     void SetMessageSink(cmcMessageSink* sink) { sink_ = sink; }
     unsigned Show(const std::string& text, cmcMsgIcon icon, unsigned buttons) const;
+    // The text of the last error message shown through Show (the fleet log names it); cleared by
+    // ClearLastError.
+    const std::string& LastError() const { return lastError_; }
+    void ClearLastError() { lastError_.clear(); }
 
     // Where and how fast to connect. By default the settings decide ("ComPort"/"ComDevice",
     // "ComSpeedHigh"); the command-line tool names a device and a speed of its own.
@@ -183,6 +187,7 @@ private:
     int mode_ = 0;
     int phase_ = -1;
     cmcMessageSink* sink_ = nullptr;
+    mutable std::string lastError_;
     bool checked_ = true;
     bool askingCancel_ = false;
     cmcTaskPtr progress_;
@@ -285,6 +290,8 @@ private:
     // Reads the radio as it is, without the read checks (backup, read-back), shown as `phase`.
     void CopyRadio(int phase, void (indCloneCommands::*done)(dst_CDrv_Result&));
     void Succeeded();
+    // Appends the fleet log line of a write that ended with `outcome`.
+    void LogWrite(int outcome);
     // The model type check after a write identification: true goes on; false has finished.
     bool ModelAccepted();
 

@@ -113,6 +113,7 @@ const cmcRequiredKey kRequiredKeys[] = {
     {"GI_AppInd_ClonePhase", F::Main, K::Section, "cloning window phases"},
     {"GI_Mess_Backup_Failed", F::Main, K::Section, "backup before a clone write"},
     {"GI_Mess_Backup_Short", F::Main, K::Section, "backup before a clone write"},
+    {"GI_Mess_FleetLog_Failed", F::Main, K::Section, "a clone write the fleet log could not record"},
     {"GI_Mess_CloneErr_Phase", F::Main, K::Section, "clone write failures"},
     {"GI_Mess_Confirm_OtherModel", F::Main, K::Section, "clone write into another model type"},
     {"GI_AppInd_FileDialog", F::Main, K::Section, "open and save dialogs"},
