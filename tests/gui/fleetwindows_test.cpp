@@ -151,13 +151,17 @@ void Click(QWidget* button) {
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
-// Types text into a value cell of the table as a user does: select it, type, Enter.
+// Types text into a value cell of the table as a user does: select it, F2, type, Enter.
 void TypeInto(QTableWidget* table, int row, int col, const QString& text) {
-    table->setFocus();
     table->setCurrentCell(row, col);
-    QTest::keyClicks(table->viewport()->focusWidget() ? table->viewport()->focusWidget() : table, text);
-    QWidget* editor = QApplication::focusWidget();
-    QTest::keyClick(editor ? editor : table, Qt::Key_Return);
+    QTest::keyClick(table, Qt::Key_F2);
+    QLineEdit* editor = nullptr;
+    for (QLineEdit* e : table->viewport()->findChildren<QLineEdit*>())
+        if (e->isVisible()) editor = e;
+    ASSERT_NE(editor, nullptr) << "no editor opened";
+    editor->selectAll();
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Return);
     QTest::qWait(10);
 }
 
@@ -325,6 +329,7 @@ TEST(FleetWindows, FleetLogListsNewestFirstAndOpensABackup) {
     EXPECT_TRUE(log->OpenBackupButton()->isEnabled());
     QTableView* view = log->Table();
     const QRect cell = view->visualRect(rows->index(0, cuiFleetLogWindow::LC_Backup));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
     EXPECT_EQ(p.main->Model().FileName(), backup);
 }
