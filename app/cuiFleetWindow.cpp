@@ -23,7 +23,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QFormLayout>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -47,6 +49,14 @@ const QColor kRefusedBack(0xFF, 0xD0, 0xD0);
 const QColor kFailedText(0xB0, 0x00, 0x00);
 
 std::string Caption() { return GTex().Line("GI_Sys_AppTitle", 0); }
+
+// A value column's title: the cell without its category ("CL_Mch_Id_C[0..63]"); the header's
+// tooltip names it in full.
+QString ColumnTitle(const std::string& cell) {
+    const QString arg = Q(cell);
+    const int dot = arg.indexOf('.');
+    return dot > 0 ? arg.mid(dot + 1) : arg;
+}
 
 }  // namespace
 
@@ -98,7 +108,7 @@ cuiFleetWindow::cuiFleetWindow(cuiMain& main, Mode mode, QWidget* parent)
     table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                             QAbstractItemView::AnyKeyPressed);
     table_->setWordWrap(false);
-    table_->horizontalHeader()->setStretchLastSection(false);
+    table_->horizontalHeader()->setStretchLastSection(true);  // the result
     layout->addWidget(table_, 1);
     connect(table_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (checking_) return;
@@ -180,7 +190,7 @@ cuiFleetWindow::cuiFleetWindow(cuiMain& main, Mode mode, QWidget* parent)
     if (env.FleetWidth > 0 && env.FleetHeight > 0)
         resize(env.FleetWidth, env.FleetHeight);
     else
-        resize(mode == FM_Write ? 1040 : 900, 420);
+        resize(mode == FM_Write ? 1180 : 1000, 420);
     RefreshPorts();
     UpdateSource();
 }
@@ -240,9 +250,11 @@ void cuiFleetWindow::BuildRows(const std::vector<Port>& ports) {
     table_->setRowCount(static_cast<int>(ports.size()));
     table_->setColumnCount(StatusColumn(FS_Count));
     QStringList heads = {tr("Port")};
-    for (const std::string& c : cells_) heads << Q(c);
-    heads << tr("Serial") << tr("Model type") << tr("Phase") << tr("Progress") << tr("Result") << QString();
+    for (const std::string& c : cells_) heads << ColumnTitle(c);
+    heads << tr("Serial") << tr("Model type") << tr("Phase") << tr("Progress") << QString() << tr("Result");
     table_->setHorizontalHeaderLabels(heads);
+    for (int v = 0; v < ValueColumnCount(); ++v)
+        table_->horizontalHeaderItem(ValueColumn(v))->setToolTip(tr("Each radio's value of %1").arg(Q(cells_[v])));
     for (int r = 0; r < static_cast<int>(ports.size()); ++r) {
         const Port& p = ports[r];
         auto* port = new QTableWidgetItem(p.description.isEmpty() ? p.path : p.path + " (" + p.description + ")");
@@ -278,12 +290,7 @@ void cuiFleetWindow::BuildRows(const std::vector<Port>& ports) {
         });
     }
     checking_ = false;
-    table_->resizeColumnsToContents();
-    table_->setColumnWidth(StatusColumn(FS_Progress), 140);
-    table_->setColumnWidth(StatusColumn(FS_Phase), std::max(table_->columnWidth(StatusColumn(FS_Phase)), 150));
-    table_->setColumnWidth(StatusColumn(FS_Result), std::max(table_->columnWidth(StatusColumn(FS_Result)), 200));
-    for (int v = 0; v < ValueColumnCount(); ++v)
-        table_->setColumnWidth(ValueColumn(v), std::clamp(table_->columnWidth(ValueColumn(v)), 120, 260));
+    LayoutColumns();
     radioRows_.clear();
     if (ports.empty())
         summary_->setText(tr("No serial port found. Plug in a programming cable and choose Refresh, or add a "
@@ -292,6 +299,26 @@ void cuiFleetWindow::BuildRows(const std::vector<Port>& ports) {
         summary_->clear();
     CheckValues();
     UpdateButtons();
+}
+
+void cuiFleetWindow::LayoutColumns() {
+    // Ports show in full up to a long /dev/serial/by-id/... path (the tooltip has the rest);
+    // serial numbers, model names and phase texts fit before the radios answer.
+    const QFontMetrics fm(table_->font());
+    int port = fm.horizontalAdvance(QStringLiteral("/dev/ttyUSB0 (serial adapter)"));
+    for (int r = 0; r < table_->rowCount(); ++r) port = std::max(port, fm.horizontalAdvance(table_->item(r, FC_Port)->text()));
+    table_->setColumnWidth(FC_Port, std::min(port + 48, 560));
+    for (int v = 0; v < ValueColumnCount(); ++v)
+        table_->setColumnWidth(ValueColumn(v),
+                               std::clamp(table_->horizontalHeader()->sectionSizeHint(ValueColumn(v)), 120, 300));
+    table_->setColumnWidth(StatusColumn(FS_Serial), fm.horizontalAdvance(QStringLiteral("00000000000")) + 24);
+    table_->setColumnWidth(StatusColumn(FS_Model), fm.horizontalAdvance(QStringLiteral("Korv PMR")) + 32);
+    int phase = fm.horizontalAdvance(tr("Identifying the radio"));
+    for (int p : {CPH_Backup, CPH_GuardedWrite, CPH_Verify, CPH_Read}) phase = std::max(phase, fm.horizontalAdvance(Q(indClonePhaseText(p))));
+    table_->setColumnWidth(StatusColumn(FS_Phase), phase + 24);
+    table_->setColumnWidth(StatusColumn(FS_Progress), 130);
+    table_->setColumnWidth(StatusColumn(FS_Result), 220);
+    table_->setColumnWidth(StatusColumn(FS_Cancel), fm.horizontalAdvance(tr("Cancel")) + 40);
 }
 
 QString cuiFleetWindow::RowPort(int row) const {
@@ -358,12 +385,12 @@ bool cuiFleetWindow::AddValueColumn(const QString& cell, QString* why) {
     cells_.push_back(arg);
     checking_ = true;
     table_->insertColumn(col);
-    auto* head = new QTableWidgetItem(Q(arg));
+    auto* head = new QTableWidgetItem(ColumnTitle(arg));
     head->setToolTip(tr("Each radio's value of %1").arg(Q(arg)));
     table_->setHorizontalHeaderItem(col, head);
     for (int r = 0; r < table_->rowCount(); ++r) table_->setItem(r, col, new QTableWidgetItem);
     checking_ = false;
-    table_->setColumnWidth(col, std::clamp(table_->horizontalHeader()->sectionSizeHint(col), 120, 260));
+    LayoutColumns();
     CheckValues();
     UpdateButtons();
     return true;
@@ -758,6 +785,22 @@ void cuiFleetWindow::Finished() {
 }
 
 // ---- window -------------------------------------------------------------------------------------
+
+void cuiFleetWindow::reject() {
+    if (Running()) {
+        summary_->setText(tr("Radios are still running: wait for them, or choose Cancel All."));
+        return;
+    }
+    QDialog::reject();
+}
+
+void cuiFleetWindow::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
 
 void cuiFleetWindow::closeEvent(QCloseEvent* e) {
     if (Running()) {

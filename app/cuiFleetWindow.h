@@ -40,7 +40,7 @@ public:
     enum Mode { FM_Write, FM_Read };
     // The fixed columns; the value columns of a write stand between the port and the serial.
     enum { FC_Port = 0 };
-    enum Status { FS_Serial, FS_Model, FS_Phase, FS_Progress, FS_Result, FS_Cancel, FS_Count };
+    enum Status { FS_Serial, FS_Model, FS_Phase, FS_Progress, FS_Cancel, FS_Result, FS_Count };
 
     cuiFleetWindow(cuiMain& main, Mode mode, QWidget* parent);
     ~cuiFleetWindow() override;
@@ -102,8 +102,14 @@ signals:
     // Every radio has ended.
     void fleetFinished();
 
+public slots:
+    // Esc: closes like Close, never while radios are running.
+    void reject() override;
+
 protected:
     void closeEvent(QCloseEvent* e) override;
+    // Enter never starts a write: only the Write button does.
+    void keyPressEvent(QKeyEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
 private:
@@ -113,6 +119,7 @@ private:
         bool added = false;
     };
     void BuildRows(const std::vector<Port>& ports);
+    void LayoutColumns();
     QString RowPort(int row) const;
     void CheckValues();
     void UpdateSource();
