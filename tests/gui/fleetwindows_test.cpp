@@ -333,3 +333,34 @@ TEST(FleetWindows, FleetLogListsNewestFirstAndOpensABackup) {
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
     EXPECT_EQ(p.main->Model().FileName(), backup);
 }
+
+TEST(FleetWindows, ReadsEveryTickedRadioIntoTheFolderBySerialNumber) {
+    Radio first(1, "fleet-read-a"), second(1, "fleet-read-b");
+    ASSERT_FALSE(first.device.empty() || second.device.empty()) << "the simulator did not start";
+    Program p(3);
+    const QString folder = QString::fromStdString(test::TempDir()) + "/fleet-read";
+    QDir(folder).removeRecursively();
+
+    p.FromCloneMenu("Read from S&everal Radios...");
+    auto* w = qobject_cast<cuiFleetWindow*>(p.main->FleetWindow(1));
+    ASSERT_NE(w, nullptr);
+    QTableWidget* table = w->Table();
+    for (const Radio* r : {&first, &second}) ASSERT_TRUE(w->AddDevice(QString::fromStdString(r->device)));
+    const int rowA = w->RowOf(QString::fromStdString(first.device));
+    const int rowB = w->RowOf(QString::fromStdString(second.device));
+    for (int r = 0; r < table->rowCount(); ++r) w->SetTicked(r, r == rowA || r == rowB);
+    w->FolderEdit()->setText(folder);  // a folder not there yet is made
+    bool finished = false;
+    QObject::connect(w, &cuiFleetWindow::fleetFinished, [&] { finished = true; });
+    Click(w->StartButton());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished; }, kFleetWaitMs));
+
+    // Both radios report the same serial number: the second file gets "-2". The program's data stays.
+    const QStringList files = QDir(folder).entryList({"*.QCF"}, QDir::Files, QDir::Name);
+    ASSERT_EQ(files.size(), 2) << files.join(' ').toStdString();
+    EXPECT_TRUE(files[0].endsWith("-2.QCF") || files[1].endsWith("-2.QCF"));
+    for (int r : {rowA, rowB})
+        EXPECT_TRUE(table->item(r, w->StatusColumn(cuiFleetWindow::FS_Result))->text().startsWith("0 ok "));
+    EXPECT_EQ(p.main->Model().ModelType(), 3);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(p.LogPath())));  // reads are not logged
+}
