@@ -293,7 +293,8 @@ indFleetOptions FleetOptions(const Options& o) {
 
 // Runs a fleet started by `start` to its end on one event loop, prints the summary table on
 // stdout and returns the exit status: 0 when every radio succeeded, else the highest code.
-int RunFleet(const std::vector<std::string>& ports, const std::function<bool(indFleet&)>& start) {
+int RunFleet(const std::vector<std::string>& ports, const std::function<bool(indFleet&)>& start,
+             const std::function<void(const indFleet&)>& after = nullptr) {
     indFleet fleet(ports);
     FleetView view(fleet);
     QEventLoop loop;
@@ -330,6 +331,7 @@ int RunFleet(const std::vector<std::string>& ports, const std::function<bool(ind
     // A write the log could not record is said; it does not change the radios' results.
     for (const auto& why : logProblems)
         std::fprintf(stderr, "%s\n", cmcFillText(GTex().SectionText("GI_Mess_FleetLog_Failed"), {why}).c_str());
+    if (after) after(fleet);
     return fleet.ExitStatus();
 }
 
@@ -469,8 +471,9 @@ QX_CLI_COMMAND(
                 "wrong command line (status 64).\n\n"
                 "Every write appends one line per radio to the fleet log (CSV: date, time, port,\n"
                 "serial, model type, file, values, backup, result code and message, duration), also\n"
-                "when it failed; a write that reached no radio is not logged. A log that cannot be\n"
-                "written is said on stderr and does not change the exit status.\n\n"
+                "when it failed or a radio's value was refused; a single write refused before it\n"
+                "reached the radio is not logged. A log that cannot be written is said on stderr and\n"
+                "does not change the exit status.\n\n"
                 "With several --port options every radio is written at the same time (the question is\n"
                 "asked once for all); one progress line per port goes to stderr and a table (port,\n"
                 "serial, result) to stdout. Each radio's model type is judged on its own. The exit\n"
@@ -506,7 +509,17 @@ QX_CLI_COMMAND(
                                        std::to_string(ports.size()) + " radios)",
                                cmcMsgIcon::Warning, MB_Ok | MB_Cancel) != MB_Ok)
                 return kExitStopped;
-            return RunFleet(ports, [&](indFleet& fleet) { return fleet.StartWrite(o.file, plan, FleetOptions(o), nullptr); });
+            return RunFleet(
+                ports, [&](indFleet& fleet) { return fleet.StartWrite(o.file, plan, FleetOptions(o), nullptr); },
+                [&](const indFleet& fleet) {
+                    // A row of a plan by serial number that no radio gave is said, not passed over.
+                    if (!plan.BySerial()) return;
+                    for (const auto& row : plan.rows) {
+                        bool used = false;
+                        for (size_t i = 0; i < fleet.Count(); ++i) used = used || fleet.At(i).serial == row.key;
+                        if (!used) std::fprintf(stderr, "note: no radio gave the serial number %s of the plan\n", row.key.c_str());
+                    }
+                });
         }
         o.port = ports.front();
         Session s(o);
@@ -516,8 +529,8 @@ QX_CLI_COMMAND(
         const auto apply = [&](const std::vector<cmcFleetValue>& values, std::string* why) {
             const auto refused = cmcFleetPlan::Apply(s.main, values);
             if (!refused.empty()) {
-                for (size_t k = 1; k < refused.size(); ++k) PrintError(refused[k].Message());
-                *why = refused.front().Message() + "; nothing written";
+                for (size_t k = 0; k + 1 < refused.size(); ++k) PrintError(refused[k].Message());
+                *why = refused.back().Message() + "; nothing written";
                 return false;
             }
             s.commands.logValues = cmcFleetPlan::Describe(values);

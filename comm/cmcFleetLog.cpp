@@ -62,6 +62,11 @@ std::string cmcFleetLog::DefaultPath() {
     return (slash == std::string::npos ? std::string(".") : backups.substr(0, slash)) + "/fleet-log.csv";
 }
 
+std::string cmcFleetLog::AbsolutePath(const std::string& path) {
+    if (path.empty()) return path;
+    return QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString();
+}
+
 std::string cmcFleetLog::Line(const cmcFleetLogEntry& e) {
     char duration[32];
     std::snprintf(duration, sizeof duration, "%.1f", e.duration < 0 ? 0.0 : e.duration);
@@ -95,7 +100,7 @@ bool cmcFleetLog::Append(const std::string& pathIn, const std::vector<cmcFleetLo
         if (why) *why = "Cannot write '" + path + "': the folder '" + folder.toStdString() + "' cannot be made";
         return false;
     }
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0) {
         if (why) *why = Reason(path, errno);
         return false;

@@ -56,6 +56,10 @@ public:
     // non-empty line.
     static std::string MessageOf(int result, const std::string& text);
 
+    // A path as the log names it: absolute (made so from the working folder), so that a line
+    // still finds its file later; empty stays empty.
+    static std::string AbsolutePath(const std::string& path);
+
     // Appends the entries to the log at `path` (empty: DefaultPath()), creating the file and its
     // folder with the header line when missing. False with the reason (naming the file) when the
     // lines could not be written; nothing is half-written then beyond what the system kept.

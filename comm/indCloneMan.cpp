@@ -441,9 +441,9 @@ void indCloneCommands::LogWrite(int outcome) {
     e.port = man_.PortDevice();
     e.serial = main_.SerialNumber();
     if (!e.serial.empty()) e.modelType = indMain::ModelName(indMain::ModelTypeOfFlags(main_.Identification()[indMain::kIdentModelFlags]));
-    e.file = main_.FileName();
+    e.file = cmcFleetLog::AbsolutePath(main_.FileName());
     e.values = logValues;
-    e.backup = lastBackup_;
+    e.backup = cmcFleetLog::AbsolutePath(lastBackup_);
     e.result = outcome < 0 ? 1 : outcome;
     e.message = outcome == 0 ? "ok"
                              : cmcFleetLog::MessageOf(e.result, man_.LastError().empty()

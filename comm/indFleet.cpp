@@ -11,6 +11,8 @@
 #include "common/cmcWholeNumber.h"
 #include "defs/cmcCellNames.h"
 #include "defs/cmcCellObj.h"
+#include "image/cmcImageMap.h"
+#include "image/datCh.h"
 #include "image/indMain.h"
 
 #include <QFileInfo>
@@ -282,14 +284,27 @@ std::vector<cmcFleetRefusal> cmcFleetPlan::Apply(indMain& main, const std::vecto
             refused.push_back({k, v.cell, v.text, why});
             continue;
         }
+        const bool range = names.size() != 1 || names.front() != v.cell;
         std::vector<cmcCellObj> cells(names.size());
         std::vector<cmcCellObj*> targets;
+        std::vector<size_t> at;  // the position in `names` of each target
         for (size_t i = 0; i < names.size(); ++i) {
             cmcCellCounters counters;
             cells[i].category = CT_Null;
             cells[i].index = 0;
             ParseCell("{(" + names[i] + ")}", &cells[i], &counters, nullptr);
+            // A range of channel cells means the channels in use: an ID for every channel of the
+            // radio leaves the empty ones empty.
+            if (range && (cells[i].category == CT_Mch || cells[i].category == CT_Mch_Check) &&
+                (cells[i].index < 0 || cells[i].index >= map::kChannelCount ||
+                 !datChannelInUse(main.WorkingImage().Data(), cells[i].index)))
+                continue;
             targets.push_back(&cells[i]);
+            at.push_back(i);
+        }
+        if (targets.empty()) {
+            refused.push_back({k, v.cell, v.text, "no channel of the range is in use"});
+            continue;
         }
         const auto result = script.ApplyEach(targets, [&](cmcCellScript& s, cmcCellObj& cell, std::string* reason) {
             const bool ok = s.Apply(cell, v.text, reason);
@@ -300,7 +315,7 @@ std::vector<cmcFleetRefusal> cmcFleetPlan::Apply(indMain& main, const std::vecto
             }
             return ok;
         });
-        for (const auto& r : result.refused) refused.push_back({k, names[r.at], v.text, r.why});
+        for (const auto& r : result.refused) refused.push_back({k, names[at[r.at]], v.text, r.why});
     }
     // A radio gets all of its values or none of them.
     if (!refused.empty()) main.WorkingImage().Assign(before);
@@ -457,9 +472,9 @@ public:
         e.port = u.state.port;
         e.serial = u.state.serial;
         e.modelType = u.state.modelType >= 0 ? indMain::ModelName(u.state.modelType) : std::string();
-        e.file = file;
+        e.file = cmcFleetLog::AbsolutePath(file);
         e.values = cmcFleetPlan::Describe(u.state.values);
-        e.backup = u.state.backup;
+        e.backup = cmcFleetLog::AbsolutePath(u.state.backup);
         e.result = u.state.Status();
         e.message = u.state.Status() == 0 ? "ok" : cmcFleetLog::MessageOf(e.result, u.state.errorText.empty()
                                                                                      ? (u.state.outcome < 0 ? "stopped before cloning" : "failed")
@@ -482,7 +497,6 @@ public:
                 } else {
                     u->state.saved = path;
                 }
-                Changed(u->index, true);
             }
         }
         if (self.finished) self.finished();

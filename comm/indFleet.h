@@ -107,7 +107,9 @@ public:
     // (cmcCellScript::ApplyEach), as 'set' does. Every value is tried; the refused ones are
     // returned and the image is put back as it was before the first value whenever any is refused,
     // so that a radio either gets all its values or none. A question an edit would ask is answered
-    // Cancel, refusing the value with the question's first line.
+    // Cancel, refusing the value with the question's first line. A range of memory channel cells
+    // gives the value to the channels of the range in use and passes over the empty ones (their
+    // cells take no value); a range without a channel in use is refused.
     static std::vector<cmcFleetRefusal> Apply(indMain& main, const std::vector<cmcFleetValue>& values);
     // "CELL=TEXT; CELL=TEXT" (the fleet log's Values field).
     static std::string Describe(const std::vector<cmcFleetValue>& values);
@@ -193,8 +195,9 @@ public:
     bool StartWrite(const std::string& file, const cmcFleetPlan& plan, const indFleetOptions& options,
                     std::string* why);
     // Reads every radio and saves each into `folder` as <serial>.QCF (the port's name when the
-    // serial is unknown; "-2", "-3", ... when taken), in port order once all have ended. A file
-    // that cannot be saved is outcome 73. Reads are not logged. False when a fleet is running.
+    // serial is unknown; "-2", "-3", ... when taken), in port order once all have ended, just before
+    // `finished` (no `changed` is told for the saving). A file that cannot be saved is outcome 73.
+    // Reads are not logged. False when a fleet is running.
     bool StartRead(const std::string& folder, const indFleetOptions& options, std::string* why);
 
     bool Running() const;

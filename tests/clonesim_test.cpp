@@ -1,6 +1,7 @@
 // Cloning end to end: the program's clone commands, manager, driver and serial port against the
 // simulated radio (qx-p2210-radiosim) on a real pseudo-terminal, with real timers.
 #include "comm/indCloneMan.h"
+#include "comm/indFleet.h"
 #include "common/cmcClock.h"
 #include "defs/cmcGTex.h"
 #include "image/cmcQcfFile.h"
@@ -436,6 +437,60 @@ TEST_F(CloneSimTest, InjectedFaults) {
             EXPECT_EQ(ErrorShown(), "");
         }
     }
+}
+
+// The fleet runner over two simulated radios: values keyed by serial number reach the radio that
+// gives it, a Cancel stops one radio only, and each radio has its fleet log line.
+TEST_F(CloneSimTest, FleetBySerialWithOneRadioCancelled) {
+    main_->LoadStartImage(1);
+    AddChannel();
+    const std::string file = test::TempDir() + "/fleet-pmr.QCF";
+    ASSERT_TRUE(main_->SaveCloneFile(file));
+    Sim first({"--model-type", "1", "--serial", "07E80C000001"});
+    Sim second({"--model-type", "1", "--serial", "07E80C000002"});
+    ASSERT_FALSE(first.Device().empty());
+    ASSERT_FALSE(second.Device().empty());
+
+    cmcFleetPlan plan;
+    std::string why;
+    ASSERT_TRUE(plan.ParseCsv("Serial,%CT_Null.CL_Msk_Presl_Own_Id\n20241200001,0101\n", &why)) << why;
+    indFleetOptions options;
+    options.backupDir = test::TempDir() + "/fleet-backups";
+    options.logFile = test::TempDir() + "/fleet-log.csv";
+    indFleet fleet({first.Device(), second.Device()});
+    QEventLoop loop;
+    bool done = false;
+    int phaseChanges = 0;
+    fleet.changed = [&](size_t, bool phase) { phaseChanges += phase ? 1 : 0; };
+    fleet.finished = [&] {
+        done = true;
+        loop.quit();
+    };
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    ASSERT_TRUE(fleet.StartWrite(file, plan, options, &why)) << why;
+    fleet.Cancel(1);  // during its identification: it stops at once, nothing written
+    if (!done) loop.exec();
+    ASSERT_TRUE(done);
+
+    EXPECT_EQ(fleet.At(0).outcome, 0) << fleet.At(0).errorText;
+    EXPECT_EQ(fleet.At(0).serial, "20241200001");
+    EXPECT_EQ(cmcFleetPlan::Describe(fleet.At(0).values), "%CT_Null.CL_Msk_Presl_Own_Id=0101");
+    EXPECT_FALSE(fleet.At(0).backup.empty());
+    EXPECT_EQ(fleet.At(1).outcome, CDRV_Cancelled);
+    EXPECT_EQ(fleet.ExitStatus(), CDRV_Cancelled);
+    EXPECT_GT(phaseChanges, 2);
+
+    std::vector<cmcFleetLogEntry> log;
+    ASSERT_TRUE(cmcFleetLog::Read(options.logFile, &log, &why)) << why;
+    ASSERT_EQ(log.size(), 2u);
+    const auto& ok = log[0].port == first.Device() ? log[0] : log[1];
+    const auto& cancelled = log[0].port == first.Device() ? log[1] : log[0];
+    EXPECT_EQ(ok.result, 0);
+    EXPECT_EQ(ok.values, "%CT_Null.CL_Msk_Presl_Own_Id=0101");
+    EXPECT_EQ(ok.backup, fleet.At(0).backup);
+    EXPECT_EQ(ok.modelType, indMain::ModelName(1));
+    EXPECT_EQ(cancelled.result, CDRV_Cancelled);
+    EXPECT_EQ(cancelled.file, file);
 }
 
 }  // namespace

@@ -28,6 +28,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -83,6 +84,8 @@ void Usage(FILE* out) {
                  "  --model-type N     model type the radio reports: 0 LMR, 1 PMR, 2 Korv PMR,\n"
                  "                     3 dPMR446 (default 3)\n"
                  "  --end HEX          read end address reported in the identification (default 7D7F)\n"
+                 "  --serial HEX12     the 12 hexadecimal serial characters of the identification\n"
+                 "                     (default 07E80C001234: serial number 20241204660)\n"
                  "  --frame-size N     data bytes per frame the radio sends in a read (1-64, default 16)\n"
                  "  --baud auto|N|0    pace the wire: auto follows the line speeds (9600/38400),\n"
                  "                     N paces every byte at N bit/s, 0 does not pace (default)\n"
@@ -144,6 +147,7 @@ public:
     Bytes memory = Bytes(kEepromSize, 0xFF);
     int modelType = 3;
     int endAddress = 0x7D7F;
+    std::string serial = "07E80C001234";
     int frameSize = 16;
     bool verbose = false;
     std::string savePath;
@@ -267,7 +271,7 @@ private:
         put(18, "BENCH UNIT 01   ");
         d[34] = 0x12;  // revision 1.2
         d[35] = memory[264] < 7 ? memory[264] : 6;
-        put(37, "07E80C001234");
+        put(37, serial);
         d[49] = 0x00;
         d[50] = 0x40;  // ten-key keyboard
         d[51] = 0x01;
@@ -614,7 +618,7 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
     const QStringList flags{"help|h", "version|v", "verbose"};
-    const QStringList valued{"file", "save", "model-type", "end", "frame-size", "baud", "fault", "exit-after"};
+    const QStringList valued{"file", "save", "model-type", "end", "serial", "frame-size", "baud", "fault", "exit-after"};
     for (const QString& f : flags) parser.addOption(QCommandLineOption(f.split('|')));
     for (const QString& v : valued) parser.addOption(QCommandLineOption(v, {}, "VALUE"));
     QStringList args;
@@ -657,6 +661,14 @@ int main(int argc, char** argv) {
     if (parser.isSet("save")) radio.savePath = value("save");
     if (parser.isSet("model-type")) radio.modelType = std::clamp(std::atoi(value("model-type").c_str()), 0, 3);
     if (parser.isSet("end")) radio.endAddress = static_cast<int>(std::strtol(value("end").c_str(), nullptr, 16)) & 0xFFFF;
+    if (parser.isSet("serial")) {
+        const std::string serial = value("serial");
+        if (serial.size() != 12 || !std::all_of(serial.begin(), serial.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; })) {
+            std::fprintf(stderr, "qx-p2210-radiosim: --serial takes 12 hexadecimal characters\n");
+            return 64;
+        }
+        radio.serial = serial;
+    }
     if (parser.isSet("frame-size")) radio.frameSize = std::clamp(std::atoi(value("frame-size").c_str()), 1, 64);
     if (parser.isSet("baud")) sim.paceMode = value("baud");
     for (const QString& f : parser.values("fault")) {
