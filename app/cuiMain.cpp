@@ -12,6 +12,8 @@
 #include "image/cmcImageMap.h"
 #include "image/datChannelShift.h"
 #include "comm/cmcPortList.h"
+#include "app/cuiFleetLog.h"
+#include "app/cuiFleetWindow.h"
 #include "comm/indEnviron.h"
 #include "common/cmcClock.h"
 #include "common/cmcMessage.h"
@@ -114,6 +116,7 @@ public:
     bool CloneRead() override { return w_.CloneRead(); }
     bool CloneWrite() override { return w_.CloneWrite(); }
     bool CloneInformation() override { return w_.CloneInformation(); }
+    bool CloneFleet(int command) override { return w_.CloneFleet(command); }
     bool OpenHelp(const std::string& path, int context) override { return w_.OpenHelp(path, context); }
     bool ShowSheet(const std::string& reference) override { return w_.ShowSheet(reference); }
     int CurrentPopupItemCount() override { return w_.CurrentPopupItemCount(); }
@@ -473,6 +476,28 @@ bool cuiMain::OpenPortDialog() {
 bool cuiMain::CloneRead() { return cloneCommands_->CloneRead(); }
 bool cuiMain::CloneWrite() { return cloneCommands_->CloneWrite(); }
 bool cuiMain::CloneInformation() { return cloneCommands_->CloneInformation(); }
+
+bool cuiMain::CloneFleet(int command) {
+    if (command < 0 || command > 2 || !form_) return false;
+    QPointer<QDialog>& window = fleetWindows_[command];
+    if (!window) {
+        if (command == 2)
+            window = new cuiFleetLogWindow(*this, form_);
+        else
+            window = new cuiFleetWindow(*this, command == 0 ? cuiFleetWindow::FM_Write : cuiFleetWindow::FM_Read, form_);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+    } else if (auto* log = qobject_cast<cuiFleetLogWindow*>(window.data())) {
+        log->Refresh();
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return true;
+}
+
+QDialog* cuiMain::FleetWindow(int command) const {
+    return command >= 0 && command <= 2 ? fleetWindows_[command].data() : nullptr;
+}
 
 // ---- file commands -----------------------------------------------------------------------------
 

@@ -128,6 +128,10 @@ public:
     bool CloneRead();
     bool CloneWrite();
     bool CloneInformation();
+    // Clone ▸ Write to Several Radios (0), Read from Several Radios (1), Fleet Log (2): opens the
+    // window, or raises it when it is open.
+    bool CloneFleet(int command);
+    QDialog* FleetWindow(int command) const;
     bool ShowSheet(const std::string& reference) { return sheets_.ShowSheet(reference); }
     int CurrentPopupItemCount() { return sheets_.CurrentPopupItemCount(); }
     void RefreshAllViews() { warnings_.RefreshAll(); }
@@ -218,6 +222,7 @@ private:
     cuiWarningChecker warnings_;
     cuiSheetNavigator sheets_;
     QDialog* planWindow_ = nullptr;
+    QPointer<QDialog> fleetWindows_[3];
 };
 
 }  // namespace qx

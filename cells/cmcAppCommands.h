@@ -61,6 +61,8 @@ public:
     virtual bool CloneRead() { return NotAvailable("Clone read"); }
     virtual bool CloneWrite() { return NotAvailable("Clone write"); }
     virtual bool CloneInformation() { return NotAvailable("Clone information"); }
+    // The fleet windows: 0 writes several radios, 1 reads several radios, 2 shows the fleet log.
+    virtual bool CloneFleet(int command) { return NotAvailable("Several radios"); }
 
     // ---- help ----
     // Opens the help file `path` at a context number (0: its contents).

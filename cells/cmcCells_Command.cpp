@@ -279,6 +279,23 @@ static void FileSaveAsOrExport(cmcCellCall& c) {
         c.Commands().FileSaveAs();
 }
 
+// Clone > Write holds the write to several radios (entry 1) and the fleet log (entry 2); Clone > Read
+// holds the read from several radios (entry 1).
+static void CloneWriteOrFleet(cmcCellCall& c) {
+    if (!c.IsEnter()) return;
+    if (c.Index() == 1 || c.Index() == 2)
+        c.Commands().CloneFleet(c.Index() == 1 ? 0 : 2);
+    else
+        c.Commands().CloneWrite();
+}
+static void CloneReadOrFleet(cmcCellCall& c) {
+    if (!c.IsEnter()) return;
+    if (c.Index() == 1)
+        c.Commands().CloneFleet(1);
+    else
+        c.Commands().CloneRead();
+}
+
 void RegisterCommandCells(cmcCellTable& t) {
     for (int label : {Flex0, Flex1, Flex2, FlexMark, FlexDtcs, FlexKeyOpt, FlexScrmPort, FlexAdjCh})
         t.Set(label, ChooserItem);
@@ -297,8 +314,8 @@ void RegisterCommandCells(cmcCellTable& t) {
     t.Set(CL_Menu_Port_Usb, PortUsb);
     t.Set(CL_Menu_Port_SpeedHigh, PortSpeedHigh);
     t.Set(CL_Menu_Setup_Backup, SetupBackup);
-    t.Set(CL_Menu_Clone_Read, OnEnter<&cmcAppCommands::CloneRead>);
-    t.Set(CL_Menu_Clone_Write, OnEnter<&cmcAppCommands::CloneWrite>);
+    t.Set(CL_Menu_Clone_Read, CloneReadOrFleet);
+    t.Set(CL_Menu_Clone_Write, CloneWriteOrFleet);
     t.Set(CL_Menu_Clone_Info, OnEnter<&cmcAppCommands::CloneInformation>);
     t.Set(CL_Model_Lmr, Model<kModelLmr>);
     t.Set(CL_Model_Pmr, Model<kModelPmr>);

@@ -120,6 +120,7 @@ void indEnviron::SetDefaults(int screenWidth, int screenHeight) {
     CurrentDirectory.clear();
     ComDevice.clear();
     BackupBeforeWrite = 1;
+    FleetWidth = FleetHeight = 0;
     Recent.Clear();
     FontSizePercentage = 100;
     ToolbarVisible = 1;
@@ -183,6 +184,10 @@ bool indEnviron::Load() {
     QVariant backup = s.value(QStringLiteral("BackupBeforeWrite"));
     s.endGroup();
     BackupBeforeWrite = backup.isValid() && backup.toString().trimmed() == QStringLiteral("0") ? 0 : 1;
+    s.beginGroup(QStringLiteral("Window Position"));
+    FleetWidth = std::clamp(s.value(QStringLiteral("FleetWidth")).toString().toInt(), 0, 100000);
+    FleetHeight = std::clamp(s.value(QStringLiteral("FleetHeight")).toString().toInt(), 0, 100000);
+    s.endGroup();
     return true;
 }
 
@@ -216,6 +221,8 @@ void indEnviron::Save() const {
     integer("Width", Width);
     integer("Height", Height);
     word("SplitterV", SplitterV);
+    integer("FleetWidth", FleetWidth);
+    integer("FleetHeight", FleetHeight);
     s.endGroup();
 
     s.beginGroup(QStringLiteral("Setup"));

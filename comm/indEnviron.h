@@ -102,6 +102,9 @@ public:
     // "Setup" / "BackupBeforeWrite", 0 or 1: read the radio into a backup file before each clone
     // write. Optional like ComDevice: when missing it is 1.
     int BackupBeforeWrite = 1;
+    // "Window Position" / "FleetWidth", "FleetHeight": the size of the windows that write or read
+    // several radios, as the user left it. Optional: 0 when missing (the windows' own size).
+    int FleetWidth = 0, FleetHeight = 0;
 
 private:
     bool Load();

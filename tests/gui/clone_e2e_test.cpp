@@ -98,7 +98,7 @@ struct Program {
         QAction* entry = nullptr;
         for (QAction* a : main->Menu()->Items()) {
             const cmcCellObj* cell = cuiMenu::CellOf(a);
-            if (cell && cell->label == label) entry = a;
+            if (cell && cell->label == label && cell->index == 0) entry = a;  // [1], [2]: several radios, fleet log
         }
         if (!entry) return -100;
         const size_t before = outcomes.size();
