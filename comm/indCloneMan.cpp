@@ -392,9 +392,11 @@ void indCloneCommands::OnReadDone(dst_CDrv_Result& r) {
         main_.NoteRadioRead(main_.SerialNumber(), cmcWallSeconds());
         main_.MarkSaved();
         if (closeSheet) closeSheet();
-        EvMan().Send(EVC_TreeBuilt);
-        EvMan().Send(EVC_StatusText, static_cast<int32_t>(clWindowText), static_cast<int32_t>(kStatusBack),
-                     std::string_view(ReadSummary()));
+        if (announceRead) {
+            EvMan().Send(EVC_TreeBuilt);
+            EvMan().Send(EVC_StatusText, static_cast<int32_t>(clWindowText), static_cast<int32_t>(kStatusBack),
+                         std::string_view(ReadSummary()));
+        }
     }
     Finish(r.code);
 }

@@ -254,6 +254,10 @@ public:
     std::string logValues;
     std::function<void(const std::string& why)> logFailed;
 
+    // Whether a successful read tells the windows (the tree is rebuilt, the status bar names the
+    // radio read). Off for the radios of a fleet: their images are not the one the windows show.
+    bool announceRead = true;
+
     // Clone read: the unsaved-changes question, an identification, then the read of the EEPROM
     // area up to the end the radio names; on success the image read becomes the working image
     // (not modified, untitled) and the status bar names the radio read (ReadSummary). False when

@@ -441,6 +441,7 @@ public:
         u.commands.shortRadioAdvice = options.shortRadioAdvice;
         u.commands.otherModelAdvice = options.otherModelAdvice;
         u.commands.logWrites = false;  // the runner logs each radio itself, also one stopped early
+        u.commands.announceRead = false;  // the windows show the program's image, not the radios'
         u.commands.backupSaved = [&u](const std::string& path) { u.state.backup = path; };
         u.commands.finished = [this, &u](int outcome) { End(u, outcome); };
     }

@@ -362,5 +362,7 @@ TEST(FleetWindows, ReadsEveryTickedRadioIntoTheFolderBySerialNumber) {
     for (int r : {rowA, rowB})
         EXPECT_TRUE(table->item(r, w->StatusColumn(cuiFleetWindow::FS_Result))->text().startsWith("0 ok "));
     EXPECT_EQ(p.main->Model().ModelType(), 3);
+    // The radios' reads are not the program's: its status bar does not claim a read.
+    EXPECT_EQ(p.main->StatusText().find("Read from the radio"), std::string::npos) << p.main->StatusText();
     EXPECT_FALSE(QFile::exists(QString::fromStdString(p.LogPath())));  // reads are not logged
 }
