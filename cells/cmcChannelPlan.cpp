@@ -1,5 +1,6 @@
 // Channel plans (CSV) in and out of an image, and the comparison of two images; see cmcChannelPlan.h.
 #include "cells/cmcChannelPlan.h"
+#include "common/cmcSafeFile.h"
 
 #include "cells/cmcCellCapsule.h"
 #include "cells/cmcCellScript.h"
@@ -1137,31 +1138,16 @@ std::string QuotedField(const std::string& text) {
 }
 
 bool ReadChannelPlanFile(const std::string& path, std::string* text, std::string* why) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        *why = "cannot read " + path;
-        return false;
-    }
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(f, &std::fclose);
-    std::string out;
-    char buffer[65536];
-    // Read with the limit in hand, not by the size the file claims: a pipe or a device has none.
-    for (;;) {
-        const size_t n = std::fread(buffer, 1, sizeof buffer, f);
-        if (out.size() + n > kMaxPlanFileBytes) {
+    switch (cmcReadWholeFile(path, kMaxPlanFileBytes, text)) {
+        case cmcReadResult::Ok: return true;
+        case cmcReadResult::TooLarge:
             *why = path + " is larger than " + std::to_string(kMaxPlanFileBytes / (1024 * 1024)) +
                    " MiB, far more than a channel plan of 64 channels can be; it was not read";
             return false;
-        }
-        out.append(buffer, n);
-        if (n < sizeof buffer) break;
+        case cmcReadResult::CannotRead: break;
     }
-    if (std::ferror(f)) {
-        *why = "cannot read " + path;
-        return false;
-    }
-    *text = std::move(out);
-    return true;
+    *why = "cannot read " + path;
+    return false;
 }
 
 // ---------------- compare ----------------

@@ -3,6 +3,7 @@
 
 #include "cells/cmcChannelPlan.h"
 #include "comm/indWriteGuard.h"
+#include "common/cmcSafeFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -127,19 +128,17 @@ bool cmcFleetLog::Append(const std::string& pathIn, const std::vector<cmcFleetLo
 
 bool cmcFleetLog::Read(const std::string& path, std::vector<cmcFleetLogEntry>* entries, std::string* why,
                        int* skipped) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        if (why) *why = "Cannot read '" + path + "': " + std::strerror(errno);
-        return false;
-    }
-    std::string text;
-    char buffer[65536];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) text.append(buffer, n);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) {
-        if (why) *why = "Cannot read '" + path + "'";
-        return false;
+    // A log of a million writes is a few hundred megabytes; anything larger is not a log.
+    constexpr size_t kMaxLogBytes = size_t{1} << 30;
+    std::string text, reason;
+    switch (cmcReadWholeFile(path, kMaxLogBytes, &text, &reason)) {
+        case cmcReadResult::Ok: break;
+        case cmcReadResult::TooLarge:
+            if (why) *why = "'" + path + "' is larger than 1 GiB: not a fleet log";
+            return false;
+        case cmcReadResult::CannotRead:
+            if (why) *why = "Cannot read '" + path + "': " + reason;
+            return false;
     }
     const std::vector<cmcCsvRecord> records = ParseCsv(text, ',');
     std::string header;

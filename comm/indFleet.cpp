@@ -8,6 +8,7 @@
 #include "comm/indWriteGuard.h"
 #include "common/cmcClock.h"
 #include "common/cmcMessage.h"
+#include "common/cmcSafeFile.h"
 #include "common/cmcWholeNumber.h"
 #include "defs/cmcCellNames.h"
 #include "defs/cmcCellObj.h"
@@ -229,19 +230,16 @@ bool cmcFleetPlan::ParseCsv(const std::string& textIn, std::string* why, const s
 }
 
 bool cmcFleetPlan::ReadCsv(const std::string& path, std::string* why) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        *why = "cannot read the plan '" + path + "'";
-        return false;
-    }
     std::string text;
-    char buffer[65536];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) text.append(buffer, n);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) {
-        *why = "cannot read the plan '" + path + "'";
-        return false;
+    switch (cmcReadWholeFile(path, kMaxPlanFileBytes, &text)) {
+        case cmcReadResult::Ok: break;
+        case cmcReadResult::TooLarge:
+            *why = "the plan '" + path + "' is larger than " + std::to_string(kMaxPlanFileBytes / (1024 * 1024)) +
+                   " MiB; it was not read";
+            return false;
+        case cmcReadResult::CannotRead:
+            *why = "cannot read the plan '" + path + "'";
+            return false;
     }
     return ParseCsv(text, why, path);
 }

@@ -12,7 +12,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace qx {
@@ -221,6 +223,29 @@ bool cmcWriteFileSafely(const std::string& path, std::string_view data, std::str
         ::close(dfd);
     }
     return true;
+}
+
+cmcReadResult cmcReadWholeFile(const std::string& path, size_t maxBytes, std::string* text, std::string* reason) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        if (reason) *reason = std::strerror(errno);
+        return cmcReadResult::CannotRead;
+    }
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(f, &std::fclose);
+    std::string out;
+    char buffer[65536];
+    for (;;) {
+        const size_t n = std::fread(buffer, 1, sizeof buffer, f);
+        if (out.size() + n > maxBytes) return cmcReadResult::TooLarge;
+        out.append(buffer, n);
+        if (n < sizeof buffer) break;
+    }
+    if (std::ferror(f)) {
+        if (reason) *reason = std::strerror(errno ? errno : EIO);
+        return cmcReadResult::CannotRead;
+    }
+    *text = std::move(out);
+    return cmcReadResult::Ok;
 }
 
 }  // namespace qx

@@ -77,6 +77,9 @@ contains "count message" "$WORK/err" "gives 3 values for 2 radios"
 expect "unknown cell" 64 write --port "$DEV1" --yes --each '%CT_Null.CL_No_Such=1' "$WORK/one.qcf"
 printf 'Port,%s\n%s,9\n' "$OWN" "$DEV1" > "$WORK/ports.csv"
 expect "port not in the plan" 64 write --port "$DEV2" --yes --fleet "$WORK/ports.csv" "$WORK/one.qcf"
+# A plan that never ends (a device) is refused at its limit, not read into memory.
+expect "endless plan" 64 write --port "$DEV1" --yes --fleet /dev/zero "$WORK/one.qcf"
+contains "endless plan message" "$WORK/err" "larger than 16 MiB"
 
 # A log that cannot be written is said; the write still succeeds.
 expect "unwritable log" 0 write --port "$DEV1" --yes --no-backup --log "$WORK/one.qcf/log.csv" "$WORK/one.qcf"
