@@ -366,3 +366,37 @@ TEST(FleetWindows, ReadsEveryTickedRadioIntoTheFolderBySerialNumber) {
     EXPECT_EQ(p.main->StatusText().find("Read from the radio"), std::string::npos) << p.main->StatusText();
     EXPECT_FALSE(QFile::exists(QString::fromStdString(p.LogPath())));  // reads are not logged
 }
+
+TEST(FleetWindows, ChooserColumnIsEditedWithADropDownAndItsPickGoesIntoThePlan) {
+    Program p(2);
+    const std::string file = test::TempDir() + "/fleet-chooser.QCF";
+    p.SaveDataWithAChannel(file);  // channel 1 in use: its power opens a chooser
+    p.main->CloneFleet(0);
+    auto* w = qobject_cast<cuiFleetWindow*>(p.main->FleetWindow(0));
+    ASSERT_NE(w, nullptr);
+    QTableWidget* table = w->Table();
+    for (const char* device : {"/dev/fleet-chooser-a", "/dev/fleet-chooser-b"}) ASSERT_TRUE(w->AddDevice(device));
+    const int rowA = w->RowOf("/dev/fleet-chooser-a"), rowB = w->RowOf("/dev/fleet-chooser-b");
+    for (int r = 0; r < table->rowCount(); ++r) w->SetTicked(r, r == rowA || r == rowB);
+
+    // Typed cell arguments: the headers show what the sheets call the values; the tooltip keeps the argument.
+    const QString power = "%CT_Mch.CL_Mch_RfPo[0]";
+    ASSERT_TRUE(w->AddValueColumn(power));
+    ASSERT_TRUE(w->AddValueColumn("%CT_Null.CL_Msk_Presl_Own_Id"));
+    const int col = w->ValueColumn(0);
+    const QString powerHead = table->horizontalHeaderItem(col)->text();
+    const QString idHead = table->horizontalHeaderItem(w->ValueColumn(1))->text();
+    std::printf("headers: '%s' '%s'\n", qPrintable(powerHead), qPrintable(idHead));
+    EXPECT_TRUE(powerHead.endsWith(" [0]")) << powerHead.toStdString();
+    EXPECT_FALSE(powerHead.contains("CL_")) << powerHead.toStdString();
+    EXPECT_FALSE(idHead.contains("CL_")) << idHead.toStdString();
+    EXPECT_TRUE(table->horizontalHeaderItem(col)->toolTip().contains(power));
+
+    // The power column has the chooser's items; the own ID is typed.
+    int held = -1;
+    const QStringList items = w->ColumnChoices(0, &held);
+    std::printf("items: %s (held %d)\n", qPrintable(items.join(" | ")), held);
+    ASSERT_GE(items.size(), 3);
+    EXPECT_GE(held, 0);
+    EXPECT_TRUE(w->ColumnChoices(1).isEmpty());
+}
