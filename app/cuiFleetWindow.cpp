@@ -478,9 +478,9 @@ QString cuiFleetWindow::FindCaption(const std::string& arg) const {
     if (!cmcCellScript::ExpandRange(arg, &names, &why) || names.empty() || !ParsedCell(names.front(), &wanted))
         return {};
     // Every channel of a channel sheet's column has that column's heading; another cell with an
-    // index (a key, a list entry) is found by its index.
-    // A label that edits no record (an own ID) may be named with another category than the
-    // sheet's: it is found by its label, the sheet's category first.
+    // index (a key, a list entry) is found by its index. A label that edits no record (an own ID)
+    // may be named with another category than the sheet's: it is found by its label, the sheet's
+    // category first.
     const bool anyIndex = names.size() > 1 || wanted.category == CT_Mch || wanted.category == CT_Mch_Check;
     QString byLabel;
     for (const std::string& reference : main_.TreeSheetReferences()) {

@@ -5,10 +5,11 @@
 // device path such as a simulator's pseudo-terminal can be added by hand); the user ticks the
 // ports to use. A write writes the program's current clone file (saved, so that the fleet log can
 // name it) and may give each radio values of its own: a column per cell (a cell argument as the
-// command-line tool's `set` takes it, the cell selected in the main window offered first), a value
-// per row typed or filled "start at / step". Every value is checked at once through the cell's own
-// editor on a copy of the data; a refused value is marked (colour, tooltip with the reason) and
-// keeps Write disabled. While the radios run, each row shows serial number, model type, phase,
+// command-line tool's `set` takes it, the cell selected in the main window offered first; headed by
+// what the sheets call the value), a value per row typed, or picked from a drop-down of the items
+// for a cell that opens a chooser, or filled "start at / step". Every value is checked at once
+// through the cell's own editor on a copy of the data; a refused value is marked (colour, tooltip
+// with the reason) and keeps Write disabled. While the radios run, each row shows serial number, model type, phase,
 // progress and result, with a Cancel button of its own; Cancel All stops every radio. High speed
 // and the backup follow the program's settings; the written addresses are always read back.
 #pragma once
