@@ -3,12 +3,17 @@
 #include "app/Frmmain.h"
 #include "app/cuiMain.h"
 #include "app/cuiSheet.h"
+#include "cells/cmcCellScript.h"
+#include "cells/cmcSheetText.h"
 #include "comm/cmcPortList.h"
 #include "comm/indEnviron.h"
 #include "comm/indWriteGuard.h"
 #include "common/cmcMessage.h"
 #include "defs/cmcCellNames.h"
+#include "defs/cmcCellObj.h"
 #include "defs/cmcGTex.h"
+#include "defs/cmcSheetBuilder.h"
+#include "image/cmcImageMap.h"
 #include "image/indMain.h"
 
 #pragma push_macro("slots")
@@ -34,7 +39,9 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -50,13 +57,103 @@ const QColor kFailedText(0xB0, 0x00, 0x00);
 
 std::string Caption() { return GTex().Line("GI_Sys_AppTitle", 0); }
 
-// A value column's title: the cell without its category ("CL_Mch_Id_C[0..63]"); the header's
-// tooltip names it in full.
+// A value column's title without a caption: the cell without its category ("CL_Mch_Id_C[0..63]");
+// the header's tooltip names it in full.
 QString ColumnTitle(const std::string& cell) {
     const QString arg = Q(cell);
     const int dot = arg.indexOf('.');
     return dot > 0 ? arg.mid(dot + 1) : arg;
 }
+
+// The index part of a cell argument ("[0..63]", "[5]"), or empty.
+QString IndexPart(const std::string& cell) {
+    const QString arg = Q(cell);
+    const int open = arg.lastIndexOf('[');
+    return open > 0 && arg.endsWith(']') ? arg.mid(open) : QString();
+}
+
+// The cell a cell argument names (the first of a range).
+bool ParsedCell(const std::string& name, cmcCellObj* cell) {
+    cmcCellCounters counters;
+    cell->category = CT_Null;
+    cell->index = 0;
+    ParseCell("{(" + name + ")}", cell, &counters, nullptr);
+    return cell->label > 0 && cell->label < kLabelCount;
+}
+
+// What a value column is called: for a channel cell its column's heading ("Power"); for another
+// cell the caption to its left in its row ("Own ID"), where a settings sheet names its values,
+// else its column's heading.
+std::string ValueCaption(cmcSheetBuilder& b, int col, int row) {
+    const cmcCellObj* cell = b.Id(col, row).cell.get();
+    const bool channel = cell && (cell->category == CT_Mch || cell->category == CT_Mch_Check);
+    for (int c = col - 1; c >= 0 && !channel; --c) {
+        const cmcCellObj* left = b.Id(c, row).cell.get();
+        if (!left || (left->label != kLabelNone && left->label != CL_Null)) continue;
+        if (std::string text = cmcSheetTitle(left->Text()); !text.empty()) return text;
+    }
+    return cmcSheetTitle(b.CaptionOf(col, row));
+}
+
+// Value columns whose cell opens a chooser are edited with a drop-down of its items: the first
+// entry leaves the radio's value as the file has it, a pick is taken at once. The other columns
+// are typed into.
+class cuiFleetValueDelegate final : public QStyledItemDelegate {
+public:
+    explicit cuiFleetValueDelegate(cuiFleetWindow* window) : QStyledItemDelegate(window), window_(window) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const int k = index.column() - window_->ValueColumn(0);
+        int current = -1;
+        const QStringList items =
+            k >= 0 && k < window_->ValueColumnCount() ? window_->ColumnChoices(k, &current) : QStringList();
+        if (items.isEmpty()) return QStyledItemDelegate::createEditor(parent, option, index);
+        auto* box = new QComboBox(parent);
+        box->setFrame(false);
+        box->setMaxVisibleItems(20);
+        box->addItem(current >= 0 ? cuiFleetWindow::tr("(as in the file: %1)").arg(items[current])
+                                  : cuiFleetWindow::tr("(as in the file)"),
+                     QString());
+        for (const QString& text : items) box->addItem(text, text);
+        auto* self = const_cast<cuiFleetValueDelegate*>(this);
+        connect(box, &QComboBox::activated, self, [self, box] {
+            emit self->commitData(box);
+            emit self->closeEditor(box);
+        });
+        // The list opens with the editor, as a sheet's chooser does on Enter.
+        QTimer::singleShot(0, box, [box] {
+            if (box->isVisible()) box->showPopup();
+        });
+        return box;
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        auto* box = qobject_cast<QComboBox*>(editor);
+        if (!box) return QStyledItemDelegate::setEditorData(editor, index);
+        const QString text = index.data(Qt::EditRole).toString().trimmed();
+        int at = 0;
+        if (!text.isEmpty()) {
+            at = -1;
+            for (int i = 1; i < box->count() && at < 0; ++i)
+                if (box->itemData(i).toString().trimmed().compare(text, Qt::CaseInsensitive) == 0) at = i;
+            if (at < 0) {
+                // A value typed or filled before that is no item stays what it is (and stays marked).
+                box->addItem(text, text);
+                at = box->count() - 1;
+            }
+        }
+        box->setCurrentIndex(at);
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
+        auto* box = qobject_cast<QComboBox*>(editor);
+        if (!box) return QStyledItemDelegate::setModelData(editor, model, index);
+        model->setData(index, box->currentData().toString());
+    }
+
+private:
+    cuiFleetWindow* window_;
+};
 
 }  // namespace
 
@@ -108,6 +205,7 @@ cuiFleetWindow::cuiFleetWindow(cuiMain& main, Mode mode, QWidget* parent)
     table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                             QAbstractItemView::AnyKeyPressed);
     table_->setWordWrap(false);
+    table_->setItemDelegate(new cuiFleetValueDelegate(this));
     table_->horizontalHeader()->setStretchLastSection(true);  // the result
     layout->addWidget(table_, 1);
     connect(table_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
@@ -355,7 +453,11 @@ QString cuiFleetWindow::CellArgument(cuiMain& main, QString* bankRange, QString*
     const bool indexed = cell.index != 0 || cell.category == CT_Mch;
     const QString bare = arg;
     if (indexed) arg += QStringLiteral("[%1]").arg(cell.index);
-    if (caption) *caption = Q(cell.Text());
+    if (caption) {
+        // What the sheet calls the value.
+        *caption = Q(ValueCaption(sheet->Builder(), sheet->Col(), sheet->Row()));
+        if (caption->isEmpty()) *caption = Q(cmcSheetTitle(cell.Text()));
+    }
     if (bankRange && cell.category == CT_Mch) {
         // The channels in use of the bank the channel belongs to.
         const uint8_t* image = main.Model().WorkingImage().Data();
@@ -369,7 +471,67 @@ QString cuiFleetWindow::CellArgument(cuiMain& main, QString* bankRange, QString*
     return cmcFleetPlan::CheckCell(arg.toStdString(), &why) ? arg : QString();
 }
 
-bool cuiFleetWindow::AddValueColumn(const QString& cell, QString* why) {
+QString cuiFleetWindow::FindCaption(const std::string& arg) const {
+    std::vector<std::string> names;
+    std::string why;
+    cmcCellObj wanted;
+    if (!cmcCellScript::ExpandRange(arg, &names, &why) || names.empty() || !ParsedCell(names.front(), &wanted))
+        return {};
+    // Every channel of a channel sheet's column has that column's heading; another cell with an
+    // index (a key, a list entry) is found by its index. A label that edits no record (an own ID)
+    // may be named with another category than the sheet's: it is found by its label, the sheet's
+    // category first.
+    const bool anyIndex = names.size() > 1 || wanted.category == CT_Mch || wanted.category == CT_Mch_Check;
+    QString byLabel;
+    for (const std::string& reference : main_.TreeSheetReferences()) {
+        if (reference.empty()) continue;
+        std::unique_ptr<cmcSheetBuilder> b = cmcBuildSheetAsText(GTex(), reference, main_.Model());
+        if (!b) continue;
+        for (int r = 0; r < b->RowCount(); ++r)
+            for (int c = 0; c < b->ColCount(); ++c) {
+                const cmcCellObj* cell = b->Id(c, r).cell.get();
+                if (!cell || cell->label != wanted.label) continue;
+                if (!anyIndex && cell->index != wanted.index) continue;
+                const bool sameCategory = cell->category == wanted.category;
+                if (!sameCategory && !byLabel.isEmpty()) continue;
+                const std::string caption = ValueCaption(*b, c, r);
+                if (caption.empty()) continue;
+                if (sameCategory) return Q(caption);
+                byLabel = Q(caption);
+            }
+    }
+    return byLabel;
+}
+
+QStringList cuiFleetWindow::ColumnChoices(int k, int* current) const {
+    if (current) *current = -1;
+    if (k < 0 || k >= ValueColumnCount()) return {};
+    std::vector<std::string> names;
+    std::string why;
+    if (!cmcCellScript::ExpandRange(cells_[k], &names, &why)) return {};
+    // The items on a copy of the data, which the chooser of a cell may read.
+    indMain scratch;
+    scratch.LoadStartImage(main_.Model().ModelType());
+    scratch.WorkingImage().Assign(main_.Model().WorkingImage());
+    cmcCellScript script(scratch);
+    const uint8_t* image = scratch.WorkingImage().Data();
+    for (const std::string& name : names) {
+        cmcCellObj cell;
+        if (!ParsedCell(name, &cell)) return {};
+        // A range of channels stands for the channels in use (the write passes over the empty
+        // ones): the first of them tells the items.
+        const bool channel = cell.category == CT_Mch || cell.category == CT_Mch_Check;
+        if (names.size() > 1 && channel &&
+            (cell.index < 0 || cell.index >= map::kChannelCount || !datChannelInUse(image, cell.index)))
+            continue;
+        QStringList items;
+        for (const std::string& text : script.ChooserItems(cell, current)) items << Q(text);
+        return items;
+    }
+    return {};
+}
+
+bool cuiFleetWindow::AddValueColumn(const QString& cell, QString* why, const QString& caption) {
     const std::string arg = cell.trimmed().toStdString();
     std::string reason;
     if (!cmcFleetPlan::CheckCell(arg, &reason)) {
@@ -385,7 +547,11 @@ bool cuiFleetWindow::AddValueColumn(const QString& cell, QString* why) {
     cells_.push_back(arg);
     checking_ = true;
     table_->insertColumn(col);
-    auto* head = new QTableWidgetItem(ColumnTitle(arg));
+    // The header says what the sheets call the value; two columns of one cell differ by their index.
+    QString title = caption.trimmed();
+    if (title.isEmpty()) title = FindCaption(arg);
+    title = title.isEmpty() ? ColumnTitle(arg) : (IndexPart(arg).isEmpty() ? title : title + " " + IndexPart(arg));
+    auto* head = new QTableWidgetItem(title);
     head->setToolTip(tr("Each radio's value of %1").arg(Q(arg)));
     table_->setHorizontalHeaderItem(col, head);
     for (int r = 0; r < table_->rowCount(); ++r) table_->setItem(r, col, new QTableWidgetItem);
@@ -405,7 +571,36 @@ bool cuiFleetWindow::Fill(int k, const QString& start, long long step, QString* 
         for (int r = 0; r < table_->rowCount(); ++r) rows.push_back(r);
     std::vector<std::string> texts;
     std::string reason;
-    if (!cmcFleetPlan::Series(start.trimmed().toStdString(), step, rows.size(), &texts, &reason)) {
+    const QStringList items = ColumnChoices(k);
+    if (!items.isEmpty()) {
+        // A column with choices steps through its list: start is an item, step counts items.
+        const QString wanted = start.trimmed();
+        int first = -1;
+        for (int i = 0; i < items.size() && first < 0; ++i)
+            if (items[i].trimmed().compare(wanted, Qt::CaseInsensitive) == 0) first = i;
+        const QString column = table_->horizontalHeaderItem(ValueColumn(k))->text();
+        if (first < 0) {
+            if (why) *why = tr("'%1' is not one of the choices of %2.").arg(wanted, column);
+            return false;
+        }
+        size_t fit = 0;
+        while (fit < rows.size() && first + static_cast<long long>(fit) * step >= 0 &&
+               first + static_cast<long long>(fit) * step < items.size())
+            ++fit;
+        if (fit < rows.size()) {
+            if (why)
+                *why = tr("From '%1' in steps of %2 the list of %3 runs out after %4 of the %5 radios: choose "
+                          "another start or step.")
+                           .arg(items[first])
+                           .arg(step)
+                           .arg(column)
+                           .arg(fit)
+                           .arg(rows.size());
+            return false;
+        }
+        for (size_t i = 0; i < rows.size(); ++i)
+            texts.push_back(items[static_cast<int>(first + static_cast<long long>(i) * step)].toStdString());
+    } else if (!cmcFleetPlan::Series(start.trimmed().toStdString(), step, rows.size(), &texts, &reason)) {
         if (why) *why = Q(reason);
         return false;
     }
@@ -499,7 +694,8 @@ void cuiFleetWindow::AskAddColumn() {
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
         QString why;
-        if (AddValueColumn(edit->text(), &why))
+        const QString text = edit->text().trimmed();
+        if (AddValueColumn(text, &why, !text.isEmpty() && (text == selected || text == range) ? caption : QString()))
             dialog.accept();
         else
             problem->setText(why);
@@ -515,17 +711,42 @@ void cuiFleetWindow::AskFill() {
     dialog.setWindowTitle(tr("Fill Column"));
     auto* form = new QFormLayout(&dialog);
     auto* column = new QComboBox(&dialog);
-    for (const std::string& c : cells_) column->addItem(Q(c));
+    for (int k = 0; k < ValueColumnCount(); ++k) {
+        column->addItem(table_->horizontalHeaderItem(ValueColumn(k))->text());
+        column->setItemData(k, Q(cells_[k]), Qt::ToolTipRole);
+    }
     const int current = table_->currentColumn() - ValueColumn(0);
     if (current >= 0 && current < ValueColumnCount()) column->setCurrentIndex(current);
+    // A number to count from, or for a column with choices the item to start at.
     auto* start = new QLineEdit(QStringLiteral("1"), &dialog);
     start->setToolTip(tr("The first radio's value; leading zeros keep the width (007, 008, ...)"));
+    auto* startChoice = new QComboBox(&dialog);
+    startChoice->setToolTip(tr("The first radio's value; each next radio gets the item that many places further "
+                               "down the list"));
+    auto* startRow = new QWidget(&dialog);
+    auto* startLayout = new QHBoxLayout(startRow);
+    startLayout->setContentsMargins(0, 0, 0, 0);
+    startLayout->addWidget(start);
+    startLayout->addWidget(startChoice);
+    auto* startLabel = new QLabel(tr("&Start at:"), &dialog);
     auto* step = new QSpinBox(&dialog);
     step->setRange(-99999, 99999);
     step->setValue(1);
     form->addRow(tr("C&olumn:"), column);
-    form->addRow(tr("&Start at:"), start);
+    form->addRow(startLabel, startRow);
     form->addRow(tr("S&tep:"), step);
+    auto showStart = [this, start, startChoice, startLabel](int k) {
+        int held = -1;
+        const QStringList items = ColumnChoices(k, &held);
+        startChoice->clear();
+        startChoice->addItems(items);
+        startChoice->setCurrentIndex(std::max(held, 0));
+        startChoice->setHidden(items.isEmpty());
+        start->setHidden(!items.isEmpty());
+        startLabel->setBuddy(items.isEmpty() ? static_cast<QWidget*>(start) : startChoice);
+    };
+    showStart(column->currentIndex());
+    connect(column, &QComboBox::currentIndexChanged, &dialog, showStart);
     form->addRow(new QLabel(tr("Fills the ticked radios in their order (every radio when none is ticked)."), &dialog));
     auto* problem = new QLabel(&dialog);
     problem->setStyleSheet(QStringLiteral("color: #b00000"));
@@ -535,7 +756,8 @@ void cuiFleetWindow::AskFill() {
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
         QString why;
-        if (Fill(column->currentIndex(), start->text(), step->value(), &why))
+        if (Fill(column->currentIndex(), startChoice->isHidden() ? start->text() : startChoice->currentText(),
+                 step->value(), &why))
             dialog.accept();
         else
             problem->setText(why);
@@ -596,6 +818,20 @@ void cuiFleetWindow::UpdateButtons() {
 
 bool cuiFleetWindow::Running() const { return fleet_ && fleet_->Running(); }
 
+cmcFleetPlan cuiFleetWindow::Plan() const {
+    cmcFleetPlan plan;
+    plan.key = cmcFleetKey::Port;
+    plan.columns = cells_;
+    for (const QString& p : TickedPorts()) {
+        cmcFleetPlan::Row row;
+        row.key = p.toStdString();
+        const int r = RowOf(p);
+        for (int k = 0; k < ValueColumnCount(); ++k) row.texts.push_back(table_->item(r, ValueColumn(k))->text().toStdString());
+        plan.rows.push_back(std::move(row));
+    }
+    return plan;
+}
+
 bool cuiFleetWindow::CheckData() {
     // The same refusals as a write to one radio, before anything is asked.
     indMain& model = main_.Model();
@@ -626,15 +862,7 @@ bool cuiFleetWindow::Start() {
         const std::string question = GTex().SectionText("GI_Mess_Confirm_CloneWrite") + "\n(" +
                                      std::to_string(devices.size()) + (devices.size() == 1 ? " radio)" : " radios)");
         if (cmcShowMessage(Caption(), question, cmcMsgIcon::Warning, MB_Ok | MB_Cancel) != MB_Ok) return false;
-        plan.key = cmcFleetKey::Port;
-        plan.columns = cells_;
-        for (const QString& p : ports) {
-            cmcFleetPlan::Row row;
-            row.key = p.toStdString();
-            const int r = RowOf(p);
-            for (int k = 0; k < ValueColumnCount(); ++k) row.texts.push_back(table_->item(r, ValueColumn(k))->text().toStdString());
-            plan.rows.push_back(std::move(row));
-        }
+        plan = Plan();
     }
 
     indFleetOptions options;

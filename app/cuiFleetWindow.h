@@ -5,10 +5,11 @@
 // device path such as a simulator's pseudo-terminal can be added by hand); the user ticks the
 // ports to use. A write writes the program's current clone file (saved, so that the fleet log can
 // name it) and may give each radio values of its own: a column per cell (a cell argument as the
-// command-line tool's `set` takes it, the cell selected in the main window offered first), a value
-// per row typed or filled "start at / step". Every value is checked at once through the cell's own
-// editor on a copy of the data; a refused value is marked (colour, tooltip with the reason) and
-// keeps Write disabled. While the radios run, each row shows serial number, model type, phase,
+// command-line tool's `set` takes it, the cell selected in the main window offered first; headed by
+// what the sheets call the value), a value per row typed, or picked from a drop-down of the items
+// for a cell that opens a chooser, or filled "start at / step". Every value is checked at once
+// through the cell's own editor on a copy of the data; a refused value is marked (colour, tooltip
+// with the reason) and keeps Write disabled. While the radios run, each row shows serial number, model type, phase,
 // progress and result, with a Cancel button of its own; Cancel All stops every radio. High speed
 // and the backup follow the program's settings; the written addresses are always read back.
 #pragma once
@@ -59,15 +60,26 @@ public:
     // ---- per-radio values (write) ----
     // Adds a value column for a cell argument ("%CT_Null.CL_Msk_Presl_Own_Id", "%CT_Mch.CL_Mch_Id_C[0..63]");
     // false with the reason for a cell the program does not know, or one already shown.
-    bool AddValueColumn(const QString& cell, QString* why = nullptr);
+    // The header shows `caption` (the cell's caption on its sheet), else the caption the window
+    // finds on the sheets for the cell, else its label; the header's tooltip names the argument.
+    bool AddValueColumn(const QString& cell, QString* why = nullptr, const QString& caption = QString());
     int ValueColumnCount() const { return static_cast<int>(cells_.size()); }
     int ValueColumn(int k) const { return FC_Port + 1 + k; }
+    // The items of the chooser that value column k's cell opens on the current data (a power, a
+    // tone, a scan list...), empty for a cell that is typed into; *current (when given) is the
+    // position of the item the data holds, or -1. Such a column is edited with a drop-down.
+    QStringList ColumnChoices(int k, int* current = nullptr) const;
     // Fills value column k over the ticked rows (every row when none is ticked), in order: start,
-    // start + step, ... keeping the width of start ("007"). False with the reason.
+    // start + step, ... keeping the width of start ("007"); for a column with choices, start is an
+    // item's text and each radio gets the item `step` places further down the list (a series that
+    // runs off either end of the list is refused). False with the reason.
     bool Fill(int k, const QString& start, long long step, QString* why = nullptr);
     // The reason a row's value is refused (empty when it is accepted or empty).
     QString Refusal(int row, int k) const;
     int RefusedCount() const;
+
+    // The per-radio values a write of the ticked ports would take, keyed by port.
+    cmcFleetPlan Plan() const;
 
     // ---- running ----
     // Starts the write or read over the ticked ports, after the checks and the one question.
@@ -134,6 +146,8 @@ private:
 
     cuiMain& main_;
     Mode mode_;
+    QString FindCaption(const std::string& cell) const;
+
     std::vector<std::string> cells_;  // the value columns' cell arguments
     std::vector<Port> added_;         // devices added by hand
     std::vector<std::vector<QString>> refusals_;  // [row][k]

@@ -12,6 +12,7 @@
 #include "image/datCh.h"
 #include "image/indMain.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <memory>
@@ -29,9 +30,10 @@ public:
     struct Opened {
         std::string sheetKey;
         int itemKind = 0;
+        int selected = -1;  // the item the cell holds
     };
-    bool OpenChooser(cmcCellRequest&, const std::string& sheetKey, int itemKind, int) override {
-        opened_ = Opened{sheetKey, itemKind};
+    bool OpenChooser(cmcCellRequest&, const std::string& sheetKey, int itemKind, int selected) override {
+        opened_ = Opened{sheetKey, itemKind, selected};
         hasOpened_ = true;
         return true;
     }
@@ -113,6 +115,8 @@ private:
 
 class cmcCellScript::Impl {
 public:
+    static constexpr const char* kNoTypedInput = "the cell accepts no typed input";
+
     explicit Impl(const cmcCellEnv& env) : main_(*env.main), capsule_(env) {}
 
     cmcFCache& Lists() { return *capsule_.Env().lists; }
@@ -126,7 +130,14 @@ public:
         if (!InSomeBank(cell, why)) return false;
         if (text.rfind("@key:", 0) == 0) return Key(cell, text.substr(5), why);
         if (text.rfind("@pick:", 0) == 0) return Pick(cell, text.substr(6), why);
-        return Type(cell, text, why);
+        if (Type(cell, text, why)) return true;
+        // A cell that takes no typed text but opens a chooser (power, tone, scan list...) takes the
+        // item shown with that text, so that a value reads the same in a plan as on the sheet.
+        if (*why != kNoTypedInput) return false;
+        std::vector<Choice> choices;
+        std::string none;
+        if (!Choices(cell, &choices, nullptr, &none)) return false;
+        return PickText(cell, text, why);
     }
 
     // A memory channel cell names a channel of a bank: one past the banks' channels (or outside
@@ -195,7 +206,7 @@ public:
             return false;
         }
         if (started != CER_Editor) {
-            *why = "the cell accepts no typed input";
+            *why = kNoTypedInput;
             return false;
         }
         cmcCellRequest req = Request(cell, 0);
@@ -279,36 +290,51 @@ public:
         return true;
     }
 
-    bool PickText(cmcCellObj& cell, const std::string& text, std::string* why) {
+    // The items of the chooser the cell opens on Enter, as PickText matches them: the items with
+    // a text, in the chooser's order, a text that repeats listed once (PickText takes the first
+    // item of a text). *current: the position of the item the cell holds, or -1. False, with the
+    // reason, when the cell opens no chooser.
+    struct Choice {
+        int index = 0;
+        std::string text;
+    };
+    bool Choices(cmcCellObj& cell, std::vector<Choice>* out, int* current, std::string* why) {
+        out->clear();
+        if (current) *current = -1;
         if (IsCommandLabel(cell.label)) {
             *why = "the cell opens no chooser";
             return false;
         }
-        // The chooser tells its list; the item is found there by its text, then picked as usual.
         cmcScriptViews views;
-        int item = -1;
-        {
-            UseViews use(capsule_.Env(), &views);
-            cmcCellRequest opener = Request(cell, 13);
-            capsule_.Execute(opener, false);
-            cmcScriptViews::Opened chooser;
-            if (!views.Take(&chooser)) {
-                *why = opener.redirect ? "the channel is empty: set its receive frequency first"
-                                       : "the cell opens no chooser here";
-                return false;
-            }
-            const std::string wanted = Folded(text);
-            for (const auto& e : Lists().Table(chooser.sheetKey, chooser.itemKind).byIndex)
-                if (Folded(e.text) == wanted) {
-                    item = e.index;
-                    break;
-                }
-        }
-        if (item < 0) {
-            *why = "'" + text + "' is not one of the cell's choices";
+        UseViews use(capsule_.Env(), &views);
+        cmcCellRequest opener = Request(cell, 13);
+        capsule_.Execute(opener, false);
+        cmcScriptViews::Opened chooser;
+        if (!views.Take(&chooser)) {
+            *why = opener.redirect ? "the channel is empty: set its receive frequency first"
+                                   : "the cell opens no chooser here";
             return false;
         }
-        return Pick(cell, std::to_string(item), why);
+        std::vector<std::string> seen;
+        for (const auto& e : Lists().Table(chooser.sheetKey, chooser.itemKind).byIndex) {
+            const std::string folded = Folded(e.text);
+            if (folded.empty() || std::find(seen.begin(), seen.end(), folded) != seen.end()) continue;
+            seen.push_back(folded);
+            if (current && e.index == chooser.selected) *current = static_cast<int>(out->size());
+            out->push_back({e.index, e.text});
+        }
+        return true;
+    }
+
+    bool PickText(cmcCellObj& cell, const std::string& text, std::string* why) {
+        // The chooser tells its list; the item is found there by its text, then picked as usual.
+        std::vector<Choice> choices;
+        if (!Choices(cell, &choices, nullptr, why)) return false;
+        const std::string wanted = Folded(text);
+        for (const Choice& c : choices)
+            if (Folded(c.text) == wanted) return Pick(cell, std::to_string(c.index), why);
+        *why = "'" + text + "' is not one of the cell's choices";
+        return false;
     }
 
     static std::string Folded(const std::string& text) {
@@ -365,6 +391,15 @@ bool cmcCellScript::Type(cmcCellObj& cell, const std::string& text, std::string*
 }
 bool cmcCellScript::PickText(cmcCellObj& cell, const std::string& text, std::string* why) {
     return impl_->PickText(cell, text, why);
+}
+std::vector<std::string> cmcCellScript::ChooserItems(cmcCellObj& cell, int* current) {
+    cmcRefusalSink quiet;  // opening a chooser to read it refuses nothing
+    std::vector<Impl::Choice> choices;
+    std::string why;
+    std::vector<std::string> texts;
+    if (!impl_->Choices(cell, &choices, current, &why)) return texts;
+    for (const auto& c : choices) texts.push_back(c.text);
+    return texts;
 }
 
 cmcCellScript::EachResult cmcCellScript::ApplyEach(const std::vector<cmcCellObj*>& cells, const Edit& edit) {

@@ -38,13 +38,19 @@ public:
     cmcCellScript& operator=(const cmcCellScript&) = delete;
 
     // Applies one value: "@key:space", "@key:backspace", "@pick:N[,M...]" or text typed into the
-    // cell's in-place editor. False, with the reason in *why, when the cell refuses it.
+    // cell's in-place editor; a cell that takes no typed text but opens a chooser takes the text as
+    // the item to pick (PickText). False, with the reason in *why, when the cell refuses it.
     bool Apply(cmcCellObj& cell, const std::string& text, std::string* why);
     // Types text into the cell's in-place editor.
     bool Type(cmcCellObj& cell, const std::string& text, std::string* why);
     // Picks, from the chooser the cell opens on Enter, the item whose text is `text` (case and
     // surrounding spaces ignored).
     bool PickText(cmcCellObj& cell, const std::string& text, std::string* why);
+    // The texts of the items of the chooser the cell opens on Enter, in its order: the items
+    // PickText matches against (a text that repeats is listed once). Empty when the cell opens
+    // none here (a text cell, a command, an empty channel). *current (when given): the position
+    // of the item the cell holds, or -1. Nothing is changed.
+    std::vector<std::string> ChooserItems(cmcCellObj& cell, int* current = nullptr);
 
     // One edit made on many cells: each cell takes it through its own rules, as if it were the only
     // one edited. A cell that refuses it is left as it was (every byte the attempt changed is put

@@ -84,6 +84,13 @@ refused() {  # NAME PAIR...
     fi
 }
 refused "off the raster" '%CT_Mch.CL_Mch_FreqR[5]=446.10001'
+# A list cell takes no typed text: its chooser's item of that text is picked (case and spaces
+# aside); a text that is no item is refused with that reason.
+expect "power by its text" 0 "" set "$PMR" -o "$WORK/p.qcf" '%CT_Mch.CL_Mch_FreqR[5]=446.1' \
+    '%CT_Mch.CL_Mch_RfPo[5]= low (0.1 w)'
+expect "power read back" 0 "Low (0.1 W)${T}ok" get "$WORK/p.qcf" '%CT_Mch.CL_Mch_RfPo[5]'
+refused "power not a choice" '%CT_Mch.CL_Mch_FreqR[5]=446.1' '%CT_Mch.CL_Mch_RfPo[5]=Low'
+grep -q "'Low' is not one of the cell's choices" "$WORK/err" && ok || fail "power not a choice: $(cat "$WORK/err")"
 # Fields that no save of a PMR file keeps: a block of another model type (scroll timer, PTT side
 # tone, set mode title) or a flag that normalisation puts back (hang-up action).
 refused "scroll timer on PMR" '%CT_Null.CL_KDisp_ScrollTimer=2.5'

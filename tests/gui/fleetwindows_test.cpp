@@ -1,11 +1,15 @@
 // The fleet windows: Clone ▸ Write to Several Radios over two simulated radios, driven through the
 // menu and the window with real keys and clicks (each radio gets its own MSK own ID, a refused
-// value keeps Write disabled), and Clone ▸ Fleet Log over a written log.
+// value keeps Write disabled), a value column of a list cell edited through its drop-down, and
+// Clone ▸ Fleet Log over a written log.
 #include "app/Frmmain.h"
 #include "app/cuiFleetLog.h"
 #include "app/cuiFleetWindow.h"
 #include "app/cuiMain.h"
 #include "app/cuiMenu.h"
+#include "cells/cmcCellCapsule.h"
+#include "defs/cmcCellNames.h"
+#include "image/indMain.h"
 #include "comm/cmcFleetLog.h"
 #include "comm/indEnviron.h"
 #include "defs/cmcEvMan.h"
@@ -19,6 +23,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -31,6 +36,7 @@
 #include <QSortFilterProxyModel>
 #include <QSpinBox>
 #include <QTableView>
+#include <QAbstractItemView>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -365,4 +371,103 @@ TEST(FleetWindows, ReadsEveryTickedRadioIntoTheFolderBySerialNumber) {
     // The radios' reads are not the program's: its status bar does not claim a read.
     EXPECT_EQ(p.main->StatusText().find("Read from the radio"), std::string::npos) << p.main->StatusText();
     EXPECT_FALSE(QFile::exists(QString::fromStdString(p.LogPath())));  // reads are not logged
+}
+
+TEST(FleetWindows, ChooserColumnIsEditedWithADropDownAndItsPickGoesIntoThePlan) {
+    Program p(2);
+    const std::string file = test::TempDir() + "/fleet-chooser.QCF";
+    p.SaveDataWithAChannel(file);  // channel 1 in use: its power opens a chooser
+    p.main->CloneFleet(0);
+    auto* w = qobject_cast<cuiFleetWindow*>(p.main->FleetWindow(0));
+    ASSERT_NE(w, nullptr);
+    QTableWidget* table = w->Table();
+    for (const char* device : {"/dev/fleet-chooser-a", "/dev/fleet-chooser-b"}) ASSERT_TRUE(w->AddDevice(device));
+    const int rowA = w->RowOf("/dev/fleet-chooser-a"), rowB = w->RowOf("/dev/fleet-chooser-b");
+    for (int r = 0; r < table->rowCount(); ++r) w->SetTicked(r, r == rowA || r == rowB);
+
+    // Typed cell arguments: the headers show what the sheets call the values; the tooltip keeps the argument.
+    const QString power = "%CT_Mch.CL_Mch_RfPo[0]";
+    ASSERT_TRUE(w->AddValueColumn(power));
+    ASSERT_TRUE(w->AddValueColumn("%CT_Null.CL_Msk_Presl_Own_Id"));
+    const int col = w->ValueColumn(0);
+    const QString powerHead = table->horizontalHeaderItem(col)->text();
+    const QString idHead = table->horizontalHeaderItem(w->ValueColumn(1))->text();
+    EXPECT_EQ(powerHead, "Power [0]");
+    EXPECT_EQ(idHead, "Own ID");
+    EXPECT_TRUE(table->horizontalHeaderItem(col)->toolTip().contains(power));
+
+    // The power column offers the chooser's items, the one the data holds known; the own ID is typed.
+    int held = -1;
+    const QStringList items = w->ColumnChoices(0, &held);
+    ASSERT_GE(items.size(), 3) << items.join(" | ").toStdString();
+    EXPECT_EQ(held, 0);
+    EXPECT_TRUE(w->ColumnChoices(1).isEmpty());
+
+    // Radio A by mouse: a double click opens the drop-down with its list, a click picks an item.
+    const QRect cellA = table->visualItemRect(table->item(rowA, col));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cellA.center());
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cellA.center());
+    QComboBox* box = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        box = table->viewport()->findChild<QComboBox*>();
+        return box && box->view()->isVisible();
+    }, 5000)) << "no drop-down opened";
+    EXPECT_EQ(box->currentIndex(), 0);  // an empty value: as the file has it
+    EXPECT_TRUE(box->itemText(0).contains(items[held]));
+    ASSERT_EQ(box->count(), items.size() + 1);
+    const QModelIndex low = box->view()->model()->index(2 + 1, 0);  // items[2], after the first entry
+    QTest::mouseClick(box->view()->viewport(), Qt::LeftButton, {}, box->view()->visualRect(low).center());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return table->viewport()->findChild<QComboBox*>() == nullptr; }, 5000));
+    EXPECT_EQ(table->item(rowA, col)->text(), items[2]);
+
+    // Radio B by keys: F2 opens it on the item typed before, Down and Enter take the next one.
+    table->item(rowB, col)->setText(items[0].toUpper());  // typed in another case: still that item
+    EXPECT_EQ(w->Refusal(rowB, 0), QString());
+    table->setCurrentCell(rowB, col);
+    QTest::keyClick(table, Qt::Key_F2);
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        box = table->viewport()->findChild<QComboBox*>();
+        return box && box->view()->isVisible();
+    }, 5000));
+    EXPECT_EQ(box->currentText(), items[0]);
+    QTest::keyClick(box->view(), Qt::Key_Down);
+    QTest::keyClick(box->view(), Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return table->viewport()->findChild<QComboBox*>() == nullptr; }, 5000));
+    EXPECT_EQ(table->item(rowB, col)->text(), items[1]);
+    EXPECT_EQ(w->RefusedCount(), 0);
+
+    // The plan the write would run holds the picked texts, and a radio's data takes them.
+    const cmcFleetPlan plan = w->Plan();
+    ASSERT_EQ(plan.rows.size(), 2u);
+    for (int row : {rowA, rowB}) {
+        const std::string port = w->RowOf("/dev/fleet-chooser-a") == row ? "/dev/fleet-chooser-a" : "/dev/fleet-chooser-b";
+        const std::vector<cmcFleetValue> values = plan.ValuesFor(0, port, "");
+        ASSERT_EQ(values.size(), 1u);
+        EXPECT_EQ(values[0].text, table->item(row, col)->text().toStdString());
+        indMain radio;
+        radio.LoadStartImage(2);
+        radio.WorkingImage().Assign(p.main->Model().WorkingImage());
+        EXPECT_TRUE(cmcFleetPlan::Apply(radio, values).empty());
+        cmcCellObj cell;
+        cell.category = CT_Mch;
+        cell.label = CL_Mch_RfPo;
+        cell.index = 0;
+        EXPECT_EQ(cmcCellCapsule(&radio).Shown(cell), values[0].text);
+    }
+
+    // A text that is no item is marked with the reason; Fill steps through the list and refuses a
+    // series that runs off its end.
+    table->item(rowA, col)->setText("Loud");
+    EXPECT_TRUE(w->Refusal(rowA, 0).contains("not one of the cell's choices")) << w->Refusal(rowA, 0).toStdString();
+    EXPECT_FALSE(w->StartButton()->isEnabled());
+    ASSERT_TRUE(w->Fill(0, items[1].toLower(), 1));
+    EXPECT_EQ(table->item(std::min(rowA, rowB), col)->text(), items[1]);
+    EXPECT_EQ(table->item(std::max(rowA, rowB), col)->text(), items[2]);
+    EXPECT_EQ(w->RefusedCount(), 0);
+    QString why;
+    EXPECT_FALSE(w->Fill(0, items.last(), 1, &why));
+    EXPECT_TRUE(why.contains("runs out after 1 of the 2 radios")) << why.toStdString();
+    EXPECT_FALSE(w->Fill(0, "Loud", 1, &why));
+    EXPECT_TRUE(why.contains("'Loud' is not one of the choices of Power [0]")) << why.toStdString();
+    EXPECT_EQ(table->item(std::max(rowA, rowB), col)->text(), items[2]);  // a refused Fill changes nothing
 }
