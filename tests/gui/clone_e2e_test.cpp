@@ -15,6 +15,7 @@
 #include "defs/cmcEvMan.h"
 #include "app/cuiMenu.h"
 #include "image/cmcImageMap.h"
+#include "support/cmcSimRadio.h"
 #include "support/cmcTestSupport.h"
 
 #pragma push_macro("slots")
@@ -43,25 +44,9 @@ namespace {
 
 constexpr int kCloneWaitMs = 60000;
 
-// The simulated radio, started for the test and ended with it.
-struct Radio {
-    QProcess process;
-    std::string device;
-    std::string saved = test::TempDir() + "/written.QCF";
-    explicit Radio(int modelType) {
-        std::remove(saved.c_str());
-        process.setProgram(QString::fromStdString(test::BinDir() + "/qx-p2210-radiosim"));
-        process.setArguments({"--model-type", QString::number(modelType), "--save", QString::fromStdString(saved)});
-        process.start();
-        if (!process.waitForStarted(5000)) return;
-        while (!process.canReadLine() && process.waitForReadyRead(5000)) {
-        }
-        device = QString::fromLocal8Bit(process.readLine()).trimmed().toStdString();
-    }
-    ~Radio() {
-        process.kill();
-        process.waitForFinished(5000);
-    }
+// The simulated radio, started for the test and ended with it; what it is written goes to written.QCF.
+struct Radio : test::SimRadio {
+    explicit Radio(int modelType) : SimRadio(modelType, "written") {}
 };
 
 struct Program {

@@ -14,6 +14,7 @@
 #include "comm/indEnviron.h"
 #include "defs/cmcEvMan.h"
 #include "image/cmcImageMap.h"
+#include "support/cmcSimRadio.h"
 #include "support/cmcTestSupport.h"
 
 #pragma push_macro("slots")
@@ -53,25 +54,7 @@ constexpr int kFleetWaitMs = 90000;
 constexpr int kOwnIdAddress = 0x9A15;  // the MSK own ID, 16 bits, high byte first
 
 // A simulated radio on a pseudo-terminal, saving what it is written into `saved`.
-struct Radio {
-    QProcess process;
-    std::string device;
-    std::string saved;
-    Radio(int modelType, const std::string& name) : saved(test::TempDir() + "/" + name + ".QCF") {
-        std::remove(saved.c_str());
-        process.setProgram(QString::fromStdString(test::BinDir() + "/qx-p2210-radiosim"));
-        process.setArguments({"--model-type", QString::number(modelType), "--save", QString::fromStdString(saved)});
-        process.start();
-        if (!process.waitForStarted(5000)) return;
-        while (!process.canReadLine() && process.waitForReadyRead(5000)) {
-        }
-        device = QString::fromLocal8Bit(process.readLine()).trimmed().toStdString();
-    }
-    ~Radio() {
-        process.kill();
-        process.waitForFinished(5000);
-    }
-};
+using Radio = test::SimRadio;
 
 // The program with its settings not stored; its user data (backups, fleet log) in a folder of its own.
 struct Program {
