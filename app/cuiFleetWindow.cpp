@@ -685,24 +685,10 @@ void cuiFleetWindow::AskAddColumn() {
     if (!range.isEmpty()) wholeBank->setToolTip(range);
     form->addRow(wholeBank);
     connect(wholeBank, &QCheckBox::toggled, &dialog, [=](bool on) { edit->setText(on ? range : selected); });
-    auto* problem = new QLabel(&dialog);
-    problem->setStyleSheet(QStringLiteral("color: #b00000"));
-    problem->setWordWrap(true);
-    form->addRow(problem);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    form->addRow(buttons);
-    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
-        QString why;
+    RunForm(dialog, form, [&](QString* why) {
         const QString text = edit->text().trimmed();
-        if (AddValueColumn(text, &why, !text.isEmpty() && (text == selected || text == range) ? caption : QString()))
-            dialog.accept();
-        else
-            problem->setText(why);
+        return AddValueColumn(text, why, !text.isEmpty() && (text == selected || text == range) ? caption : QString());
     });
-    dialog_ = &dialog;
-    dialog.exec();
-    dialog_ = nullptr;
 }
 
 void cuiFleetWindow::AskFill() {
@@ -748,16 +734,24 @@ void cuiFleetWindow::AskFill() {
     showStart(column->currentIndex());
     connect(column, &QComboBox::currentIndexChanged, &dialog, showStart);
     form->addRow(new QLabel(tr("Fills the ticked radios in their order (every radio when none is ticked)."), &dialog));
+    RunForm(dialog, form, [&](QString* why) {
+        return Fill(column->currentIndex(), startChoice->isHidden() ? start->text() : startChoice->currentText(),
+                    step->value(), why);
+    });
+}
+
+void cuiFleetWindow::RunForm(QDialog& dialog, QFormLayout* form, const std::function<bool(QString* why)>& accept) {
+    // The reason an OK was refused, shown in the dialog, which stays open.
     auto* problem = new QLabel(&dialog);
     problem->setStyleSheet(QStringLiteral("color: #b00000"));
+    problem->setWordWrap(true);
     form->addRow(problem);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
         QString why;
-        if (Fill(column->currentIndex(), startChoice->isHidden() ? start->text() : startChoice->currentText(),
-                 step->value(), &why))
+        if (accept(&why))
             dialog.accept();
         else
             problem->setText(why);

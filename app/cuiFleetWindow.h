@@ -20,11 +20,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 class QCheckBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -142,6 +144,9 @@ private:
     void CancelEverything();
     void AskAddColumn();
     void AskFill();
+    // Ends a dialog of the window's form: a line for the reason a refused OK gives, OK and Cancel;
+    // runs it modally (OpenDialog() names it meanwhile), closing on OK only when `accept` succeeds.
+    void RunForm(QDialog& dialog, QFormLayout* form, const std::function<bool(QString* why)>& accept);
     bool CheckData();
 
     cuiMain& main_;
